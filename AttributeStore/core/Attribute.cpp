@@ -1,0 +1,65 @@
+#include "core/Attribute.h"
+
+#include <cstring>
+
+#include "core/UserDefined.h"
+#include "tiz.h"
+#include "imagelib/ImageLibrary.h"
+
+namespace tiz {
+
+void CAttribute::ReleaseValue() {
+  switch (m_inert ? kTypeUndefined : m_type) {
+    case kTypeString:
+      delete[] m_value.text;
+      break;
+    case kTypeBuffer:
+      delete[] m_value.bytes;
+      break;
+    case kTypeImage:
+      if (m_value.image != 0) imagelib::ReleaseImage(m_value.image);
+      break;
+    case kTypeUserDefined:
+      delete m_value.structure;
+      break;
+    default:
+      break;
+  }
+  m_value.raw = 0;
+  m_size = 0;
+  m_inert = false;
+}
+
+void CAttribute::MoveValueTo(CAttribute &to) {
+  to.ReleaseValue();
+  to.m_type = m_type;
+  to.m_size = m_size;
+  to.m_value = m_value;
+  to.m_inert = m_inert;
+  m_value.raw = 0;
+  m_size = 0;
+  m_inert = false;
+}
+
+int32_t CAttribute::CheckType(int32_t expected) const {
+  return m_type == expected ? 0 : TIZ_E_WRONG_TYPE;
+}
+
+namespace {
+const char *const kKeywords[] = {"UNDEFINED", "ATTRIBUTESTORE", "DWORD",      "DOUBLE",
+                                 "STRING",    "BUFFER",         "IMAGE",      "USERDEFINED"};
+}
+
+const char *KeywordFromType(int32_t type) {
+  return type >= 1 && type <= 7 ? kKeywords[type] : kKeywords[0];
+}
+
+int32_t TypeFromKeyword(const char *keyword) {
+  if (!keyword) return kTypeUndefined;
+  for (int32_t type = 1; type <= 7; ++type) {
+    if (std::strcmp(keyword, kKeywords[type]) == 0) return type;
+  }
+  return kTypeUndefined;
+}
+
+}  // namespace tiz

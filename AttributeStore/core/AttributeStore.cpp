@@ -1,0 +1,173 @@
+#include "core/AttributeStore.h"
+
+#include <cstring>
+
+#include "core/StoreHandles.h"
+#include "tiz.h"
+
+namespace tiz {
+
+namespace {
+constexpr int32_t kInitialKeyBufferSize = 512;
+constexpr char kSeparator = '\x7F';
+}  // namespace
+
+void KeyList::Append(KeyEntry *e) {
+  e->prev = tail;
+  e->next = nullptr;
+  if (tail)
+    tail->next = e;
+  else
+    head = e;
+  tail = e;
+  ++size;
+}
+
+void KeyList::Unlink(KeyEntry *e) {
+  (e->prev ? e->prev->next : head) = e->next;
+  (e->next ? e->next->prev : tail) = e->prev;
+  e->prev = e->next = nullptr;
+  --size;
+}
+
+int32_t BucketOfKey(std::string_view key) {
+  int32_t sum = 0;
+  for (char c : key) sum += static_cast<signed char>(c);
+  if (sum < 0) sum = -sum;
+  return sum % kBucketCount;
+}
+
+CAttributeStore::CAttributeStore()
+    : m_name("Root"),
+      m_signature(kStoreSignature),
+      m_ownsAttributes(true),
+      m_keyBuffer(new char[kInitialKeyBufferSize]),
+      m_keyBufferSize(kInitialKeyBufferSize) {}
+
+CAttributeStore::~CAttributeStore() {
+  // Normally DestroyStore has emptied the table; this covers a store that
+  // never got that far (construction interrupted by exhausted memory).
+  ClearTable(this, m_ownsAttributes);
+}
+
+KeyEntry *CAttributeStore::FindEntry(std::string_view key) const {
+  if (key.empty()) return nullptr;
+  return m_index.Find(key, HashKey(key));
+}
+
+CAttribute *CAttributeStore::FindAttribute(std::string_view key) const {
+  KeyEntry *e = FindEntry(key);
+  return e ? e->attr : nullptr;
+}
+
+bool CAttributeStore::InsertAttribute(std::string_view key, CAttribute *attr) {
+  KeyEntry *e = PrepareEntry(key);
+  if (!e) return false;
+  FileEntry(e, attr);
+  return true;
+}
+
+KeyEntry *CAttributeStore::PrepareEntry(std::string_view key) {
+  if (key.empty()) return nullptr;
+  uint32_t hash = HashKey(key);
+  if (m_index.Find(key, hash)) return nullptr;
+  m_index.Reserve(m_index.Size() + 1);  // may throw; nothing changed yet
+  return KeyEntry::Make(key, hash, nullptr, 0);
+}
+
+void CAttributeStore::FileEntry(KeyEntry *e, CAttribute *attr) noexcept {
+  e->attr = attr;
+  e->seq = m_nextSeq++;
+  m_index.Insert(e);  // cannot throw: room was reserved
+  m_keyList.Append(e);
+}
+
+bool CAttributeStore::RemoveEntry(std::string_view key, bool deleteAttribute) {
+  KeyEntry *e = FindEntry(key);
+  if (!e) return false;
+  // An iteration in progress moves on to the next key instead of dangling.
+  if (m_cursor == e) m_cursor = e->next;
+  m_index.Erase(e);
+  m_keyList.Unlink(e);
+  CAttribute *attr = e->attr;
+  KeyEntry::Free(e);
+  // Deleted last: a structure's release callback may call back into the
+  // library, which must then see a consistent table.
+  if (deleteAttribute) delete attr;
+  return true;
+}
+
+std::string_view CAttributeStore::ComposeKey(const char *group, const char *item) {
+  const char *g = (group && *group) ? group : "Default";
+  const char *i = (item && *item) ? item : "Value";
+  size_t gl = std::strlen(g), il = std::strlen(i);
+  size_t needed = gl + il + 2;
+  if (needed > static_cast<size_t>(m_keyBufferSize)) {
+    size_t size = static_cast<size_t>(m_keyBufferSize);
+    while (needed > size) size *= 2;
+    m_keyBuffer.reset(new char[size]);
+    m_keyBufferSize = static_cast<int32_t>(size);
+  }
+  char *out = m_keyBuffer.get();
+  std::memcpy(out, g, gl);
+  out[gl] = kSeparator;
+  std::memcpy(out + gl + 1, i, il);
+  out[gl + 1 + il] = '\0';
+  return {out, gl + 1 + il};
+}
+
+CAttributeStore *CAttributeStore::Parent() const { return LookupStore(m_parentHandle); }
+
+int32_t CAttributeStore::AddRef() {
+  ++m_refCount;
+  if (CAttributeStore *parent = Parent()) {
+    parent->AddRef();
+    // A parent always carries at least its children's count.
+    while (parent->m_refCount < m_refCount) parent->m_refCount += 1000;
+  }
+  return 0;
+}
+
+int32_t CAttributeStore::Release() {
+  if (m_refCount < 1) return TIZ_E_INVALID_ARG;
+  --m_refCount;
+  uint32_t self = m_handle;
+  if (CAttributeStore *parent = Parent()) {
+    parent->Release();
+    // The parent's teardown may have taken this store with it.
+    if (!LookupStore(self)) return 0;
+    if ((parent = Parent()) != nullptr) {
+      while (parent->m_refCount < m_refCount) parent->m_refCount += 1000;
+    }
+  }
+  // A linked child goes with its parent; only a store without a (live)
+  // parent is destroyed by its own last release.
+  if (m_refCount == 0 && !Parent()) {
+    DeleteChildStores(this);
+    DestroyStore(this);
+  }
+  return 0;
+}
+
+int32_t CAttributeStore::SetParent(CAttributeStore *parent) {
+  for (CAttributeStore *s = parent; s; s = s->Parent()) {
+    if (s == this) return TIZ_E_CYCLE;
+  }
+  m_parentHandle = parent->Handle();
+  for (int32_t i = 0; i < m_refCount; ++i) parent->AddRef();
+  return 0;
+}
+
+CAttributeStore *CreateStore() {
+  auto *store = new CAttributeStore();
+  try {
+    StoreHandles::Instance().Register(store);
+  } catch (...) {
+    delete store;
+    throw;
+  }
+  store->AddRef();
+  return store;
+}
+
+}  // namespace tiz

@@ -1,0 +1,108 @@
+// A store: a table of settings filed under full keys, with a key list in
+// insertion order, a path name, a parent link and a reference count.
+//
+// Every use runs under the library's global lock. Stores refer to each other
+// (parent links, ATTRIBUTESTORE values) by handle, never by raw pointer, so a
+// store destroyed elsewhere reads as absent instead of as freed memory.
+#ifndef TIZ_CORE_ATTRIBUTESTORE_H
+#define TIZ_CORE_ATTRIBUTESTORE_H
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "core/Attribute.h"
+#include "core/KeyIndex.h"
+
+namespace tiz {
+
+constexpr uint32_t kStoreSignature = 0x6E756765;
+constexpr int32_t kBucketCount = 1009;
+
+// The key list: every filed key once, in insertion order (iteration may sort
+// it in place). Intrusive through the entries, so it costs no extra copy.
+struct KeyList {
+  KeyEntry *head = nullptr;
+  KeyEntry *tail = nullptr;
+  size_t size = 0;
+
+  void Append(KeyEntry *e);
+  void Unlink(KeyEntry *e);
+  bool Empty() const { return size == 0; }
+};
+
+class CAttributeStore {
+ public:
+  CAttributeStore();
+  ~CAttributeStore();
+  CAttributeStore(const CAttributeStore &) = delete;
+  CAttributeStore &operator=(const CAttributeStore &) = delete;
+
+  // --- table ---------------------------------------------------------------
+  CAttribute *FindAttribute(std::string_view key) const;
+  KeyEntry *FindEntry(std::string_view key) const;
+  // Files `attr` under `key`; false (nothing changed, caller keeps attr) for
+  // an empty or duplicate key.
+  bool InsertAttribute(std::string_view key, CAttribute *attr);
+  // Two-step insertion for writers that must not fail after taking a value:
+  // PrepareEntry allocates everything (may throw; null for an empty or
+  // duplicate key), FileEntry then cannot fail.
+  KeyEntry *PrepareEntry(std::string_view key);
+  void FileEntry(KeyEntry *entry, CAttribute *attr) noexcept;
+  // Removes the entry filed under `key`; deletes its attribute when asked.
+  bool RemoveEntry(std::string_view key, bool deleteAttribute);
+
+  // Composes group 0x7F item ("Default" / "Value" for empty names) in the
+  // store's key buffer; valid until the next composition in this store.
+  std::string_view ComposeKey(const char *group, const char *item);
+
+  // --- references and links ----------------------------------------------
+  int32_t AddRef();
+  int32_t Release();
+  int32_t SetParent(CAttributeStore *parent);
+  CAttributeStore *Parent() const;  // null when unlinked or the parent is gone
+  uint32_t ParentHandle() const { return m_parentHandle; }
+
+  uint32_t Handle() const { return m_handle; }
+
+  KeyList m_keyList;
+  KeyEntry *m_cursor = nullptr;  // next key of a sorted iteration
+  bool m_iterationStarted = false;
+  uint32_t m_parentHandle = 0;
+  std::string m_name;
+  uint32_t m_signature = 0;
+  bool m_isClone = false;
+  int32_t m_refCount = 0;
+  bool m_ownsAttributes = false;
+
+ private:
+  friend class StoreHandles;
+  friend void DestroyStore(CAttributeStore *store);
+  friend bool ClearTable(CAttributeStore *store, bool deleteAttributes);
+
+  KeyIndex m_index;
+  uint64_t m_nextSeq = 0;
+  std::unique_ptr<char[]> m_keyBuffer;
+  int32_t m_keyBufferSize = 0;
+  uint32_t m_handle = 0;
+};
+
+// Bucket of a key under the table's rule: |sum of signed bytes| mod 1009.
+int32_t BucketOfKey(std::string_view key);
+
+// Allocates a store with one reference and a handle. Throws on exhausted memory.
+CAttributeStore *CreateStore();
+
+// Teardown. DeleteChildStores destroys, depth first, the stores child-linked
+// under `store` (0, or -303 when it has no keys). DestroyStore clears the
+// signature and handle, releases every value, and frees the store itself.
+int32_t DeleteChildStores(CAttributeStore *store);
+void DestroyStore(CAttributeStore *store);
+// Empties the table, releasing values bucket by bucket in the order in which
+// the key list first reaches each bucket. True when an entry was freed.
+bool ClearTable(CAttributeStore *store, bool deleteAttributes);
+
+}  // namespace tiz
+
+#endif

@@ -1,0 +1,95 @@
+#include "core/KeyIndex.h"
+
+#include <cstring>
+#include <functional>
+#include <new>
+
+namespace tiz {
+
+uint32_t HashKey(std::string_view key) {
+  uint64_t h = std::hash<std::string_view>{}(key);
+  return static_cast<uint32_t>(h ^ (h >> 32));
+}
+
+KeyEntry *KeyEntry::Make(std::string_view key, uint32_t hash, CAttribute *attr, uint64_t seq) {
+  void *block = ::operator new(sizeof(KeyEntry) + key.size() + 1);
+  auto *entry = new (block) KeyEntry{nullptr, nullptr, attr, seq, hash,
+                                     static_cast<uint32_t>(key.size())};
+  char *text = reinterpret_cast<char *>(entry + 1);
+  std::memcpy(text, key.data(), key.size());
+  text[key.size()] = '\0';
+  return entry;
+}
+
+void KeyEntry::Free(KeyEntry *entry) {
+  if (!entry) return;
+  entry->~KeyEntry();
+  ::operator delete(entry);
+}
+
+KeyEntry *KeyIndex::Find(std::string_view key, uint32_t hash) const {
+  if (slots_.empty()) return nullptr;
+  size_t mask = slots_.size() - 1;
+  for (size_t i = hash & mask;; i = (i + 1) & mask) {
+    KeyEntry *e = slots_[i];
+    if (!e) return nullptr;
+    if (e->hash == hash && e->keyLen == key.size() &&
+        std::memcmp(e->Key(), key.data(), key.size()) == 0)
+      return e;
+  }
+}
+
+void KeyIndex::Reserve(size_t count) {
+  // Load factor at most 1/2 keeps probe sequences short.
+  size_t needed = count * 2;
+  if (needed <= slots_.size()) return;
+  size_t capacity = slots_.empty() ? 16 : slots_.size();
+  while (capacity < needed) capacity *= 2;
+  Rehash(capacity);
+}
+
+void KeyIndex::Rehash(size_t capacity) {
+  std::vector<KeyEntry *> fresh(capacity, nullptr);
+  size_t mask = capacity - 1;
+  for (KeyEntry *e : slots_) {
+    if (!e) continue;
+    size_t i = e->hash & mask;
+    while (fresh[i]) i = (i + 1) & mask;
+    fresh[i] = e;
+  }
+  slots_.swap(fresh);
+}
+
+void KeyIndex::Insert(KeyEntry *entry) {
+  Reserve(size_ + 1);
+  size_t mask = slots_.size() - 1;
+  size_t i = entry->hash & mask;
+  while (slots_[i]) i = (i + 1) & mask;
+  slots_[i] = entry;
+  ++size_;
+}
+
+void KeyIndex::Erase(KeyEntry *entry) {
+  if (slots_.empty()) return;
+  size_t mask = slots_.size() - 1;
+  size_t i = entry->hash & mask;
+  while (slots_[i] != entry) {
+    if (!slots_[i]) return;
+    i = (i + 1) & mask;
+  }
+  // Backward-shift deletion: no tombstones, so lookups never slow down after
+  // many removals.
+  size_t hole = i;
+  for (size_t j = (hole + 1) & mask; slots_[j]; j = (j + 1) & mask) {
+    size_t home = slots_[j]->hash & mask;
+    bool movable = (hole <= j) ? (home <= hole || home > j) : (home <= hole && home > j);
+    if (movable) {
+      slots_[hole] = slots_[j];
+      hole = j;
+    }
+  }
+  slots_[hole] = nullptr;
+  --size_;
+}
+
+}  // namespace tiz

@@ -1,0 +1,54 @@
+// The table of live stores behind the 32-bit handles callers hold. A handle
+// carries a slot index and the slot's generation, so the handle of a
+// destroyed store fails the check even after its slot is reused, and slots
+// are reused only from a long queue, so a handle value does not come back soon.
+#ifndef TIZ_CORE_STOREHANDLES_H
+#define TIZ_CORE_STOREHANDLES_H
+
+#include <cstdint>
+#include <cstddef>
+#include <deque>
+#include <vector>
+
+namespace tiz {
+
+class CAttributeStore;
+
+class StoreHandles {
+ public:
+  static StoreHandles &Instance();
+
+  // Issues a handle for the store (sets its m_handle). Throws on exhaustion.
+  uint32_t Register(CAttributeStore *store);
+  void Unregister(uint32_t handle);
+  // The live store of a handle, or null (0, stale, never issued).
+  CAttributeStore *Lookup(uint32_t handle) const {
+    uint32_t index = (handle & kIndexMask) - 1;
+    if (index >= slots_.size()) return nullptr;
+    const Slot &slot = slots_[index];
+    return slot.generation == (handle >> kIndexBits) ? slot.store : nullptr;
+  }
+  size_t LiveCount() const { return live_; }
+
+ private:
+  static constexpr uint32_t kIndexBits = 22;
+  static constexpr uint32_t kIndexMask = (1u << kIndexBits) - 1;
+  static constexpr uint32_t kGenerationMask = (1u << (32 - kIndexBits)) - 1;
+  static constexpr size_t kMinFreeBeforeReuse = 4096;
+
+  struct Slot {
+    CAttributeStore *store;
+    uint32_t generation;
+  };
+  std::vector<Slot> slots_;
+  std::deque<uint32_t> free_;
+  size_t live_ = 0;
+};
+
+inline CAttributeStore *LookupStore(uint32_t handle) {
+  return StoreHandles::Instance().Lookup(handle);
+}
+
+}  // namespace tiz
+
+#endif

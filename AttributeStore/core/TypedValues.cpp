@@ -1,0 +1,335 @@
+#include "core/TypedValues.h"
+
+#include <cstring>
+#include <memory>
+
+#include "core/AttributeStore.h"
+#include "core/StoreHandles.h"
+#include "core/UserDefined.h"
+#include "imagelib/ImageLibrary.h"
+#include "tiz.h"
+
+namespace tiz {
+
+namespace {
+
+bool ValidNames(const char *group, const char *item) { return group && *group && item; }
+
+struct EntryFree {
+  void operator()(KeyEntry *e) const { KeyEntry::Free(e); }
+};
+
+// Finds or creates the setting under (group, item) in `s` only, and runs
+// `write` on it. A new setting is filed only when the write succeeded; all
+// allocation happens before the write takes over the caller's value, so an
+// exhausted memory never leaves a value half owned.
+template <class Write>
+int32_t WriteSetting(CAttributeStore *s, const char *group, const char *item, Write &&write) {
+  if (!ValidNames(group, item)) return TIZ_E_INVALID_ARG;
+  std::string_view key = s->ComposeKey(group, item);
+  if (CAttribute *existing = s->FindAttribute(key)) return write(*existing);
+  auto fresh = std::make_unique<CAttribute>();
+  std::unique_ptr<KeyEntry, EntryFree> entry(s->PrepareEntry(key));
+  int32_t result = write(*fresh);
+  if (result < 0) return result;
+  s->FileEntry(entry.release(), fresh.release());
+  return result;
+}
+
+// Starts a write of `type`: a value of another type is moved out into `old`
+// (released when the caller's scope ends, after the setting is consistent).
+void BeginWrite(CAttribute &a, int32_t type, int32_t conf, CAttribute &old) {
+  if (a.m_type != type) a.MoveValueTo(old);
+  a.m_confidence = conf;
+  a.m_type = type;
+  a.m_serializable = type != kTypeUserDefined;
+}
+
+// Runs `read` on the setting found in `s` or its nearest ancestor; a 0 from
+// an ancestor becomes 1.
+template <class Read>
+int32_t ReadSetting(CAttributeStore *s, const char *group, const char *item, Read &&read) {
+  CAttribute *a = nullptr;
+  int32_t where = LookupInherited(s, group, item, &a);
+  if (where < 0 || where == TIZ_NOT_FOUND) return where;
+  int32_t result = read(*a);
+  return (result == 0 && where == TIZ_FOUND_IN_ANCESTOR) ? TIZ_FOUND_IN_ANCESTOR : result;
+}
+
+void PutConf(int32_t *conf, const CAttribute &a) {
+  if (conf) *conf = a.m_confidence;
+}
+
+}  // namespace
+
+int32_t LookupInherited(CAttributeStore *s, const char *group, const char *item,
+                        CAttribute **found) {
+  if (!ValidNames(group, item)) return TIZ_E_INVALID_ARG;
+  int32_t where = 0;
+  for (CAttributeStore *cur = s; cur; cur = cur->Parent(), where = TIZ_FOUND_IN_ANCESTOR) {
+    // Each store composes in its own key buffer.
+    if (CAttribute *a = cur->FindAttribute(cur->ComposeKey(group, item))) {
+      *found = a;
+      return where;
+    }
+  }
+  return TIZ_NOT_FOUND;
+}
+
+// --- setters ---------------------------------------------------------------
+
+int32_t SetDword(CAttributeStore *s, const char *group, const char *item, int32_t conf,
+                 uint32_t value) {
+  return WriteSetting(s, group, item, [&](CAttribute &a) {
+    CAttribute old;
+    BeginWrite(a, kTypeDword, conf, old);
+    a.m_value.raw = 0;
+    a.m_value.dword = value;
+    a.m_size = 4;
+    return 0;
+  });
+}
+
+int32_t SetDouble(CAttributeStore *s, const char *group, const char *item, int32_t conf,
+                  double value) {
+  return WriteSetting(s, group, item, [&](CAttribute &a) {
+    CAttribute old;
+    BeginWrite(a, kTypeDouble, conf, old);
+    a.m_value.dbl = value;
+    a.m_size = 8;
+    return 0;
+  });
+}
+
+int32_t SetString(CAttributeStore *s, const char *group, const char *item, int32_t conf,
+                  const char *text) {
+  if (!text) return TIZ_E_INVALID_ARG;
+  return WriteSetting(s, group, item, [&](CAttribute &a) {
+    // Copy first: the text may be this setting's own (from TIZ_GetCharPointer).
+    size_t size = std::strlen(text) + 1;
+    char *copy = new char[size];
+    std::memcpy(copy, text, size);
+    CAttribute old;
+    BeginWrite(a, kTypeString, conf, old);
+    delete[] a.m_value.text;
+    a.m_value.text = copy;
+    a.m_size = static_cast<uint32_t>(size);
+    return 0;
+  });
+}
+
+int32_t SetBuffer(CAttributeStore *s, const char *group, const char *item, int32_t conf,
+                  const void *data, uint32_t len) {
+  if (!data && len != 0) return TIZ_E_INVALID_ARG;
+  return WriteSetting(s, group, item, [&](CAttribute &a) {
+    unsigned char *copy = nullptr;
+    if (len != 0) {
+      copy = new unsigned char[len];
+      std::memcpy(copy, data, len);
+    }
+    CAttribute old;
+    BeginWrite(a, kTypeBuffer, conf, old);
+    delete[] a.m_value.bytes;
+    a.m_value.bytes = copy;
+    a.m_size = len;
+    return 0;
+  });
+}
+
+int32_t SetImage(CAttributeStore *s, const char *group, const char *item, int32_t conf,
+                 uint32_t hImage) {
+  return WriteSetting(s, group, item, [&](CAttribute &a) {
+    CAttribute old;
+    BeginWrite(a, kTypeImage, conf, old);
+    if (a.m_value.image == hImage) return 0;
+    // A zero handle detaches the stored image without releasing it.
+    if (a.m_value.image != 0 && hImage != 0) {
+      CAttribute replaced;
+      a.MoveValueTo(replaced);
+    } else if (a.m_inert) {
+      a.m_inert = false;
+    }
+    a.m_value.raw = 0;
+    a.m_value.image = hImage;
+    a.m_size = 4;
+    return 0;
+  });
+}
+
+int32_t SetStructure(CAttributeStore *s, const char *group, const char *item, int32_t conf,
+                     CUserDefined *structure) {
+  std::unique_ptr<CUserDefined> owned(structure);
+  int32_t result = WriteSetting(s, group, item, [&](CAttribute &a) {
+    // The previous value, a structure or any other, is released when `old`
+    // goes, after the setting holds the new one.
+    CAttribute old;
+    a.MoveValueTo(old);
+    BeginWrite(a, kTypeUserDefined, conf, old);
+    a.m_value.structure = owned.release();
+    a.m_size = 4;
+    return 0;
+  });
+  if (owned) owned->Disown();  // refused: the caller keeps its data
+  return result;
+}
+
+namespace {
+
+int32_t WriteStoreLink(CAttributeStore *s, const char *group, const char *item, int32_t conf,
+                       CAttributeStore *nested) {
+  if (!ValidNames(group, item)) return TIZ_E_INVALID_ARG;
+  std::string_view key = s->ComposeKey(group, item);
+  std::string name;
+  name.reserve(s->m_name.size() + 1 + key.size());
+  name.append(s->m_name).push_back('\x7F');
+  name.append(key);
+  nested->m_name.swap(name);
+  uint32_t handle = nested->Handle();
+  return WriteSetting(s, group, item, [&](CAttribute &a) {
+    CAttribute old;
+    BeginWrite(a, kTypeAttributeStore, conf, old);
+    a.m_value.raw = 0;
+    a.m_value.store = handle;
+    a.m_size = 4;
+    return 0;
+  });
+}
+
+}  // namespace
+
+int32_t SetAttrStore(CAttributeStore *s, const char *group, const char *item, int32_t conf,
+                     CAttributeStore *nested) {
+  return WriteStoreLink(s, group, item, conf, nested);
+}
+
+int32_t SetAttrStoreChild(CAttributeStore *s, const char *group, const char *item, int32_t conf,
+                          CAttributeStore *nested) {
+  int32_t result = WriteStoreLink(s, group, item, conf, nested);
+  if (result < 0) return result;
+  return nested->SetParent(s);
+}
+
+int32_t SetConfidence(CAttributeStore *s, const char *group, const char *item, int32_t conf) {
+  if (!ValidNames(group, item)) return TIZ_E_INVALID_ARG;
+  CAttribute *a = s->FindAttribute(s->ComposeKey(group, item));
+  if (!a) return TIZ_NOT_FOUND;
+  a->m_confidence = conf;
+  return 0;
+}
+
+// --- getters ---------------------------------------------------------------
+
+int32_t GetDword(CAttributeStore *s, const char *group, const char *item, int32_t *conf,
+                 uint32_t *value) {
+  return ReadSetting(s, group, item, [&](const CAttribute &a) {
+    if (int32_t r = a.CheckType(kTypeDword)) return r;
+    *value = a.m_value.dword;
+    PutConf(conf, a);
+    return 0;
+  });
+}
+
+int32_t GetDouble(CAttributeStore *s, const char *group, const char *item, int32_t *conf,
+                  double *value) {
+  return ReadSetting(s, group, item, [&](const CAttribute &a) {
+    if (int32_t r = a.CheckType(kTypeDouble)) return r;
+    *value = a.m_value.dbl;
+    PutConf(conf, a);
+    return 0;
+  });
+}
+
+int32_t GetString(CAttributeStore *s, const char *group, const char *item, int32_t *conf,
+                  char *dest, int32_t len) {
+  return ReadSetting(s, group, item, [&](const CAttribute &a) {
+    if (a.m_size == 0) return 0;  // no value: nothing written, before the type test
+    if (int32_t r = a.CheckType(kTypeString)) return r;
+    // A bounded copy that pads with NULs, as the callers' buffers expect.
+    size_t n = static_cast<size_t>(len);
+    size_t textLen = std::strlen(a.m_value.text);
+    size_t copied = textLen < n ? textLen : n;
+    std::memcpy(dest, a.m_value.text, copied);
+    std::memset(dest + copied, 0, n - copied);
+    PutConf(conf, a);
+    if (n < a.m_size) {
+      dest[n - 1] = '\0';
+      return TIZ_E_TOO_SMALL;
+    }
+    return 0;
+  });
+}
+
+int32_t GetBuffer(CAttributeStore *s, const char *group, const char *item, int32_t *conf,
+                  void *dest, int32_t *len) {
+  return ReadSetting(s, group, item, [&](const CAttribute &a) {
+    if (a.m_size == 0) return 0;
+    if (int32_t r = a.CheckType(kTypeBuffer)) return r;
+    PutConf(conf, a);
+    uint32_t room = static_cast<uint32_t>(*len);
+    if (room < a.m_size) {
+      std::memcpy(dest, a.m_value.bytes, room);
+      return TIZ_E_TOO_SMALL;
+    }
+    std::memcpy(dest, a.m_value.bytes, a.m_size);
+    *len = static_cast<int32_t>(a.m_size);
+    return 0;
+  });
+}
+
+int32_t GetImage(CAttributeStore *s, const char *group, const char *item, int32_t *conf,
+                 uint32_t *hImage) {
+  return ReadSetting(s, group, item, [&](const CAttribute &a) {
+    if (int32_t r = a.CheckType(kTypeImage)) return r;
+    *hImage = a.m_value.image;
+    PutConf(conf, a);
+    return 0;
+  });
+}
+
+int32_t GetStructure(CAttributeStore *s, const char *group, const char *item, int32_t *conf,
+                     CUserDefined **structure) {
+  return ReadSetting(s, group, item, [&](const CAttribute &a) {
+    if (int32_t r = a.CheckType(kTypeUserDefined)) return r;
+    *structure = a.m_inert ? nullptr : a.m_value.structure;
+    PutConf(conf, a);
+    return 0;
+  });
+}
+
+int32_t GetAttrStore(CAttributeStore *s, const char *group, const char *item, int32_t *conf,
+                     CAttributeStore **nested) {
+  int32_t result = ReadSetting(s, group, item, [&](const CAttribute &a) {
+    if (int32_t r = a.CheckType(kTypeAttributeStore)) return r;
+    // The value names its store by handle: a store destroyed elsewhere reads
+    // as no store rather than as freed memory.
+    CAttributeStore *found = LookupStore(a.m_value.store);
+    if (found) found->AddRef();
+    *nested = found;
+    PutConf(conf, a);
+    return 0;
+  });
+  return result == TIZ_FOUND_IN_ANCESTOR ? 0 : result;
+}
+
+int32_t GetSize(CAttributeStore *s, const char *group, const char *item, uint32_t *size) {
+  return ReadSetting(s, group, item, [&](const CAttribute &a) {
+    *size = a.m_size;
+    return 0;
+  });
+}
+
+int32_t GetType(CAttributeStore *s, const char *group, const char *item, int32_t *type) {
+  return ReadSetting(s, group, item, [&](const CAttribute &a) {
+    *type = a.m_type;
+    return 0;
+  });
+}
+
+int32_t GetConfidence(CAttributeStore *s, const char *group, const char *item, int32_t *conf) {
+  return ReadSetting(s, group, item, [&](const CAttribute &a) {
+    *conf = a.m_confidence;
+    return 0;
+  });
+}
+
+}  // namespace tiz

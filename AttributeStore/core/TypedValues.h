@@ -1,0 +1,74 @@
+// Typed access to one setting of a store: the workers behind the setter and
+// getter exports. They take no lock and check no handle: callers run them
+// under the global lock with a live store (internal callers such as the
+// loaders, cloning and the image-tree utilities use them directly).
+//
+// Setters write to the given store only; getters fall back through the
+// parent chain and answer 0 (found here), 1 (found in an ancestor) or 2
+// (found nowhere), or a negative code.
+#ifndef TIZ_CORE_TYPEDVALUES_H
+#define TIZ_CORE_TYPEDVALUES_H
+
+#include <cstdint>
+
+namespace tiz {
+
+class CAttributeStore;
+class CAttribute;
+class CUserDefined;
+
+// --- setters (group must be non-empty: -24) --------------------------------
+int32_t SetDword(CAttributeStore *s, const char *group, const char *item, int32_t conf,
+                 uint32_t value);
+int32_t SetDouble(CAttributeStore *s, const char *group, const char *item, int32_t conf,
+                  double value);
+int32_t SetString(CAttributeStore *s, const char *group, const char *item, int32_t conf,
+                  const char *text);
+int32_t SetBuffer(CAttributeStore *s, const char *group, const char *item, int32_t conf,
+                  const void *data, uint32_t len);
+int32_t SetImage(CAttributeStore *s, const char *group, const char *item, int32_t conf,
+                 uint32_t hImage);
+// Takes ownership of `structure` in every case (deleted when refused).
+int32_t SetStructure(CAttributeStore *s, const char *group, const char *item, int32_t conf,
+                     CUserDefined *structure);
+// Plain link: renames the nested store, points at it; no reference, no parent.
+int32_t SetAttrStore(CAttributeStore *s, const char *group, const char *item, int32_t conf,
+                     CAttributeStore *nested);
+// Child link: as above, then links the nested store under `s` (-82 for a cycle).
+int32_t SetAttrStoreChild(CAttributeStore *s, const char *group, const char *item, int32_t conf,
+                          CAttributeStore *nested);
+// 2 when the setting is not in this store.
+int32_t SetConfidence(CAttributeStore *s, const char *group, const char *item, int32_t conf);
+
+// --- getters (conf may be null where the plain form is wanted) -------------
+int32_t GetDword(CAttributeStore *s, const char *group, const char *item, int32_t *conf,
+                 uint32_t *value);
+int32_t GetDouble(CAttributeStore *s, const char *group, const char *item, int32_t *conf,
+                  double *value);
+int32_t GetString(CAttributeStore *s, const char *group, const char *item, int32_t *conf,
+                  char *dest, int32_t len);
+int32_t GetBuffer(CAttributeStore *s, const char *group, const char *item, int32_t *conf,
+                  void *dest, int32_t *len);
+int32_t GetImage(CAttributeStore *s, const char *group, const char *item, int32_t *conf,
+                 uint32_t *hImage);
+// Hands out the structure object (owned by the setting).
+int32_t GetStructure(CAttributeStore *s, const char *group, const char *item, int32_t *conf,
+                     CUserDefined **structure);
+// Hands out the nested store with one reference added for the caller; 0
+// whether found here or in an ancestor. A value whose store is gone yields a
+// null store with result 0.
+int32_t GetAttrStore(CAttributeStore *s, const char *group, const char *item, int32_t *conf,
+                     CAttributeStore **nested);
+int32_t GetSize(CAttributeStore *s, const char *group, const char *item, uint32_t *size);
+int32_t GetType(CAttributeStore *s, const char *group, const char *item, int32_t *type);
+int32_t GetConfidence(CAttributeStore *s, const char *group, const char *item, int32_t *conf);
+
+// Finds the setting in `s` or its ancestors: *found receives the attribute
+// and the result is 0 (here), 1 (ancestor) or 2 (nowhere). Group must be
+// non-empty (-24).
+int32_t LookupInherited(CAttributeStore *s, const char *group, const char *item,
+                        CAttribute **found);
+
+}  // namespace tiz
+
+#endif

@@ -1,0 +1,9 @@
+#include "core/UserDefined.h"
+
+namespace tiz {
+
+CUserDefined::~CUserDefined() {
+  if (m_release) m_release(m_data);
+}
+
+}  // namespace tiz

@@ -1,0 +1,36 @@
+// The platform layer: everything that differs between Windows and the other
+// targets lives behind these few functions, so the rest of the library is
+// plain standard C++.
+#ifndef TIZ_PLATFORM_PLATFORM_H
+#define TIZ_PLATFORM_PLATFORM_H
+
+#include <cstdint>
+
+namespace tiz::platform {
+
+// Writes one diagnostic line: the debugger output on Windows, standard error
+// elsewhere.
+void WriteTraceLine(const char *line);
+
+// True when the byte starts a double-byte character in the process's ANSI
+// code page (on Windows the real one; elsewhere the one named by the
+// environment variable TIZ_CODEPAGE at load, 1252 by default).
+bool IsLeadByte(unsigned char byte);
+
+// The recursive lock behind the library's one global critical section.
+class RecursiveLock {
+ public:
+  RecursiveLock();
+  ~RecursiveLock();
+  RecursiveLock(const RecursiveLock &) = delete;
+  RecursiveLock &operator=(const RecursiveLock &) = delete;
+  void Enter();
+  void Leave();
+
+ private:
+  alignas(8) unsigned char storage_[64];
+};
+
+}  // namespace tiz::platform
+
+#endif
