@@ -1,0 +1,22 @@
+// Removing settings, and resetting the reference counts of a subtree.
+#ifndef TIZ_CORE_DELETION_H
+#define TIZ_CORE_DELETION_H
+
+#include <cstdint>
+
+namespace tiz {
+
+class CAttributeStore;
+
+// Worker of TIZ_DeleteSetting: 0 deleted (or the store holds no settings),
+// 2 not in this store, -24 for an empty group. An ATTRIBUTESTORE setting
+// takes its store down with it.
+int32_t DeleteSetting(CAttributeStore *s, const char *group, const char *item);
+
+// Sets the count of `s` and of every store reachable through its
+// ATTRIBUTESTORE values to 0; -289 when an exception ended the walk.
+int32_t ResetRefCounts(CAttributeStore *s);
+
+}  // namespace tiz
+
+#endif
