@@ -1,0 +1,159 @@
+// Get and set of DWORD and 32-byte STRING settings at store sizes from 10 to
+// 1 000 000, for the library and the three baselines, plus reads that fall
+// back through a chain of parents and two threads sharing one store.
+#include <benchmark/benchmark.h>
+
+#include <map>
+#include <memory>
+#include <mutex>
+
+#include "Baselines.h"
+#include "LibraryStore.h"
+#include "Workload.h"
+
+namespace bench {
+namespace {
+
+// A filled store of one implementation and size, built once per process:
+// building a million settings is not what these benchmarks measure.
+template <class Impl>
+struct Filled {
+  std::unique_ptr<Impl> impl;
+  std::vector<Key> keys;
+  std::vector<uint32_t> order;
+};
+
+template <class Impl>
+Filled<Impl> &FilledStore(size_t size) {
+  static std::map<size_t, Filled<Impl>> cache;
+  static std::mutex mutex;
+  std::lock_guard<std::mutex> lock(mutex);
+  Filled<Impl> &f = cache[size];
+  if (!f.impl) {
+    f.impl = std::make_unique<Impl>();
+    f.keys = MakeKeys(size);
+    f.order = ShuffledOrder(size);
+    for (size_t i = 0; i < size; ++i) {
+      const Key &k = f.keys[i];
+      if (i % 2 == 0)
+        f.impl->SetDword(k.group.c_str(), k.item.c_str(), static_cast<uint32_t>(i));
+      else
+        f.impl->SetString(k.group.c_str(), k.item.c_str(), kString32);
+    }
+  }
+  return f;
+}
+
+enum class Op { kGetDword, kSetDword, kGetString, kSetString };
+
+template <class Impl, Op op>
+void BM_Access(benchmark::State &state) {
+  Filled<Impl> &f = FilledStore<Impl>(static_cast<size_t>(state.range(0)));
+  // Even positions hold DWORDs, odd ones strings.
+  std::vector<const Key *> visit;
+  bool wantDword = op == Op::kGetDword || op == Op::kSetDword;
+  for (uint32_t i : f.order)
+    if ((i % 2 == 0) == wantDword) visit.push_back(&f.keys[i]);
+  if (visit.empty()) visit.push_back(&f.keys[0]);
+  size_t k = 0;
+  uint32_t dword = 0;
+  char text[64];
+  for (auto _ : state) {
+    const Key &key = *visit[k];
+    if (++k == visit.size()) k = 0;
+    switch (op) {
+      case Op::kGetDword:
+        benchmark::DoNotOptimize(f.impl->GetDword(key.group.c_str(), key.item.c_str(), &dword));
+        break;
+      case Op::kSetDword:
+        f.impl->SetDword(key.group.c_str(), key.item.c_str(), dword++);
+        break;
+      case Op::kGetString:
+        benchmark::DoNotOptimize(
+            f.impl->GetString(key.group.c_str(), key.item.c_str(), text, sizeof text));
+        break;
+      case Op::kSetString:
+        f.impl->SetString(key.group.c_str(), key.item.c_str(), kString32);
+        break;
+    }
+  }
+  benchmark::DoNotOptimize(dword);
+}
+
+void Sizes(benchmark::internal::Benchmark *b) {
+  if (SmokeRun()) {
+    b->Arg(10)->Arg(1000);
+  } else {
+    b->Arg(10)->Arg(1000)->Arg(100000)->Arg(1000000);
+  }
+}
+
+#define TIZ_ACCESS_BENCH(Impl, op) \
+  BENCHMARK_TEMPLATE(BM_Access, Impl, op)->Apply(Sizes)
+
+#define TIZ_ACCESS_ALL(op)                     \
+  TIZ_ACCESS_BENCH(LibraryStore, op);          \
+  TIZ_ACCESS_BENCH(MapBaseline, op);           \
+  TIZ_ACCESS_BENCH(PtreeBaseline, op);         \
+  TIZ_ACCESS_BENCH(LiteralTableBaseline, op)
+
+TIZ_ACCESS_ALL(Op::kGetDword);
+TIZ_ACCESS_ALL(Op::kSetDword);
+TIZ_ACCESS_ALL(Op::kGetString);
+TIZ_ACCESS_ALL(Op::kSetString);
+
+// A read that misses in N linked stores and is found in the root: should cost
+// about N + 1 plain lookups. Compare with BM_Access<LibraryStore, kGetDword>/10.
+void BM_ParentFallback(benchmark::State &state) {
+  int depth = static_cast<int>(state.range(0));
+  uint32_t root = 0;
+  TIZ_Create(&root);
+  // A few settings per store so that each lookup is a real miss, not an
+  // empty-table shortcut.
+  std::vector<Key> filler = MakeKeys(8);
+  auto fill = [&](uint32_t h) {
+    for (const Key &k : filler) TIZ_SetSettingDword(h, k.group.c_str(), k.item.c_str(), 1);
+  };
+  fill(root);
+  TIZ_SetSettingDword(root, "Scanner.Front.Settings", "Attribute.Value", 7);
+  uint32_t leaf = root;
+  for (int i = 0; i < depth; ++i) {
+    uint32_t child = 0;
+    TIZ_Create(&child);
+    fill(child);
+    TIZ_SetSettingAttrStoreChild(leaf, "Pipeline.Stage", ("Bag" + std::to_string(i)).c_str(),
+                                 child);
+    TIZ_Release(child);  // owned by its parent now
+    leaf = child;
+  }
+  uint32_t value = 0;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(
+        TIZ_GetSettingDword(leaf, "Scanner.Front.Settings", "Attribute.Value", &value));
+  }
+  state.counters["lookups"] = depth + 1;
+  TIZ_Release(root);
+}
+BENCHMARK(BM_ParentFallback)->Arg(10)->Arg(100);
+
+// Two threads hammering one shared store: the global lock against the map
+// baseline's mutex under the same contention.
+template <class Impl>
+void BM_Contended(benchmark::State &state) {
+  Filled<Impl> &f = FilledStore<Impl>(1000);
+  size_t k = static_cast<size_t>(state.thread_index()) * 7;
+  uint32_t dword = 0;
+  for (auto _ : state) {
+    const Key &key = f.keys[f.order[k] & ~1u];  // even positions: DWORDs
+    if (++k == f.order.size()) k = 0;
+    if (k % 4 == 0)
+      f.impl->SetDword(key.group.c_str(), key.item.c_str(), dword);
+    else
+      benchmark::DoNotOptimize(f.impl->GetDword(key.group.c_str(), key.item.c_str(), &dword));
+  }
+}
+BENCHMARK_TEMPLATE(BM_Contended, LibraryStore)->Threads(2)->UseRealTime();
+BENCHMARK_TEMPLATE(BM_Contended, MapBaseline)->Threads(2)->UseRealTime();
+
+}  // namespace
+}  // namespace bench
