@@ -19,4 +19,4 @@ run_suite build/normal
 echo "== sanitizer build (ASan + UBSan) =="
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-run_suite build/sanitize -DTIZ_SANITIZE=ON
+run_suite build/sanitize -DTIZ_SANITIZE=ON -DTIZ_BUILD_BENCH=OFF

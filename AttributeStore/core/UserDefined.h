@@ -4,6 +4,8 @@
 #ifndef TIZ_CORE_USERDEFINED_H
 #define TIZ_CORE_USERDEFINED_H
 
+#include <cstdint>
+
 #include "tiz.h"
 
 namespace tiz {
@@ -11,23 +13,39 @@ namespace tiz {
 class CUserDefined {
  public:
   CUserDefined(void *data, TIZ_RELEASE_FN release, TIZ_DISPLAY_FN display)
-      : m_data(data), m_release(release), m_display(display) {}
+      : m_releaseFn(release), m_displayFn(display), m_data(data) {}
+  // Calls the release callback with the data, unless another holder made by
+  // Share() still holds it.
   virtual ~CUserDefined();
   CUserDefined(const CUserDefined &) = delete;
   CUserDefined &operator=(const CUserDefined &) = delete;
 
   // Forgets the caller's data without releasing it: used when a structure is
   // refused, so the caller, who was told the call failed, keeps its data.
-  void Disown() { m_release = nullptr; }
+  void Disown() { m_releaseFn = nullptr; }
+
+  // A second holder of the same data and callbacks, for a setting that shares
+  // the structure (a clone). The release callback runs once, when the last
+  // holder is deleted. Throws on exhausted memory, changing nothing.
+  CUserDefined *Share();
+
+  // Describes the data as text in `buffer` (`length` bytes): the display
+  // callback's own result, or the built-in text "Unknown user defined type"
+  // copied like a bounded string copy, with 0 when it fits with its
+  // terminator and 3 when it was cut. Reads nothing of the object after the
+  // callback returns, so the callback may delete the setting that holds it.
+  int32_t DisplayStructure(char *buffer, int32_t length) const;
 
   void *Data() const { return m_data; }
-  TIZ_RELEASE_FN ReleaseCallback() const { return m_release; }
-  TIZ_DISPLAY_FN DisplayCallback() const { return m_display; }
+  TIZ_RELEASE_FN ReleaseCallback() const { return m_releaseFn; }
+  TIZ_DISPLAY_FN DisplayCallback() const { return m_displayFn; }
 
  private:
+  TIZ_RELEASE_FN m_releaseFn;
+  TIZ_DISPLAY_FN m_displayFn;
   void *m_data;
-  TIZ_RELEASE_FN m_release;
-  TIZ_DISPLAY_FN m_display;
+  // Number of holders sharing the data; null while this is the only one.
+  int32_t *m_holders = nullptr;
 };
 
 }  // namespace tiz
