@@ -1,0 +1,34 @@
+// Fuzz inputs that the library reads from files go through a scratch file of
+// the fuzzing process's own.
+#ifndef TIZ_FUZZ_FUZZFILES_H
+#define TIZ_FUZZ_FUZZFILES_H
+
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+namespace fuzz {
+
+inline std::string ScratchPath(const char *name) {
+  static const std::filesystem::path dir = [] {
+    auto d = std::filesystem::temp_directory_path() /
+             ("tiz-fuzz-" + std::to_string(reinterpret_cast<uintptr_t>(&dir)));
+    std::filesystem::create_directories(d);
+    return d;
+  }();
+  return (dir / name).string();
+}
+
+inline std::string WriteScratch(const char *name, const uint8_t *data, size_t size) {
+  std::string path = ScratchPath(name);
+  if (FILE *f = std::fopen(path.c_str(), "wb")) {
+    if (size) std::fwrite(data, 1, size, f);
+    std::fclose(f);
+  }
+  return path;
+}
+
+}  // namespace fuzz
+
+#endif
