@@ -64,9 +64,13 @@ TEST(ThreadStress, SharedAndPrivateStoresStayConsistent) {
           break;
         }
         case 4: {
+          // A child link displaced by another value is not torn down, so the
+          // old bag is deleted first, as a pipeline stage does.
+          std::string item = std::to_string(round % 7);
+          TIZ_DeleteSetting(own, "Bags", item.c_str());
           uint32_t child = 0;
           TIZ_Create(&child);
-          TIZ_SetSettingAttrStoreChild(own, "Bags", std::to_string(round % 7).c_str(), child);
+          TIZ_SetSettingAttrStoreChild(own, "Bags", item.c_str(), child);
           TIZ_Release(child);
           TIZ_SetSettingImage(own, "Image", "Value", TALB_CreateImage(1, 2));
           break;
