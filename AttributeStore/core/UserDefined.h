@@ -14,8 +14,7 @@ class CUserDefined {
  public:
   CUserDefined(void *data, TIZ_RELEASE_FN release, TIZ_DISPLAY_FN display)
       : m_releaseFn(release), m_displayFn(display), m_data(data) {}
-  // Calls the release callback with the data, unless another holder made by
-  // Share() still holds it.
+  // Calls the release callback with the data, when there is one.
   virtual ~CUserDefined();
   CUserDefined(const CUserDefined &) = delete;
   CUserDefined &operator=(const CUserDefined &) = delete;
@@ -23,11 +22,6 @@ class CUserDefined {
   // Forgets the caller's data without releasing it: used when a structure is
   // refused, so the caller, who was told the call failed, keeps its data.
   void Disown() { m_releaseFn = nullptr; }
-
-  // A second holder of the same data and callbacks, for a setting that shares
-  // the structure (a clone). The release callback runs once, when the last
-  // holder is deleted. Throws on exhausted memory, changing nothing.
-  CUserDefined *Share();
 
   // Describes the data as text in `buffer` (`length` bytes): the display
   // callback's own result, or the built-in text "Unknown user defined type"
@@ -44,8 +38,6 @@ class CUserDefined {
   TIZ_RELEASE_FN m_releaseFn;
   TIZ_DISPLAY_FN m_displayFn;
   void *m_data;
-  // Number of holders sharing the data; null while this is the only one.
-  int32_t *m_holders = nullptr;
 };
 
 }  // namespace tiz

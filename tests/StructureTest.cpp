@@ -1,0 +1,319 @@
+// Structure values: the caller's data wrapped with its callbacks, handed back
+// by the getters, and released exactly once however the setting goes.
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <functional>
+#include <string>
+
+#include "AllocFailure.h"
+#include "core/AttributeStore.h"
+#include "core/StoreHandles.h"
+#include "core/UserDefined.h"
+#include "tiz.h"
+
+namespace {
+
+// The caller's data in these tests: counts its releases and, when asked,
+// calls back into the library from the release callback.
+struct Probe {
+  int releases = 0;
+  std::function<void()> onRelease;
+};
+
+void TIZ_API ReleaseProbe(void *data) {
+  auto *probe = static_cast<Probe *>(data);
+  ++probe->releases;
+  if (probe->onRelease) probe->onRelease();
+}
+
+class Structure : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_EQ(TIZ_Create(&store_), 0); }
+  void TearDown() override {
+    if (tiz::LookupStore(store_)) TIZ_Release(store_);
+  }
+
+  tiz::CAttribute *Find(uint32_t h, const char *group, const char *item) {
+    tiz::CAttributeStore *s = tiz::LookupStore(h);
+    return s ? s->FindAttribute(s->ComposeKey(group, item)) : nullptr;
+  }
+
+  // The data of structures left in store_ must outlive its teardown.
+  Probe &NewProbe() { return probes_.emplace_back(); }
+
+  uint32_t store_ = 0;
+  std::deque<Probe> probes_;
+};
+
+TEST_F(Structure, SetAndGetHandOutTheDataPointer) {
+  Probe &probe = NewProbe();
+  ASSERT_EQ(TIZ_SetSettingStructure(store_, "g", "i", &probe, ReleaseProbe, nullptr), 0);
+  void *data = nullptr;
+  EXPECT_EQ(TIZ_GetSettingStructure(store_, "g", "i", &data), 0);
+  EXPECT_EQ(data, &probe);
+  int32_t conf = 0, type = 0;
+  uint32_t size = 0;
+  data = nullptr;
+  EXPECT_EQ(TIZ_GetSettingConfidenceStructure(store_, "g", "i", &conf, &data), 0);
+  EXPECT_EQ(data, &probe);
+  EXPECT_EQ(conf, 100);
+  EXPECT_EQ(TIZ_GetSettingType(store_, "g", "i", &type), 0);
+  EXPECT_EQ(type, TIZ_TYPE_USERDEFINED);
+  EXPECT_EQ(TIZ_GetSettingSize(store_, "g", "i", &size), 0);
+  EXPECT_EQ(size, 4u);
+  EXPECT_FALSE(Find(store_, "g", "i")->m_serializable);
+  EXPECT_EQ(probe.releases, 0);  // reading hands out no ownership
+}
+
+TEST_F(Structure, ConfidenceFormKeepsItsConfidenceAndHasNoDisplayCallback) {
+  Probe &probe = NewProbe();
+  ASSERT_EQ(TIZ_SetSettingConfidenceStructure(store_, "g", "", -7, &probe, ReleaseProbe), 0);
+  int32_t conf = 0;
+  void *data = nullptr;
+  EXPECT_EQ(TIZ_GetSettingConfidenceStructure(store_, "g", "Value", &conf, &data), 0);
+  EXPECT_EQ(conf, -7);
+  EXPECT_EQ(data, &probe);
+  tiz::CAttribute *a = Find(store_, "g", "");
+  EXPECT_FALSE(a->m_serializable);
+  EXPECT_EQ(a->m_value.structure->DisplayCallback(), nullptr);
+  EXPECT_EQ(a->m_value.structure->ReleaseCallback(), &ReleaseProbe);
+}
+
+TEST_F(Structure, GettersInheritAndLeaveTheOutParameterOnFailure) {
+  uint32_t child = 0;
+  ASSERT_EQ(TIZ_Create(&child), 0);
+  ASSERT_EQ(TIZ_SetSettingAttrStoreChild(store_, "kids", "one", child), 0);
+  TIZ_Release(child);  // the parent owns it now
+  Probe &probe = NewProbe();
+  ASSERT_EQ(TIZ_SetSettingConfidenceStructure(store_, "g", "i", 55, &probe, ReleaseProbe), 0);
+  ASSERT_EQ(TIZ_SetSettingDword(store_, "g", "number", 7), 0);
+
+  void *data = nullptr;
+  int32_t conf = 0;
+  EXPECT_EQ(TIZ_GetSettingStructure(child, "g", "i", &data), 1);
+  EXPECT_EQ(data, &probe);
+  data = nullptr;
+  EXPECT_EQ(TIZ_GetSettingConfidenceStructure(child, "g", "i", &conf, &data), 1);
+  EXPECT_EQ(data, &probe);
+  EXPECT_EQ(conf, 55);
+
+  void *untouched = &conf;
+  conf = 1234;
+  EXPECT_EQ(TIZ_GetSettingStructure(child, "g", "missing", &untouched), 2);
+  EXPECT_EQ(TIZ_GetSettingStructure(child, "g", "number", &untouched), TIZ_E_WRONG_TYPE);
+  EXPECT_EQ(TIZ_GetSettingConfidenceStructure(store_, "g", "number", &conf, &untouched),
+            TIZ_E_WRONG_TYPE);
+  EXPECT_EQ(untouched, &conf);
+  EXPECT_EQ(conf, 1234);
+  EXPECT_EQ(TIZ_GetSettingStructure(store_, "", "i", &untouched), TIZ_E_INVALID_ARG);
+  EXPECT_EQ(TIZ_GetSettingStructure(0, "g", "i", &untouched), TIZ_E_INVALID_HANDLE);
+  EXPECT_EQ(untouched, &conf);
+}
+
+TEST_F(Structure, RefusedSetLeavesTheDataWithTheCaller) {
+  Probe probe;
+  uint32_t dead = 0;
+  ASSERT_EQ(TIZ_Create(&dead), 0);
+  TIZ_Release(dead);
+  for (uint32_t h : {0u, dead, 0x12345678u}) {
+    EXPECT_EQ(TIZ_SetSettingStructure(h, "g", "i", &probe, ReleaseProbe, nullptr),
+              TIZ_E_INVALID_HANDLE);
+    EXPECT_EQ(TIZ_SetSettingConfidenceStructure(h, "g", "i", 5, &probe, ReleaseProbe),
+              TIZ_E_INVALID_HANDLE);
+  }
+  for (const char *group : {static_cast<const char *>(nullptr), ""}) {
+    EXPECT_EQ(TIZ_SetSettingStructure(store_, group, "i", &probe, ReleaseProbe, nullptr),
+              TIZ_E_INVALID_ARG);
+    EXPECT_EQ(TIZ_SetSettingConfidenceStructure(store_, group, "i", 5, &probe, ReleaseProbe),
+              TIZ_E_INVALID_ARG);
+  }
+  EXPECT_EQ(probe.releases, 0);
+  EXPECT_TRUE(tiz::LookupStore(store_)->m_keyList.Empty());
+}
+
+// Every way a setting loses its structure releases the data exactly once,
+// with the data pointer, at the moment the structure goes.
+TEST_F(Structure, ReleasedExactlyOnceWhenTheValueGoes) {
+  struct Case {
+    const char *name;
+    std::function<void(uint32_t)> removeValue;
+  };
+  const Case cases[] = {
+      {"deleted", [](uint32_t h) { ASSERT_EQ(TIZ_DeleteSetting(h, "g", "i"), 0); }},
+      {"replaced by a DWORD",
+       [](uint32_t h) { ASSERT_EQ(TIZ_SetSettingDword(h, "g", "i", 1), 0); }},
+      {"replaced by a text",
+       [](uint32_t h) { ASSERT_EQ(TIZ_SetSettingString(h, "g", "i", "x"), 0); }},
+      {"replaced by a structure",
+       [](uint32_t h) {
+         ASSERT_EQ(TIZ_SetSettingStructure(h, "g", "i", nullptr, nullptr, nullptr), 0);
+       }},
+      {"store released", [](uint32_t h) { ASSERT_EQ(TIZ_Release(h), 0); }},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.name);
+    uint32_t h = 0;
+    ASSERT_EQ(TIZ_Create(&h), 0);
+    Probe probe, other;
+    ASSERT_EQ(TIZ_SetSettingStructure(h, "g", "i", &probe, ReleaseProbe, nullptr), 0);
+    ASSERT_EQ(TIZ_SetSettingStructure(h, "g", "other", &other, ReleaseProbe, nullptr), 0);
+    probe.onRelease = [&] { EXPECT_EQ(probe.releases, 1); };
+    c.removeValue(h);
+    EXPECT_EQ(probe.releases, 1);
+    if (tiz::LookupStore(h)) {
+      EXPECT_EQ(other.releases, 0);
+      TIZ_Release(h);
+    }
+    EXPECT_EQ(probe.releases, 1);
+    EXPECT_EQ(other.releases, 1);
+  }
+}
+
+TEST_F(Structure, ChildStoreStructuresGoWithTheParent) {
+  uint32_t child = 0, grandchild = 0;
+  ASSERT_EQ(TIZ_Create(&child), 0);
+  ASSERT_EQ(TIZ_Create(&grandchild), 0);
+  ASSERT_EQ(TIZ_SetSettingAttrStoreChild(store_, "a", "b", child), 0);
+  ASSERT_EQ(TIZ_SetSettingAttrStoreChild(child, "a", "b", grandchild), 0);
+  Probe &inChild = NewProbe(), &inGrandchild = NewProbe();
+  ASSERT_EQ(TIZ_SetSettingStructure(child, "g", "i", &inChild, ReleaseProbe, nullptr), 0);
+  ASSERT_EQ(TIZ_SetSettingStructure(grandchild, "g", "i", &inGrandchild, ReleaseProbe, nullptr), 0);
+  TIZ_Release(grandchild);
+  TIZ_Release(child);
+  EXPECT_EQ(inChild.releases + inGrandchild.releases, 0);
+  ASSERT_EQ(TIZ_Release(store_), 0);
+  EXPECT_EQ(tiz::LookupStore(child), nullptr);
+  EXPECT_EQ(inChild.releases, 1);
+  EXPECT_EQ(inGrandchild.releases, 1);
+}
+
+TEST_F(Structure, SettingTheSameDataAgainReleasesItThroughTheEarlierHolder) {
+  Probe &probe = NewProbe();
+  ASSERT_EQ(TIZ_SetSettingStructure(store_, "g", "i", &probe, ReleaseProbe, nullptr), 0);
+  ASSERT_EQ(TIZ_SetSettingStructure(store_, "g", "i", &probe, ReleaseProbe, nullptr), 0);
+  EXPECT_EQ(probe.releases, 1);
+  void *data = nullptr;
+  EXPECT_EQ(TIZ_GetSettingStructure(store_, "g", "i", &data), 0);
+  EXPECT_EQ(data, &probe);
+  ASSERT_EQ(TIZ_Release(store_), 0);
+  EXPECT_EQ(probe.releases, 2);
+}
+
+TEST_F(Structure, WithoutReleaseCallbackTheDataIsNeverTouched) {
+  int data = 5;
+  ASSERT_EQ(TIZ_SetSettingStructure(store_, "g", "i", &data, nullptr, nullptr), 0);
+  ASSERT_EQ(TIZ_SetSettingConfidenceStructure(store_, "g", "j", 1, &data, nullptr), 0);
+  ASSERT_EQ(TIZ_SetSettingDword(store_, "g", "i", 1), 0);
+  ASSERT_EQ(TIZ_Release(store_), 0);
+  EXPECT_EQ(data, 5);
+}
+
+// The release callback runs while the library holds its lock; it may call
+// the library again and then finds every store consistent.
+TEST_F(Structure, ReleaseCallbackMayCallBackIntoTheLibrary) {
+  uint32_t other = 0;
+  ASSERT_EQ(TIZ_Create(&other), 0);
+  ASSERT_EQ(TIZ_SetSettingDword(other, "g", "n", 42), 0);
+  struct Case {
+    const char *name;
+    std::function<void(uint32_t)> removeValue;
+  };
+  const Case cases[] = {
+      {"deleted", [](uint32_t h) { TIZ_DeleteSetting(h, "g", "i"); }},
+      {"replaced", [](uint32_t h) { TIZ_SetSettingDword(h, "g", "i", 1); }},
+      {"store released", [](uint32_t h) { TIZ_Release(h); }},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.name);
+    uint32_t h = 0;
+    ASSERT_EQ(TIZ_Create(&h), 0);
+    Probe probe;
+    int32_t result = -1;
+    uint32_t value = 0;
+    probe.onRelease = [&] { result = TIZ_GetSettingDword(other, "g", "n", &value); };
+    ASSERT_EQ(TIZ_SetSettingStructure(h, "g", "i", &probe, ReleaseProbe, nullptr), 0);
+    c.removeValue(h);
+    EXPECT_EQ(probe.releases, 1);
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(value, 42u);
+    if (tiz::LookupStore(h)) TIZ_Release(h);
+  }
+  TIZ_Release(other);
+}
+
+TEST_F(Structure, ReleaseCallbackSeesTheSettingAlreadyReplaced) {
+  Probe &first = NewProbe(), &second = NewProbe();
+  void *seen = nullptr;
+  int32_t result = -1;
+  first.onRelease = [&] { result = TIZ_GetSettingStructure(store_, "g", "i", &seen); };
+  ASSERT_EQ(TIZ_SetSettingStructure(store_, "g", "i", &first, ReleaseProbe, nullptr), 0);
+  ASSERT_EQ(TIZ_SetSettingStructure(store_, "g", "i", &second, ReleaseProbe, nullptr), 0);
+  EXPECT_EQ(first.releases, 1);
+  EXPECT_EQ(result, 0);
+  EXPECT_EQ(seen, &second);
+}
+
+TEST_F(Structure, ReleaseCallbackDuringTeardownFindsItsStoreGone) {
+  Probe &probe = NewProbe();
+  int32_t result = 0;
+  uint32_t value = 0;
+  probe.onRelease = [&] { result = TIZ_GetSettingDword(store_, "g", "n", &value); };
+  ASSERT_EQ(TIZ_SetSettingDword(store_, "g", "n", 3), 0);
+  ASSERT_EQ(TIZ_SetSettingStructure(store_, "g", "i", &probe, ReleaseProbe, nullptr), 0);
+  ASSERT_EQ(TIZ_Release(store_), 0);
+  EXPECT_EQ(probe.releases, 1);
+  EXPECT_EQ(result, TIZ_E_INVALID_HANDLE);
+}
+
+// A clone shares the structure with its source: the data is released once,
+// when the last store holding it goes.
+TEST_F(Structure, StructureSharedWithACloneIsReleasedOnce) {
+  uint32_t copy = 0;
+  ASSERT_EQ(TIZ_Create(&copy), 0);
+  Probe &probe = NewProbe();
+  ASSERT_EQ(TIZ_SetSettingStructure(store_, "g", "i", &probe, ReleaseProbe, nullptr), 0);
+  ASSERT_EQ(TIZ_Clone(store_, copy), 0);
+  ASSERT_EQ(TIZ_Release(store_), 0);
+  EXPECT_EQ(probe.releases, 0);
+  void *data = nullptr;
+  EXPECT_EQ(TIZ_GetSettingStructure(copy, "g", "i", &data), 0);
+  EXPECT_EQ(data, &probe);
+  ASSERT_EQ(TIZ_Release(copy), 0);
+  EXPECT_EQ(probe.releases, 1);
+}
+
+// A set that exhausted memory failed: the caller keeps its data, and a
+// structure the setting held before stays there unreleased.
+TEST_F(Structure, SetEndedByExhaustedMemoryLeavesTheDataWithTheCaller) {
+  Probe &held = NewProbe();
+  ASSERT_EQ(TIZ_SetSettingStructure(store_, "g", "held", &held, ReleaseProbe, nullptr), 0);
+  for (const char *item : {"new", "held"}) {
+    SCOPED_TRACE(item);
+    for (size_t n = 0;; ++n) {
+      Probe &probe = NewProbe();
+      int32_t result;
+      {
+        tiz_test::ScopedAllocationFailure failure(n);
+        result = TIZ_SetSettingStructure(store_, "g", item, &probe, ReleaseProbe, nullptr);
+        if (!tiz_test::AllocationFailed()) {
+          EXPECT_EQ(result, 0);
+          break;
+        }
+      }
+      EXPECT_EQ(probe.releases, 0);
+      EXPECT_EQ(held.releases, 0);
+      void *data = nullptr;
+      int32_t found = TIZ_GetSettingStructure(store_, "g", item, &data);
+      if (result == 0) {
+        EXPECT_EQ(data, &probe);
+        break;
+      }
+      EXPECT_NE(data, &probe);
+      EXPECT_EQ(found, item == std::string("held") ? 0 : 2);
+    }
+  }
+  EXPECT_EQ(held.releases, 1);  // replaced by the last, successful set
+}
+
+}  // namespace
