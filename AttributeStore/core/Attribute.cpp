@@ -2,9 +2,10 @@
 
 #include <cstring>
 
+#include "core/SharedValues.h"
 #include "core/UserDefined.h"
-#include "tiz.h"
 #include "imagelib/ImageLibrary.h"
+#include "tiz.h"
 
 namespace tiz {
 
@@ -16,11 +17,14 @@ void CAttribute::ReleaseValue() {
     case kTypeBuffer:
       delete[] m_value.bytes;
       break;
+    // An image or structure that cloning shared goes with its last holder.
     case kTypeImage:
-      if (m_value.image != 0) imagelib::ReleaseImage(m_value.image);
+      if (m_value.image != 0 && DropImageHolder(m_value.image)) {
+        imagelib::ReleaseImage(m_value.image);
+      }
       break;
     case kTypeUserDefined:
-      delete m_value.structure;
+      if (m_value.structure && DropStructureHolder(m_value.structure)) delete m_value.structure;
       break;
     default:
       break;
@@ -46,8 +50,8 @@ int32_t CAttribute::CheckType(int32_t expected) const {
 }
 
 namespace {
-const char *const kKeywords[] = {"UNDEFINED", "ATTRIBUTESTORE", "DWORD",      "DOUBLE",
-                                 "STRING",    "BUFFER",         "IMAGE",      "USERDEFINED"};
+const char *const kKeywords[] = {"UNDEFINED", "ATTRIBUTESTORE", "DWORD", "DOUBLE",
+                                 "STRING",    "BUFFER",         "IMAGE", "USERDEFINED"};
 }
 
 const char *KeywordFromType(int32_t type) {

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "core/AttributeStore.h"
+#include "core/SharedValues.h"
 #include "core/StoreHandles.h"
 #include "core/UserDefined.h"
 #include "imagelib/ImageLibrary.h"
@@ -142,11 +143,13 @@ int32_t SetImage(CAttributeStore *s, const char *group, const char *item, int32_
     CAttribute old;
     BeginWrite(a, kTypeImage, conf, old);
     if (a.m_value.image == hImage) return 0;
-    // A zero handle detaches the stored image without releasing it.
     if (a.m_value.image != 0 && hImage != 0) {
       CAttribute replaced;
       a.MoveValueTo(replaced);
-    } else if (a.m_inert) {
+    } else {
+      // A zero handle detaches the stored image without releasing it; the
+      // setting no longer counts among the holders of an image it shared.
+      if (a.m_value.image != 0 && !a.m_inert) DropImageHolder(a.m_value.image);
       a.m_inert = false;
     }
     a.m_value.raw = 0;
@@ -159,18 +162,25 @@ int32_t SetImage(CAttributeStore *s, const char *group, const char *item, int32_
 int32_t SetStructure(CAttributeStore *s, const char *group, const char *item, int32_t conf,
                      CUserDefined *structure) {
   std::unique_ptr<CUserDefined> owned(structure);
-  int32_t result = WriteSetting(s, group, item, [&](CAttribute &a) {
+  // A call that did not store the object, refused or ended by exhausted
+  // memory, must not release the data: the caller, told it failed, keeps it.
+  struct DisownUnlessStored {
+    std::unique_ptr<CUserDefined> &object;
+    ~DisownUnlessStored() {
+      if (object) object->Disown();
+    }
+  } guard{owned};
+  return WriteSetting(s, group, item, [&](CAttribute &a) {
     // The previous value, a structure or any other, is released when `old`
-    // goes, after the setting holds the new one.
+    // goes, after the setting holds the new one: its release callback may
+    // call back into the library.
     CAttribute old;
-    a.MoveValueTo(old);
+    if (a.m_type == kTypeUserDefined) a.MoveValueTo(old);
     BeginWrite(a, kTypeUserDefined, conf, old);
     a.m_value.structure = owned.release();
     a.m_size = 4;
     return 0;
   });
-  if (owned) owned->Disown();  // refused: the caller keeps its data
-  return result;
 }
 
 namespace {
@@ -241,6 +251,7 @@ int32_t GetDouble(CAttributeStore *s, const char *group, const char *item, int32
 
 int32_t GetString(CAttributeStore *s, const char *group, const char *item, int32_t *conf,
                   char *dest, int32_t len) {
+  if (!dest || len < 1) return TIZ_E_INVALID_ARG;
   return ReadSetting(s, group, item, [&](const CAttribute &a) {
     if (a.m_size == 0) return 0;  // no value: nothing written, before the type test
     if (int32_t r = a.CheckType(kTypeString)) return r;
@@ -261,6 +272,7 @@ int32_t GetString(CAttributeStore *s, const char *group, const char *item, int32
 
 int32_t GetBuffer(CAttributeStore *s, const char *group, const char *item, int32_t *conf,
                   void *dest, int32_t *len) {
+  if (!dest || !len || *len < 0) return TIZ_E_INVALID_ARG;
   return ReadSetting(s, group, item, [&](const CAttribute &a) {
     if (a.m_size == 0) return 0;
     if (int32_t r = a.CheckType(kTypeBuffer)) return r;

@@ -28,7 +28,9 @@ int32_t SetBuffer(CAttributeStore *s, const char *group, const char *item, int32
                   const void *data, uint32_t len);
 int32_t SetImage(CAttributeStore *s, const char *group, const char *item, int32_t conf,
                  uint32_t hImage);
-// Takes ownership of `structure` in every case (deleted when refused).
+// Takes ownership of `structure` in every case. When the call fails (-24,
+// or exhausted memory) the object is deleted without running its release
+// callback, so the caller keeps its data.
 int32_t SetStructure(CAttributeStore *s, const char *group, const char *item, int32_t conf,
                      CUserDefined *structure);
 // Plain link: renames the nested store, points at it; no reference, no parent.
@@ -45,6 +47,8 @@ int32_t GetDword(CAttributeStore *s, const char *group, const char *item, int32_
                  uint32_t *value);
 int32_t GetDouble(CAttributeStore *s, const char *group, const char *item, int32_t *conf,
                   double *value);
+// The string and buffer readers refuse a null destination, a string length
+// below 1 and a negative buffer length (-24) before the lookup.
 int32_t GetString(CAttributeStore *s, const char *group, const char *item, int32_t *conf,
                   char *dest, int32_t len);
 int32_t GetBuffer(CAttributeStore *s, const char *group, const char *item, int32_t *conf,

@@ -17,8 +17,11 @@ namespace {
 // library's notion of whether the critical section is initialised, which the
 // control exports switch. Keeping the storage alive means a thread that races
 // a delete never touches a destroyed mutex.
+// Built in static storage, not on the heap: creating the lock must not be
+// able to fail for want of memory, since the frame cannot report that.
 platform::RecursiveLock &GlobalLock() {
-  static platform::RecursiveLock *lock = new platform::RecursiveLock();
+  alignas(platform::RecursiveLock) static unsigned char storage[sizeof(platform::RecursiveLock)];
+  static platform::RecursiveLock *lock = new (storage) platform::RecursiveLock();
   return *lock;
 }
 

@@ -88,9 +88,8 @@ int32_t TIZ_API TIZ_SetSettingConfidenceDword(uint32_t h, const char *g, const c
 }
 
 int32_t TIZ_API TIZ_SetSettingDouble(uint32_t h, const char *g, const char *i, double value) {
-  return OnStore("TIZ_SetSettingDouble", h, [&](CAttributeStore *s) {
-    return SetDouble(s, g, i, kDefaultConfidence, value);
-  });
+  return OnStore("TIZ_SetSettingDouble", h,
+                 [&](CAttributeStore *s) { return SetDouble(s, g, i, kDefaultConfidence, value); });
 }
 
 int32_t TIZ_API TIZ_SetSettingConfidenceDouble(uint32_t h, const char *g, const char *i,
@@ -100,9 +99,8 @@ int32_t TIZ_API TIZ_SetSettingConfidenceDouble(uint32_t h, const char *g, const 
 }
 
 int32_t TIZ_API TIZ_SetSettingString(uint32_t h, const char *g, const char *i, const char *text) {
-  return OnStore("TIZ_SetSettingString", h, [&](CAttributeStore *s) {
-    return SetString(s, g, i, kDefaultConfidence, text);
-  });
+  return OnStore("TIZ_SetSettingString", h,
+                 [&](CAttributeStore *s) { return SetString(s, g, i, kDefaultConfidence, text); });
 }
 
 int32_t TIZ_API TIZ_SetSettingConfidenceString(uint32_t h, const char *g, const char *i,
@@ -165,10 +163,9 @@ int32_t TIZ_API TIZ_SetSettingAttrStore(uint32_t h, const char *g, const char *i
 
 int32_t TIZ_API TIZ_SetSettingConfidenceAttrStore(uint32_t h, const char *g, const char *i,
                                                   int32_t conf, uint32_t hNested) {
-  return OnTwoStores("TIZ_SetSettingConfidenceAttrStore", h, hNested,
-                     [&](CAttributeStore *s, CAttributeStore *n) {
-                       return SetAttrStore(s, g, i, conf, n);
-                     });
+  return OnTwoStores(
+      "TIZ_SetSettingConfidenceAttrStore", h, hNested,
+      [&](CAttributeStore *s, CAttributeStore *n) { return SetAttrStore(s, g, i, conf, n); });
 }
 
 int32_t TIZ_API TIZ_SetSettingAttrStoreChild(uint32_t h, const char *g, const char *i,
@@ -179,13 +176,11 @@ int32_t TIZ_API TIZ_SetSettingAttrStoreChild(uint32_t h, const char *g, const ch
                      });
 }
 
-int32_t TIZ_API TIZ_SetSettingConfidenceAttrStoreChild(uint32_t h, const char *g,
-                                                       const char *i, int32_t conf,
-                                                       uint32_t hNested) {
-  return OnTwoStores("TIZ_SetSettingConfidenceAttrStoreChild", h, hNested,
-                     [&](CAttributeStore *s, CAttributeStore *n) {
-                       return SetAttrStoreChild(s, g, i, conf, n);
-                     });
+int32_t TIZ_API TIZ_SetSettingConfidenceAttrStoreChild(uint32_t h, const char *g, const char *i,
+                                                       int32_t conf, uint32_t hNested) {
+  return OnTwoStores(
+      "TIZ_SetSettingConfidenceAttrStoreChild", h, hNested,
+      [&](CAttributeStore *s, CAttributeStore *n) { return SetAttrStoreChild(s, g, i, conf, n); });
 }
 
 int32_t TIZ_API TIZ_SetConfidence(uint32_t h, const char *g, const char *i, int32_t conf) {
@@ -255,42 +250,33 @@ int32_t TIZ_API TIZ_GetSettingConfidenceDouble(uint32_t h, const char *g, const 
 
 int32_t TIZ_API TIZ_GetSettingString(uint32_t h, const char *g, const char *i, char *dest,
                                      int32_t len) {
-  return OnStore("TIZ_GetSettingString", h, [&](CAttributeStore *s) {
-    TIZ_REQUIRE(g && *g);
-    TIZ_REQUIRE(dest && len >= 1);
-    return GetString(s, g, i, nullptr, dest, len);
-  });
+  return OnStore("TIZ_GetSettingString", h,
+                 [&](CAttributeStore *s) { return GetString(s, g, i, nullptr, dest, len); });
 }
 
 int32_t TIZ_API TIZ_GetSettingConfidenceString(uint32_t h, const char *g, const char *i,
                                                int32_t *pConf, char *dest, int32_t len) {
   return OnStore("TIZ_GetSettingConfidenceString", h, [&](CAttributeStore *s) {
-    TIZ_REQUIRE(g && *g);
-    TIZ_REQUIRE(dest && len >= 1 && pConf);
+    TIZ_REQUIRE(pConf);
     return GetString(s, g, i, pConf, dest, len);
   });
 }
 
 int32_t TIZ_API TIZ_GetSettingBuffer(uint32_t h, const char *g, const char *i, void *dest,
                                      int32_t *pLen) {
-  return OnStore("TIZ_GetSettingBuffer", h, [&](CAttributeStore *s) {
-    TIZ_REQUIRE(g && *g);
-    TIZ_REQUIRE(dest && pLen && *pLen >= 0);
-    return GetBuffer(s, g, i, nullptr, dest, pLen);
-  });
+  return OnStore("TIZ_GetSettingBuffer", h,
+                 [&](CAttributeStore *s) { return GetBuffer(s, g, i, nullptr, dest, pLen); });
 }
 
 int32_t TIZ_API TIZ_GetSettingConfidenceBuffer(uint32_t h, const char *g, const char *i,
                                                int32_t *pConf, void *dest, int32_t *pLen) {
   return OnStore("TIZ_GetSettingConfidenceBuffer", h, [&](CAttributeStore *s) {
-    TIZ_REQUIRE(g && *g);
-    TIZ_REQUIRE(dest && pLen && *pLen >= 0 && pConf);
+    TIZ_REQUIRE(pConf);
     return GetBuffer(s, g, i, pConf, dest, pLen);
   });
 }
 
-int32_t TIZ_API TIZ_GetSettingImage(uint32_t h, const char *g, const char *i,
-                                    uint32_t *phImage) {
+int32_t TIZ_API TIZ_GetSettingImage(uint32_t h, const char *g, const char *i, uint32_t *phImage) {
   return OnStore("TIZ_GetSettingImage", h, [&](CAttributeStore *s) {
     TIZ_REQUIRE(phImage);
     return GetImage(s, g, i, nullptr, phImage);
@@ -371,10 +357,10 @@ char *TIZ_API TIZ_GetCharPointer(uint32_t h, const char *g, const char *i, uint3
                              kTypeString);
 }
 
-char *TIZ_API TIZ_GetConfidenceCharPointer(uint32_t h, const char *g, const char *i,
-                                           int32_t *pConf, uint32_t *pSize, int32_t *pStatus) {
-  return PointerGetter<char>("TIZ_GetConfidenceCharPointer", h, g, i, pConf, true, pSize,
-                             pStatus, kTypeString);
+char *TIZ_API TIZ_GetConfidenceCharPointer(uint32_t h, const char *g, const char *i, int32_t *pConf,
+                                           uint32_t *pSize, int32_t *pStatus) {
+  return PointerGetter<char>("TIZ_GetConfidenceCharPointer", h, g, i, pConf, true, pSize, pStatus,
+                             kTypeString);
 }
 
 void *TIZ_API TIZ_GetVoidPointer(uint32_t h, const char *g, const char *i, uint32_t *pSize,
@@ -383,10 +369,10 @@ void *TIZ_API TIZ_GetVoidPointer(uint32_t h, const char *g, const char *i, uint3
                              kTypeBuffer);
 }
 
-void *TIZ_API TIZ_GetConfidenceVoidPointer(uint32_t h, const char *g, const char *i,
-                                           int32_t *pConf, uint32_t *pSize, int32_t *pStatus) {
-  return PointerGetter<void>("TIZ_GetConfidenceVoidPointer", h, g, i, pConf, true, pSize,
-                             pStatus, kTypeBuffer);
+void *TIZ_API TIZ_GetConfidenceVoidPointer(uint32_t h, const char *g, const char *i, int32_t *pConf,
+                                           uint32_t *pSize, int32_t *pStatus) {
+  return PointerGetter<void>("TIZ_GetConfidenceVoidPointer", h, g, i, pConf, true, pSize, pStatus,
+                             kTypeBuffer);
 }
 
 }  // extern "C"

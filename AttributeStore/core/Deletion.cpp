@@ -1,0 +1,96 @@
+#include "core/Deletion.h"
+
+#include <string>
+#include <unordered_set>
+
+#include "core/AttributeStore.h"
+#include "core/StoreHandles.h"
+#include "tiz.h"
+
+namespace tiz {
+
+namespace {
+
+// Takes a nested store down with every store child-linked below it, then
+// gives back the references its subtree had given its parent chain: without
+// that, the parent could never reach 0 again and the whole tree would leak.
+void DestroyNestedStore(CAttributeStore *nested) {
+  uint32_t parent = nested->ParentHandle();
+  int32_t given = nested->m_refCount;
+  nested->m_refCount = 0;
+  DeleteChildStores(nested);  // -303, nothing below, is no error
+  DestroyStore(nested);
+  for (int32_t i = 0; i < given; ++i) {
+    // Re-checked each time: the parent itself goes when its count reaches 0.
+    CAttributeStore *p = LookupStore(parent);
+    if (!p || p->Release() != 0) break;
+  }
+}
+
+// The stores on the way down to the one being walked, kept on the call stack.
+struct WalkPath {
+  uint32_t store;
+  const WalkPath *up;
+
+  bool Holds(uint32_t handle) const {
+    for (const WalkPath *p = this; p; p = p->up) {
+      if (p->store == handle) return true;
+    }
+    return false;
+  }
+};
+
+// Needs no memory it cannot do without, so no walk ends early: a loop of
+// plain links back up the path is cut by the path itself, and `walked` only
+// spares a second walk of a store reached twice (walking it again would give
+// the same counts).
+void ResetWalk(CAttributeStore *s, const WalkPath *up,
+               std::unordered_set<uint32_t> &walked) noexcept {
+  if (s->m_keyList.Empty()) return;  // a store without settings keeps its count
+  const WalkPath path{s->Handle(), up};
+  for (KeyEntry *e = s->m_keyList.head; e; e = e->next) {
+    CAttribute *a = e->attr;
+    if (!a || a->m_type != kTypeAttributeStore) continue;
+    CAttributeStore *nested = LookupStore(a->m_value.store);
+    if (!nested || path.Holds(nested->Handle())) continue;
+    try {
+      if (!walked.insert(nested->Handle()).second) continue;
+    } catch (...) {
+      // Out of memory: the store may be walked twice, which is harmless.
+    }
+    ResetWalk(nested, &path, walked);
+  }
+  s->m_refCount = 0;
+}
+
+}  // namespace
+
+int32_t DeleteSetting(CAttributeStore *s, const char *group, const char *item) {
+  if (!group || !*group || !item) return TIZ_E_INVALID_ARG;
+  std::string_view composed = s->ComposeKey(group, item);
+  if (s->m_keyList.Empty()) return 0;
+  CAttribute *a = s->FindAttribute(composed);
+  if (!a) return TIZ_NOT_FOUND;
+  // Owned copy: tearing a nested store down runs structure callbacks, which
+  // may call back into the library and compose keys in this store's buffer.
+  std::string key(composed);
+  if (a->m_type == kTypeAttributeStore) {
+    uint32_t self = s->Handle();
+    if (CAttributeStore *nested = LookupStore(a->m_value.store)) DestroyNestedStore(nested);
+    // The store may have gone with the nested one (a loop of links, or its
+    // count reaching 0); its entry went with it.
+    s = LookupStore(self);
+    if (!s) return 0;
+  }
+  s->RemoveEntry(key, true);
+  return 0;
+}
+
+int32_t ResetRefCounts(CAttributeStore *s) {
+  if (!s) return 0;
+  std::unordered_set<uint32_t> walked;
+  ResetWalk(s, nullptr, walked);
+  return 0;
+}
+
+}  // namespace tiz

@@ -1,0 +1,57 @@
+#include "core/SharedValues.h"
+
+#include <unordered_map>
+
+namespace tiz {
+
+namespace {
+
+template <class Key>
+class HolderCounts {
+ public:
+  void Add(Key key) { ++extra_[key]; }
+
+  bool Drop(Key key) noexcept {
+    if (extra_.empty()) return true;
+    auto it = extra_.find(key);
+    if (it == extra_.end()) return true;
+    if (--it->second == 0) extra_.erase(it);
+    return false;
+  }
+
+  size_t Extra(Key key) const noexcept {
+    auto it = extra_.find(key);
+    return it == extra_.end() ? 0 : it->second;
+  }
+
+ private:
+  std::unordered_map<Key, size_t> extra_;  // holders besides the first
+};
+
+// Never destroyed: a store torn down late in process exit still finds them.
+HolderCounts<uint32_t> &Images() {
+  static auto *counts = new HolderCounts<uint32_t>();
+  return *counts;
+}
+
+HolderCounts<const CUserDefined *> &Structures() {
+  static auto *counts = new HolderCounts<const CUserDefined *>();
+  return *counts;
+}
+
+}  // namespace
+
+void AddImageHolder(uint32_t hImage) { Images().Add(hImage); }
+void AddStructureHolder(const CUserDefined *structure) { Structures().Add(structure); }
+
+bool DropImageHolder(uint32_t hImage) noexcept { return Images().Drop(hImage); }
+bool DropStructureHolder(const CUserDefined *structure) noexcept {
+  return Structures().Drop(structure);
+}
+
+size_t ExtraImageHolders(uint32_t hImage) noexcept { return Images().Extra(hImage); }
+size_t ExtraStructureHolders(const CUserDefined *structure) noexcept {
+  return Structures().Extra(structure);
+}
+
+}  // namespace tiz

@@ -1,0 +1,849 @@
+// Typed settings through the C interface: every type read back with its
+// size and confidence, replacement by the type rules, the parent chain of
+// the getters, out parameters on every kind of result, the pointer getters,
+// nested stores, and exhausted memory inside the setters.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "AllocFailure.h"
+#include "SettingCalls.h"
+#include "core/AttributeStore.h"
+#include "core/StoreHandles.h"
+#include "core/UserDefined.h"
+#include "orv310.h"
+#include "talb310.h"
+#include "tiz.h"
+
+namespace {
+
+using tiz_test::Getters;
+using tiz_test::Outs;
+using tiz_test::Setters;
+
+// Every data pointer handed to the release callback, in order.
+std::vector<void *> g_released;
+void TIZ_API RecordRelease(void *data) { g_released.push_back(data); }
+size_t ReleasesOf(void *data) { return std::count(g_released.begin(), g_released.end(), data); }
+int32_t TIZ_API DisplayNothing(void *, char *, int32_t) { return 0; }
+
+int32_t RefCount(uint32_t h) {
+  tiz::CAttributeStore *s = tiz::LookupStore(h);
+  return s ? s->m_refCount : -1000;
+}
+
+tiz::CAttribute *Find(uint32_t h, const char *group, const char *item) {
+  tiz::CAttributeStore *s = tiz::LookupStore(h);
+  return s->FindAttribute(s->ComposeKey(group, item));
+}
+
+struct Meta {
+  int32_t result;
+  int32_t type;
+  uint32_t size;
+  int32_t conf;
+};
+
+Meta Read(uint32_t h, const char *group, const char *item = "") {
+  Meta m{0, -1, 0xFFFF, -1};
+  m.result = TIZ_GetSettingType(h, group, item, &m.type);
+  EXPECT_EQ(TIZ_GetSettingSize(h, group, item, &m.size), m.result);
+  EXPECT_EQ(TIZ_GetConfidence(h, group, item, &m.conf), m.result);
+  return m;
+}
+
+#define EXPECT_META(h, group, type_, size_, conf_) \
+  do {                                             \
+    Meta m_ = Read(h, group);                      \
+    EXPECT_EQ(m_.result, 0);                       \
+    EXPECT_EQ(m_.type, type_);                     \
+    EXPECT_EQ(m_.size, size_);                     \
+    EXPECT_EQ(m_.conf, conf_);                     \
+  } while (0)
+
+class TypedValues : public testing::Test {
+ protected:
+  void SetUp() override {
+    g_released.clear();
+    liveImages_ = TALB_LiveImageCount();
+    ASSERT_EQ(TIZ_Create(&h_), 0);
+  }
+  void TearDown() override {
+    EXPECT_EQ(TIZ_Release(h_), 0);
+    for (uint32_t s : extraStores_) TIZ_Release(s);
+    // Every image a setting took was released with it.
+    EXPECT_EQ(TALB_LiveImageCount(), liveImages_);
+  }
+  uint32_t NewStore() {
+    uint32_t s = 0;
+    EXPECT_EQ(TIZ_Create(&s), 0);
+    extraStores_.push_back(s);
+    return s;
+  }
+  uint32_t h_ = 0;
+  uint32_t liveImages_ = 0;
+  std::vector<uint32_t> extraStores_;
+};
+
+TEST_F(TypedValues, EveryTypeReadsBackWithItsTypeSizeAndConfidence) {
+  ASSERT_EQ(TIZ_SetSettingDword(h_, "dword", "", 0xDEADBEEF), 0);
+  ASSERT_EQ(TIZ_SetSettingConfidenceDouble(h_, "double", "", -5, 2.5), 0);
+  ASSERT_EQ(TIZ_SetSettingString(h_, "string", "", "hello"), 0);
+  const unsigned char bytes[] = {0, 1, 2, 0, 0xFF};
+  ASSERT_EQ(TIZ_SetSettingConfidenceBuffer(h_, "buffer", "", INT_MAX, bytes, sizeof bytes), 0);
+  uint32_t image = TALB_CreateImage(1, 2);
+  ASSERT_EQ(TIZ_SetSettingConfidenceImage(h_, "image", "", INT_MIN, image), 0);
+  int data = 0;
+  ASSERT_EQ(TIZ_SetSettingStructure(h_, "structure", "", &data, RecordRelease, nullptr), 0);
+  uint32_t nested = NewStore();
+  ASSERT_EQ(TIZ_SetSettingConfidenceAttrStore(h_, "store", "", 0, nested), 0);
+
+  EXPECT_META(h_, "dword", TIZ_TYPE_DWORD, 4u, 100);
+  EXPECT_META(h_, "double", TIZ_TYPE_DOUBLE, 8u, -5);
+  EXPECT_META(h_, "string", TIZ_TYPE_STRING, 6u, 100);
+  EXPECT_META(h_, "buffer", TIZ_TYPE_BUFFER, 5u, INT_MAX);
+  EXPECT_META(h_, "image", TIZ_TYPE_IMAGE, 4u, INT_MIN);
+  EXPECT_META(h_, "structure", TIZ_TYPE_USERDEFINED, 4u, 100);
+  EXPECT_META(h_, "store", TIZ_TYPE_ATTRIBUTESTORE, 4u, 0);
+
+  int32_t conf = 0;
+  uint32_t dword = 0;
+  EXPECT_EQ(TIZ_GetSettingConfidenceDword(h_, "dword", "", &conf, &dword), 0);
+  EXPECT_EQ(dword, 0xDEADBEEFu);
+  EXPECT_EQ(conf, 100);
+  double dbl = 0;
+  EXPECT_EQ(TIZ_GetSettingConfidenceDouble(h_, "double", "", &conf, &dbl), 0);
+  EXPECT_EQ(dbl, 2.5);
+  EXPECT_EQ(conf, -5);
+  char text[8] = {};
+  EXPECT_EQ(TIZ_GetSettingConfidenceString(h_, "string", "", &conf, text, sizeof text), 0);
+  EXPECT_STREQ(text, "hello");
+  unsigned char copy[8] = {};
+  int32_t len = sizeof copy;
+  EXPECT_EQ(TIZ_GetSettingConfidenceBuffer(h_, "buffer", "", &conf, copy, &len), 0);
+  EXPECT_EQ(len, 5);
+  EXPECT_EQ(std::memcmp(copy, bytes, sizeof bytes), 0);
+  EXPECT_EQ(conf, INT_MAX);
+  uint32_t gotImage = 0;
+  EXPECT_EQ(TIZ_GetSettingConfidenceImage(h_, "image", "", &conf, &gotImage), 0);
+  EXPECT_EQ(gotImage, image);
+  EXPECT_EQ(conf, INT_MIN);
+  void *gotData = nullptr;
+  EXPECT_EQ(TIZ_GetSettingConfidenceStructure(h_, "structure", "", &conf, &gotData), 0);
+  EXPECT_EQ(gotData, &data);
+  EXPECT_EQ(conf, 100);
+  uint32_t gotStore = 0;
+  EXPECT_EQ(TIZ_GetSettingConfidenceAttrStore(h_, "store", "", &conf, &gotStore), 0);
+  EXPECT_EQ(gotStore, nested);
+  EXPECT_EQ(conf, 0);
+  TIZ_Release(gotStore);
+
+  // Only the structure setting stays out of tree files.
+  for (const char *group : {"dword", "double", "string", "buffer", "image", "store"})
+    EXPECT_TRUE(Find(h_, group, "")->m_serializable) << group;
+  EXPECT_FALSE(Find(h_, "structure", "")->m_serializable);
+}
+
+TEST_F(TypedValues, ByteIsTheLowEightBitsOfTheDword) {
+  ASSERT_EQ(TIZ_SetSettingConfidenceDword(h_, "d", "", 12, 0x1234), 0);
+  uint8_t byte = 0;
+  EXPECT_EQ(TIZ_GetSettingByte(h_, "d", "", &byte), 0);
+  EXPECT_EQ(byte, 0x34);
+  int32_t conf = 0;
+  byte = 0;
+  EXPECT_EQ(TIZ_GetSettingConfidenceByte(h_, "d", "", &conf, &byte), 0);
+  EXPECT_EQ(byte, 0x34);
+  EXPECT_EQ(conf, 12);
+}
+
+TEST_F(TypedValues, SetConfidenceChangesOnlyTheConfidenceOfASettingOfThisStore) {
+  ASSERT_EQ(TIZ_SetSettingString(h_, "s", "", "keep"), 0);
+  EXPECT_EQ(TIZ_SetConfidence(h_, "s", "", -77), 0);
+  EXPECT_META(h_, "s", TIZ_TYPE_STRING, 5u, -77);
+  char text[8] = {};
+  EXPECT_EQ(TIZ_GetSettingString(h_, "s", "", text, sizeof text), 0);
+  EXPECT_STREQ(text, "keep");
+  // A plain set puts it back to 100.
+  ASSERT_EQ(TIZ_SetSettingString(h_, "s", "", "new"), 0);
+  EXPECT_META(h_, "s", TIZ_TYPE_STRING, 4u, 100);
+
+  EXPECT_EQ(TIZ_SetConfidence(h_, "missing", "", 1), TIZ_NOT_FOUND);
+  EXPECT_EQ(TIZ_SetConfidence(h_, "", "", 1), TIZ_E_INVALID_ARG);
+  EXPECT_EQ(TIZ_SetConfidence(h_, nullptr, "", 1), TIZ_E_INVALID_ARG);
+  EXPECT_EQ(tiz::LookupStore(h_)->m_keyList.size, 1u);
+}
+
+// --- replacing values ---------------------------------------------------
+
+enum Kind { kDword, kDouble, kString, kBuffer, kImage, kStructure, kStore, kKindCount };
+const char *const kKindNames[] = {"DWORD", "DOUBLE",      "STRING",        "BUFFER",
+                                  "IMAGE", "USERDEFINED", "ATTRIBUTESTORE"};
+const int32_t kKindTypes[] = {TIZ_TYPE_DWORD,         TIZ_TYPE_DOUBLE, TIZ_TYPE_STRING,
+                              TIZ_TYPE_BUFFER,        TIZ_TYPE_IMAGE,  TIZ_TYPE_USERDEFINED,
+                              TIZ_TYPE_ATTRIBUTESTORE};
+const uint32_t kKindSizes[] = {4, 8, 5, 3, 4, 4, 4};
+
+// A value written under "v", and what it owns.
+struct Held {
+  Kind kind;
+  uint32_t image = 0;
+  int *data = nullptr;
+  uint32_t store = 0;
+  size_t Releases() const {
+    if (image) return TALB_ReleaseCount(image);
+    if (data) return ReleasesOf(data);
+    return 0;
+  }
+  bool Owned() const { return image || data; }
+};
+
+Held Put(uint32_t h, Kind kind, int32_t conf, std::vector<int> &dataSlots) {
+  Held held{kind};
+  int32_t r = -1;
+  switch (kind) {
+    case kDword:
+      r = TIZ_SetSettingConfidenceDword(h, "v", "", conf, 7);
+      break;
+    case kDouble:
+      r = TIZ_SetSettingConfidenceDouble(h, "v", "", conf, 7.5);
+      break;
+    case kString:
+      r = TIZ_SetSettingConfidenceString(h, "v", "", conf, "text");
+      break;
+    case kBuffer:
+      r = TIZ_SetSettingConfidenceBuffer(h, "v", "", conf, "abc", 3);
+      break;
+    case kImage:
+      held.image = TALB_CreateImage(3, 4);
+      r = TIZ_SetSettingConfidenceImage(h, "v", "", conf, held.image);
+      break;
+    case kStructure:
+      dataSlots.push_back(0);
+      held.data = &dataSlots.back();
+      r = TIZ_SetSettingConfidenceStructure(h, "v", "", conf, held.data, RecordRelease);
+      break;
+    case kStore:
+      EXPECT_EQ(TIZ_Create(&held.store), 0);
+      r = TIZ_SetSettingConfidenceAttrStore(h, "v", "", conf, held.store);
+      break;
+    default:
+      break;
+  }
+  EXPECT_EQ(r, 0) << kKindNames[kind];
+  return held;
+}
+
+TEST(TypedValuesReplace, AnyTypeReplacesAnyOtherAndTheOldValueIsReleasedOnce) {
+  for (int from = 0; from < kKindCount; ++from) {
+    for (int to = 0; to < kKindCount; ++to) {
+      SCOPED_TRACE(std::string(kKindNames[from]) + " replaced by " + kKindNames[to]);
+      g_released.clear();
+      std::vector<int> dataSlots;
+      dataSlots.reserve(2);
+      uint32_t h = 0;
+      ASSERT_EQ(TIZ_Create(&h), 0);
+      Held first = Put(h, static_cast<Kind>(from), 5, dataSlots);
+      Held second = Put(h, static_cast<Kind>(to), 9, dataSlots);
+      EXPECT_META(h, "v", kKindTypes[to], kKindSizes[to], 9);
+      EXPECT_EQ(Find(h, "v", "")->m_serializable, to != kStructure);
+      EXPECT_EQ(first.Releases(), first.Owned() ? 1u : 0u);
+      EXPECT_EQ(second.Releases(), 0u);
+      EXPECT_EQ(tiz::LookupStore(h)->m_keyList.size, 1u);
+      // A replaced store link leaves the store alone.
+      if (first.store) {
+        EXPECT_NE(tiz::LookupStore(first.store), nullptr);
+      }
+
+      ASSERT_EQ(TIZ_Release(h), 0);
+      EXPECT_EQ(first.Releases(), first.Owned() ? 1u : 0u);
+      EXPECT_EQ(second.Releases(), second.Owned() ? 1u : 0u);
+      for (const Held *held : {&first, &second}) {
+        if (held->store) {
+          EXPECT_EQ(TIZ_Release(held->store), 0);
+        }
+      }
+    }
+  }
+}
+
+TEST_F(TypedValues, ImageRulesReleaseOnlyAReplacedImage) {
+  uint32_t a = TALB_CreateImage(1, 1), b = TALB_CreateImage(2, 2);
+  ASSERT_EQ(TIZ_SetSettingImage(h_, "img", "", a), 0);
+  // The same handle again: nothing released, confidence and type still set.
+  ASSERT_EQ(TIZ_SetSettingConfidenceImage(h_, "img", "", 3, a), 0);
+  EXPECT_EQ(TALB_ReleaseCount(a), 0u);
+  EXPECT_META(h_, "img", TIZ_TYPE_IMAGE, 4u, 3);
+  // Another handle: the old one is released once.
+  ASSERT_EQ(TIZ_SetSettingImage(h_, "img", "", b), 0);
+  EXPECT_EQ(TALB_ReleaseCount(a), 1u);
+  EXPECT_EQ(TALB_ReleaseCount(b), 0u);
+  // Zero detaches the image without releasing it.
+  ASSERT_EQ(TIZ_SetSettingImage(h_, "img", "", 0), 0);
+  EXPECT_EQ(TALB_ReleaseCount(b), 0u);
+  EXPECT_META(h_, "img", TIZ_TYPE_IMAGE, 4u, 100);
+  uint32_t got = 99;
+  EXPECT_EQ(TIZ_GetSettingImage(h_, "img", "", &got), 0);
+  EXPECT_EQ(got, 0u);
+  TALB_ReleaseImage(b);  // detached: the caller's again
+  // A new setting given handle 0 holds no value.
+  ASSERT_EQ(TIZ_SetSettingImage(h_, "empty", "", 0), 0);
+  EXPECT_META(h_, "empty", TIZ_TYPE_IMAGE, 0u, 100);
+}
+
+TEST_F(TypedValues, DetachingASharedImageLeavesItToTheOtherHolder) {
+  uint32_t image = TALB_CreateImage(1, 1);
+  ASSERT_EQ(TIZ_SetSettingImage(h_, "img", "", image), 0);
+  uint32_t copy = NewStore();
+  ASSERT_EQ(TIZ_Clone(h_, copy), 0);  // the copy shares the image
+  ASSERT_EQ(TIZ_SetSettingImage(h_, "img", "", 0), 0);
+  EXPECT_EQ(TALB_ReleaseCount(image), 0u);
+  // The copy is now the image's only holder and releases it when it goes.
+  ASSERT_EQ(TIZ_SetSettingDword(copy, "img", "", 0), 0);
+  EXPECT_EQ(TALB_ReleaseCount(image), 1u);
+}
+
+TEST_F(TypedValues, StructureReplacedByItsOwnDataIsReleasedThroughTheOldObject) {
+  int data = 0;
+  ASSERT_EQ(TIZ_SetSettingStructure(h_, "s", "", &data, RecordRelease, DisplayNothing), 0);
+  EXPECT_EQ(Find(h_, "s", "")->m_value.structure->DisplayCallback(), DisplayNothing);
+  ASSERT_EQ(TIZ_SetSettingConfidenceStructure(h_, "s", "", 4, &data, RecordRelease), 0);
+  EXPECT_EQ(ReleasesOf(&data), 1u);
+  // The confidence form stores no display callback.
+  EXPECT_EQ(Find(h_, "s", "")->m_value.structure->DisplayCallback(), nullptr);
+  void *got = nullptr;
+  EXPECT_EQ(TIZ_GetSettingStructure(h_, "s", "", &got), 0);
+  EXPECT_EQ(got, &data);
+  // Without a release callback the structure goes silently.
+  ASSERT_EQ(TIZ_SetSettingStructure(h_, "s", "", &data, nullptr, nullptr), 0);
+  EXPECT_EQ(ReleasesOf(&data), 2u);
+  ASSERT_EQ(TIZ_SetSettingDword(h_, "s", "", 1), 0);
+  EXPECT_EQ(ReleasesOf(&data), 2u);
+}
+
+TEST_F(TypedValues, StringAndBufferSettersAcceptTheSettingsOwnBytes) {
+  ASSERT_EQ(TIZ_SetSettingString(h_, "s", "", "hello"), 0);
+  uint32_t size = 0;
+  char *text = TIZ_GetCharPointer(h_, "s", "", &size, nullptr);
+  ASSERT_EQ(TIZ_SetSettingString(h_, "s", "", text), 0);
+  text = TIZ_GetCharPointer(h_, "s", "", &size, nullptr);
+  ASSERT_EQ(TIZ_SetSettingString(h_, "s", "", text + 1), 0);
+  EXPECT_STREQ(TIZ_GetCharPointer(h_, "s", "", &size, nullptr), "ello");
+  EXPECT_EQ(size, 5u);
+
+  ASSERT_EQ(TIZ_SetSettingBuffer(h_, "b", "", "abcd", 5), 0);
+  void *bytes = TIZ_GetVoidPointer(h_, "b", "", &size, nullptr);
+  ASSERT_EQ(TIZ_SetSettingConfidenceBuffer(h_, "b", "", 2, static_cast<char *>(bytes) + 1, 4), 0);
+  bytes = TIZ_GetVoidPointer(h_, "b", "", &size, nullptr);
+  EXPECT_EQ(size, 4u);
+  EXPECT_STREQ(static_cast<char *>(bytes), "bcd");
+  // Across a change of type: the buffer's bytes become the string.
+  ASSERT_EQ(TIZ_SetSettingString(h_, "b", "", static_cast<char *>(bytes)), 0);
+  EXPECT_META(h_, "b", TIZ_TYPE_STRING, 4u, 100);
+  EXPECT_STREQ(TIZ_GetCharPointer(h_, "b", "", &size, nullptr), "bcd");
+  text = TIZ_GetCharPointer(h_, "b", "", &size, nullptr);
+  ASSERT_EQ(TIZ_SetSettingBuffer(h_, "b", "", text, size), 0);
+  EXPECT_META(h_, "b", TIZ_TYPE_BUFFER, 4u, 100);
+}
+
+TEST_F(TypedValues, NewSettingsKeepInsertionOrderAndRewritesKeepTheirPlace) {
+  ASSERT_EQ(TIZ_SetSettingDword(h_, "a", "", 1), 0);
+  ASSERT_EQ(TIZ_SetSettingDword(h_, "b", "", 2), 0);
+  ASSERT_EQ(TIZ_SetSettingDword(h_, "c", "", 3), 0);
+  ASSERT_EQ(TIZ_SetSettingString(h_, "a", "", "x"), 0);
+  ASSERT_EQ(TIZ_SetSettingString(h_, "", "", "refused"), TIZ_E_INVALID_ARG);
+  std::vector<std::string> keys;
+  for (tiz::KeyEntry *e = tiz::LookupStore(h_)->m_keyList.head; e; e = e->next)
+    keys.emplace_back(e->KeyView());
+  EXPECT_EQ(keys, (std::vector<std::string>{"a\x7FValue", "b\x7FValue", "c\x7FValue"}));
+}
+
+// --- getters: copies into the caller's buffers --------------------------
+
+TEST_F(TypedValues, StringGetterCopiesBoundedAndTerminatesACutText) {
+  ASSERT_EQ(TIZ_SetSettingConfidenceString(h_, "s", "", 42, "hello"), 0);
+  char text[10];
+  std::memset(text, 'x', sizeof text);
+  EXPECT_EQ(TIZ_GetSettingString(h_, "s", "", text, 6), 0);
+  EXPECT_STREQ(text, "hello");
+  // A larger buffer is filled up with NUL bytes, and only up to its length.
+  std::memset(text, 'x', sizeof text);
+  EXPECT_EQ(TIZ_GetSettingString(h_, "s", "", text, 9), 0);
+  EXPECT_EQ(std::string(text, 10), std::string("hello\0\0\0\0x", 10));
+  // One byte short: cut by one character, terminated in the last byte.
+  std::memset(text, 'x', sizeof text);
+  int32_t conf = 0;
+  EXPECT_EQ(TIZ_GetSettingConfidenceString(h_, "s", "", &conf, text, 5), TIZ_E_TOO_SMALL);
+  EXPECT_EQ(std::string(text, 6), std::string("hell\0x", 6));
+  EXPECT_EQ(conf, 42);
+  EXPECT_EQ(TIZ_GetSettingString(h_, "s", "", text, 1), TIZ_E_TOO_SMALL);
+  EXPECT_EQ(text[0], '\0');
+}
+
+TEST_F(TypedValues, BufferGetterCopiesWhatFitsAndReportsTheStoredSize) {
+  const unsigned char bytes[] = {1, 2, 3, 4, 5};
+  ASSERT_EQ(TIZ_SetSettingConfidenceBuffer(h_, "b", "", 8, bytes, sizeof bytes), 0);
+  unsigned char out[8];
+  std::memset(out, 0xEE, sizeof out);
+  int32_t len = 3, conf = 0;
+  EXPECT_EQ(TIZ_GetSettingConfidenceBuffer(h_, "b", "", &conf, out, &len), TIZ_E_TOO_SMALL);
+  EXPECT_EQ(len, 3);
+  EXPECT_EQ(conf, 8);
+  const unsigned char cut[] = {1, 2, 3, 0xEE};
+  EXPECT_EQ(std::memcmp(out, cut, sizeof cut), 0);
+  len = 8;
+  EXPECT_EQ(TIZ_GetSettingBuffer(h_, "b", "", out, &len), 0);
+  EXPECT_EQ(len, 5);
+  EXPECT_EQ(std::memcmp(out, bytes, sizeof bytes), 0);
+  EXPECT_EQ(out[5], 0xEE);
+}
+
+TEST_F(TypedValues, AnEmptyBufferReadsAsNothingBeforeAnyTypeTest) {
+  ASSERT_EQ(TIZ_SetSettingBuffer(h_, "e", "", "abc", 3), 0);
+  ASSERT_EQ(TIZ_SetSettingConfidenceBuffer(h_, "e", "", 6, nullptr, 0), 0);
+  EXPECT_META(h_, "e", TIZ_TYPE_BUFFER, 0u, 6);
+  Outs outs;
+  int32_t conf = outs.conf;
+  EXPECT_EQ(TIZ_GetSettingConfidenceBuffer(h_, "e", "", &outs.conf, outs.bytes, &outs.len), 0);
+  EXPECT_EQ(TIZ_GetSettingConfidenceString(h_, "e", "", &outs.conf, outs.text, 4), 0);
+  EXPECT_TRUE(outs.Untouched());
+  EXPECT_EQ(outs.conf, conf);
+  uint32_t size = 99;
+  int32_t status = 99;
+  EXPECT_EQ(TIZ_GetVoidPointer(h_, "e", "", &size, &status), nullptr);
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(size, 0u);
+}
+
+TEST_F(TypedValues, PointerGettersHandOutTheStoredBytesInPlace) {
+  ASSERT_EQ(TIZ_SetSettingConfidenceString(h_, "s", "", 33, "hello"), 0);
+  uint32_t size = 0;
+  int32_t status = 99, conf = 0;
+  char *text = TIZ_GetConfidenceCharPointer(h_, "s", "", &conf, &size, &status);
+  ASSERT_NE(text, nullptr);
+  EXPECT_STREQ(text, "hello");
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(size, 6u);
+  EXPECT_EQ(conf, 33);
+  EXPECT_EQ(TIZ_GetCharPointer(h_, "s", "", &size, nullptr), text);
+
+  ASSERT_EQ(TIZ_SetSettingBuffer(h_, "b", "", "wxyz", 4), 0);
+  auto *bytes =
+      static_cast<char *>(TIZ_GetConfidenceVoidPointer(h_, "b", "", &conf, &size, &status));
+  ASSERT_NE(bytes, nullptr);
+  EXPECT_EQ(std::string(bytes, 4), "wxyz");
+  EXPECT_EQ(size, 4u);
+  EXPECT_EQ(conf, 100);
+  bytes[0] = 'W';  // the store's own bytes, not a copy
+  char copy[4];
+  int32_t len = 4;
+  EXPECT_EQ(TIZ_GetSettingBuffer(h_, "b", "", copy, &len), 0);
+  EXPECT_EQ(copy[0], 'W');
+
+  // Another type gives no pointer at all, not the value word as an address.
+  ASSERT_EQ(TIZ_SetSettingDword(h_, "d", "", 0x1000), 0);
+  size = 77;
+  EXPECT_EQ(TIZ_GetCharPointer(h_, "d", "", &size, &status), nullptr);
+  EXPECT_EQ(status, TIZ_E_WRONG_TYPE);
+  EXPECT_EQ(TIZ_GetVoidPointer(h_, "s", "", &size, &status), nullptr);
+  EXPECT_EQ(status, TIZ_E_WRONG_TYPE);
+  EXPECT_EQ(size, 77u);
+}
+
+// --- getters over the parent chain: every export, every kind of result --
+
+// A chain grand <- parent <- child of child-linked stores, and a store that
+// is only plainly linked under the child.
+class TypedValuesChain : public TypedValues {
+ protected:
+  void SetUp() override {
+    TypedValues::SetUp();
+    grand_ = h_;
+    ASSERT_EQ(TIZ_Create(&parent_), 0);
+    ASSERT_EQ(TIZ_Create(&child_), 0);
+    ASSERT_EQ(TIZ_SetSettingAttrStoreChild(grand_, "kids", "parent", parent_), 0);
+    ASSERT_EQ(TIZ_SetSettingAttrStoreChild(parent_, "kids", "child", child_), 0);
+    plain_ = NewStore();
+    ASSERT_EQ(TIZ_SetSettingAttrStore(child_, "plain", "", plain_), 0);
+    // The grand store owns the chain now.
+    ASSERT_EQ(TIZ_Release(child_), 0);
+    ASSERT_EQ(TIZ_Release(parent_), 0);
+  }
+
+  // Writes a setting of `type` that the getters can read.
+  void SetOfType(uint32_t h, const char *group, int32_t type) {
+    int32_t r = -1;
+    switch (type) {
+      case TIZ_TYPE_UNDEFINED:
+      case TIZ_TYPE_DWORD:
+        r = TIZ_SetSettingConfidenceDword(h, group, "", 61, 0x1234);
+        break;
+      case TIZ_TYPE_DOUBLE:
+        r = TIZ_SetSettingConfidenceDouble(h, group, "", 61, 1.25);
+        break;
+      case TIZ_TYPE_STRING:
+        r = TIZ_SetSettingConfidenceString(h, group, "", 61, "abc");
+        break;
+      case TIZ_TYPE_BUFFER:
+        r = TIZ_SetSettingConfidenceBuffer(h, group, "", 61, "abc", 3);
+        break;
+      case TIZ_TYPE_IMAGE:
+        r = TIZ_SetSettingConfidenceImage(h, group, "", 61, TALB_CreateImage(1, 1));
+        break;
+      case TIZ_TYPE_USERDEFINED:
+        r = TIZ_SetSettingConfidenceStructure(h, group, "", 61, this, nullptr);
+        break;
+      case TIZ_TYPE_ATTRIBUTESTORE:
+        r = TIZ_SetSettingConfidenceAttrStore(h, group, "", 61, NewStore());
+        break;
+    }
+    ASSERT_EQ(r, 0);
+  }
+
+  uint32_t grand_ = 0, parent_ = 0, child_ = 0, plain_ = 0;
+};
+
+TEST_F(TypedValuesChain, GettersReadThisStoreFirstThenTheAncestors) {
+  for (const auto &getter : Getters()) {
+    SCOPED_TRACE(getter.name);
+    const bool store = getter.requiredType == TIZ_TYPE_ATTRIBUTESTORE;
+    SetOfType(grand_, getter.name, getter.requiredType);
+    struct Where {
+      uint32_t h;
+      int32_t expected;
+    } places[] = {{grand_, 0},
+                  // A nested store handed out from an ancestor still counts as found.
+                  {parent_, store ? 0 : TIZ_FOUND_IN_ANCESTOR},
+                  {child_, store ? 0 : TIZ_FOUND_IN_ANCESTOR}};
+    for (const Where &where : places) {
+      Outs outs;
+      EXPECT_EQ(getter.call(where.h, getter.name, "", outs), where.expected);
+      EXPECT_FALSE(outs.Untouched());
+      if (store) {
+        EXPECT_EQ(TIZ_Release(outs.store), 0);
+      }
+    }
+    // The nearest store that has the setting answers.
+    SetOfType(child_, getter.name, getter.requiredType);
+    Outs outs;
+    EXPECT_EQ(getter.call(child_, getter.name, "", outs), 0);
+    if (store) {
+      EXPECT_EQ(TIZ_Release(outs.store), 0);
+    }
+  }
+}
+
+TEST_F(TypedValuesChain, MissingEverywhereGivesTwoAndWritesNothing) {
+  for (const auto &getter : Getters()) {
+    SCOPED_TRACE(getter.name);
+    for (uint32_t h : {child_, grand_, plain_}) {
+      Outs outs;
+      EXPECT_EQ(getter.call(h, "missing", "", outs), TIZ_NOT_FOUND);
+      if (getter.nullsStoreOnFailure) {
+        EXPECT_EQ(outs.store, 0u);
+        outs.store = Outs().store;
+      }
+      EXPECT_TRUE(outs.Untouched());
+    }
+  }
+}
+
+TEST_F(TypedValuesChain, AnotherTypeGivesWrongTypeAndWritesNothing) {
+  for (const auto &getter : Getters()) {
+    if (getter.requiredType == TIZ_TYPE_UNDEFINED) continue;
+    SCOPED_TRACE(getter.name);
+    int32_t other = getter.requiredType == TIZ_TYPE_DWORD ? TIZ_TYPE_DOUBLE : TIZ_TYPE_DWORD;
+    SetOfType(grand_, getter.name, other);
+    SetOfType(parent_, getter.name, getter.requiredType);
+    // Found first in the grand store (wrong) and in the child (shadowing the
+    // parent's right one): -313 from any depth, no conversion.
+    SetOfType(child_, getter.name, other);
+    for (uint32_t h : {grand_, child_}) {
+      Outs outs;
+      EXPECT_EQ(getter.call(h, getter.name, "", outs), TIZ_E_WRONG_TYPE);
+      if (getter.nullsStoreOnFailure) {
+        EXPECT_EQ(outs.store, 0u);
+        outs.store = Outs().store;
+      }
+      EXPECT_TRUE(outs.Untouched());
+    }
+  }
+}
+
+TEST_F(TypedValuesChain, SettersWriteToTheStoreGivenOnly) {
+  ASSERT_EQ(TIZ_SetSettingDword(grand_, "x", "", 1), 0);
+  ASSERT_EQ(TIZ_SetSettingDword(child_, "x", "", 2), 0);
+  uint32_t value = 0;
+  EXPECT_EQ(TIZ_GetSettingDword(grand_, "x", "", &value), 0);
+  EXPECT_EQ(value, 1u);
+  EXPECT_EQ(TIZ_GetSettingDword(parent_, "x", "", &value), TIZ_FOUND_IN_ANCESTOR);
+  EXPECT_EQ(value, 1u);
+  // Confidence is set only where the setting itself is.
+  EXPECT_EQ(TIZ_SetConfidence(parent_, "x", "", 5), TIZ_NOT_FOUND);
+  int32_t conf = 0;
+  EXPECT_EQ(TIZ_GetConfidence(parent_, "x", "", &conf), TIZ_FOUND_IN_ANCESTOR);
+  EXPECT_EQ(conf, 100);
+  // A plain link sets no parent: nothing is inherited through it.
+  EXPECT_EQ(TIZ_GetSettingDword(plain_, "x", "", &value), TIZ_NOT_FOUND);
+}
+
+// --- refused arguments --------------------------------------------------
+
+TEST_F(TypedValuesChain, EmptyOrNullNamesAreRefusedByEveryGetter) {
+  SetOfType(child_, "Default", TIZ_TYPE_STRING);
+  struct Names {
+    const char *group, *item;
+  } refused[] = {{"", ""}, {nullptr, ""}, {"Default", nullptr}};
+  for (const auto &getter : Getters()) {
+    SCOPED_TRACE(getter.name);
+    for (const Names &n : refused) {
+      Outs outs;
+      EXPECT_EQ(getter.call(child_, n.group, n.item, outs), TIZ_E_INVALID_ARG);
+      if (getter.nullsStoreOnFailure) {
+        EXPECT_EQ(outs.store, 0u);
+        outs.store = Outs().store;
+      }
+      EXPECT_TRUE(outs.Untouched());
+    }
+  }
+}
+
+TEST_F(TypedValues, EmptyOrNullNamesAreRefusedByEverySetter) {
+  uint32_t nested = NewStore();
+  tiz_test::g_tableReleases = 0;
+  struct Names {
+    const char *group, *item;
+  } refused[] = {{"", ""}, {nullptr, "i"}, {"g", nullptr}};
+  for (const auto &setter : Setters()) {
+    SCOPED_TRACE(setter.name);
+    for (const Names &n : refused)
+      EXPECT_EQ(setter.call(h_, n.group, n.item, nested), TIZ_E_INVALID_ARG);
+  }
+  EXPECT_TRUE(tiz::LookupStore(h_)->m_keyList.Empty());
+  EXPECT_EQ(tiz_test::g_tableReleases, 0);  // a refused structure stays the caller's
+  EXPECT_EQ(tiz::LookupStore(nested)->m_name, "Root");
+  EXPECT_EQ(RefCount(nested), 1);
+}
+
+TEST_F(TypedValues, NullPointersAreRefusedAndChangeNothing) {
+  ASSERT_EQ(TIZ_SetSettingString(h_, "s", "", "keep"), 0);
+  ASSERT_EQ(TIZ_SetSettingBuffer(h_, "b", "", "keep", 4), 0);
+  EXPECT_EQ(TIZ_SetSettingString(h_, "s", "", nullptr), TIZ_E_INVALID_ARG);
+  EXPECT_EQ(TIZ_SetSettingConfidenceString(h_, "s", "", 1, nullptr), TIZ_E_INVALID_ARG);
+  EXPECT_EQ(TIZ_SetSettingBuffer(h_, "b", "", nullptr, 2), TIZ_E_INVALID_ARG);
+  EXPECT_EQ(TIZ_SetSettingConfidenceBuffer(h_, "b", "", 1, nullptr, 2), TIZ_E_INVALID_ARG);
+  EXPECT_EQ(TIZ_SetSettingString(h_, "new", "", nullptr), TIZ_E_INVALID_ARG);
+  EXPECT_META(h_, "s", TIZ_TYPE_STRING, 5u, 100);
+  EXPECT_META(h_, "b", TIZ_TYPE_BUFFER, 4u, 100);
+  EXPECT_EQ(tiz::LookupStore(h_)->m_keyList.size, 2u);
+
+  ASSERT_EQ(TIZ_SetSettingDword(h_, "d", "", 1), 0);
+  ASSERT_EQ(TIZ_SetSettingDouble(h_, "f", "", 1), 0);
+  ASSERT_EQ(TIZ_SetSettingImage(h_, "i", "", 0), 0);
+  ASSERT_EQ(TIZ_SetSettingStructure(h_, "u", "", this, nullptr, nullptr), 0);
+  uint32_t nested = NewStore();
+  ASSERT_EQ(TIZ_SetSettingAttrStore(h_, "n", "", nested), 0);
+  Outs o;
+  int32_t status = 0;
+  const int32_t results[] = {
+      TIZ_GetSettingDword(h_, "d", "", nullptr),
+      TIZ_GetSettingConfidenceDword(h_, "d", "", nullptr, &o.dword),
+      TIZ_GetSettingConfidenceDword(h_, "d", "", &o.conf, nullptr),
+      TIZ_GetSettingByte(h_, "d", "", nullptr),
+      TIZ_GetSettingConfidenceByte(h_, "d", "", nullptr, &o.byte),
+      TIZ_GetSettingConfidenceByte(h_, "d", "", &o.conf, nullptr),
+      TIZ_GetSettingDouble(h_, "f", "", nullptr),
+      TIZ_GetSettingConfidenceDouble(h_, "f", "", nullptr, &o.dbl),
+      TIZ_GetSettingConfidenceDouble(h_, "f", "", &o.conf, nullptr),
+      TIZ_GetSettingString(h_, "s", "", nullptr, 5),
+      TIZ_GetSettingString(h_, "s", "", o.text, 0),
+      TIZ_GetSettingString(h_, "s", "", o.text, -1),
+      TIZ_GetSettingConfidenceString(h_, "s", "", nullptr, o.text, 5),
+      TIZ_GetSettingConfidenceString(h_, "s", "", &o.conf, nullptr, 5),
+      TIZ_GetSettingConfidenceString(h_, "s", "", &o.conf, o.text, 0),
+      TIZ_GetSettingBuffer(h_, "b", "", nullptr, &o.len),
+      TIZ_GetSettingBuffer(h_, "b", "", o.bytes, nullptr),
+      TIZ_GetSettingConfidenceBuffer(h_, "b", "", nullptr, o.bytes, &o.len),
+      TIZ_GetSettingConfidenceBuffer(h_, "b", "", &o.conf, nullptr, &o.len),
+      TIZ_GetSettingImage(h_, "i", "", nullptr),
+      TIZ_GetSettingConfidenceImage(h_, "i", "", nullptr, &o.image),
+      TIZ_GetSettingConfidenceImage(h_, "i", "", &o.conf, nullptr),
+      TIZ_GetSettingStructure(h_, "u", "", nullptr),
+      TIZ_GetSettingConfidenceStructure(h_, "u", "", nullptr, &o.data),
+      TIZ_GetSettingConfidenceStructure(h_, "u", "", &o.conf, nullptr),
+      TIZ_GetSettingAttrStore(h_, "n", "", nullptr),
+      TIZ_GetSettingConfidenceAttrStore(h_, "n", "", nullptr, &o.store),
+      TIZ_GetSettingConfidenceAttrStore(h_, "n", "", &o.conf, nullptr),
+      TIZ_GetSettingSize(h_, "s", "", nullptr),
+      TIZ_GetSettingType(h_, "s", "", nullptr),
+      TIZ_GetConfidence(h_, "s", "", nullptr),
+      (TIZ_GetCharPointer(h_, "s", "", nullptr, &status), status),
+      (TIZ_GetConfidenceCharPointer(h_, "s", "", nullptr, &o.size, &status), status),
+      (TIZ_GetConfidenceCharPointer(h_, "s", "", &o.conf, nullptr, &status), status),
+      (TIZ_GetVoidPointer(h_, "b", "", nullptr, &status), status),
+      (TIZ_GetConfidenceVoidPointer(h_, "b", "", nullptr, &o.size, &status), status),
+      (TIZ_GetConfidenceVoidPointer(h_, "b", "", &o.conf, nullptr, &status), status),
+  };
+  for (size_t n = 0; n < sizeof results / sizeof results[0]; ++n)
+    EXPECT_EQ(results[n], TIZ_E_INVALID_ARG) << "call " << n;
+  o.len = sizeof o.bytes;
+  EXPECT_TRUE(o.Untouched());
+  int32_t negative = -1;
+  EXPECT_EQ(TIZ_GetSettingBuffer(h_, "b", "", o.bytes, &negative), TIZ_E_INVALID_ARG);
+  EXPECT_EQ(negative, -1);
+  EXPECT_EQ(RefCount(nested), 1);  // no reference handed out
+  uint32_t size = 0;
+  EXPECT_EQ(TIZ_GetCharPointer(h_, "s", "", nullptr, nullptr), nullptr);
+  EXPECT_EQ(TIZ_GetCharPointer(h_, "s", "", &size, nullptr) != nullptr, true);
+}
+
+// --- nested stores ------------------------------------------------------
+
+TEST_F(TypedValues, StoreGetterHandsOutAReferenceTheCallerGivesBack) {
+  uint32_t nested = NewStore();
+  ASSERT_EQ(TIZ_SetSettingAttrStore(h_, "n", "", nested), 0);
+  EXPECT_EQ(RefCount(nested), 1);  // a plain link adds nothing
+  uint32_t got = 0;
+  EXPECT_EQ(TIZ_GetSettingAttrStore(h_, "n", "", &got), 0);
+  EXPECT_EQ(got, nested);
+  EXPECT_EQ(RefCount(nested), 2);
+  EXPECT_EQ(TIZ_Release(got), 0);
+  EXPECT_EQ(RefCount(nested), 1);
+  uint32_t parent = 7;
+  EXPECT_EQ(TIZ_GetParent(nested, &parent), 0);
+  EXPECT_EQ(parent, 0u);
+}
+
+TEST_F(TypedValues, StoreGetterOfAnAncestorsStoreAnswersZero) {
+  uint32_t child = 0, nested = NewStore();
+  ASSERT_EQ(TIZ_Create(&child), 0);
+  ASSERT_EQ(TIZ_SetSettingAttrStoreChild(h_, "child", "", child), 0);
+  ASSERT_EQ(TIZ_SetSettingAttrStore(h_, "n", "", nested), 0);
+  uint32_t got = 0;
+  EXPECT_EQ(TIZ_GetSettingAttrStore(child, "n", "", &got), 0);
+  EXPECT_EQ(got, nested);
+  EXPECT_EQ(TIZ_Release(got), 0);
+  EXPECT_EQ(RefCount(nested), 1);
+  int32_t conf = 0;
+  got = 0;
+  EXPECT_EQ(TIZ_GetSettingConfidenceAttrStore(child, "n", "", &conf, &got), 0);
+  EXPECT_EQ(got, nested);
+  EXPECT_EQ(conf, 100);
+  EXPECT_EQ(TIZ_Release(got), 0);
+  EXPECT_EQ(TIZ_Release(child), 0);
+}
+
+TEST_F(TypedValues, ChildLinkSetsTheParentAndCarriesTheChildsReferences) {
+  uint32_t child = 0;
+  ASSERT_EQ(TIZ_Create(&child), 0);
+  ASSERT_EQ(TIZ_AddRef(child), 0);  // count 2
+  ASSERT_EQ(TIZ_SetSettingConfidenceAttrStoreChild(h_, "c", "", 4, child), 0);
+  EXPECT_EQ(RefCount(h_), 3);
+  uint32_t parent = 0;
+  EXPECT_EQ(TIZ_GetParent(child, &parent), 0);
+  EXPECT_EQ(parent, h_);
+  EXPECT_META(h_, "c", TIZ_TYPE_ATTRIBUTESTORE, 4u, 4);
+  EXPECT_EQ(TIZ_Release(child), 0);
+  EXPECT_EQ(TIZ_Release(child), 0);
+  EXPECT_EQ(RefCount(h_), 1);
+  EXPECT_NE(tiz::LookupStore(child), nullptr);  // owned by h_ now, goes with it
+}
+
+TEST_F(TypedValues, ChildLinkThatWouldCloseACycleIsRefusedButTheSettingStays) {
+  uint32_t child = 0;
+  ASSERT_EQ(TIZ_Create(&child), 0);
+  ASSERT_EQ(TIZ_SetSettingAttrStoreChild(h_, "c", "", child), 0);
+  ASSERT_EQ(TIZ_Release(child), 0);
+  const int32_t countBefore = RefCount(h_);
+  struct Case {
+    uint32_t holder, nested;
+  } cases[] = {{child, h_}, {child, child}, {h_, h_}};
+  for (const Case &c : cases) {
+    EXPECT_EQ(TIZ_SetSettingAttrStoreChild(c.holder, "loop", "", c.nested), TIZ_E_CYCLE);
+    uint32_t got = 0;
+    EXPECT_EQ(TIZ_GetSettingAttrStore(c.holder, "loop", "", &got), 0);
+    EXPECT_EQ(got, c.nested);
+    EXPECT_EQ(TIZ_Release(got), 0);
+  }
+  EXPECT_EQ(TIZ_SetSettingConfidenceAttrStoreChild(child, "loop", "", 3, h_), TIZ_E_CYCLE);
+  EXPECT_EQ(RefCount(h_), countBefore);
+  uint32_t parent = 7;
+  EXPECT_EQ(TIZ_GetParent(h_, &parent), 0);
+  EXPECT_EQ(parent, 0u);
+  EXPECT_EQ(TIZ_GetParent(child, &parent), 0);
+  EXPECT_EQ(parent, h_);
+}
+
+TEST_F(TypedValues, AStoreDestroyedElsewhereReadsAsNoStore) {
+  uint32_t nested = 0;
+  ASSERT_EQ(TIZ_Create(&nested), 0);
+  ASSERT_EQ(TIZ_SetSettingConfidenceAttrStore(h_, "n", "", 8, nested), 0);
+  ASSERT_EQ(TIZ_Release(nested), 0);  // destroyed: a plain link does not keep it
+  ASSERT_EQ(tiz::LookupStore(nested), nullptr);
+  uint32_t got = 55;
+  EXPECT_EQ(TIZ_GetSettingAttrStore(h_, "n", "", &got), 0);
+  EXPECT_EQ(got, 0u);
+  int32_t conf = 0;
+  got = 55;
+  EXPECT_EQ(TIZ_GetSettingConfidenceAttrStore(h_, "n", "", &conf, &got), 0);
+  EXPECT_EQ(got, 0u);
+  EXPECT_EQ(conf, 8);
+  EXPECT_META(h_, "n", TIZ_TYPE_ATTRIBUTESTORE, 4u, 8);
+  // A new store in the old one's place is not mistaken for it.
+  uint32_t fresh = NewStore();
+  EXPECT_NE(fresh, nested);
+  EXPECT_EQ(TIZ_GetSettingAttrStore(h_, "n", "", &got), 0);
+  EXPECT_EQ(got, 0u);
+}
+
+// --- exhausted memory ---------------------------------------------------
+
+// Fails each allocation of a setter in turn: the call is then reported, a
+// new setting is not filed, an existing one keeps its value, and a refused
+// structure stays the caller's. The sanitizer build checks for leaks.
+TEST(TypedValuesOutOfMemory, EveryFailedAllocationOfASetterLeavesTheStoreAsItWas) {
+  constexpr int32_t kReportResult = -999;
+  ORV_SetReportResult(kReportResult);
+  for (bool existing : {false, true}) {
+    for (const auto &setter : Setters()) {
+      SCOPED_TRACE(std::string(setter.name) + (existing ? " over a string" : " new"));
+      uint32_t h = 0, nested = 0;
+      ASSERT_EQ(TIZ_Create(&h), 0);
+      ASSERT_EQ(TIZ_Create(&nested), 0);
+      if (existing) {
+        ASSERT_EQ(TIZ_SetSettingString(h, "g", "i", "old"), 0);
+      }
+      tiz_test::g_tableReleases = 0;
+      for (size_t n = 0;; ++n) {
+        ASSERT_LT(n, 100u);
+        int32_t r;
+        {
+          tiz_test::ScopedAllocationFailure fail(n);
+          r = setter.call(h, "g", "i", nested);
+          if (!tiz_test::AllocationFailed()) {
+            EXPECT_GE(r, 0);
+            break;
+          }
+        }
+        EXPECT_EQ(r, kReportResult) << n;
+        EXPECT_EQ(tiz_test::g_tableReleases, 0) << n;
+        int32_t type = 0;
+        char text[8] = {};
+        if (existing) {
+          EXPECT_EQ(TIZ_GetSettingString(h, "g", "i", text, sizeof text), 0) << n;
+          EXPECT_STREQ(text, "old");
+        } else {
+          EXPECT_EQ(TIZ_GetSettingType(h, "g", "i", &type), TIZ_NOT_FOUND) << n;
+        }
+      }
+      EXPECT_EQ(TIZ_Release(nested), 0);
+      EXPECT_EQ(TIZ_Release(h), 0);
+    }
+  }
+  ORV_SetReportResult(-1);
+}
+
+}  // namespace
