@@ -1,0 +1,279 @@
+#include "imagetree/ImageTree.h"
+
+#include "core/AttributeStore.h"
+#include "core/StoreHandles.h"
+#include "core/TypedValues.h"
+#include "imagetree/BagNames.h"
+#include "imagetree/BagRef.h"
+#include "imagetree/Sides.h"
+#include "imagetree/TreeSurgery.h"
+#include "tiz.h"
+
+namespace tiz {
+
+using namespace bagnames;
+
+namespace {
+
+// Bags an operation makes for the tree, handed to no caller. When the
+// operation ends, each one linked below another store gives back its creation
+// reference, which nobody could release later: the bag is then held by its
+// owner alone, and freeing that part of the tree frees it even while it is
+// empty. A bag left unlinked (the operation failed part-way) is freed; a
+// shortcut already naming it then fails the handle check.
+class NewBags {
+ public:
+  NewBags() = default;
+  NewBags(const NewBags &) = delete;
+  NewBags &operator=(const NewBags &) = delete;
+  ~NewBags() {
+    for (uint32_t handle : m_handles) {
+      CAttributeStore *bag = LookupStore(handle);
+      if (bag && bag->Parent()) {
+        ReleaseQuietly(handle);
+      } else {
+        DiscardUnownedBag(handle);  // a bag linked below it goes along
+      }
+    }
+  }
+  uint32_t Make() {
+    uint32_t handle = CreateStore()->Handle();
+    m_handles[m_count++] = handle;
+    return handle;
+  }
+
+ private:
+  uint32_t m_handles[4] = {};
+  int m_count = 0;
+};
+
+// The bag on the way from `bag` up its parents whose parent is `holder`
+// (`bag` itself when its parent is `holder`), or null.
+CAttributeStore *ChainHeadBelow(CAttributeStore *bag, const CAttributeStore *holder) {
+  for (CAttributeStore *cur = bag; cur; cur = cur->Parent()) {
+    if (cur->ParentHandle() == holder->Handle()) return cur;
+  }
+  return nullptr;
+}
+
+// The last bag reached by walking the settings of `holder` in key-list
+// order, descending into each linked child as it is met: the end of the
+// chain below `holder`. 0 when no setting names a bag.
+uint32_t ChainEndBelow(const CAttributeStore *holder) {
+  uint32_t last = 0;
+  const CAttributeStore *z = holder;
+  const KeyEntry *e = z->m_keyList.head;
+  while (e) {
+    const CAttribute *attr = e->attr;
+    if (attr && attr->m_type == kTypeAttributeStore) {
+      last = attr->m_value.store;
+      const CAttributeStore *v = LookupStore(last);
+      if (v && v->ParentHandle() == z->Handle()) {
+        z = v;
+        e = z->m_keyList.head;
+        continue;
+      }
+    }
+    e = e->next;
+  }
+  return last;
+}
+
+// Clears the parent link of every store linked below `holder`.
+void UnlinkChildren(const CAttributeStore *holder) {
+  for (const KeyEntry *e = holder->m_keyList.head; e; e = e->next) {
+    if (!e->attr || e->attr->m_type != kTypeAttributeStore) continue;
+    CAttributeStore *nested = LookupStore(e->attr->m_value.store);
+    if (nested && nested->ParentHandle() == holder->Handle()) nested->m_parentHandle = 0;
+  }
+}
+
+// Frees a previous page's bag (read with a reference) with its tree.
+int32_t DeleteOldTree(BagRef &old, uint32_t globalBag) {
+  old.Release();
+  CAttributeStore *bag = old.Store();
+  return bag ? UtilDeleteTree(bag, globalBag) : 0;
+}
+
+// The stores of these operations are named by handle and looked up at each
+// step: freeing bags and replacing values release values, and a structure's
+// release callback may call back into the library and free stores.
+int32_t LinkChild(uint32_t holder, const char *group, const char *item, uint32_t child) {
+  CAttributeStore *h = LookupStore(holder), *c = LookupStore(child);
+  if (!h || !c) return TIZ_E_INVALID_HANDLE;
+  return SetAttrStoreChild(h, group, item, kDefaultConfidence, c);
+}
+
+int32_t LinkPlainly(uint32_t holder, const char *group, const char *item, uint32_t nested) {
+  CAttributeStore *h = LookupStore(holder), *n = LookupStore(nested);
+  if (!h || !n) return TIZ_E_INVALID_HANDLE;
+  return SetAttrStore(h, group, item, kDefaultConfidence, n);
+}
+
+}  // namespace
+
+int32_t UtilSetSidePair(CAttributeStore *globalBag, uint32_t duplex, const char *group,
+                        CAttributeStore *frontBag, CAttributeStore *backBag) {
+  uint32_t global = globalBag->Handle(), front = frontBag->Handle();
+  uint32_t back = backBag ? backBag->Handle() : 0;
+  if (int32_t r = UtilSetSide(globalBag, 1)) return r;
+  if (!(globalBag = LookupStore(global)) || !(frontBag = LookupStore(front))) {
+    return TIZ_E_INVALID_HANDLE;
+  }
+  if (int32_t r = UtilSetShortCut(globalBag, 1, group, frontBag)) return r;
+  if (duplex == 0) return 0;
+  return LinkPlainly(global, group, kBackSide, back);
+}
+
+int32_t ReInitImageTree(CAttributeStore *globalBag) {
+  uint32_t global = globalBag->Handle();
+  uint32_t ui;
+  {
+    BagRef uiRef;
+    if (int32_t r = ReadBag(globalBag, kUiBag, kValue, &uiRef)) return r;
+    if (!uiRef.Store()) return TIZ_E_INVALID_HANDLE;
+    ui = uiRef.Handle();
+  }
+  uint32_t duplex = 0;
+  int32_t r = GetDword(globalBag, kScanDuplex, kValue, nullptr, &duplex);
+  if (r < 0) return r;
+  BagRef oldFront, oldBack;
+  if ((r = ReadBag(globalBag, kPersistentImageStore, kFrontSide, &oldFront)) < 0) return r;
+  if ((r = ReadBag(globalBag, kPersistentImageStore, kBackSide, &oldBack)) < 0) return r;
+
+  NewBags made;
+  uint32_t frontPersistent = made.Make(), frontCurrent = made.Make();
+  uint32_t backPersistent = duplex ? made.Make() : 0, backCurrent = duplex ? made.Make() : 0;
+
+  auto setPair = [&](const char *group, uint32_t front, uint32_t back) -> int32_t {
+    CAttributeStore *g = LookupStore(global), *f = LookupStore(front), *b = LookupStore(back);
+    if (!g || !f || (duplex && !b)) return TIZ_E_INVALID_HANDLE;
+    return UtilSetSidePair(g, duplex, group, f, b);
+  };
+  if ((r = setPair(kPersistentImageStore, frontPersistent, backPersistent))) return r;
+  if ((r = setPair(kCurrentImageStore, frontCurrent, backCurrent))) return r;
+  if (oldBack.Present() && !SameBag(oldBack, oldFront)) {
+    if ((r = DeleteOldTree(oldBack, global))) return r;
+  }
+  if (oldFront.Present()) {
+    if ((r = DeleteOldTree(oldFront, global))) return r;
+  }
+
+  if ((r = LinkChild(frontPersistent, kCurrentImageStore, kValue, frontCurrent))) return r;
+  if (duplex == 0) return LinkChild(ui, kPersistentImageStore, kValue, frontPersistent);
+  if ((r = LinkChild(ui, kPersistentImageStore, kFrontSide, frontPersistent))) return r;
+  if ((r = LinkChild(ui, kPersistentImageStore, kBackSide, backPersistent))) return r;
+  if ((r = LinkChild(backPersistent, kCurrentImageStore, kValue, backCurrent))) return r;
+  CAttributeStore *back = LookupStore(backPersistent);
+  if (!back) return TIZ_E_INVALID_HANDLE;
+  return SetDword(back, kPersistentBack, kValue, kDefaultConfidence, 1);
+}
+
+int32_t DestroyImageTree(CAttributeStore *globalBag) {
+  // The extra reference keeps the global bag alive while releases run up
+  // from its deleted children; on failure it is given back.
+  uint32_t global = globalBag->Handle();
+  globalBag->AddRef();
+  struct ExtraReference {
+    uint32_t handle;
+    ~ExtraReference() { ReleaseQuietly(handle); }
+  } extra{global};
+
+  BagRef defaults, trap, front, back;
+  uint32_t duplex = 0;
+  int32_t r = ReadBag(globalBag, kDefaultsBag, kValue, &defaults);
+  if (r >= 0) r = ReadBag(globalBag, kTrapBag, kValue, &trap);
+  if (r >= 0) r = GetDword(globalBag, kScanDuplex, kValue, nullptr, &duplex);
+  if (r >= 0) r = ReadBag(globalBag, kPersistentImageStore, kFrontSide, &front);
+  if (r >= 0) r = ReadBag(globalBag, kPersistentImageStore, kBackSide, &back);
+  if (r < 0) return r;
+
+  if (front.Present() && (r = DeleteOldTree(front, global))) return r;
+  if (back.Present() && !SameBag(back, front) && (r = DeleteOldTree(back, global))) return r;
+  if (defaults.Present() && (r = DeleteOldTree(defaults, global))) return r;
+  if (trap.Present() && (r = DeleteOldTree(trap, global))) return r;
+
+  // Whatever its count: the global bag's values go, stores it holds stay,
+  // and those linked below it are top-level stores from now on.
+  if ((globalBag = LookupStore(global)) != nullptr) {
+    extra.handle = 0;
+    UnlinkChildren(globalBag);
+    DestroyStore(globalBag);
+  }
+  return 0;
+}
+
+int32_t SaveCurrentImageTree(CAttributeStore *globalBag, CAttributeStore *bag) {
+  BagRef current;
+  if (int32_t r = UtilGetShortCut(globalBag, 1, kCurrentImageStore, &current)) return r;
+  current.Release();
+  CAttributeStore *head = ChainHeadBelow(current.Store(), bag);
+  uint32_t side = 1;
+  uint32_t duplex = 0;
+  int32_t duplexRead = GetDword(globalBag, kScanDuplex, kValue, nullptr, &duplex);
+  if (!head) {
+    if (duplex == 0) return duplexRead;
+    BagRef other;
+    if (int32_t r = UtilGetShortCut(globalBag, 0, kCurrentImageStore, &other)) return r;
+    other.Release();
+    if (!(head = ChainHeadBelow(other.Store(), bag))) return 0;
+    side = 0;
+  }
+
+  uint32_t holder = bag->Handle(), chainHead = head->Handle();
+  NewBags made;
+  uint32_t fresh = made.Make();
+  if (int32_t r = UtilSetShortCut(globalBag, side, kCurrentImageStore, LookupStore(fresh))) {
+    return r;
+  }
+  if (!(bag = LookupStore(holder)) || !(head = LookupStore(chainHead))) {
+    return TIZ_E_INVALID_HANDLE;
+  }
+  BagRef saved;
+  int32_t r = ReadBag(bag, kSavedImageStore, kValue, &saved);
+  if (r < 0) return r;
+  // One saved tree per bag: with one already kept, this chain is discarded.
+  if (r == 0) {
+    saved.Release();
+    UtilDeleteThisChild(bag, head);
+  } else {
+    UtilMoveChild(bag, head, kSavedImageStore, kValue);
+  }
+  return LinkChild(holder, kCurrentImageStore, kValue, fresh);
+}
+
+int32_t RestoreSavedImageTree(CAttributeStore *globalBag, CAttributeStore *bag) {
+  // The bag current before the restore, kept as the handle its setting
+  // holds: the swap below may free it, and the comparison is with what the
+  // front item names.
+  uint32_t global = globalBag->Handle();
+  uint32_t previous;
+  {
+    BagRef current;
+    if (int32_t r = ReadBag(globalBag, kCurrentImageStore, kValue, &current)) return r;
+    previous = current.Handle();
+  }
+  CAttributeStore *holder = bag->Parent();
+  if (!holder) return TIZ_E_INVALID_ARG;
+  uint32_t holderHandle = holder->Handle();
+  if (int32_t r = UtilSwapInSavedBag(holder, bag)) return r;
+  if (!(holder = LookupStore(holderHandle))) return TIZ_E_INVALID_HANDLE;
+
+  uint32_t last = ChainEndBelow(holder);
+  if (last == 0) return TIZ_E_NO_SAVED_TREE;
+  if (int32_t r = LinkPlainly(global, kCurrentImageStore, kValue, last)) return r;
+
+  if (!(globalBag = LookupStore(global))) return TIZ_E_INVALID_HANDLE;
+  uint32_t duplex = 0;
+  int32_t duplexRead = GetDword(globalBag, kScanDuplex, kValue, nullptr, &duplex);
+  if (duplex == 0) return duplexRead;
+  uint32_t front;
+  {
+    BagRef frontRef;
+    if (int32_t r = ReadBag(globalBag, kCurrentImageStore, kFrontSide, &frontRef)) return r;
+    front = frontRef.Handle();
+  }
+  return LinkPlainly(global, kCurrentImageStore, previous == front ? kFrontSide : kBackSide, last);
+}
+
+}  // namespace tiz

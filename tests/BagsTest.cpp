@@ -1,0 +1,360 @@
+// Bags and sides through the C interface: shortcuts of the global bag per
+// side, appending bags, switching sides, the null-pointer and handle rules,
+// reference counts and trace lines.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+#include "core/AttributeStore.h"
+#include "core/StoreHandles.h"
+#include "tiz.h"
+
+namespace {
+
+constexpr const char *kCIS = "Current.ImageStore";
+constexpr const char *kPIS = "Current.Persistent_ImageStore";
+constexpr const char *kValue = "Attribute.Value";
+constexpr const char *kFront = "Attribute.Front_Side";
+constexpr const char *kBack = "Attribute.Back_Side";
+
+bool Alive(uint32_t h) { return tiz::LookupStore(h) != nullptr; }
+int32_t RefCount(uint32_t h) {
+  tiz::CAttributeStore *s = tiz::LookupStore(h);
+  return s ? s->m_refCount : -1000;
+}
+uint32_t ParentOf(uint32_t h) {
+  uint32_t parent = 0;
+  EXPECT_EQ(TIZ_GetParent(h, &parent), 0);
+  return parent;
+}
+// The handle an ATTRIBUTESTORE setting of `h` itself holds (0 when absent),
+// read without taking a reference.
+uint32_t Named(uint32_t h, const char *group, const char *item) {
+  tiz::CAttributeStore *s = tiz::LookupStore(h);
+  if (!s) return 0;
+  tiz::CAttribute *a = s->FindAttribute(s->ComposeKey(group, item));
+  return a && a->m_type == tiz::kTypeAttributeStore ? a->m_value.store : 0;
+}
+
+// Drops a shortcut item without touching the bag it names (deleting the
+// setting would free the bag).
+void Unset(uint32_t h, const char *group, const char *item) {
+  tiz::CAttributeStore *s = tiz::LookupStore(h);
+  ASSERT_TRUE(s->RemoveEntry(std::string(s->ComposeKey(group, item)), true));
+}
+
+std::string Hex(uint32_t v) {
+  char text[16];
+  std::snprintf(text, sizeof text, "0x%08x", v);
+  return text;
+}
+
+// A global bag with a UI bag below it; Init builds a page's tree.
+class Bags : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    liveStores_ = tiz::StoreHandles::Instance().LiveCount();
+    ASSERT_EQ(TIZ_Create(&global), 0);
+    ASSERT_EQ(TIZ_Create(&ui), 0);
+    ASSERT_EQ(TIZ_SetSettingAttrStoreChild(global, "ui.bag", kValue, ui), 0);
+  }
+  void TearDown() override {
+    TIZ_InitLogging(0);
+    EXPECT_EQ(TIZ_UtilDestroyImageTree(global), 0);
+    EXPECT_EQ(RefCount(ui), 1);
+    EXPECT_EQ(TIZ_Release(ui), 0);
+    EXPECT_EQ(tiz::StoreHandles::Instance().LiveCount(), liveStores_);
+  }
+  void Init(bool duplex) {
+    ASSERT_EQ(TIZ_SetSettingDword(global, "scan_duplex", kValue, duplex ? 1 : 0), 0);
+    ASSERT_EQ(TIZ_UtilReInitImageTree(global), 0);
+    p1 = Named(global, kPIS, kFront);
+    c1 = Named(global, kCIS, kFront);
+    p2 = Named(global, kPIS, kBack);
+    c2 = Named(global, kCIS, kBack);
+  }
+  void ExpectShortCuts(const char *setting, uint32_t value, uint32_t front, uint32_t back) {
+    EXPECT_EQ(Named(global, setting, kValue), value) << setting;
+    EXPECT_EQ(Named(global, setting, kFront), front) << setting;
+    EXPECT_EQ(Named(global, setting, kBack), back) << setting;
+  }
+  uint32_t Append(uint32_t side) {
+    uint32_t bag = 0;
+    EXPECT_EQ(TIZ_UtilAppendNewCurrentBag(global, side, &bag), 0);
+    return bag;
+  }
+  uint32_t CurrentBag(uint32_t side) {
+    uint32_t bag = 0;
+    EXPECT_EQ(TIZ_UtilGetCurrentBag(global, side, &bag), 0);
+    TIZ_Release(bag);
+    return bag;
+  }
+  uint32_t IsFront() {
+    uint32_t front = 7;
+    EXPECT_EQ(TIZ_UtilIsCurrentFront(global, &front), 0);
+    return front;
+  }
+
+  uint32_t global = 0, ui = 0, p1 = 0, c1 = 0, p2 = 0, c2 = 0;
+
+ private:
+  size_t liveStores_ = 0;
+};
+
+TEST_F(Bags, NullOutPointerIsRefusedBeforeTheHandle) {
+  uint32_t dead = 0;
+  ASSERT_EQ(TIZ_Create(&dead), 0);
+  ASSERT_EQ(TIZ_Release(dead), 0);
+  for (uint32_t h : {global, 0u, dead, 0x12345678u}) {
+    EXPECT_EQ(TIZ_UtilGetCurrentBag(h, 1, nullptr), TIZ_E_NULL_POINTER) << h;
+    EXPECT_EQ(TIZ_UtilGetPersistentBag(h, 1, nullptr), TIZ_E_NULL_POINTER) << h;
+    EXPECT_EQ(TIZ_UtilAppendNewCurrentBag(h, 1, nullptr), TIZ_E_NULL_POINTER) << h;
+    EXPECT_EQ(TIZ_UtilIsCurrentFront(h, nullptr), TIZ_E_NULL_POINTER) << h;
+    EXPECT_EQ(TIZ_UtilIsABackSideBag(h, nullptr), TIZ_E_NULL_POINTER) << h;
+  }
+  for (uint32_t h : {0u, dead, 0x12345678u}) {
+    uint32_t out = 0xABCD;
+    EXPECT_EQ(TIZ_UtilGetCurrentBag(h, 1, &out), TIZ_E_INVALID_HANDLE);
+    EXPECT_EQ(TIZ_UtilGetPersistentBag(h, 1, &out), TIZ_E_INVALID_HANDLE);
+    EXPECT_EQ(TIZ_UtilAppendNewCurrentBag(h, 1, &out), TIZ_E_INVALID_HANDLE);
+    EXPECT_EQ(TIZ_UtilIsCurrentFront(h, &out), TIZ_E_INVALID_HANDLE);
+    EXPECT_EQ(TIZ_UtilIsABackSideBag(h, &out), TIZ_E_INVALID_HANDLE);
+    EXPECT_EQ(TIZ_UtilSetSide(h, 1), TIZ_E_INVALID_HANDLE);
+    EXPECT_EQ(out, 0xABCDu);
+  }
+  EXPECT_EQ(TIZ_UtilGenerateBatchAttributeName(0, 0, 0), TIZ_E_NOT_PROVIDED);
+  EXPECT_EQ(TIZ_UtilGenerateBatchAttributeName(global, 1, 2), TIZ_E_NOT_PROVIDED);
+}
+
+TEST_F(Bags, TreeWithoutShortcutsHandsOutNothing) {
+  ASSERT_EQ(TIZ_SetSettingDword(global, "scan_duplex", kValue, 1), 0);
+  size_t live = tiz::StoreHandles::Instance().LiveCount();
+  uint32_t out = 0xABCD;
+  EXPECT_EQ(TIZ_UtilGetCurrentBag(global, 1, &out), TIZ_NOT_FOUND);
+  EXPECT_EQ(TIZ_UtilGetPersistentBag(global, 0, &out), TIZ_NOT_FOUND);
+  EXPECT_EQ(TIZ_UtilAppendNewCurrentBag(global, 1, &out), TIZ_NOT_FOUND);
+  EXPECT_EQ(out, 0xABCDu);
+  EXPECT_EQ(tiz::StoreHandles::Instance().LiveCount(), live);
+  EXPECT_EQ(IsFront(), 1u);  // neither item present counts as the same bag
+  EXPECT_EQ(TIZ_UtilSetSide(global, 0), 0);
+}
+
+TEST_F(Bags, SimplexNamesOneBagForBothSides) {
+  Init(false);
+  ExpectShortCuts(kCIS, c1, c1, c1);
+  ExpectShortCuts(kPIS, p1, p1, p1);
+  EXPECT_EQ(CurrentBag(1), c1);
+  EXPECT_EQ(CurrentBag(0), c1);
+
+  uint32_t n1 = Append(1);
+  EXPECT_EQ(ParentOf(n1), c1);
+  ExpectShortCuts(kCIS, n1, n1, n1);
+  EXPECT_EQ(Named(c1, kCIS, kValue), n1);
+  uint32_t n2 = Append(0);
+  EXPECT_EQ(ParentOf(n2), n1);
+  ExpectShortCuts(kCIS, n2, n2, n2);
+
+  EXPECT_EQ(IsFront(), 1u);
+  EXPECT_EQ(TIZ_UtilSetSide(global, 0), 0);
+  ExpectShortCuts(kCIS, n2, n2, n2);
+  ExpectShortCuts(kPIS, p1, p1, p1);
+  uint32_t persistent = 0;
+  EXPECT_EQ(TIZ_UtilGetPersistentBag(global, 0, &persistent), 0);
+  EXPECT_EQ(persistent, p1);
+  TIZ_Release(persistent);
+  TIZ_Release(n1);
+  TIZ_Release(n2);
+}
+
+TEST_F(Bags, DuplexPageFollowsTheWorkedSequence) {
+  Init(true);
+  ExpectShortCuts(kCIS, c1, c1, c2);
+  ExpectShortCuts(kPIS, p1, p1, p2);
+  EXPECT_EQ(IsFront(), 1u);
+  EXPECT_EQ(CurrentBag(1), c1);
+  EXPECT_EQ(CurrentBag(0), c2);
+
+  uint32_t n1 = Append(1);
+  EXPECT_EQ(ParentOf(n1), c1);
+  ExpectShortCuts(kCIS, n1, n1, c2);
+
+  EXPECT_EQ(TIZ_UtilSetSide(global, 0), 0);
+  ExpectShortCuts(kCIS, c2, n1, c2);
+  ExpectShortCuts(kPIS, p2, p1, p2);
+  EXPECT_EQ(IsFront(), 0u);
+  EXPECT_EQ(CurrentBag(1), c2);
+  EXPECT_EQ(CurrentBag(0), n1);
+
+  uint32_t n2 = Append(1);
+  EXPECT_EQ(ParentOf(n2), c2);
+  ExpectShortCuts(kCIS, n2, n1, n2);
+  uint32_t back = 7;
+  EXPECT_EQ(TIZ_UtilIsABackSideBag(n2, &back), 0);
+  EXPECT_EQ(back, 1u);
+  EXPECT_EQ(TIZ_UtilIsABackSideBag(n1, &back), 0);
+  EXPECT_EQ(back, 0u);
+
+  uint32_t persistent = 0;
+  EXPECT_EQ(TIZ_UtilGetPersistentBag(global, 1, &persistent), 0);
+  EXPECT_EQ(persistent, p2);
+  TIZ_Release(persistent);
+
+  EXPECT_EQ(TIZ_UtilSetSide(global, 1), 0);
+  ExpectShortCuts(kCIS, n1, n1, n2);
+  ExpectShortCuts(kPIS, p1, p1, p2);
+  EXPECT_EQ(TIZ_UtilSetSide(global, 1), 0);  // already current: nothing moves
+  ExpectShortCuts(kCIS, n1, n1, n2);
+  TIZ_Release(n1);
+  TIZ_Release(n2);
+}
+
+TEST_F(Bags, SideArgumentsOtherThanOneNameTheOtherSideInDuplex) {
+  Init(true);
+  EXPECT_EQ(CurrentBag(2), c2);
+  EXPECT_EQ(CurrentBag(0xFFFFFFFF), c2);
+  ASSERT_EQ(TIZ_UtilSetSide(global, 0), 0);
+  // The back side is current: its front flag is 0, so 0 now names the back.
+  EXPECT_EQ(CurrentBag(0), c1);
+  EXPECT_EQ(CurrentBag(2), c2);
+}
+
+TEST_F(Bags, AppendingToTheOtherSideMovesOnlyItsItem) {
+  Init(true);
+  uint32_t n = Append(0);
+  EXPECT_EQ(ParentOf(n), c2);
+  ExpectShortCuts(kCIS, c1, c1, n);
+  EXPECT_EQ(IsFront(), 1u);
+  TIZ_Release(n);
+}
+
+TEST_F(Bags, SidesSharingOneBagMoveAllItemsInDuplex) {
+  Init(false);  // a simplex layout, then the scanner switches to duplex
+  ASSERT_EQ(TIZ_SetSettingDword(global, "scan_duplex", kValue, 1), 0);
+  uint32_t n = Append(1);
+  ExpectShortCuts(kCIS, n, n, n);
+  TIZ_Release(n);
+}
+
+TEST_F(Bags, ReferencesGoToTheCaller) {
+  Init(true);
+  int32_t before[] = {RefCount(c1), RefCount(p1), RefCount(ui), RefCount(global)};
+  uint32_t bag = 0;
+  ASSERT_EQ(TIZ_UtilGetCurrentBag(global, 1, &bag), 0);
+  EXPECT_EQ(RefCount(c1), before[0] + 1);
+  EXPECT_EQ(RefCount(global), before[3] + 1);
+  ASSERT_EQ(TIZ_Release(bag), 0);
+  EXPECT_EQ(RefCount(c1), before[0]);
+
+  // The new bag carries its creation reference for the caller, counted in
+  // its chain; giving it back leaves the linked bag alive at 0.
+  uint32_t n = Append(1);
+  EXPECT_EQ(RefCount(n), 1);
+  EXPECT_EQ(RefCount(c1), before[0] + 1);
+  EXPECT_EQ(RefCount(p1), before[1] + 1);
+  EXPECT_EQ(RefCount(ui), before[2] + 1);
+  EXPECT_EQ(RefCount(global), before[3] + 1);
+  ASSERT_EQ(TIZ_Release(n), 0);
+  EXPECT_TRUE(Alive(n));
+  EXPECT_EQ(RefCount(n), 0);
+  EXPECT_EQ(RefCount(c1), before[0]);
+  EXPECT_EQ(RefCount(global), before[3]);
+}
+
+TEST_F(Bags, OneSideItemWithoutTheOtherIsInconsistent) {
+  Init(true);
+  Unset(global, kCIS, kFront);
+  size_t live = tiz::StoreHandles::Instance().LiveCount();
+  uint32_t out = 0xABCD;
+  EXPECT_EQ(TIZ_UtilIsCurrentFront(global, &out), TIZ_E_SIDE_MISMATCH);
+  EXPECT_EQ(TIZ_UtilGetCurrentBag(global, 1, &out), TIZ_E_SIDE_MISMATCH);
+  EXPECT_EQ(TIZ_UtilAppendNewCurrentBag(global, 1, &out), TIZ_E_SIDE_MISMATCH);
+  EXPECT_EQ(out, 0xABCDu);
+  EXPECT_EQ(tiz::StoreHandles::Instance().LiveCount(), live);
+  // In simplex no side test is made.
+  ASSERT_EQ(TIZ_SetSettingDword(global, "scan_duplex", kValue, 0), 0);
+  EXPECT_EQ(CurrentBag(1), c1);
+}
+
+TEST_F(Bags, SwitchingToASideWithoutBagsChangesNothing) {
+  Init(true);
+  Unset(global, kCIS, kBack);
+  EXPECT_EQ(TIZ_UtilSetSide(global, 0), TIZ_NOT_FOUND);
+  ExpectShortCuts(kCIS, c1, c1, 0);
+  ExpectShortCuts(kPIS, p1, p1, p2);
+
+  ASSERT_EQ(TIZ_SetSettingAttrStore(global, kCIS, kBack, c2), 0);
+  Unset(global, kPIS, kBack);
+  EXPECT_EQ(TIZ_UtilSetSide(global, 0), TIZ_NOT_FOUND);
+  ExpectShortCuts(kCIS, c1, c1, c2);
+  ExpectShortCuts(kPIS, p1, p1, 0);
+  // The tree's destruction finds the back side's bags through this item.
+  ASSERT_EQ(TIZ_SetSettingAttrStore(global, kPIS, kBack, p2), 0);
+}
+
+TEST_F(Bags, ReadErrorsOfTheDuplexFlagPassThrough) {
+  Init(true);
+  ASSERT_EQ(TIZ_SetSettingString(global, "scan_duplex", kValue, "yes"), 0);
+  uint32_t out = 0xABCD;
+  EXPECT_EQ(TIZ_UtilGetCurrentBag(global, 1, &out), TIZ_E_WRONG_TYPE);
+  EXPECT_EQ(TIZ_UtilSetSide(global, 0), TIZ_E_WRONG_TYPE);
+  EXPECT_EQ(out, 0xABCDu);
+  ASSERT_EQ(TIZ_SetSettingDword(global, "scan_duplex", kValue, 1), 0);
+}
+
+TEST_F(Bags, BackSideMarkerIsInheritedThroughTheChain) {
+  Init(true);
+  uint32_t flag = 7;
+  for (auto [bag, expected] : {std::pair{p2, 1u}, {c2, 1u}, {p1, 0u}, {c1, 0u}, {global, 0u}}) {
+    EXPECT_EQ(TIZ_UtilIsABackSideBag(bag, &flag), 0);
+    EXPECT_EQ(flag, expected) << bag;
+  }
+  uint32_t other = 0;
+  ASSERT_EQ(TIZ_Create(&other), 0);
+  ASSERT_EQ(TIZ_SetSettingString(other, "Persistent_Back", kValue, "1"), 0);
+  flag = 7;
+  EXPECT_EQ(TIZ_UtilIsABackSideBag(other, &flag), TIZ_E_WRONG_TYPE);
+  EXPECT_EQ(flag, 7u);
+  TIZ_Release(other);
+}
+
+TEST_F(Bags, TraceLinesAreWrittenWhileLoggingIsOn) {
+  Init(true);
+  std::string g = Hex(global);
+  auto shortCut = [&](int side, const char *setting, const char *item) {
+    return "TEV: UtilGetShortCut : bCurrentSide=" + std::to_string(side) + ", pGlobalBag=" + g +
+           " cszSettingName=" + setting + ", cszSideAttrName=" + item + "\n";
+  };
+
+  testing::internal::CaptureStderr();
+  uint32_t bag = 0;
+  ASSERT_EQ(TIZ_UtilGetCurrentBag(global, 1, &bag), 0);
+  TIZ_Release(bag);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+
+  TIZ_InitLogging(1);
+  testing::internal::CaptureStderr();
+  ASSERT_EQ(TIZ_UtilGetCurrentBag(global, 1, &bag), 0);
+  TIZ_Release(bag);
+  ASSERT_EQ(TIZ_UtilGetPersistentBag(global, 0, &bag), 0);
+  TIZ_Release(bag);
+  uint32_t n = 0;
+  ASSERT_EQ(TIZ_UtilAppendNewCurrentBag(global, 1, &n), 0);
+  std::string expected =
+      shortCut(1, kCIS, kFront) + "TEV: TIZ_UtilGetCurrentBag : *phCurrentBag=" + Hex(c1) +
+      ", cszSettingName=Current.ImageStore\n" + shortCut(0, kPIS, kBack) +
+      shortCut(1, kCIS, kFront) + "TEV: UtilAppendNewCurrentBag : pGlobalBag=" + g +
+      " pOldCurrent=" + Hex(c1) + "\n" + shortCut(1, kCIS, kFront) + shortCut(0, kCIS, kBack) +
+      "TEV: TIZ_UtilAppendNewCurrentBag : *phCurrentBag=" + Hex(n) + "\n";
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), expected);
+
+  // A failed get writes only the shortcut read's line.
+  Unset(global, kCIS, kBack);
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(TIZ_UtilGetCurrentBag(global, 0, &bag), TIZ_NOT_FOUND);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), shortCut(0, kCIS, kBack));
+  TIZ_InitLogging(0);
+  TIZ_Release(n);
+}
+
+}  // namespace

@@ -1,0 +1,520 @@
+// Image trees through the C interface: re-initialising a page's tree (also
+// between simplex and duplex), saving and restoring part of a side's chain,
+// and destroying the tree; which bags are freed, which survive, reference
+// counts, image releases and trace lines.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+#include "core/AttributeStore.h"
+#include "core/StoreHandles.h"
+#include "frame/Frame.h"
+#include "imagetree/TreeSurgery.h"
+#include "talb310.h"
+#include "tiz.h"
+
+namespace {
+
+constexpr const char *kCIS = "Current.ImageStore";
+constexpr const char *kPIS = "Current.Persistent_ImageStore";
+constexpr const char *kSaved = "Current.Saved_ImageStore";
+constexpr const char *kValue = "Attribute.Value";
+constexpr const char *kFront = "Attribute.Front_Side";
+constexpr const char *kBack = "Attribute.Back_Side";
+
+bool Alive(uint32_t h) { return tiz::LookupStore(h) != nullptr; }
+int32_t RefCount(uint32_t h) {
+  tiz::CAttributeStore *s = tiz::LookupStore(h);
+  return s ? s->m_refCount : -1000;
+}
+uint32_t ParentOf(uint32_t h) {
+  uint32_t parent = 0;
+  EXPECT_EQ(TIZ_GetParent(h, &parent), 0);
+  return parent;
+}
+size_t KeyCount(uint32_t h) { return tiz::LookupStore(h)->m_keyList.size; }
+uint32_t Named(uint32_t h, const char *group, const char *item) {
+  tiz::CAttributeStore *s = tiz::LookupStore(h);
+  if (!s) return 0;
+  tiz::CAttribute *a = s->FindAttribute(s->ComposeKey(group, item));
+  return a && a->m_type == tiz::kTypeAttributeStore ? a->m_value.store : 0;
+}
+std::string Hex(uint32_t v) {
+  char text[16];
+  std::snprintf(text, sizeof text, "0x%08x", v);
+  return text;
+}
+
+class ImageTree : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    liveStores_ = tiz::StoreHandles::Instance().LiveCount();
+    liveImages_ = TALB_LiveImageCount();
+    ASSERT_EQ(TIZ_Create(&global), 0);
+    ASSERT_EQ(TIZ_Create(&ui), 0);
+    ASSERT_EQ(TIZ_SetSettingAttrStoreChild(global, "ui.bag", kValue, ui), 0);
+  }
+  void TearDown() override {
+    TIZ_InitLogging(0);
+    if (Alive(global)) {
+      EXPECT_EQ(TIZ_UtilDestroyImageTree(global), 0);
+    }
+    EXPECT_EQ(ParentOf(ui), 0u);
+    EXPECT_EQ(RefCount(ui), 1);
+    EXPECT_EQ(TIZ_Release(ui), 0);
+    EXPECT_EQ(tiz::StoreHandles::Instance().LiveCount(), liveStores_);
+    EXPECT_EQ(TALB_LiveImageCount(), liveImages_);
+  }
+  void Init(bool duplex) {
+    ASSERT_EQ(TIZ_SetSettingDword(global, "scan_duplex", kValue, duplex ? 1 : 0), 0);
+    ASSERT_EQ(TIZ_UtilReInitImageTree(global), 0);
+    p1 = Named(global, kPIS, kFront);
+    c1 = Named(global, kCIS, kFront);
+    p2 = Named(global, kPIS, kBack);
+    c2 = Named(global, kCIS, kBack);
+  }
+  void ExpectShortCuts(const char *setting, uint32_t value, uint32_t front, uint32_t back) {
+    EXPECT_EQ(Named(global, setting, kValue), value) << setting;
+    EXPECT_EQ(Named(global, setting, kFront), front) << setting;
+    EXPECT_EQ(Named(global, setting, kBack), back) << setting;
+  }
+  // Appends a bag to the side being processed; the caller's reference is
+  // given back at once, as a pipeline stage does when it is done.
+  uint32_t Append() {
+    uint32_t bag = 0;
+    EXPECT_EQ(TIZ_UtilAppendNewCurrentBag(global, 1, &bag), 0);
+    EXPECT_EQ(TIZ_Release(bag), 0);
+    return bag;
+  }
+  uint32_t StoreImage(uint32_t bag) {
+    uint32_t image = TALB_CreateImage(1, 2);
+    EXPECT_EQ(TIZ_SetSettingImage(bag, "Image", kValue, image), 0);
+    return image;
+  }
+
+  uint32_t global = 0, ui = 0, p1 = 0, c1 = 0, p2 = 0, c2 = 0;
+
+ private:
+  size_t liveStores_ = 0;
+  uint32_t liveImages_ = 0;
+};
+
+// --- re-initialisation -----------------------------------------------------
+
+TEST_F(ImageTree, ReInitNeedsAUiBag) {
+  uint32_t bare = 0;
+  ASSERT_EQ(TIZ_Create(&bare), 0);
+  size_t live = tiz::StoreHandles::Instance().LiveCount();
+  EXPECT_EQ(TIZ_UtilReInitImageTree(bare), TIZ_NOT_FOUND);
+  EXPECT_EQ(KeyCount(bare), 0u);
+  ASSERT_EQ(TIZ_SetSettingDword(bare, "ui.bag", kValue, 5), 0);
+  EXPECT_EQ(TIZ_UtilReInitImageTree(bare), TIZ_E_WRONG_TYPE);
+  EXPECT_EQ(KeyCount(bare), 1u);
+  EXPECT_EQ(tiz::StoreHandles::Instance().LiveCount(), live);
+  EXPECT_EQ(TIZ_UtilReInitImageTree(0), TIZ_E_INVALID_HANDLE);
+  EXPECT_EQ(TIZ_UtilDestroyImageTree(bare), 0);
+  EXPECT_FALSE(Alive(bare));
+}
+
+TEST_F(ImageTree, ReInitBuildsTheDuplexLayout) {
+  Init(true);
+  ExpectShortCuts(kCIS, c1, c1, c2);
+  ExpectShortCuts(kPIS, p1, p1, p2);
+  EXPECT_EQ(Named(ui, kPIS, kFront), p1);
+  EXPECT_EQ(Named(ui, kPIS, kBack), p2);
+  EXPECT_EQ(Named(p1, kCIS, kValue), c1);
+  EXPECT_EQ(Named(p2, kCIS, kValue), c2);
+  EXPECT_EQ(ParentOf(p1), ui);
+  EXPECT_EQ(ParentOf(p2), ui);
+  EXPECT_EQ(ParentOf(c1), p1);
+  EXPECT_EQ(ParentOf(c2), p2);
+  uint32_t marker = 0;
+  EXPECT_EQ(TIZ_GetSettingDword(p2, "Persistent_Back", kValue, &marker), 0);
+  EXPECT_EQ(marker, 1u);
+  EXPECT_EQ(TIZ_GetSettingDword(p1, "Persistent_Back", kValue, &marker), TIZ_NOT_FOUND);
+  // The new bags are held by their owners alone; no caller has a reference.
+  for (uint32_t bag : {c1, p1, c2, p2}) EXPECT_EQ(RefCount(bag), 0);
+  EXPECT_EQ(RefCount(ui), 1);
+  EXPECT_EQ(RefCount(global), 2);
+}
+
+TEST_F(ImageTree, ReInitBuildsTheSimplexLayout) {
+  Init(false);
+  ExpectShortCuts(kCIS, c1, c1, c1);
+  ExpectShortCuts(kPIS, p1, p1, p1);
+  EXPECT_EQ(Named(ui, kPIS, kValue), p1);
+  EXPECT_EQ(KeyCount(ui), 1u);
+  EXPECT_EQ(ParentOf(c1), p1);
+  EXPECT_EQ(ParentOf(p1), ui);
+  EXPECT_EQ(RefCount(ui), 1);
+}
+
+TEST_F(ImageTree, NextPageAfterABackSidePageFreesThePreviousTree) {
+  Init(true);
+  uint32_t n1 = Append();
+  uint32_t frontImage = StoreImage(n1);
+  ASSERT_EQ(TIZ_UtilSetSide(global, 0), 0);
+  uint32_t n2 = Append();
+  uint32_t backImage = StoreImage(n2);
+  uint32_t old[] = {p1, c1, p2, c2, n1, n2};
+
+  ASSERT_EQ(TIZ_UtilReInitImageTree(global), 0);
+  for (uint32_t bag : old) {
+    EXPECT_FALSE(Alive(bag));
+    EXPECT_EQ(TIZ_AddRef(bag), TIZ_E_INVALID_HANDLE);
+  }
+  EXPECT_EQ(TALB_ReleaseCount(frontImage), 1u);
+  EXPECT_EQ(TALB_ReleaseCount(backImage), 1u);
+
+  uint32_t newFront = Named(global, kCIS, kFront), newBack = Named(global, kCIS, kBack);
+  EXPECT_TRUE(Alive(newFront) && Alive(newBack));
+  ExpectShortCuts(kCIS, newFront, newFront, newBack);
+  uint32_t front = 0;
+  EXPECT_EQ(TIZ_UtilIsCurrentFront(global, &front), 0);
+  EXPECT_EQ(front, 1u);
+  EXPECT_EQ(KeyCount(ui), 2u);
+  EXPECT_EQ(RefCount(ui), 1);
+}
+
+TEST_F(ImageTree, SwitchingBetweenDuplexAndSimplexPages) {
+  Init(true);
+  uint32_t oldBack = p2;
+  ASSERT_EQ(TIZ_SetSettingDword(global, "scan_duplex", kValue, 0), 0);
+  ASSERT_EQ(TIZ_UtilReInitImageTree(global), 0);
+  uint32_t c = Named(global, kCIS, kValue), p = Named(global, kPIS, kValue);
+  ExpectShortCuts(kCIS, c, c, c);
+  ExpectShortCuts(kPIS, p, p, p);
+  EXPECT_FALSE(Alive(oldBack));
+  EXPECT_EQ(KeyCount(ui), 1u);
+  EXPECT_EQ(Named(ui, kPIS, kValue), p);
+
+  ASSERT_EQ(TIZ_SetSettingDword(global, "scan_duplex", kValue, 1), 0);
+  ASSERT_EQ(TIZ_UtilReInitImageTree(global), 0);
+  EXPECT_FALSE(Alive(p));
+  uint32_t front = Named(global, kCIS, kFront), back = Named(global, kCIS, kBack);
+  EXPECT_NE(front, back);
+  ExpectShortCuts(kCIS, front, front, back);
+  EXPECT_EQ(KeyCount(ui), 2u);
+}
+
+TEST_F(ImageTree, ReInitTracesTheDeletionOfTheOldTree) {
+  Init(false);
+  TIZ_InitLogging(1);
+  testing::internal::CaptureStderr();
+  ASSERT_EQ(TIZ_UtilReInitImageTree(global), 0);
+  std::string trace = testing::internal::GetCapturedStderr();
+  std::string expected = "TEV: UtilDeleteTree : pGlobalAttrStore=" + Hex(global) +
+                         " parent_store=" + Hex(ui) +
+                         "\nTEV: UtilDeleteThisChild : pChildAttr=" + Hex(p1) + "\n";
+  EXPECT_NE(trace.find(expected), std::string::npos) << trace;
+}
+
+TEST_F(ImageTree, ReInitThatFailsPartWayLeavesNoNewBagBehind) {
+  Init(true);
+  // Without a front item the front side cannot be made current.
+  tiz::CAttributeStore *g = tiz::LookupStore(global);
+  ASSERT_TRUE(g->RemoveEntry(std::string(g->ComposeKey(kCIS, kFront)), true));
+  size_t live = tiz::StoreHandles::Instance().LiveCount();
+  EXPECT_EQ(TIZ_UtilReInitImageTree(global), TIZ_NOT_FOUND);
+  EXPECT_EQ(tiz::StoreHandles::Instance().LiveCount(), live);
+  ExpectShortCuts(kPIS, p1, p1, p2);
+  EXPECT_EQ(RefCount(ui), 1);
+  ASSERT_EQ(TIZ_SetSettingAttrStore(global, kCIS, kFront, c1), 0);
+}
+
+// --- save and restore ------------------------------------------------------
+
+TEST_F(ImageTree, SaveKeepsTheChainAndRestoreBringsItBack) {
+  Init(false);
+  uint32_t n1 = Append(), n2 = Append();
+  int32_t before[] = {RefCount(p1), RefCount(ui), RefCount(global)};
+
+  ASSERT_EQ(TIZ_UtilSaveCurrentImageTree(global, p1), 0);
+  uint32_t fresh = Named(global, kCIS, kValue);
+  ExpectShortCuts(kCIS, fresh, fresh, fresh);
+  EXPECT_EQ(ParentOf(fresh), p1);
+  EXPECT_EQ(Named(p1, kCIS, kValue), fresh);
+  EXPECT_EQ(Named(p1, kSaved, kValue), c1);
+  EXPECT_EQ(ParentOf(c1), p1);
+  EXPECT_EQ(Named(c1, kCIS, kValue), n1);
+  EXPECT_EQ(Named(n1, kCIS, kValue), n2);
+
+  uint32_t n3 = Append();
+  uint32_t image = StoreImage(n3);
+  ASSERT_EQ(TIZ_UtilRestoreSavedImageTree(global, fresh), 0);
+  EXPECT_FALSE(Alive(fresh));
+  EXPECT_FALSE(Alive(n3));
+  EXPECT_EQ(TALB_ReleaseCount(image), 1u);
+  EXPECT_EQ(Named(p1, kCIS, kValue), c1);
+  EXPECT_EQ(Named(p1, kSaved, kValue), 0u);
+  EXPECT_EQ(KeyCount(p1), 1u);
+  EXPECT_EQ(Named(global, kCIS, kValue), n2);
+  EXPECT_EQ(RefCount(p1), before[0]);
+  EXPECT_EQ(RefCount(ui), before[1]);
+  EXPECT_EQ(RefCount(global), before[2]);
+
+  // Appends go on below the restored chain's last bag.
+  uint32_t n4 = Append();
+  EXPECT_EQ(ParentOf(n4), n2);
+  ExpectShortCuts(kCIS, n4, n4, n4);
+}
+
+TEST_F(ImageTree, SimplexRestoreAnswersTheDuplexRead) {
+  Init(false);
+  Append();
+  ASSERT_EQ(TIZ_DeleteSetting(global, "scan_duplex", kValue), 0);
+  ASSERT_EQ(TIZ_UtilSaveCurrentImageTree(global, p1), 0);
+  uint32_t fresh = Named(global, kCIS, kValue);
+  EXPECT_EQ(TIZ_UtilRestoreSavedImageTree(global, fresh), TIZ_NOT_FOUND);
+  EXPECT_FALSE(Alive(fresh));
+  EXPECT_EQ(Named(p1, kCIS, kValue), c1);
+}
+
+TEST_F(ImageTree, DuplexRestoreMovesTheItemOfTheSideThatWasCurrent) {
+  Init(true);
+  uint32_t n1 = Append();
+  ASSERT_EQ(TIZ_UtilSaveCurrentImageTree(global, p1), 0);
+  uint32_t fresh = Named(global, kCIS, kFront);
+  ExpectShortCuts(kCIS, fresh, fresh, c2);
+  // The bag current before the restore is freed by it; the front item still
+  // names it, and that is what tells the front side was current.
+  ASSERT_EQ(TIZ_UtilRestoreSavedImageTree(global, fresh), 0);
+  ExpectShortCuts(kCIS, n1, n1, c2);
+
+  ASSERT_EQ(TIZ_UtilSetSide(global, 0), 0);
+  uint32_t n2 = Append();
+  ASSERT_EQ(TIZ_UtilSaveCurrentImageTree(global, p2), 0);
+  fresh = Named(global, kCIS, kBack);
+  ExpectShortCuts(kCIS, fresh, n1, fresh);
+  EXPECT_EQ(Named(p2, kSaved, kValue), c2);
+  ASSERT_EQ(TIZ_UtilRestoreSavedImageTree(global, fresh), 0);
+  ExpectShortCuts(kCIS, n2, n1, n2);
+  EXPECT_EQ(Named(p2, kCIS, kValue), c2);
+}
+
+TEST_F(ImageTree, SaveBelowTheOtherSidesBagMovesOnlyThatSide) {
+  Init(true);
+  ASSERT_EQ(TIZ_UtilSaveCurrentImageTree(global, p2), 0);
+  uint32_t fresh = Named(global, kCIS, kBack);
+  ExpectShortCuts(kCIS, c1, c1, fresh);
+  EXPECT_EQ(ParentOf(fresh), p2);
+  EXPECT_EQ(Named(p2, kSaved, kValue), c2);
+  EXPECT_EQ(ParentOf(c2), p2);
+}
+
+TEST_F(ImageTree, SecondSaveDiscardsTheChainAndKeepsTheFirst) {
+  Init(false);
+  uint32_t n1 = Append();
+  ASSERT_EQ(TIZ_UtilSaveCurrentImageTree(global, p1), 0);
+  uint32_t first = Named(global, kCIS, kValue);
+  uint32_t m1 = Append();
+  uint32_t image = StoreImage(m1);
+
+  ASSERT_EQ(TIZ_UtilSaveCurrentImageTree(global, p1), 0);
+  uint32_t second = Named(global, kCIS, kValue);
+  EXPECT_FALSE(Alive(first));
+  EXPECT_FALSE(Alive(m1));
+  EXPECT_EQ(TALB_ReleaseCount(image), 1u);
+  EXPECT_EQ(Named(p1, kSaved, kValue), c1);
+  EXPECT_EQ(Named(c1, kCIS, kValue), n1);
+  EXPECT_EQ(Named(p1, kCIS, kValue), second);
+  EXPECT_EQ(ParentOf(second), p1);
+}
+
+TEST_F(ImageTree, SaveThatFailsPartWayLeavesNoNewBagBehind) {
+  Init(false);
+  ASSERT_EQ(TIZ_SetSettingDword(p1, kSaved, kValue, 1), 0);
+  size_t live = tiz::StoreHandles::Instance().LiveCount();
+  EXPECT_EQ(TIZ_UtilSaveCurrentImageTree(global, p1), TIZ_E_WRONG_TYPE);
+  EXPECT_EQ(tiz::StoreHandles::Instance().LiveCount(), live);
+  // The shortcut had already moved to the new bag, which is gone.
+  uint32_t fresh = Named(global, kCIS, kValue);
+  EXPECT_NE(fresh, c1);
+  uint32_t out = 0;
+  EXPECT_EQ(TIZ_UtilAppendNewCurrentBag(global, 1, &out), TIZ_E_INVALID_HANDLE);
+  EXPECT_EQ(tiz::StoreHandles::Instance().LiveCount(), live);
+}
+
+TEST_F(ImageTree, SaveAtABagOutsideTheChainChangesNothing) {
+  uint32_t outside = 0;
+  ASSERT_EQ(TIZ_Create(&outside), 0);
+  Init(false);
+  uint32_t n1 = Append();
+  size_t live = tiz::StoreHandles::Instance().LiveCount();
+  EXPECT_EQ(TIZ_UtilSaveCurrentImageTree(global, outside), 0);
+  EXPECT_EQ(TIZ_UtilSaveCurrentImageTree(global, n1), 0);  // the current bag itself
+  ASSERT_EQ(TIZ_DeleteSetting(global, "scan_duplex", kValue), 0);
+  EXPECT_EQ(TIZ_UtilSaveCurrentImageTree(global, outside), TIZ_NOT_FOUND);
+  ASSERT_EQ(TIZ_SetSettingDword(global, "scan_duplex", kValue, 1), 0);
+  ExpectShortCuts(kCIS, n1, n1, n1);
+  EXPECT_EQ(TIZ_UtilSaveCurrentImageTree(global, outside), 0);
+  EXPECT_EQ(tiz::StoreHandles::Instance().LiveCount(), live);
+  ExpectShortCuts(kCIS, n1, n1, n1);
+  EXPECT_EQ(KeyCount(outside), 0u);
+  TIZ_Release(outside);
+}
+
+TEST_F(ImageTree, RestoreWithoutASavedTreeDeletesTheBag) {
+  Init(false);
+  uint32_t n1 = Append();
+  uint32_t image = StoreImage(n1);
+  EXPECT_EQ(TIZ_UtilRestoreSavedImageTree(global, n1), TIZ_NOT_FOUND);
+  EXPECT_FALSE(Alive(n1));
+  EXPECT_EQ(TALB_ReleaseCount(image), 1u);
+  EXPECT_EQ(KeyCount(c1), 0u);
+}
+
+TEST_F(ImageTree, SaveAndRestoreRefuseBadArguments) {
+  uint32_t dead = 0;
+  ASSERT_EQ(TIZ_Create(&dead), 0);
+  ASSERT_EQ(TIZ_Release(dead), 0);
+  // No current bag yet: nothing to save below, nothing to restore.
+  EXPECT_EQ(TIZ_UtilSaveCurrentImageTree(global, ui), TIZ_NOT_FOUND);
+  EXPECT_EQ(TIZ_UtilRestoreSavedImageTree(global, ui), TIZ_NOT_FOUND);
+  Init(false);
+  for (auto [g, b] : {std::pair{0u, p1}, {dead, p1}, {global, 0u}, {global, dead}}) {
+    EXPECT_EQ(TIZ_UtilSaveCurrentImageTree(g, b), TIZ_E_INVALID_HANDLE);
+    EXPECT_EQ(TIZ_UtilRestoreSavedImageTree(g, b), TIZ_E_INVALID_HANDLE);
+  }
+  EXPECT_EQ(TIZ_UtilRestoreSavedImageTree(global, global), TIZ_E_INVALID_ARG);
+  ExpectShortCuts(kCIS, c1, c1, c1);
+}
+
+// --- destruction -----------------------------------------------------------
+
+TEST_F(ImageTree, DestroyFreesTheTreeAndTheGlobalBagButNotTheUiBag) {
+  uint32_t defaults = 0, trap = 0;
+  ASSERT_EQ(TIZ_Create(&defaults), 0);
+  ASSERT_EQ(TIZ_Create(&trap), 0);
+  ASSERT_EQ(TIZ_SetSettingAttrStoreChild(global, "defaults.bag", kValue, defaults), 0);
+  ASSERT_EQ(TIZ_SetSettingAttrStoreChild(global, "trap.bag", kValue, trap), 0);
+  TIZ_Release(defaults);  // the global bag owns them now
+  TIZ_Release(trap);
+  uint32_t defaultsImage = StoreImage(defaults);
+  uint32_t globalImage = StoreImage(global);
+  uint32_t uiImage = StoreImage(ui);
+  Init(true);
+  uint32_t n1 = Append();
+  uint32_t chainImage = StoreImage(n1);
+  ASSERT_EQ(TIZ_UtilSetSide(global, 0), 0);
+
+  ASSERT_EQ(TIZ_UtilDestroyImageTree(global), 0);
+  for (uint32_t bag : {global, defaults, trap, p1, c1, p2, c2, n1}) EXPECT_FALSE(Alive(bag));
+  for (uint32_t image : {defaultsImage, globalImage, chainImage}) {
+    EXPECT_EQ(TALB_ReleaseCount(image), 1u);
+  }
+  EXPECT_EQ(TALB_ReleaseCount(uiImage), 0u);
+  EXPECT_TRUE(Alive(ui));
+  EXPECT_EQ(KeyCount(ui), 1u);
+  EXPECT_EQ(TIZ_UtilDestroyImageTree(global), TIZ_E_INVALID_HANDLE);
+}
+
+TEST_F(ImageTree, DestroyStopsAtADefaultsBagWithoutParent) {
+  uint32_t defaults = 0;
+  ASSERT_EQ(TIZ_Create(&defaults), 0);
+  ASSERT_EQ(TIZ_SetSettingAttrStore(global, "defaults.bag", kValue, defaults), 0);
+  Init(false);
+  int32_t globalCount = RefCount(global) - RefCount(p1);
+  EXPECT_EQ(TIZ_UtilDestroyImageTree(global), TIZ_E_INVALID_ARG);
+  EXPECT_TRUE(Alive(global));
+  EXPECT_FALSE(Alive(p1));  // the persistent bags come first
+  EXPECT_TRUE(Alive(defaults));
+  EXPECT_EQ(RefCount(global), globalCount);
+  // Deleting the setting takes the defaults bag down; then the rest goes.
+  ASSERT_EQ(TIZ_DeleteSetting(global, "defaults.bag", kValue), 0);
+  EXPECT_FALSE(Alive(defaults));
+}
+
+// --- the deletion primitives -------------------------------------------------
+
+TEST_F(ImageTree, DeletingAChildFreesItOrOnlyDetachesIt) {
+  tiz::frame::LockScope lock;
+  uint32_t holder = 0, stranger = 0, empty = 0, full = 0;
+  ASSERT_EQ(TIZ_Create(&holder), 0);
+  ASSERT_EQ(TIZ_Create(&stranger), 0);
+  ASSERT_EQ(TIZ_Create(&empty), 0);
+  ASSERT_EQ(TIZ_Create(&full), 0);
+  ASSERT_EQ(TIZ_SetSettingAttrStoreChild(holder, "g", "empty", empty), 0);
+  ASSERT_EQ(TIZ_SetSettingAttrStoreChild(holder, "g", "full", full), 0);
+  ASSERT_EQ(TIZ_SetSettingDword(full, "g", "i", 1), 0);
+  auto store = [](uint32_t h) { return tiz::LookupStore(h); };
+
+  EXPECT_EQ(tiz::UtilDeleteThisChild(store(holder), store(stranger)), 0);
+  EXPECT_EQ(tiz::UtilMoveChild(store(holder), store(stranger), "x", "y"), TIZ_NOT_FOUND);
+  EXPECT_EQ(KeyCount(holder), 2u);
+  EXPECT_EQ(RefCount(holder), 3);
+
+  // A child without settings keeps the references others hold: detached.
+  EXPECT_EQ(tiz::UtilDeleteThisChild(store(holder), store(empty)), 0);
+  EXPECT_TRUE(Alive(empty));
+  EXPECT_EQ(ParentOf(empty), 0u);
+  EXPECT_EQ(RefCount(empty), 1);
+  EXPECT_EQ(RefCount(holder), 2);
+  // A child with settings has its subtree's counts reset: freed.
+  EXPECT_EQ(tiz::UtilDeleteThisChild(store(holder), store(full)), 0);
+  EXPECT_FALSE(Alive(full));
+  EXPECT_EQ(KeyCount(holder), 0u);
+  EXPECT_EQ(RefCount(holder), 1);
+
+  EXPECT_EQ(tiz::UtilDeleteTree(store(stranger), global), TIZ_E_INVALID_ARG);
+  for (uint32_t h : {holder, stranger, empty}) EXPECT_EQ(TIZ_Release(h), 0);
+}
+
+TEST_F(ImageTree, MovingAChildKeepsItsChainAndCounts) {
+  tiz::frame::LockScope lock;
+  uint32_t holder = 0, child = 0, grandchild = 0;
+  ASSERT_EQ(TIZ_Create(&holder), 0);
+  ASSERT_EQ(TIZ_Create(&child), 0);
+  ASSERT_EQ(TIZ_Create(&grandchild), 0);
+  ASSERT_EQ(TIZ_SetSettingAttrStoreChild(holder, "a", "b", child), 0);
+  ASSERT_EQ(TIZ_SetSettingAttrStoreChild(child, "c", "d", grandchild), 0);
+  ASSERT_EQ(RefCount(holder), 3);
+  EXPECT_EQ(tiz::UtilMoveChild(tiz::LookupStore(holder), tiz::LookupStore(child), "x", "y"), 0);
+  EXPECT_EQ(Named(holder, "a", "b"), 0u);
+  EXPECT_EQ(Named(holder, "x", "y"), child);
+  EXPECT_EQ(ParentOf(child), holder);
+  EXPECT_EQ(ParentOf(grandchild), child);
+  EXPECT_EQ(RefCount(holder), 3);
+  TIZ_Release(grandchild);
+  TIZ_Release(child);
+  EXPECT_EQ(TIZ_Release(holder), 0);
+  EXPECT_FALSE(Alive(grandchild));
+}
+
+}  // namespace
+
+namespace {
+
+// A structure whose release, while the previous page's tree is freed, calls
+// back into the library and deletes the UI bag the new tree is to go into.
+uint32_t g_reentryGlobal = 0;
+void TIZ_API DeleteUiBagOnRelease(void *) {
+  TIZ_DeleteSetting(g_reentryGlobal, "ui.bag", "Attribute.Value");
+}
+
+TEST(ImageTreeCallbacks, ReleaseCallbackThatFreesTheUiBagDuringReInit) {
+  size_t live = tiz::StoreHandles::Instance().LiveCount();
+  uint32_t global = 0, ui = 0;
+  ASSERT_EQ(TIZ_Create(&global), 0);
+  ASSERT_EQ(TIZ_Create(&ui), 0);
+  ASSERT_EQ(TIZ_SetSettingAttrStoreChild(global, "ui.bag", kValue, ui), 0);
+  TIZ_Release(ui);
+  ASSERT_EQ(TIZ_SetSettingDword(global, "scan_duplex", kValue, 1), 0);
+  ASSERT_EQ(TIZ_UtilReInitImageTree(global), 0);
+  ASSERT_EQ(TIZ_UtilSetSide(global, 0), 0);
+  uint32_t bag = 0;
+  ASSERT_EQ(TIZ_UtilAppendNewCurrentBag(global, 1, &bag), 0);
+  ASSERT_EQ(TIZ_SetSettingStructure(bag, "Stage", kValue, &bag, DeleteUiBagOnRelease, nullptr), 0);
+  TIZ_Release(bag);
+  g_reentryGlobal = global;
+
+  EXPECT_EQ(TIZ_UtilReInitImageTree(global), TIZ_E_INVALID_HANDLE);
+  EXPECT_FALSE(Alive(ui));
+  EXPECT_FALSE(Alive(bag));
+  // The new tree had nowhere to go: none of its bags is left behind.
+  EXPECT_EQ(TIZ_UtilDestroyImageTree(global), 0);
+  EXPECT_EQ(tiz::StoreHandles::Instance().LiveCount(), live);
+}
+
+}  // namespace

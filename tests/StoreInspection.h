@@ -1,0 +1,156 @@
+// Looks inside stores from a test: a text dump of a whole tree, to show that
+// a call changed nothing, and a check of the table's invariants, to show that
+// an interrupted call left a store whole.
+#ifndef TIZ_TESTS_STOREINSPECTION_H
+#define TIZ_TESTS_STOREINSPECTION_H
+
+#include <cstdint>
+#include <cstring>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "core/AttributeStore.h"
+#include "core/StoreHandles.h"
+#include "core/UserDefined.h"
+#include "frame/Frame.h"
+#include "tiz.h"
+
+namespace tiz_test {
+
+namespace detail {
+
+inline void DumpValue(std::ostream &out, const tiz::CAttribute &a, bool handles) {
+  switch (a.m_type) {
+    case tiz::kTypeDword:
+      out << a.m_value.dword;
+      break;
+    case tiz::kTypeImage:
+    case tiz::kTypeAttributeStore:
+      if (handles) out << a.m_value.dword;
+      break;
+    case tiz::kTypeDouble:
+      out << a.m_value.raw;
+      break;
+    case tiz::kTypeString:
+      if (a.m_value.text) out << '"' << a.m_value.text << '"';
+      break;
+    case tiz::kTypeBuffer:
+      for (uint32_t i = 0; a.m_value.bytes && i < a.m_size; ++i)
+        out << int{a.m_value.bytes[i]} << ',';
+      break;
+    case tiz::kTypeUserDefined:
+      if (a.m_value.structure && handles) out << a.m_value.structure->Data();
+      break;
+    default:
+      break;
+  }
+}
+
+inline void DumpTree(std::ostream &out, uint32_t handle, int depth, std::set<uint32_t> &seen,
+                     bool handles) {
+  tiz::CAttributeStore *s = tiz::LookupStore(handle);
+  out << std::string(depth * 2, ' ');
+  if (handles) out << handle;
+  if (!s) {
+    out << " gone\n";
+    return;
+  }
+  out << " refs=" << s->m_refCount << " parent=";
+  if (handles)
+    out << s->ParentHandle();
+  else
+    out << (s->ParentHandle() != 0);
+  out << " name=" << s->m_name.size() << "\n";
+  if (!seen.insert(handle).second) return;  // links may form loops
+  for (tiz::KeyEntry *e = s->m_keyList.head; e; e = e->next) {
+    const tiz::CAttribute &a = *e->attr;
+    out << std::string(depth * 2 + 1, ' ') << e->KeyView() << " t=" << a.m_type << " s=" << a.m_size
+        << " c=" << a.m_confidence << " v=";
+    DumpValue(out, a, handles);
+    out << "\n";
+    if (a.m_type == tiz::kTypeAttributeStore && a.m_value.store)
+      DumpTree(out, a.m_value.store, depth + 1, seen, handles);
+  }
+}
+
+}  // namespace detail
+
+// Everything a caller could observe of the store and the stores below it:
+// counts, parents, keys in list order, types, sizes, confidences, values.
+// Without handles, two trees built alike in different runs dump alike.
+inline std::string DumpStore(uint32_t handle, bool handles = true) {
+  tiz::frame::LockScope lock;
+  std::ostringstream out;
+  std::set<uint32_t> seen;
+  detail::DumpTree(out, handle, 0, seen, handles);
+  return out.str();
+}
+
+// Releases the store and every store linked below it, plain links included,
+// until their handles are dead: a loaded or cloned tree holds stores that
+// no one else releases, and a clone copies its source's count.
+inline void ReleaseTree(uint32_t root) {
+  std::vector<uint32_t> order;
+  {
+    tiz::frame::LockScope lock;
+    std::set<uint32_t> seen;
+    order.push_back(root);
+    seen.insert(root);
+    for (size_t i = 0; i < order.size(); ++i) {
+      tiz::CAttributeStore *s = tiz::LookupStore(order[i]);
+      for (tiz::KeyEntry *e = s ? s->m_keyList.head : nullptr; e; e = e->next) {
+        uint32_t nested = e->attr->m_type == tiz::kTypeAttributeStore ? e->attr->m_value.store : 0;
+        if (nested && seen.insert(nested).second) order.push_back(nested);
+      }
+    }
+  }
+  for (uint32_t h : order) {
+    for (int i = 0; i < 100000 && TIZ_Release(h) == 0; ++i) {
+    }
+  }
+}
+
+inline size_t LiveStoreCount() {
+  tiz::frame::LockScope lock;
+  return tiz::StoreHandles::Instance().LiveCount();
+}
+
+// The table's invariants for the store and every store below it: the key
+// list links both ways and holds each filed key once, the index finds every
+// listed key with its own attribute, parents are live or absent. Empty when
+// all hold, else a description of the first fault.
+inline std::string StoreFaults(uint32_t handle) {
+  tiz::frame::LockScope lock;
+  std::set<uint32_t> seen;
+  std::string fault;
+  auto check = [&](auto &self, uint32_t h) -> void {
+    tiz::CAttributeStore *s = tiz::LookupStore(h);
+    if (!s || !seen.insert(h).second || !fault.empty()) return;
+    std::ostringstream where;
+    where << "store " << h << ": ";
+    if (s->m_signature != tiz::kStoreSignature) fault = where.str() + "bad signature";
+    if (s->ParentHandle() != 0 && !s->Parent()) fault = where.str() + "parent gone";
+    size_t count = 0;
+    tiz::KeyEntry *prev = nullptr;
+    for (tiz::KeyEntry *e = s->m_keyList.head; e && fault.empty(); prev = e, e = e->next) {
+      ++count;
+      if (e->prev != prev) fault = where.str() + "broken back link";
+      if (!e->attr) fault = where.str() + "entry without attribute";
+      if (s->FindEntry(e->KeyView()) != e) fault = where.str() + "listed key not found";
+    }
+    if (fault.empty() && s->m_keyList.tail != prev) fault = where.str() + "wrong tail";
+    if (fault.empty() && count != s->m_keyList.size) fault = where.str() + "wrong list size";
+    for (tiz::KeyEntry *e = s->m_keyList.head; e && fault.empty(); e = e->next) {
+      if (e->attr->m_type == tiz::kTypeAttributeStore && e->attr->m_value.store)
+        self(self, e->attr->m_value.store);
+    }
+  };
+  check(check, handle);
+  return fault;
+}
+
+}  // namespace tiz_test
+
+#endif

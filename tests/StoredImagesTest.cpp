@@ -1,0 +1,306 @@
+// Stored images through the C interface: each new page image goes into a new
+// bag of the side being processed, an equal uncached predecessor is dropped
+// from the current bag, and the fixed image sets are deleted; images are
+// released exactly once and bag references are given back.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+#include "core/AttributeStore.h"
+#include "core/StoreHandles.h"
+#include "talb310.h"
+#include "tiz.h"
+
+namespace {
+
+constexpr const char *kCIS = "Current.ImageStore";
+constexpr const char *kValue = "Attribute.Value";
+constexpr const char *kCached = "Attribute.Image_Cached";
+constexpr const char *kFront = "Attribute.Front_Side";
+constexpr const char *kBack = "Attribute.Back_Side";
+
+int32_t RefCount(uint32_t h) {
+  tiz::CAttributeStore *s = tiz::LookupStore(h);
+  return s ? s->m_refCount : -1000;
+}
+uint32_t ParentOf(uint32_t h) {
+  uint32_t parent = 0;
+  EXPECT_EQ(TIZ_GetParent(h, &parent), 0);
+  return parent;
+}
+size_t KeyCount(uint32_t h) { return tiz::LookupStore(h)->m_keyList.size; }
+tiz::CAttribute *Own(uint32_t h, const char *group, const char *item) {
+  tiz::CAttributeStore *s = tiz::LookupStore(h);
+  return s ? s->FindAttribute(s->ComposeKey(group, item)) : nullptr;
+}
+uint32_t Named(uint32_t h, const char *group, const char *item) {
+  tiz::CAttribute *a = Own(h, group, item);
+  return a && a->m_type == tiz::kTypeAttributeStore ? a->m_value.store : 0;
+}
+// The image a bag itself stores under `group` (0 when it has none).
+uint32_t OwnImage(uint32_t h, const char *group = "Image") {
+  tiz::CAttribute *a = Own(h, group, kValue);
+  return a && a->m_type == tiz::kTypeImage ? a->m_value.image : 0;
+}
+int64_t OwnCachedFlag(uint32_t h, const char *group = "Image") {
+  tiz::CAttribute *a = Own(h, group, kCached);
+  return a && a->m_type == tiz::kTypeDword ? static_cast<int64_t>(a->m_value.dword) : -1;
+}
+std::string Hex(uint32_t v) {
+  char text[16];
+  std::snprintf(text, sizeof text, "0x%08x", v);
+  return text;
+}
+
+class StoredImages : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    liveStores_ = tiz::StoreHandles::Instance().LiveCount();
+    liveImages_ = TALB_LiveImageCount();
+    ASSERT_EQ(TIZ_Create(&global), 0);
+    ASSERT_EQ(TIZ_Create(&ui), 0);
+    ASSERT_EQ(TIZ_SetSettingAttrStoreChild(global, "ui.bag", kValue, ui), 0);
+  }
+  void TearDown() override {
+    TIZ_InitLogging(0);
+    EXPECT_EQ(TIZ_UtilDestroyImageTree(global), 0);
+    EXPECT_EQ(TIZ_Release(ui), 0);
+    EXPECT_EQ(tiz::StoreHandles::Instance().LiveCount(), liveStores_);
+    EXPECT_EQ(TALB_LiveImageCount(), liveImages_);
+  }
+  void Init(bool duplex) {
+    ASSERT_EQ(TIZ_SetSettingDword(global, "scan_duplex", kValue, duplex ? 1 : 0), 0);
+    ASSERT_EQ(TIZ_UtilReInitImageTree(global), 0);
+    c1 = Current();
+    c2 = Named(global, kCIS, kBack);
+  }
+  uint32_t Current() { return Named(global, kCIS, kValue); }
+  // Stores a new image and answers the bag that received it.
+  uint32_t Store(uint32_t image, uint32_t cached = 0) {
+    EXPECT_EQ(TIZ_UtilUpdateStoredImages(global, image, cached), 0);
+    EXPECT_EQ(OwnImage(Current()), image);
+    return Current();
+  }
+
+  uint32_t global = 0, ui = 0, c1 = 0, c2 = 0;
+
+ private:
+  size_t liveStores_ = 0;
+  uint32_t liveImages_ = 0;
+};
+
+TEST_F(StoredImages, FirstImageGoesIntoANewBagAndReferencesAreGivenBack) {
+  Init(false);
+  int32_t before[] = {RefCount(c1), RefCount(ui), RefCount(global)};
+  uint32_t image = TALB_CreateImage(10, 20);
+  ASSERT_EQ(TIZ_UtilUpdateStoredImages(global, image, 0), 0);
+  uint32_t bag = Current();
+  EXPECT_NE(bag, c1);
+  EXPECT_EQ(ParentOf(bag), c1);
+  EXPECT_EQ(OwnImage(bag), image);
+  EXPECT_EQ(OwnCachedFlag(bag), 0);
+  EXPECT_EQ(RefCount(bag), 0);
+  EXPECT_EQ(RefCount(c1), before[0]);
+  EXPECT_EQ(RefCount(ui), before[1]);
+  EXPECT_EQ(RefCount(global), before[2]);
+
+  uint32_t cached = TALB_CreateImage(11, 20);
+  ASSERT_EQ(TIZ_UtilUpdateStoredImages(global, cached, 5), 0);
+  EXPECT_EQ(OwnCachedFlag(Current()), 1);
+  EXPECT_EQ(ParentOf(Current()), bag);
+}
+
+TEST_F(StoredImages, SameImageTwiceIsRefused) {
+  Init(false);
+  uint32_t image = TALB_CreateImage(1, 2);
+  uint32_t bag = Store(image);
+  int32_t count = RefCount(global);
+  size_t live = tiz::StoreHandles::Instance().LiveCount();
+  EXPECT_EQ(TIZ_UtilUpdateStoredImages(global, image, 0), TIZ_E_SAME_IMAGE);
+  EXPECT_EQ(Current(), bag);
+  EXPECT_EQ(tiz::StoreHandles::Instance().LiveCount(), live);
+  EXPECT_EQ(RefCount(global), count);
+  EXPECT_EQ(TALB_ReleaseCount(image), 0u);
+}
+
+TEST_F(StoredImages, EqualUncachedPredecessorIsDropped) {
+  Init(false);
+  uint32_t first = TALB_CreateImage(1, 2);
+  uint32_t firstBag = Store(first);
+  uint32_t second = TALB_CreateImage(1, 2);
+  uint32_t secondBag = Store(second);
+  EXPECT_EQ(ParentOf(secondBag), firstBag);
+  EXPECT_EQ(TALB_ReleaseCount(first), 1u);
+  EXPECT_EQ(KeyCount(firstBag), 1u);  // only the link to the next bag is left
+  EXPECT_EQ(TALB_ReleaseCount(second), 0u);
+}
+
+TEST_F(StoredImages, CachedOrDifferentPredecessorIsKept) {
+  struct Case {
+    uint32_t cached;
+    uint16_t p25, p26;
+  } cases[] = {{1, 1, 2}, {0, 1, 3}, {0, 9, 2}};
+  for (const Case &c : cases) {
+    Init(false);
+    uint32_t first = TALB_CreateImage(1, 2);
+    uint32_t firstBag = Store(first, c.cached);
+    uint32_t second = TALB_CreateImage(c.p25, c.p26);
+    uint32_t secondBag = Store(second);
+    EXPECT_EQ(ParentOf(secondBag), firstBag);
+    EXPECT_EQ(OwnImage(firstBag), first) << c.cached << c.p25 << c.p26;
+    EXPECT_EQ(TALB_ReleaseCount(first), 0u);
+  }
+}
+
+TEST_F(StoredImages, PredecessorInAnEarlierBagStaysThere) {
+  Init(false);
+  uint32_t first = TALB_CreateImage(1, 2);
+  uint32_t firstBag = Store(first);
+  // Another stage appends a bag of its own after the image.
+  uint32_t stage = 0;
+  ASSERT_EQ(TIZ_UtilAppendNewCurrentBag(global, 1, &stage), 0);
+  ASSERT_EQ(TIZ_SetSettingDword(stage, "Stage", kValue, 1), 0);
+  TIZ_Release(stage);
+
+  uint32_t second = TALB_CreateImage(1, 2);
+  uint32_t secondBag = Store(second);
+  EXPECT_EQ(ParentOf(secondBag), stage);
+  EXPECT_EQ(OwnImage(firstBag), first);
+  EXPECT_EQ(TALB_ReleaseCount(first), 0u);
+  EXPECT_EQ(OwnImage(stage), 0u);
+}
+
+TEST_F(StoredImages, ImageLibraryErrorsEndTheUpdate) {
+  Init(false);
+  uint32_t first = TALB_CreateImage(1, 2);
+  uint32_t bag = Store(first);
+  uint32_t unknown = 0x0FFFFFF0;  // never issued by the image library
+  int32_t r = TIZ_UtilUpdateStoredImages(global, unknown, 0);
+  uint32_t error = 0;
+  TALB_GetImageProperty(unknown, 26, &error);
+  EXPECT_NE(error, 0u);
+  EXPECT_EQ(r, static_cast<int32_t>(error));
+  EXPECT_EQ(Current(), bag);
+  EXPECT_EQ(OwnImage(bag), first);
+}
+
+TEST_F(StoredImages, WithoutATreeTheImageStaysTheCallers) {
+  uint32_t image = TALB_CreateImage(1, 2);
+  // No current bag: the image read on handle 0 fails the handle check.
+  EXPECT_EQ(TIZ_UtilUpdateStoredImages(global, image, 0), TIZ_E_INVALID_HANDLE);
+  EXPECT_EQ(TIZ_UtilUpdateStoredImages(0, image, 0), TIZ_E_INVALID_HANDLE);
+  EXPECT_EQ(KeyCount(global), 1u);
+  EXPECT_EQ(TALB_ReleaseCount(image), 0u);
+  TALB_ReleaseImage(image);
+}
+
+TEST_F(StoredImages, BackSideImagesGoToTheBackChain) {
+  Init(true);
+  ASSERT_EQ(TIZ_UtilSetSide(global, 0), 0);
+  uint32_t bag = Store(TALB_CreateImage(1, 2));
+  EXPECT_EQ(ParentOf(bag), c2);
+  EXPECT_EQ(Named(global, kCIS, kBack), bag);
+  EXPECT_EQ(Named(global, kCIS, kFront), c1);
+  uint32_t back = 0;
+  EXPECT_EQ(TIZ_UtilIsABackSideBag(bag, &back), 0);
+  EXPECT_EQ(back, 1u);
+}
+
+TEST_F(StoredImages, TheUpdateGoesThroughTheExports) {
+  Init(false);
+  uint32_t image = TALB_CreateImage(1, 2);
+  TIZ_InitLogging(1);
+  testing::internal::CaptureStderr();
+  ASSERT_EQ(TIZ_UtilUpdateStoredImages(global, image, 0), 0);
+  std::string trace = testing::internal::GetCapturedStderr();
+  TIZ_InitLogging(0);
+  uint32_t bag = Current();
+  size_t get = trace.find("TEV: TIZ_UtilGetCurrentBag : *phCurrentBag=" + Hex(c1) +
+                          ", cszSettingName=Current.ImageStore\n");
+  size_t append = trace.find("TEV: TIZ_UtilAppendNewCurrentBag : *phCurrentBag=" + Hex(bag) + "\n");
+  size_t set = trace.find("TEV: TIZ_SetSettingImage : hAttrStore=" + Hex(bag) +
+                          " hImage=" + Hex(image) + "\n");
+  ASSERT_NE(get, std::string::npos) << trace;
+  ASSERT_NE(append, std::string::npos) << trace;
+  ASSERT_NE(set, std::string::npos) << trace;
+  EXPECT_LT(get, append);
+  EXPECT_LT(append, set);
+}
+
+TEST_F(StoredImages, AdvancedThresholdImagesAreDeletedFromTheBag) {
+  const char *groups[] = {
+      "AdvancedThreshold.Image_AdvancedThreshold_Input_FullPage",
+      "AdvancedThreshold.Image_AdvancedThreshold_Input_ReducedPage",
+      "AdvancedThreshold.Image_AdvancedThreshold_Bitonal_Output_FullPage_One",
+      "AdvancedThreshold.Image_AdvancedThreshold_Bitonal_Output_FullPage_Two",
+      "AdvancedThreshold.Image_AdvancedThreshold_Bitonal_Output_FullPage_MaskPlus",
+      "AdvancedThreshold.Image_AdvancedThreshold_Bitonal_Output_FirstSmall",
+      "AdvancedThreshold.Image_AdvancedThreshold_Bitonal_Output_OtherSmall",
+  };
+  uint32_t bag = 0;
+  ASSERT_EQ(TIZ_Create(&bag), 0);
+  EXPECT_EQ(TIZ_UtilDeleteATImage(bag), 0);  // nothing at all
+  uint32_t kept = TALB_CreateImage(1, 1);
+  ASSERT_EQ(TIZ_SetSettingImage(bag, "Image", kValue, kept), 0);
+  EXPECT_EQ(TIZ_UtilDeleteATImage(bag), 0);  // none of its images
+  uint32_t images[7];
+  for (int i = 0; i < 7; ++i) {
+    images[i] = TALB_CreateImage(1, 1);
+    ASSERT_EQ(TIZ_SetSettingImage(bag, groups[i], kValue, images[i]), 0);
+    if (i % 2 == 0) {
+      ASSERT_EQ(TIZ_SetSettingDword(bag, groups[i], kCached, 1), 0);
+    }
+  }
+  EXPECT_EQ(TIZ_UtilDeleteATImage(bag), 0);
+  for (uint32_t image : images) EXPECT_EQ(TALB_ReleaseCount(image), 1u);
+  EXPECT_EQ(KeyCount(bag), 1u);
+  EXPECT_EQ(TALB_ReleaseCount(kept), 0u);
+  EXPECT_EQ(TIZ_UtilDeleteATImage(0), TIZ_E_INVALID_HANDLE);
+  TIZ_Release(bag);
+}
+
+TEST_F(StoredImages, SideImagesOfTheCurrentSideAreDeleted) {
+  struct Family {
+    int32_t(TIZ_API *remove)(uint32_t);
+    const char *front;
+    const char *back;
+  } families[] = {
+      {TIZ_UtilDeleteYBitonalImage, "Image.For_Y_Bitonal_Front", "Image.For_Y_Bitonal_Back"},
+      {TIZ_UtilDeleteYPlaneImage, "Image_For_Y_Plane_Front", "Image_For_Y_Plane_Back"},
+  };
+  Init(true);
+  for (const Family &f : families) {
+    uint32_t front = TALB_CreateImage(1, 1), back = TALB_CreateImage(1, 1);
+    ASSERT_EQ(TIZ_SetSettingImage(global, f.front, kValue, front), 0);
+    ASSERT_EQ(TIZ_SetSettingDword(global, f.front, kCached, 0), 0);
+    ASSERT_EQ(TIZ_SetSettingImage(global, f.back, kValue, back), 0);
+    ASSERT_EQ(TIZ_SetSettingDword(global, f.back, kCached, 1), 0);
+
+    EXPECT_EQ(f.remove(global), 0);
+    EXPECT_EQ(TALB_ReleaseCount(front), 1u);
+    EXPECT_EQ(OwnCachedFlag(global, f.front), -1);
+    EXPECT_EQ(OwnImage(global, f.back), back);
+    EXPECT_EQ(f.remove(global), 0);  // absent settings are no error
+
+    ASSERT_EQ(TIZ_UtilSetSide(global, 0), 0);
+    EXPECT_EQ(f.remove(global), 0);
+    EXPECT_EQ(TALB_ReleaseCount(back), 1u);
+    EXPECT_EQ(OwnCachedFlag(global, f.back), -1);
+    ASSERT_EQ(TIZ_UtilSetSide(global, 1), 0);
+
+    EXPECT_EQ(f.remove(0), TIZ_E_NULL_POINTER);
+    EXPECT_EQ(f.remove(0x12345678), TIZ_E_NULL_POINTER);
+  }
+  // Shortcuts that disagree about the current side stop the deletion.
+  tiz::CAttributeStore *g = tiz::LookupStore(global);
+  ASSERT_TRUE(g->RemoveEntry(std::string(g->ComposeKey(kCIS, kFront)), true));
+  uint32_t image = TALB_CreateImage(1, 1);
+  ASSERT_EQ(TIZ_SetSettingImage(global, families[0].front, kValue, image), 0);
+  EXPECT_EQ(TIZ_UtilDeleteYBitonalImage(global), TIZ_E_SIDE_MISMATCH);
+  EXPECT_EQ(TIZ_UtilDeleteYPlaneImage(global), TIZ_E_SIDE_MISMATCH);
+  EXPECT_EQ(TALB_ReleaseCount(image), 0u);
+  ASSERT_EQ(TIZ_SetSettingAttrStore(global, kCIS, kFront, c1), 0);
+}
+
+}  // namespace
