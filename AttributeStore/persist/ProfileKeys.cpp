@@ -1,0 +1,127 @@
+#include "persist/ProfileKeys.h"
+
+#include <string>
+
+#include "persist/ProfileDocument.h"
+
+namespace tiz {
+
+namespace {
+
+constexpr char kHexDigits[] = "0123456789ABCDEF";
+
+// A decimal integer in the range of either 32-bit reading, with an optional
+// sign; its bits as a 32-bit word.
+bool ParseInteger32(std::string_view text, uint32_t *bits) {
+  bool negative = false;
+  if (!text.empty() && (text.front() == '-' || text.front() == '+')) {
+    negative = text.front() == '-';
+    text.remove_prefix(1);
+  }
+  if (text.empty()) return false;
+  uint64_t magnitude = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return false;
+    magnitude = magnitude * 10 + static_cast<uint64_t>(c - '0');
+    if (magnitude > 0xFFFFFFFFull) return false;
+  }
+  if (negative && magnitude > 0x80000000ull) return false;
+  *bits = static_cast<uint32_t>(negative ? 0 - magnitude : magnitude);
+  return true;
+}
+
+int32_t ReadWord(const ProfileDocument &doc, std::string_view section, std::string_view key,
+                 uint32_t defaultValue, uint32_t *value) {
+  std::string text;
+  if (!doc.FindValue(section, key, &text)) {
+    *value = defaultValue;
+    return 0;
+  }
+  return ParseInteger32(text, value) ? 0 : kProfileNotANumber;
+}
+
+int HexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return -1;
+}
+
+int ByteAt(const std::string &text, size_t index) {
+  int high = HexValue(text[2 * index]), low = HexValue(text[2 * index + 1]);
+  return (high < 0 || low < 0) ? -1 : high * 16 + low;
+}
+
+}  // namespace
+
+int32_t WriteProfileInteger(ProfileDocument &doc, std::string_view section, std::string_view key,
+                            uint32_t value) {
+  doc.SetValue(section, key, std::to_string(value));
+  return 0;
+}
+
+int32_t WriteProfileText(ProfileDocument &doc, std::string_view section, std::string_view key,
+                         std::string_view text) {
+  doc.SetValue(section, key, text);
+  return 0;
+}
+
+int32_t ReadProfileInteger(const ProfileDocument &doc, std::string_view section,
+                           std::string_view key, int32_t defaultValue, int32_t *value) {
+  uint32_t bits = 0;
+  int32_t result = ReadWord(doc, section, key, static_cast<uint32_t>(defaultValue), &bits);
+  if (result == 0) *value = static_cast<int32_t>(bits);
+  return result;
+}
+
+int32_t ReadProfileWord(const ProfileDocument &doc, std::string_view section, std::string_view key,
+                        uint32_t defaultValue, uint32_t *value) {
+  return ReadWord(doc, section, key, defaultValue, value);
+}
+
+int32_t ReadProfileText(const ProfileDocument &doc, std::string_view section, std::string_view key,
+                        std::string_view defaultText, uint64_t bufferSize, std::string *text) {
+  if (!doc.FindValue(section, key, text)) *text = std::string(defaultText);
+  return text->size() < bufferSize ? 0 : kProfileTextTooLong;
+}
+
+bool WriteProfileStruct(ProfileDocument &doc, std::string_view section, std::string_view key,
+                        const void *data, uint32_t size) {
+  if (!data) {
+    doc.RemoveKey(section, key);
+    return true;
+  }
+  const auto *bytes = static_cast<const unsigned char *>(data);
+  std::string text;
+  text.reserve(2 * static_cast<size_t>(size) + 2);
+  unsigned checksum = 0;
+  for (uint32_t i = 0; i < size; ++i) {
+    text.push_back(kHexDigits[bytes[i] >> 4]);
+    text.push_back(kHexDigits[bytes[i] & 0xF]);
+    checksum += bytes[i];
+  }
+  text.push_back(kHexDigits[(checksum >> 4) & 0xF]);
+  text.push_back(kHexDigits[checksum & 0xF]);
+  doc.SetValue(section, key, text);
+  return true;
+}
+
+bool ReadProfileStruct(const ProfileDocument &doc, std::string_view section, std::string_view key,
+                       uint32_t size, std::unique_ptr<unsigned char[]> *data) {
+  std::string text;
+  if (!doc.FindValue(section, key, &text)) return false;
+  if (text.size() != 2 * static_cast<uint64_t>(size) + 2) return false;
+  std::unique_ptr<unsigned char[]> bytes(size ? new unsigned char[size] : nullptr);
+  unsigned checksum = 0;
+  for (uint32_t i = 0; i < size; ++i) {
+    int byte = ByteAt(text, i);
+    if (byte < 0) return false;
+    bytes[i] = static_cast<unsigned char>(byte);
+    checksum += static_cast<unsigned>(byte);
+  }
+  if (ByteAt(text, size) != static_cast<int>(checksum & 0xFF)) return false;
+  *data = std::move(bytes);
+  return true;
+}
+
+}  // namespace tiz

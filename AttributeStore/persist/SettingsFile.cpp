@@ -1,0 +1,127 @@
+#include "persist/SettingsFile.h"
+
+#include <cctype>
+#include <cstdint>
+#include <cstdlib>
+#include <new>
+#include <string>
+
+#include "core/Attribute.h"
+#include "core/AttributeStore.h"
+#include "core/StoreHandles.h"
+#include "core/TypedValues.h"
+#include "persist/ConfiguredPaths.h"
+#include "persist/SettingsLine.h"
+#include "platform/FileSystem.h"
+#include "tiz.h"
+
+namespace tiz {
+
+namespace {
+
+bool IsSpace(char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; }
+
+char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
+  }
+  return true;
+}
+
+// A signed 64-bit decimal after optional blanks, saturating, stopping at the
+// first non-digit (0 for no digits): the run-time library's 64-bit parse.
+int64_t ParseInt64(std::string_view text) {
+  size_t i = 0;
+  while (i < text.size() && IsSpace(text[i])) ++i;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
+  uint64_t limit = negative ? uint64_t{1} << 63 : (uint64_t{1} << 63) - 1;
+  uint64_t magnitude = 0;
+  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+    unsigned digit = static_cast<unsigned>(text[i] - '0');
+    magnitude = (magnitude > (limit - digit) / 10) ? limit : magnitude * 10 + digit;
+  }
+  return negative ? static_cast<int64_t>(0 - magnitude) : static_cast<int64_t>(magnitude);
+}
+
+// The byte count of a "filebuffer" line: a decimal from 0 to INT32_MAX,
+// blanks allowed around it; false for anything else.
+bool ParseByteCount(std::string_view text, uint32_t *count) {
+  while (!text.empty() && IsSpace(text.front())) text.remove_prefix(1);
+  while (!text.empty() && IsSpace(text.back())) text.remove_suffix(1);
+  if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+  if (text.empty()) return false;
+  uint64_t value = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return false;
+    value = value * 10 + static_cast<unsigned>(c - '0');
+    if (value > INT32_MAX) return false;
+  }
+  *count = static_cast<uint32_t>(value);
+  return true;
+}
+
+// Stores the first `countText` bytes of the file named `path`; bytes past
+// the end of a shorter file are zeros. Nothing is allocated for the count
+// before the file has opened.
+int32_t SetFileBuffer(CAttributeStore *s, const char *group, const char *item,
+                      const std::string &path, std::string_view countText) {
+  uint32_t count = 0;
+  if (!ParseByteCount(countText, &count)) return TIZ_E_INVALID_ARG;
+  std::string bytes;
+  if (platform::ReadFilePrefix(path.c_str(), count, &bytes) != platform::FileStatus::kOk)
+    return TIZ_E_OPEN_FILE;
+  bytes.resize(count, '\0');
+  return SetBuffer(s, group, item, kDefaultConfidence, bytes.data(), count);
+}
+
+}  // namespace
+
+int32_t ParseSettingsLine(uint32_t hAttrStore, std::string_view line) {
+  if (IsSettingsComment(line)) return 0;
+  SettingsFields fields = SplitSettingsLine(line);
+  // group=value alone names the empty item; a lone group names no value.
+  if (fields.count < 2) return TIZ_E_INVALID_ARG;
+  CAttributeStore *s = LookupStore(hAttrStore);
+  if (!s) return TIZ_E_INVALID_HANDLE;
+  std::string group(fields.field[0]), value(fields.field[1]), item(fields.field[2]);
+  std::string_view type = fields.field[3];
+  if (EqualsIgnoringAsciiCase(type, "double"))
+    return SetDouble(s, group.c_str(), item.c_str(), kDefaultConfidence, std::atof(value.c_str()));
+  if (type == "string")
+    return SetString(s, group.c_str(), item.c_str(), kDefaultConfidence, value.c_str());
+  if (type == "filebuffer")
+    return SetFileBuffer(s, group.c_str(), item.c_str(), value, fields.field[4]);
+  return SetDword(s, group.c_str(), item.c_str(), kDefaultConfidence,
+                  static_cast<uint32_t>(ParseInt64(value)));
+}
+
+int32_t LoadSettingsFile(uint32_t hAttrStore, std::string_view fileName) {
+  std::string path;
+  int32_t result = ResolveSettingsPath(fileName, &path);
+  if (result < 0) return result;
+  if (path.empty()) return 0;
+  std::string text;
+  try {
+    if (platform::ReadWholeFile(path.c_str(), &text) != platform::FileStatus::kOk) return 0;
+  } catch (const std::bad_alloc &) {
+    return TIZ_E_NO_MEMORY_LINE;
+  }
+  std::string_view rest = text;
+  for (;;) {
+    while (!rest.empty() && IsSpace(rest.front())) rest.remove_prefix(1);
+    if (rest.empty()) return 0;
+    size_t newline = rest.find('\n');
+    std::string_view line = rest.substr(0, newline);
+    rest.remove_prefix(newline == std::string_view::npos ? rest.size() : newline + 1);
+    // Read as text: a CR before the LF ends the line with it.
+    if (newline != std::string_view::npos && !line.empty() && line.back() == '\r')
+      line.remove_suffix(1);
+    if (int32_t r = ParseSettingsLine(hAttrStore, line)) return r;
+  }
+}
+
+}  // namespace tiz

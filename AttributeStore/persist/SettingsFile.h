@@ -1,0 +1,23 @@
+// Settings files: plain text, one setting per line, applied to a store with
+// the default confidence.
+#ifndef TIZ_PERSIST_SETTINGSFILE_H
+#define TIZ_PERSIST_SETTINGSFILE_H
+
+#include <cstdint>
+#include <string_view>
+
+namespace tiz {
+
+// Finds the file (ResolveSettingsPath), reads it and applies its lines in
+// order. 0 for an empty name or a file that cannot be opened; otherwise the
+// first failing line's code, which ends the load (earlier lines stay).
+int32_t LoadSettingsFile(uint32_t hAttrStore, std::string_view fileName);
+
+// Applies one line (blanks before it already skipped). The store is looked
+// up again for every line, since a replaced structure's release callback
+// may have released it (-16).
+int32_t ParseSettingsLine(uint32_t hAttrStore, std::string_view line);
+
+}  // namespace tiz
+
+#endif

@@ -1,0 +1,20 @@
+// The keys of a tree file's sections: one section per setting, named after
+// the holding store's path name and the setting's full key.
+#ifndef TIZ_PERSIST_TREESECTIONS_H
+#define TIZ_PERSIST_TREESECTIONS_H
+
+#include <cstddef>
+
+namespace tiz {
+
+constexpr char kSizeKey[] = "Size";
+constexpr char kTypeKey[] = "Type";
+constexpr char kValueKey[] = "Value";
+
+// Buffers of the type keyword and of a double's text.
+constexpr size_t kTypeTextSize = 256;
+constexpr size_t kDoubleTextSize = 256;
+
+}  // namespace tiz
+
+#endif

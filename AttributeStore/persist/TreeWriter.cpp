@@ -1,0 +1,82 @@
+#include "persist/TreeWriter.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <unordered_set>
+#include <vector>
+
+#include "core/AttributeStore.h"
+#include "core/Names.h"
+#include "core/StoreHandles.h"
+#include "persist/ProfileDocument.h"
+#include "persist/ProfileKeys.h"
+#include "persist/TreeSections.h"
+#include "tiz.h"
+
+namespace tiz {
+
+int32_t SerializeAttribute(const CAttribute &attr, ProfileDocument &doc, const std::string &section,
+                           CAttributeStore **nested) {
+  *nested = nullptr;
+  if (!attr.m_serializable) return 0;
+  if (int32_t r = WriteProfileInteger(doc, section, kSizeKey, attr.m_size)) return r;
+  if (int32_t r = WriteProfileText(doc, section, kTypeKey, KeywordFromType(attr.m_type))) return r;
+  switch (attr.m_type) {
+    case kTypeAttributeStore:
+      *nested = LookupStore(attr.m_value.store);
+      return 0;
+    case kTypeDword:
+      return WriteProfileInteger(doc, section, kValueKey, attr.m_value.dword);
+    case kTypeImage:
+      return WriteProfileInteger(doc, section, kValueKey, attr.m_value.image);
+    case kTypeUserDefined:
+      // Only the reference is saved, as a number.
+      return WriteProfileInteger(
+          doc, section, kValueKey,
+          static_cast<uint32_t>(reinterpret_cast<uintptr_t>(attr.m_value.structure)));
+    case kTypeDouble: {
+      char text[kDoubleTextSize];
+      std::snprintf(text, sizeof text, "%e", attr.m_value.dbl);
+      return WriteProfileText(doc, section, kValueKey, text);
+    }
+    case kTypeString:
+      return WriteProfileText(doc, section, kValueKey, attr.m_value.text ? attr.m_value.text : "");
+    case kTypeBuffer:
+      return WriteProfileStruct(doc, section, kValueKey, attr.m_value.bytes, attr.m_size)
+                 ? 0
+                 : TIZ_E_WRITE_BUFFER;
+    default:
+      return 0;
+  }
+}
+
+int32_t SerializeStore(CAttributeStore *store, ProfileDocument &doc) {
+  // Depth first without recursion: a tree of any depth saves in constant stack.
+  struct Level {
+    CAttributeStore *store;
+    KeyEntry *next;
+  };
+  std::vector<Level> levels{{store, store->m_keyList.head}};
+  std::unordered_set<uint32_t> visited{store->Handle()};
+  std::string section;
+  while (!levels.empty()) {
+    Level &level = levels.back();
+    KeyEntry *entry = level.next;
+    if (!entry) {
+      levels.pop_back();
+      continue;
+    }
+    level.next = entry->next;
+    if (!entry->attr) continue;
+    section.assign(level.store->m_name);
+    section.push_back(kKeySeparator);
+    section.append(entry->KeyView());
+    CAttributeStore *nested = nullptr;
+    if (int32_t r = SerializeAttribute(*entry->attr, doc, section, &nested)) return r;
+    if (nested && visited.insert(nested->Handle()).second)
+      levels.push_back(Level{nested, nested->m_keyList.head});
+  }
+  return 0;
+}
+
+}  // namespace tiz

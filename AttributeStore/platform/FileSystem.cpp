@@ -1,0 +1,86 @@
+// The table in use and the whole-file helpers built on it; no platform call
+// here, so a replaced entry affects every path through the library.
+#include "platform/FileSystem.h"
+
+namespace tiz::platform {
+
+namespace {
+
+constexpr size_t kReadChunk = 64 * 1024;
+
+// Closes on every way out; a failed close turns success into failure.
+class OpenFile {
+ public:
+  explicit OpenFile(File *file) : file_(file) {}
+  ~OpenFile() {
+    if (file_) Files().close(file_);
+  }
+  OpenFile(const OpenFile &) = delete;
+  OpenFile &operator=(const OpenFile &) = delete;
+  File *get() const { return file_; }
+  FileStatus Close() {
+    File *file = file_;
+    file_ = nullptr;
+    return Files().close(file);
+  }
+
+ private:
+  File *file_;
+};
+
+FileStatus OpenForReading(const char *path, File **file) {
+  *file = nullptr;
+  return Files().openRead(path, file);
+}
+
+}  // namespace
+
+FileSystem &Files() {
+  static FileSystem table = NativeFileSystem();
+  return table;
+}
+
+FileStatus ReadWholeFile(const char *path, std::string *contents) {
+  return ReadFilePrefix(path, static_cast<size_t>(-1), contents);
+}
+
+FileStatus ReadFilePrefix(const char *path, size_t limit, std::string *contents) {
+  contents->clear();
+  File *raw = nullptr;
+  FileStatus status = OpenForReading(path, &raw);
+  if (status != FileStatus::kOk) return status;
+  OpenFile file(raw);
+  while (contents->size() < limit) {
+    size_t used = contents->size();
+    size_t chunk = limit - used < kReadChunk ? limit - used : kReadChunk;
+    contents->resize(used + chunk);
+    size_t count = 0;
+    status = Files().read(file.get(), &(*contents)[used], chunk, &count);
+    contents->resize(used + (status == FileStatus::kOk ? count : 0));
+    if (status != FileStatus::kOk) return status;
+    if (count == 0) break;
+  }
+  return file.Close();
+}
+
+FileStatus ReplaceFile(const char *path, std::string_view contents) {
+  std::string tempPath;
+  File *raw = nullptr;
+  FileStatus status = Files().createTemp(path, &tempPath, &raw);
+  if (status != FileStatus::kOk) return status;
+  {
+    OpenFile file(raw);
+    status = Files().write(file.get(), contents.data(), contents.size());
+    if (status == FileStatus::kOk) status = Files().flush(file.get());
+    FileStatus closed = file.Close();
+    if (status == FileStatus::kOk) status = closed;
+  }
+  if (status == FileStatus::kOk) status = Files().rename(tempPath.c_str(), path);
+  if (status != FileStatus::kOk) {
+    Files().remove(tempPath.c_str());
+    return status;
+  }
+  return Files().syncDirectory(path);
+}
+
+}  // namespace tiz::platform

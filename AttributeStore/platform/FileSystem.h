@@ -1,0 +1,61 @@
+// The library's file operations, behind one table of function pointers: the
+// platform fills it (FilePosix.cpp, FileWin32.cpp) and a test may replace any
+// entry to make one step of a save or a load fail. Everything else reaches
+// files only through the helpers at the end, which use the table.
+#ifndef TIZ_PLATFORM_FILESYSTEM_H
+#define TIZ_PLATFORM_FILESYSTEM_H
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace tiz::platform {
+
+enum class FileStatus {
+  kOk,
+  kNotFound,  // the file (or its directory) does not exist
+  kFailed,    // any other failure: no access, not a regular file, I/O error
+};
+
+// An open file of the platform; only the table's operations look inside.
+struct File;
+
+struct FileSystem {
+  // Opens an existing regular file for reading, denying other processes no
+  // access to it.
+  FileStatus (*openRead)(const char *path, File **file);
+  // Reads up to `size` bytes; *count receives how many (0 at the end).
+  FileStatus (*read)(File *file, void *buffer, size_t size, size_t *count);
+  // Creates a new, uniquely named file in the directory of `target`.
+  FileStatus (*createTemp)(const char *target, std::string *tempPath, File **file);
+  FileStatus (*write)(File *file, const void *data, size_t size);
+  // Forces the data written so far onto the disk.
+  FileStatus (*flush)(File *file);
+  // Closes the file; the handle is gone whatever the result.
+  FileStatus (*close)(File *file);
+  // Renames `from` to `to` in one step, replacing `to`.
+  FileStatus (*rename)(const char *from, const char *to);
+  // Makes the last rename in the directory holding `path` durable.
+  FileStatus (*syncDirectory)(const char *path);
+  FileStatus (*remove)(const char *path);
+};
+
+// The platform's own operations.
+const FileSystem &NativeFileSystem();
+// The table in use, the native one unless a test replaced entries.
+FileSystem &Files();
+
+// Reads a whole file into `contents`.
+FileStatus ReadWholeFile(const char *path, std::string *contents);
+// Reads at most the first `limit` bytes of a file into `contents`; memory
+// grows with what the file holds, never with the limit.
+FileStatus ReadFilePrefix(const char *path, size_t limit, std::string *contents);
+// Replaces the file at `path` by `contents`, so that a crash or failure at
+// any point leaves either the old file or the new one, never a mixture: the
+// text goes to a temporary file beside it, which is flushed to the disk and
+// renamed over the old one, and the directory is flushed last.
+FileStatus ReplaceFile(const char *path, std::string_view contents);
+
+}  // namespace tiz::platform
+
+#endif

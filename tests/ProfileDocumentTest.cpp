@@ -1,0 +1,209 @@
+// The profile engine in memory: the INI layout, edits that leave foreign
+// text alone, the spelling of awkward names and values, and the typed keys.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "persist/ProfileDocument.h"
+#include "persist/ProfileKeys.h"
+
+namespace {
+
+using tiz::ProfileDocument;
+
+std::vector<std::string> SectionNames(const ProfileDocument &doc) {
+  std::vector<std::string> names;
+  for (size_t i = 0; i < doc.SectionCount(); ++i) names.push_back(doc.SectionName(i));
+  return names;
+}
+
+std::string ValueOf(const ProfileDocument &doc, const char *section, const char *key) {
+  std::string value;
+  return doc.FindValue(section, key, &value) ? value : "<missing>";
+}
+
+TEST(ProfileDocument, ReadsSectionsAndKeysWithoutRegardToCase) {
+  ProfileDocument doc(
+      "; preamble\n"
+      "[First]\r\n"
+      "  Size = 4  \r\n"
+      "Type=DWORD\n"
+      "not a key line\n"
+      "[ second ]\n"
+      "Value='quoted'\n"
+      "[FIRST]\n"
+      "Size=99\n");
+  EXPECT_EQ(SectionNames(doc), (std::vector<std::string>{"First", "second"}));
+  EXPECT_EQ(ValueOf(doc, "first", "SIZE"), "4");
+  EXPECT_EQ(ValueOf(doc, "First", "type"), "DWORD");
+  EXPECT_EQ(ValueOf(doc, "Second", "Value"), "quoted");
+  EXPECT_EQ(ValueOf(doc, "First", "Value"), "<missing>");
+  EXPECT_EQ(ValueOf(doc, "Third", "Size"), "<missing>");
+  EXPECT_FALSE(doc.Modified());
+}
+
+TEST(ProfileDocument, EditsLeaveEveryOtherLineAsItWas) {
+  const std::string original =
+      "; kept comment\n"
+      "[A]\n"
+      "Size=1\n"
+      "odd line without equals\n"
+      "\n"
+      "[B]\n"
+      "Type=X";
+  ProfileDocument doc(original);
+  EXPECT_EQ(doc.Render(), original);
+
+  doc.SetValue("a", "SIZE", "2");   // in place, keeping the file's spelling of the key
+  doc.SetValue("A", "Value", "v");  // after the section's last non-blank line
+  doc.SetValue("C", "Size", "3");   // a new section at the end
+  doc.RemoveKey("B", "type");
+  doc.RemoveKey("Missing", "Size");
+  EXPECT_TRUE(doc.Modified());
+  EXPECT_EQ(doc.Render(),
+            "; kept comment\n"
+            "[A]\n"
+            "Size=2\r\n"
+            "odd line without equals\n"
+            "Value=v\r\n"
+            "\n"
+            "[B]\n"
+            "\r\n"
+            "[C]\r\n"
+            "Size=3\r\n");
+}
+
+TEST(ProfileDocument, AwkwardTextsComeBackUnchangedAndPlainOnesStayPlain) {
+  struct Case {
+    std::string text;
+    bool plain;
+  };
+  const Case cases[] = {
+      {"", true},
+      {"plain value", true},
+      {"a;b[c]d=e", true},
+      {"\"half", true},
+      {"x'", true},
+      {"caf\xE9 \x81\x5C\x7F", true},
+      {" leading", false},
+      {"trailing\t", false},
+      {"line\nbreak", false},
+      {"cr\rlf\r\n", false},
+      {"\"quoted\"", false},
+      {"'single'", false},
+      {"back\\slash \"mid\" \x01", false},
+      {"\\n", true},
+      {"]", true},
+  };
+  for (const Case &c : cases) {
+    ProfileDocument doc;
+    doc.SetValue("S", "Value", c.text);
+    const std::string section = "sec " + c.text + "]";  // names may hold ']' as well
+    doc.SetValue(section, "Value", c.text);
+    std::string text = doc.Render();
+    ProfileDocument again(text);
+    EXPECT_EQ(ValueOf(again, "S", "Value"), c.text) << text;
+    ASSERT_EQ(again.SectionCount(), 2u) << text;
+    EXPECT_EQ(again.SectionName(1), section) << text;
+    EXPECT_EQ(ValueOf(again, section.c_str(), "Value"), c.text) << text;
+    if (c.plain) {
+      EXPECT_NE(text.find("Value=" + c.text + "\r\n"), std::string::npos) << text;
+    }
+  }
+}
+
+TEST(ProfileDocument, PlainSectionNamesAreWrittenAsTheyAre) {
+  ProfileDocument doc;
+  doc.SetValue("Root\x7F[scan = ;y\x7FSpeed", "Size", "4");
+  EXPECT_EQ(doc.Render(), "[Root\x7F[scan = ;y\x7FSpeed]\r\nSize=4\r\n");
+}
+
+TEST(ProfileKeys, IntegersReadBackUnchanged) {
+  for (uint32_t value : {0u, 1u, 4u, 0x7FFFFFFFu, 0x80000000u, 0xFFFFFFFEu, 0xFFFFFFFFu}) {
+    ProfileDocument doc;
+    ASSERT_EQ(tiz::WriteProfileInteger(doc, "S", "K", value), 0);
+    ProfileDocument again(doc.Render());
+    uint32_t word = 1;
+    int32_t integer = 1;
+    EXPECT_EQ(tiz::ReadProfileWord(again, "S", "K", 7, &word), 0);
+    EXPECT_EQ(tiz::ReadProfileInteger(again, "S", "K", 7, &integer), 0);
+    EXPECT_EQ(word, value);
+    EXPECT_EQ(static_cast<uint32_t>(integer), value);
+  }
+}
+
+TEST(ProfileKeys, IntegerSpellings) {
+  struct Case {
+    const char *text;
+    int32_t result;
+    uint32_t value;
+  };
+  const Case cases[] = {
+      {"-1", 0, 0xFFFFFFFFu},
+      {"+12", 0, 12},
+      {"-2147483648", 0, 0x80000000u},
+      {" 42 ", 0, 42},
+      {"\"17\"", 0, 17},
+      {"4294967296", tiz::kProfileNotANumber, 0},
+      {"-2147483649", tiz::kProfileNotANumber, 0},
+      {"12x", tiz::kProfileNotANumber, 0},
+      {"", tiz::kProfileNotANumber, 0},
+      {"-", tiz::kProfileNotANumber, 0},
+      {"0x10", tiz::kProfileNotANumber, 0},
+  };
+  for (const Case &c : cases) {
+    ProfileDocument doc(std::string("[S]\nK=") + c.text + "\n");
+    uint32_t value = 0;
+    EXPECT_EQ(tiz::ReadProfileWord(doc, "S", "K", 0, &value), c.result) << c.text;
+    if (c.result == 0) {
+      EXPECT_EQ(value, c.value) << c.text;
+    }
+  }
+  ProfileDocument empty;
+  int32_t integer = 0;
+  EXPECT_EQ(tiz::ReadProfileInteger(empty, "S", "K", -5, &integer), 0);
+  EXPECT_EQ(integer, -5);
+}
+
+TEST(ProfileKeys, TextMustFitTheReadersBuffer) {
+  ProfileDocument doc;
+  ASSERT_EQ(tiz::WriteProfileText(doc, "S", "K", "abcd"), 0);
+  std::string text;
+  EXPECT_EQ(tiz::ReadProfileText(doc, "S", "K", "", 5, &text), 0);
+  EXPECT_EQ(text, "abcd");
+  EXPECT_EQ(tiz::ReadProfileText(doc, "S", "K", "", 4, &text), tiz::kProfileTextTooLong);
+  EXPECT_EQ(tiz::ReadProfileText(doc, "S", "Missing", "dflt", 5, &text), 0);
+  EXPECT_EQ(text, "dflt");
+}
+
+TEST(ProfileKeys, StructureEncodingCarriesAChecksum) {
+  const unsigned char bytes[] = {0x01, 0x02, 0xFF};
+  ProfileDocument doc;
+  ASSERT_TRUE(tiz::WriteProfileStruct(doc, "S", "Value", bytes, 3));
+  EXPECT_EQ(ValueOf(doc, "S", "Value"), "0102FF02");
+
+  std::unique_ptr<unsigned char[]> read;
+  ASSERT_TRUE(tiz::ReadProfileStruct(doc, "S", "Value", 3, &read));
+  EXPECT_EQ(std::string(reinterpret_cast<char *>(read.get()), 3), "\x01\x02\xFF");
+  EXPECT_FALSE(tiz::ReadProfileStruct(doc, "S", "Value", 2, &read));  // length
+  EXPECT_FALSE(tiz::ReadProfileStruct(doc, "S", "Value", 4, &read));
+
+  for (const char *bad : {"0102FF03", "0102FG02", "0102FF0", ""}) {
+    ProfileDocument edited(std::string("[S]\nValue=") + bad + "\n");
+    EXPECT_FALSE(tiz::ReadProfileStruct(edited, "S", "Value", 3, &read)) << bad;
+  }
+  ProfileDocument lower("[S]\nValue=0102ff02\n");
+  EXPECT_TRUE(tiz::ReadProfileStruct(lower, "S", "Value", 3, &read));
+
+  // No data removes the key; zero bytes of data write the checksum alone.
+  ASSERT_TRUE(tiz::WriteProfileStruct(doc, "S", "Value", nullptr, 0));
+  EXPECT_EQ(ValueOf(doc, "S", "Value"), "<missing>");
+  EXPECT_FALSE(tiz::ReadProfileStruct(doc, "S", "Value", 0, &read));
+  ASSERT_TRUE(tiz::WriteProfileStruct(doc, "S", "Value", bytes, 0));
+  EXPECT_EQ(ValueOf(doc, "S", "Value"), "00");
+  EXPECT_TRUE(tiz::ReadProfileStruct(doc, "S", "Value", 0, &read));
+}
+
+}  // namespace
