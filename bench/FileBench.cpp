@@ -1,0 +1,131 @@
+// Saving and loading whole trees against boost::property_tree's INI writer
+// and reader with the same number of keys, and loading a 1 MB settings file.
+#include <benchmark/benchmark.h>
+
+#include <boost/property_tree/ini_parser.hpp>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "Baselines.h"
+#include "Workload.h"
+#include "tiz.h"
+
+namespace bench {
+namespace {
+
+std::filesystem::path BenchDir() {
+  static std::filesystem::path dir = [] {
+    auto d = std::filesystem::temp_directory_path() / ("tiz-bench-" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
+    std::filesystem::create_directories(d);
+    return d;
+  }();
+  return dir;
+}
+
+// A tree of `count` settings of every saved type, one nested child store per
+// hundred settings.
+uint32_t MakeTree(size_t count) {
+  uint32_t root = 0;
+  TIZ_Create(&root);
+  std::vector<Key> keys = MakeKeys(count);
+  uint32_t target = root;
+  const unsigned char bytes[16] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16};
+  for (size_t i = 0; i < count; ++i) {
+    if (i % 100 == 99) {
+      uint32_t child = 0;
+      TIZ_Create(&child);
+      TIZ_SetSettingAttrStoreChild(root, "Nested.Bags", ("Bag" + std::to_string(i)).c_str(),
+                                   child);
+      TIZ_Release(child);
+      target = child;
+      continue;
+    }
+    const char *g = keys[i].group.c_str();
+    const char *it = keys[i].item.c_str();
+    switch (i % 5) {
+      case 0: TIZ_SetSettingDword(target, g, it, static_cast<uint32_t>(i)); break;
+      case 1: TIZ_SetSettingDouble(target, g, it, i * 0.25); break;
+      case 2: TIZ_SetSettingString(target, g, it, kString32); break;
+      case 3: TIZ_SetSettingBuffer(target, g, it, bytes, sizeof bytes); break;
+      default: TIZ_SetSettingDword(target, g, it, 7); break;
+    }
+  }
+  return root;
+}
+
+void BM_SaveLoadTree(benchmark::State &state) {
+  size_t count = static_cast<size_t>(state.range(0));
+  uint32_t tree = MakeTree(count);
+  std::string path = (BenchDir() / ("tree-" + std::to_string(count) + ".ini")).string();
+  for (auto _ : state) {
+    std::remove(path.c_str());
+    TIZ_Serialize(tree, path.c_str());
+    uint32_t loaded = 0;
+    TIZ_Create(&loaded);
+    TIZ_Deserialize(loaded, path.c_str());
+    TIZ_Release(loaded);
+  }
+  state.counters["per_setting_ns"] = benchmark::Counter(
+      static_cast<double>(count), benchmark::Counter::kIsIterationInvariantRate |
+                                      benchmark::Counter::kInvert);
+  TIZ_Release(tree);
+}
+
+void BM_SaveLoadPtree(benchmark::State &state) {
+  size_t count = static_cast<size_t>(state.range(0));
+  PtreeBaseline base;
+  std::vector<Key> keys = MakeKeys(count);
+  boost::property_tree::ptree tree;
+  for (size_t i = 0; i < count; ++i) {
+    tree.put(boost::property_tree::ptree::path_type(keys[i].group + '\x7F' + keys[i].item, '\x7F'),
+             kString32);
+  }
+  std::string path = (BenchDir() / ("ptree-" + std::to_string(count) + ".ini")).string();
+  for (auto _ : state) {
+    boost::property_tree::write_ini(path, tree);
+    boost::property_tree::ptree loaded;
+    boost::property_tree::read_ini(path, loaded);
+    benchmark::DoNotOptimize(loaded.size());
+  }
+  state.counters["per_setting_ns"] = benchmark::Counter(
+      static_cast<double>(count), benchmark::Counter::kIsIterationInvariantRate |
+                                      benchmark::Counter::kInvert);
+}
+
+void TreeSizes(benchmark::internal::Benchmark *b) {
+  b->Arg(1000)->Arg(10000);
+  if (!SmokeRun()) b->Arg(100000);
+  b->Unit(benchmark::kMillisecond);
+}
+BENCHMARK(BM_SaveLoadTree)->Apply(TreeSizes);
+BENCHMARK(BM_SaveLoadPtree)->Apply(TreeSizes);
+
+void BM_LoadSettingsFile1MB(benchmark::State &state) {
+  std::string path = (BenchDir() / "settings-1mb.txt").string();
+  {
+    std::ofstream out(path);
+    std::vector<Key> keys = MakeKeys(40000);
+    size_t written = 0;
+    for (size_t i = 0; written < (1u << 20); ++i) {
+      const Key &k = keys[i % keys.size()];
+      std::string line = k.group + "=" + std::to_string(i) + "," + k.item +
+                         (i % 3 == 1 ? ",double" : i % 3 == 2 ? ",string" : "") + "\n";
+      out << line;
+      written += line.size();
+    }
+  }
+  for (auto _ : state) {
+    uint32_t store = 0;
+    TIZ_Create(&store);
+    benchmark::DoNotOptimize(TIZ_LoadSettings(store, path.c_str()));
+    TIZ_Release(store);
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * (1 << 20));
+}
+BENCHMARK(BM_LoadSettingsFile1MB)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace bench
