@@ -17,7 +17,7 @@ int32_t LoadProfileFile(const std::string &path, ProfileDocument *doc) {
 }
 
 int32_t SaveProfileFile(const std::string &path, const ProfileDocument &doc) {
-  platform::FileStatus status = platform::ReplaceFile(path.c_str(), doc.Render());
+  platform::FileStatus status = platform::ReplaceFileAtomically(path.c_str(), doc.Render());
   return status == platform::FileStatus::kOk ? 0 : kProfileFileFailed;
 }
 

@@ -63,7 +63,7 @@ FileStatus ReadFilePrefix(const char *path, size_t limit, std::string *contents)
   return file.Close();
 }
 
-FileStatus ReplaceFile(const char *path, std::string_view contents) {
+FileStatus ReplaceFileAtomically(const char *path, std::string_view contents) {
   std::string tempPath;
   File *raw = nullptr;
   FileStatus status = Files().createTemp(path, &tempPath, &raw);

@@ -54,7 +54,7 @@ FileStatus ReadFilePrefix(const char *path, size_t limit, std::string *contents)
 // any point leaves either the old file or the new one, never a mixture: the
 // text goes to a temporary file beside it, which is flushed to the disk and
 // renamed over the old one, and the directory is flushed last.
-FileStatus ReplaceFile(const char *path, std::string_view contents);
+FileStatus ReplaceFileAtomically(const char *path, std::string_view contents);
 
 }  // namespace tiz::platform
 
