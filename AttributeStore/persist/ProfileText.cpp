@@ -133,6 +133,7 @@ std::string DecodeSectionName(std::string_view spelling) {
 
 bool ProfileNamesEqual(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
+  if (a == b) return true;  // the common case: the same spelling
   for (size_t i = 0; i < a.size(); ++i) {
     // While the bytes so far are equal, a double-byte character starts at
     // the same place in both names.

@@ -12,10 +12,20 @@ namespace tiz::platform {
 // elsewhere.
 void WriteTraceLine(const char *line);
 
+namespace detail {
+// Lead bytes of the process's ANSI code page, filled once at load; text
+// scanning asks for every byte, so the answer must be a table lookup.
+extern bool g_leadBytes[256];
+extern bool g_hasLeadBytes;
+}  // namespace detail
+
 // True when the byte starts a double-byte character in the process's ANSI
 // code page (on Windows the real one; elsewhere the one named by the
 // environment variable TIZ_CODEPAGE at load, 1252 by default).
-bool IsLeadByte(unsigned char byte);
+inline bool IsLeadByte(unsigned char byte) { return detail::g_leadBytes[byte]; }
+
+// False for single-byte code pages, where every byte is a character.
+inline bool CodePageHasLeadBytes() { return detail::g_hasLeadBytes; }
 
 // The recursive lock behind the library's one global critical section.
 class RecursiveLock {
