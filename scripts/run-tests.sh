@@ -1,11 +1,18 @@
 #!/usr/bin/env bash
-# Sets everything up, then builds and runs every test twice: a normal build
-# and an AddressSanitizer + UndefinedBehaviorSanitizer build (leaks checked).
+# Sets everything up, then builds and runs every test:
+#   1. a normal build: unit and interface tests, the tool's tests, the
+#      install-and-consume check, one brief pass over every benchmark;
+#   2. an AddressSanitizer + UndefinedBehaviorSanitizer build (leaks checked);
+#   3. a ThreadSanitizer build of the thread stress tests;
+#   4. the libFuzzer targets, each for a bounded time (TIZ_FUZZ_SECONDS);
+#   5. the 32-bit Windows build: export and import checks, the suite under Wine.
+# TIZ_SKIP="tsan fuzz windows" leaves stages out for a quick local run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/setup.sh
 
 jobs=$(nproc 2>/dev/null || echo 2)
+skip=" ${TIZ_SKIP:-} "
 
 run_suite() {
   local dir=$1; shift
@@ -16,7 +23,29 @@ run_suite() {
 
 echo "== normal build =="
 run_suite build/normal
+
 echo "== sanitizer build (ASan + UBSan) =="
-export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
-export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-run_suite build/sanitize -DTIZ_SANITIZE=ON -DTIZ_BUILD_BENCH=OFF
+(
+  export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+  export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+  run_suite build/sanitize -DTIZ_SANITIZE=ON -DTIZ_BUILD_BENCH=OFF
+)
+
+if [[ $skip != *" tsan "* ]]; then
+  echo "== thread stress under ThreadSanitizer =="
+  cmake -S . -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTIZ_TSAN=ON \
+    -DTIZ_BUILD_BENCH=OFF -DTIZ_BUILD_TOOLS=OFF
+  cmake --build build/tsan -j "$jobs" --target tiz_tests
+  TSAN_OPTIONS=halt_on_error=1 build/tsan/tests/tiz_tests --gtest_filter='ThreadStress*:Records*'
+fi
+
+if [[ $skip != *" fuzz "* ]]; then
+  echo "== fuzzing =="
+  TIZ_FUZZ_SECONDS=${TIZ_FUZZ_SECONDS:-45} ./scripts/run-fuzz.sh
+fi
+
+if [[ $skip != *" windows "* ]]; then
+  echo "== 32-bit Windows build under Wine =="
+  ./scripts/run-windows-tests.sh build/windows
+fi
+echo "== all tests passed =="
