@@ -1,0 +1,59 @@
+// tiz demo: a scanning job through the library, ending in a tree file.
+#include <nlohmann/json.hpp>
+
+#include "ToolTest.h"
+
+namespace tiztest {
+namespace {
+
+using ToolDemo = ToolTest;
+
+// The number of stores in a `show --json` tree, the root included.
+int CountStores(const nlohmann::json &store) {
+  int count = 1;
+  for (const auto &setting : store["settings"]) {
+    if (setting["value"].is_object()) count += CountStores(setting["value"]);
+  }
+  return count;
+}
+
+TEST_F(ToolDemo, RunsInTheGivenDirectoryAndSavesATreeThatShowReads) {
+  for (bool duplex : {false, true}) {
+    const std::string directory = duplex ? "duplex" : "simplex";
+    std::vector<std::string> arguments = {"demo", "--pages", "2", "--dir", directory};
+    if (duplex) arguments.push_back("--duplex");
+    ToolRun run = Tiz(arguments);
+    ASSERT_EQ(run.status, 0) << run.out << run.err;
+    std::vector<std::string> lines = Lines(run.out);
+    ASSERT_FALSE(lines.empty());
+    const std::string summary = lines.back();
+    EXPECT_EQ(summary.rfind(std::string("demo: 2 pages ") + (duplex ? "duplex" : "simplex"), 0), 0u)
+        << summary;
+    EXPECT_NE(summary.find("all released"), std::string::npos) << summary;
+    EXPECT_NE(summary.find(directory + "/scan-job.tree"), std::string::npos) << summary;
+
+    ToolRun show = Tiz({"show", directory + "/scan-job.tree"});
+    ASSERT_EQ(show.status, 0) << show.err;
+    // The demo shows its tree with the printer of show.
+    EXPECT_NE(run.out.find(show.out), std::string::npos) << show.out;
+    ToolRun json = Tiz({"show", "--json", directory + "/scan-job.tree"});
+    ASSERT_EQ(json.status, 0) << json.err;
+    EXPECT_GT(CountStores(nlohmann::json::parse(json.out)), 3);
+  }
+}
+
+TEST_F(ToolDemo, WithoutOptionsRunsInAFreshTemporaryDirectory) {
+  ToolRun run = Tiz({"demo"});
+  ASSERT_EQ(run.status, 0) << run.out << run.err;
+  int jobs = 0;
+  for (const auto &entry : std::filesystem::directory_iterator(Path("tmp"))) {
+    EXPECT_EQ(entry.path().filename().string().rfind("tiz-demo-", 0), 0u);
+    EXPECT_TRUE(std::filesystem::exists(entry.path() / "scan-job.tree"));
+    ++jobs;
+  }
+  EXPECT_EQ(jobs, 1);
+  EXPECT_EQ(Lines(run.out).back().rfind("demo: 2 pages simplex", 0), 0u) << run.out;
+}
+
+}  // namespace
+}  // namespace tiztest

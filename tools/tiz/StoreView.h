@@ -1,0 +1,50 @@
+// A store read out through the library's getters, setting by setting, with
+// its nested stores read out below the settings that hold them. The printers
+// and `diff` work on this copy, never on the live store.
+#ifndef TIZ_TOOL_STOREVIEW_H
+#define TIZ_TOOL_STOREVIEW_H
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "TreeFileIndex.h"
+
+namespace tiztool {
+
+// A store created by the library (not held by any setting) is named this.
+extern const char *const kRootStoreName;
+
+struct StoreView;
+
+struct SettingView {
+  std::string group;
+  std::string item;
+  int32_t type = 0;
+  uint32_t size = 0;
+  std::string display;                // the library's display text
+  uint32_t number = 0;                // DWORD value, IMAGE handle
+  double real = 0;                    // DOUBLE value
+  std::string bytes;                  // STRING text, BUFFER bytes
+  std::unique_ptr<StoreView> nested;  // ATTRIBUTESTORE, when it holds one
+};
+
+struct StoreView {
+  std::string name;
+  std::vector<SettingView> settings;
+};
+
+// Reads every setting that `index` lists for the store and that the store
+// itself holds. `file` names the source in error messages.
+StoreView ReadStore(uint32_t store, const std::string &storeName, const TreeFileIndex &index,
+                    const std::string &file);
+
+// Reads one setting of the store; its result code when the store itself does
+// not hold it (2, or an error).
+int32_t ReadSetting(uint32_t store, const SettingKey &key, const TreeFileIndex &index,
+                    const std::string &file, SettingView *out);
+
+}  // namespace tiztool
+
+#endif
