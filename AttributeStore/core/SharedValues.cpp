@@ -1,5 +1,6 @@
 #include "core/SharedValues.h"
 
+#include <new>
 #include <unordered_map>
 
 namespace tiz {
@@ -28,15 +29,20 @@ class HolderCounts {
   std::unordered_map<Key, size_t> extra_;  // holders besides the first
 };
 
-// Never destroyed: a store torn down late in process exit still finds them.
-HolderCounts<uint32_t> &Images() {
-  static auto *counts = new HolderCounts<uint32_t>();
+// Built in static storage and never destroyed: releases run in destructors,
+// which must not fail for want of memory, and a store torn down late in
+// process exit still finds the counts.
+template <class Counts>
+Counts &NeverDestroyed() {
+  alignas(Counts) static unsigned char storage[sizeof(Counts)];
+  static Counts *counts = new (storage) Counts();
   return *counts;
 }
 
+HolderCounts<uint32_t> &Images() { return NeverDestroyed<HolderCounts<uint32_t>>(); }
+
 HolderCounts<const CUserDefined *> &Structures() {
-  static auto *counts = new HolderCounts<const CUserDefined *>();
-  return *counts;
+  return NeverDestroyed<HolderCounts<const CUserDefined *>>();
 }
 
 }  // namespace

@@ -1,11 +1,14 @@
 #include "imagetree/ImageTree.h"
 
+#include <initializer_list>
+
 #include "core/AttributeStore.h"
 #include "core/StoreHandles.h"
 #include "core/TypedValues.h"
 #include "imagetree/BagNames.h"
 #include "imagetree/BagRef.h"
 #include "imagetree/Sides.h"
+#include "imagetree/TreeMadeBags.h"
 #include "imagetree/TreeSurgery.h"
 #include "tiz.h"
 
@@ -15,29 +18,22 @@ using namespace bagnames;
 
 namespace {
 
-// Bags an operation makes for the tree, handed to no caller. When the
-// operation ends, each one linked below another store gives back its creation
-// reference, which nobody could release later: the bag is then held by its
-// owner alone, and freeing that part of the tree frees it even while it is
-// empty. A bag left unlinked (the operation failed part-way) is freed; a
-// shortcut already naming it then fails the handle check.
+// Bags an operation makes for the tree, handed to no caller. Each keeps its
+// creation reference, which the tree holds (TreeMadeBags.h). A bag left
+// without owner when the operation fails part-way is freed, with anything
+// linked below it; a shortcut already naming it then fails the handle check.
 class NewBags {
  public:
   NewBags() = default;
   NewBags(const NewBags &) = delete;
   NewBags &operator=(const NewBags &) = delete;
   ~NewBags() {
-    for (uint32_t handle : m_handles) {
-      CAttributeStore *bag = LookupStore(handle);
-      if (bag && bag->Parent()) {
-        ReleaseQuietly(handle);
-      } else {
-        DiscardUnownedBag(handle);  // a bag linked below it goes along
-      }
-    }
+    for (int i = 0; i < m_count; ++i) DiscardUnownedBag(m_handles[i]);
   }
   uint32_t Make() {
+    ReserveTreeMadeBags(1);
     uint32_t handle = CreateStore()->Handle();
+    RecordTreeMadeBag(handle);
     m_handles[m_count++] = handle;
     return handle;
   }
@@ -266,7 +262,16 @@ int32_t RestoreSavedImageTree(CAttributeStore *globalBag, CAttributeStore *bag) 
   if (!(globalBag = LookupStore(global))) return TIZ_E_INVALID_HANDLE;
   uint32_t duplex = 0;
   int32_t duplexRead = GetDword(globalBag, kScanDuplex, kValue, nullptr, &duplex);
-  if (duplex == 0) return duplexRead;
+  if (duplex == 0) {
+    // In simplex all three items name one bag; the side items would
+    // otherwise go on naming the freed bag, which a later page's side
+    // switch would follow. "Attribute.Value" is set last, as it was above,
+    // so the bag keeps the name that item gives it.
+    for (const char *item : {kFrontSide, kBackSide, kValue}) {
+      if (int32_t r = LinkPlainly(global, kCurrentImageStore, item, last)) return r;
+    }
+    return duplexRead;
+  }
   uint32_t front;
   {
     BagRef frontRef;

@@ -8,6 +8,7 @@
 #include "frame/Frame.h"
 #include "imagetree/BagNames.h"
 #include "imagetree/BagRef.h"
+#include "imagetree/TreeMadeBags.h"
 #include "tiz.h"
 
 namespace tiz {
@@ -87,14 +88,19 @@ int32_t UtilDeleteThisChild(CAttributeStore *store, CAttributeStore *child) {
 
   // Detached, a child with settings goes with everything linked below it,
   // whatever references remain; one without settings goes only when no
-  // references remain (others' references keep it, detached). Stores it
-  // merely points at keep their counts.
+  // references remain (others' references keep it, detached), the creation
+  // reference of a bag the tree made being nobody's. Stores it merely points
+  // at keep their counts.
   child->m_parentHandle = 0;
+  bool treeHoldsCreation = ForgetTreeMadeBag(childHandle);
   if (!child->m_keyList.Empty()) {
     FreeBagTree(child);
   } else {
-    child->AddRef();
-    child->Release();
+    if (treeHoldsCreation && child->m_refCount > 0) child->Release();
+    if ((child = LookupStore(childHandle)) != nullptr) {
+      child->AddRef();
+      child->Release();
+    }
   }
 
   // Values released above may have run callbacks that changed the store.

@@ -1,6 +1,8 @@
 // Text records: settings packed into lines "group item kind value\n" that
 // need no store. Kind 0 carries a DWORD written as a signed decimal number,
-// kind 1 a text taken whole up to the line feed.
+// kind 1 a text read from its first non-blank byte up to the line feed.
+// Names and texts are written as given: keeping blanks out of the names and
+// line feeds out of both is the caller's part.
 //
 // These exports take no lock and keep no state, so any number of threads may
 // call them at once on buffers of their own. They never allocate: records
@@ -31,8 +33,7 @@ struct Field {
 
 // The four fields of one record. The group, the item and the kind end at the
 // first three blanks; the value is everything after the third blank up to
-// the record's line feed, blanks included, so a packed text reads back
-// unchanged.
+// the record's line feed. Field lengths are judged on these spans.
 struct Record {
   Field group;
   Field item;
@@ -154,15 +155,6 @@ int32_t TIZ_API UtilAttribute_Pack(char *buffer, uint32_t size, const char *grou
   const size_t groupLength = std::strlen(group);
   const size_t itemLength = std::strlen(item);
 
-  // A blank inside the group or the item, or a line feed anywhere, would
-  // shift the fields or split the record: the text would no longer read back
-  // as what was packed. Such a setting is refused instead of written broken.
-  if (std::memchr(group, kBlank, groupLength) || std::memchr(group, kLineFeed, groupLength) ||
-      std::memchr(item, kBlank, itemLength) || std::memchr(item, kLineFeed, itemLength) ||
-      std::memchr(valueText, kLineFeed, valueLength)) {
-    return TIZ_E_INVALID_ARG;
-  }
-
   // The text already in the buffer must end inside the buffer's size; one
   // that does not leaves no room for anything, and is never read beyond it.
   const void *terminator = std::memchr(buffer, '\0', size);
@@ -218,10 +210,18 @@ int32_t TIZ_API UtilAttribute_UnpackOneAttribute(const char *text, int32_t index
   CopyOut(record.group, group);
   CopyOut(record.item, item);
   *pKind = kind;
-  if (kind == 0)
+  if (kind == 0) {
     *pDword = dword;
-  else
-    CopyOut(record.value, str);
+  } else {
+    // The text starts after the white space that follows the kind; inner
+    // and trailing blanks are kept.
+    Field text = record.value;
+    while (text.length > 0 && IsSpace(*text.begin)) {
+      ++text.begin;
+      --text.length;
+    }
+    CopyOut(text, str);
+  }
   return TIZ_OK;
 }
 
