@@ -242,15 +242,19 @@ TEST_F(Structure, ReleaseCallbackMayCallBackIntoTheLibrary) {
   TIZ_Release(other);
 }
 
-TEST_F(Structure, ReleaseCallbackSeesTheSettingAlreadyReplaced) {
+// The old structure is released before the new one is stored: meanwhile the
+// setting holds no structure at all.
+TEST_F(Structure, ReleaseCallbackRunsBeforeTheNewStructureIsStored) {
   Probe &first = NewProbe(), &second = NewProbe();
-  void *seen = nullptr;
+  void *seen = &first;
   int32_t result = -1;
   first.onRelease = [&] { result = TIZ_GetSettingStructure(store_, "g", "i", &seen); };
   ASSERT_EQ(TIZ_SetSettingStructure(store_, "g", "i", &first, ReleaseProbe, nullptr), 0);
   ASSERT_EQ(TIZ_SetSettingStructure(store_, "g", "i", &second, ReleaseProbe, nullptr), 0);
   EXPECT_EQ(first.releases, 1);
   EXPECT_EQ(result, 0);
+  EXPECT_EQ(seen, nullptr);
+  EXPECT_EQ(TIZ_GetSettingStructure(store_, "g", "i", &seen), 0);
   EXPECT_EQ(seen, &second);
 }
 

@@ -8,7 +8,7 @@
 namespace tiz {
 
 namespace {
-constexpr int32_t kInitialKeyBufferSize = 512;
+constexpr size_t kInitialKeyBufferSize = 512;
 constexpr char kSeparator = '\x7F';
 }  // namespace
 
@@ -31,10 +31,14 @@ void KeyList::Unlink(KeyEntry *e) {
 }
 
 int32_t BucketOfKey(std::string_view key) {
-  int32_t sum = 0;
-  for (char c : key) sum += static_cast<signed char>(c);
-  if (sum < 0) sum = -sum;
-  return sum % kBucketCount;
+  // The signed 32-bit sum wraps on very long keys, as 32-bit arithmetic
+  // does; its absolute value is taken unsigned, so even the lowest sum names
+  // a bucket.
+  uint32_t sum = 0;
+  for (char c : key)
+    sum += static_cast<uint32_t>(static_cast<int32_t>(static_cast<signed char>(c)));
+  uint32_t magnitude = static_cast<int32_t>(sum) < 0 ? 0u - sum : sum;
+  return static_cast<int32_t>(magnitude % kBucketCount);
 }
 
 CAttributeStore::CAttributeStore()
@@ -102,11 +106,11 @@ std::string_view CAttributeStore::ComposeKey(const char *group, const char *item
   const char *i = (item && *item) ? item : "Value";
   size_t gl = std::strlen(g), il = std::strlen(i);
   size_t needed = gl + il + 2;
-  if (needed > static_cast<size_t>(m_keyBufferSize)) {
-    size_t size = static_cast<size_t>(m_keyBufferSize);
+  if (needed > m_keyBufferSize) {
+    size_t size = m_keyBufferSize;
     while (needed > size) size *= 2;
     m_keyBuffer.reset(new char[size]);
-    m_keyBufferSize = static_cast<int32_t>(size);
+    m_keyBufferSize = size;
   }
   char *out = m_keyBuffer.get();
   std::memcpy(out, g, gl);
@@ -142,10 +146,7 @@ int32_t CAttributeStore::Release() {
   }
   // A linked child goes with its parent; only a store without a (live)
   // parent is destroyed by its own last release.
-  if (m_refCount == 0 && !Parent()) {
-    DeleteChildStores(this);
-    DestroyStore(this);
-  }
+  if (m_refCount == 0 && !Parent()) TearDownStore(this);
   return 0;
 }
 
@@ -153,9 +154,28 @@ int32_t CAttributeStore::SetParent(CAttributeStore *parent) {
   for (CAttributeStore *s = parent; s; s = s->Parent()) {
     if (s == this) return TIZ_E_CYCLE;
   }
+  if (m_parentHandle != parent->Handle()) {
+    parent->ReserveChildLink();  // may throw: nothing changed yet
+    parent->m_linkedChildren.push_back(m_handle);
+  }
   m_parentHandle = parent->Handle();
   for (int32_t i = 0; i < m_refCount; ++i) parent->AddRef();
   return 0;
+}
+
+void CAttributeStore::ReserveChildLink() {
+  if (m_linkedChildren.size() < m_linkedChildren.capacity()) return;
+  ForgetGoneChildren();
+  m_linkedChildren.reserve(m_linkedChildren.size() + 1);
+}
+
+void CAttributeStore::ForgetGoneChildren() noexcept {
+  size_t kept = 0;
+  for (uint32_t child : m_linkedChildren) {
+    const CAttributeStore *store = LookupStore(child);
+    if (store && store->ParentHandle() == m_handle) m_linkedChildren[kept++] = child;
+  }
+  m_linkedChildren.resize(kept);
 }
 
 CAttributeStore *CreateStore() {

@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/Attribute.h"
 #include "core/KeyIndex.h"
@@ -60,7 +61,12 @@ class CAttributeStore {
   // --- references and links ----------------------------------------------
   int32_t AddRef();
   int32_t Release();
+  // Links this store as a child of `parent` (-82 for a cycle). Throws on
+  // exhausted memory before changing anything, unless the parent reserved
+  // room with ReserveChildLink.
   int32_t SetParent(CAttributeStore *parent);
+  // Makes room to remember one more linked child. May throw.
+  void ReserveChildLink();
   CAttributeStore *Parent() const;  // null when unlinked or the parent is gone
   uint32_t ParentHandle() const { return m_parentHandle; }
 
@@ -80,11 +86,20 @@ class CAttributeStore {
   friend class StoreHandles;
   friend void DestroyStore(CAttributeStore *store);
   friend bool ClearTable(CAttributeStore *store, bool deleteAttributes);
+  friend int32_t DeleteChildStores(CAttributeStore *store);
 
+  // Drops entries of m_linkedChildren that no longer name a live child of
+  // this store, keeping the others in link order.
+  void ForgetGoneChildren() noexcept;
+
+  // The stores linked as children of this one, in link order. Entries of
+  // children since destroyed or linked elsewhere are dropped as the list
+  // fills. Teardown finds here the children whose setting was overwritten.
+  std::vector<uint32_t> m_linkedChildren;
   KeyIndex m_index;
   uint64_t m_nextSeq = 0;
   std::unique_ptr<char[]> m_keyBuffer;
-  int32_t m_keyBufferSize = 0;
+  size_t m_keyBufferSize = 0;  // no wrap for names beyond 2 GB
   uint32_t m_handle = 0;
 };
 
@@ -95,10 +110,15 @@ int32_t BucketOfKey(std::string_view key);
 CAttributeStore *CreateStore();
 
 // Teardown. DeleteChildStores destroys, depth first, the stores child-linked
-// under `store` (0, or -303 when it has no keys). DestroyStore clears the
-// signature and handle, releases every value, and frees the store itself.
+// under `store`: those its settings hold, in key-list order, then those no
+// setting holds any more (0, or -303 when it has no keys). DestroyStore
+// clears the signature and handle, releases every value, and frees the store.
 int32_t DeleteChildStores(CAttributeStore *store);
 void DestroyStore(CAttributeStore *store);
+// Both in turn, at count 0: the whole subtree goes. Release callbacks run on
+// the way may call back into the library and destroy the store themselves; it
+// is then not destroyed a second time.
+void TearDownStore(CAttributeStore *store);
 // Empties the table, releasing values bucket by bucket in the order in which
 // the key list first reaches each bucket. True when an entry was freed.
 bool ClearTable(CAttributeStore *store, bool deleteAttributes);

@@ -67,13 +67,6 @@ unsigned char *CopyBytes(const unsigned char *bytes, uint32_t size) {
   return copy;
 }
 
-// A copy that did not make it into the destination goes with its subtree.
-void DiscardCopy(CAttributeStore *copy) {
-  copy->m_refCount = 0;
-  DeleteChildStores(copy);
-  DestroyStore(copy);
-}
-
 class Cloner {
  public:
   // Copies the settings of `s` that `d` lacks into `d`, then gives `d` the
@@ -201,18 +194,18 @@ int32_t Cloner::CloneStoreValue(CAttributeStore *s, CAttributeStore *d, const CA
     result = CloneInto(nested, copy);
     // Only owned copies are shared with later links; a plainly linked store
     // met again is copied again.
-    if (result == 0 && childLinked) CloneMap()[nested->Handle()] = copy->Handle();
+    if (result == 0 && childLinked) {
+      CloneMap()[nested->Handle()] = copy->Handle();
+      copy->SetParent(d);  // cannot close a cycle: the copy is new
+      copy->m_refCount = nested->m_refCount;
+    }
   } catch (...) {
-    DiscardCopy(copy);
+    TearDownStore(copy);  // a copy that did not make it goes with its subtree
     throw;
   }
   if (result != 0) {
-    DiscardCopy(copy);
+    TearDownStore(copy);
     return result;
-  }
-  if (childLinked) {
-    copy->SetParent(d);  // cannot close a cycle: the copy is new
-    copy->m_refCount = nested->m_refCount;
   }
   return 0;
 }

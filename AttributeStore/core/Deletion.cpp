@@ -17,9 +17,7 @@ namespace {
 void DestroyNestedStore(CAttributeStore *nested) {
   uint32_t parent = nested->ParentHandle();
   int32_t given = nested->m_refCount;
-  nested->m_refCount = 0;
-  DeleteChildStores(nested);  // -303, nothing below, is no error
-  DestroyStore(nested);
+  TearDownStore(nested);
   for (int32_t i = 0; i < given; ++i) {
     // Re-checked each time: the parent itself goes when its count reaches 0.
     CAttributeStore *p = LookupStore(parent);

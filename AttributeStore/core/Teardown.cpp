@@ -1,6 +1,7 @@
 // Taking stores down: linked children first (depth first), then the store's
 // own values, bucket by bucket.
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "core/AttributeStore.h"
@@ -10,7 +11,8 @@
 namespace tiz {
 
 int32_t DeleteChildStores(CAttributeStore *store) {
-  if (store->m_keyList.Empty()) return TIZ_E_EMPTY_STORE;
+  const uint32_t self = store->Handle();
+  const bool noKeys = store->m_keyList.Empty();
   // Collect first: a child's teardown may run callbacks that re-enter the
   // library, and this walk must not hold list positions across that.
   std::vector<uint32_t> children;
@@ -18,16 +20,30 @@ int32_t DeleteChildStores(CAttributeStore *store) {
     CAttribute *attr = e->attr;
     if (!attr || attr->m_type != kTypeAttributeStore) continue;
     CAttributeStore *nested = LookupStore(attr->m_value.store);
-    if (nested && nested->ParentHandle() == store->Handle()) children.push_back(nested->Handle());
+    if (nested && nested->ParentHandle() == self) children.push_back(nested->Handle());
   }
-  for (uint32_t handle : children) {
-    CAttributeStore *nested = LookupStore(handle);
-    if (!nested) continue;
-    nested->m_refCount = 0;
-    DeleteChildStores(nested);
-    DestroyStore(nested);
+  // Taken over whole once nothing can throw: links made while the children
+  // go (by callbacks) are not this teardown's business.
+  std::vector<uint32_t> linked = std::move(store->m_linkedChildren);
+  store->m_linkedChildren.clear();
+  // The children the settings hold first, in key-list order; then those
+  // whose setting was overwritten, which would otherwise never go.
+  for (const std::vector<uint32_t> *list : {&children, &linked}) {
+    for (uint32_t handle : *list) {
+      CAttributeStore *nested = LookupStore(handle);
+      if (nested && nested->ParentHandle() == self) TearDownStore(nested);
+    }
   }
-  return 0;
+  return noKeys ? TIZ_E_EMPTY_STORE : 0;
+}
+
+void TearDownStore(CAttributeStore *store) {
+  const uint32_t handle = store->Handle();
+  store->m_refCount = 0;
+  DeleteChildStores(store);  // -303, nothing below, is no error
+  // A callback run by the children's values may have taken the store down
+  // already (deleting the setting that held it, say).
+  if (CAttributeStore *still = LookupStore(handle)) DestroyStore(still);
 }
 
 void DestroyStore(CAttributeStore *store) {

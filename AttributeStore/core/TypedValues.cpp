@@ -20,15 +20,36 @@ struct EntryFree {
   void operator()(KeyEntry *e) const { KeyEntry::Free(e); }
 };
 
+bool HoldsStructure(const CAttribute &a) {
+  return a.m_type == kTypeUserDefined && a.m_value.structure && !a.m_inert;
+}
+
 // Finds or creates the setting under (group, item) in `s` only, and runs
 // `write` on it. A new setting is filed only when the write succeeded; all
 // allocation happens before the write takes over the caller's value, so an
 // exhausted memory never leaves a value half owned.
+//
+// A structure the setting holds is released before the new value goes in,
+// as the type rules order it. Its release callback may call back into the
+// library, so the setting holds no value while it runs, and the setting is
+// looked up again afterwards: the callback may have changed or deleted it,
+// or taken the whole store down (-16).
 template <class Write>
 int32_t WriteSetting(CAttributeStore *s, const char *group, const char *item, Write &&write) {
   if (!ValidNames(group, item)) return TIZ_E_INVALID_ARG;
   std::string_view key = s->ComposeKey(group, item);
-  if (CAttribute *existing = s->FindAttribute(key)) return write(*existing);
+  CAttribute *existing = s->FindAttribute(key);
+  if (existing && HoldsStructure(*existing)) {
+    const uint32_t handle = s->Handle();
+    {
+      CAttribute released;
+      existing->MoveValueTo(released);
+    }
+    if (!LookupStore(handle)) return TIZ_E_INVALID_HANDLE;
+    key = s->ComposeKey(group, item);
+    existing = s->FindAttribute(key);
+  }
+  if (existing) return write(*existing);
   auto fresh = std::make_unique<CAttribute>();
   std::unique_ptr<KeyEntry, EntryFree> entry(s->PrepareEntry(key));
   int32_t result = write(*fresh);
@@ -104,16 +125,18 @@ int32_t SetDouble(CAttributeStore *s, const char *group, const char *item, int32
 
 int32_t SetString(CAttributeStore *s, const char *group, const char *item, int32_t conf,
                   const char *text) {
-  if (!text) return TIZ_E_INVALID_ARG;
+  if (!text || !ValidNames(group, item)) return TIZ_E_INVALID_ARG;
+  // Copied before anything of the setting is released: the text may be the
+  // setting's own (from TIZ_GetCharPointer), or data a released structure's
+  // callback frees.
+  const size_t size = std::strlen(text) + 1;
+  std::unique_ptr<char[]> copy(new char[size]);
+  std::memcpy(copy.get(), text, size);
   return WriteSetting(s, group, item, [&](CAttribute &a) {
-    // Copy first: the text may be this setting's own (from TIZ_GetCharPointer).
-    size_t size = std::strlen(text) + 1;
-    char *copy = new char[size];
-    std::memcpy(copy, text, size);
     CAttribute old;
     BeginWrite(a, kTypeString, conf, old);
     delete[] a.m_value.text;
-    a.m_value.text = copy;
+    a.m_value.text = copy.release();
     a.m_size = static_cast<uint32_t>(size);
     return 0;
   });
@@ -121,17 +144,18 @@ int32_t SetString(CAttributeStore *s, const char *group, const char *item, int32
 
 int32_t SetBuffer(CAttributeStore *s, const char *group, const char *item, int32_t conf,
                   const void *data, uint32_t len) {
-  if (!data && len != 0) return TIZ_E_INVALID_ARG;
+  if ((!data && len != 0) || !ValidNames(group, item)) return TIZ_E_INVALID_ARG;
+  // Copied first, as a text is.
+  std::unique_ptr<unsigned char[]> copy;
+  if (len != 0) {
+    copy.reset(new unsigned char[len]);
+    std::memcpy(copy.get(), data, len);
+  }
   return WriteSetting(s, group, item, [&](CAttribute &a) {
-    unsigned char *copy = nullptr;
-    if (len != 0) {
-      copy = new unsigned char[len];
-      std::memcpy(copy, data, len);
-    }
     CAttribute old;
     BeginWrite(a, kTypeBuffer, conf, old);
     delete[] a.m_value.bytes;
-    a.m_value.bytes = copy;
+    a.m_value.bytes = copy.release();
     a.m_size = len;
     return 0;
   });
@@ -171,9 +195,8 @@ int32_t SetStructure(CAttributeStore *s, const char *group, const char *item, in
     }
   } guard{owned};
   return WriteSetting(s, group, item, [&](CAttribute &a) {
-    // The previous value, a structure or any other, is released when `old`
-    // goes, after the setting holds the new one: its release callback may
-    // call back into the library.
+    // A structure held before is gone already (WriteSetting). Any other
+    // value, or one a release callback put here meanwhile, goes with `old`.
     CAttribute old;
     if (a.m_type == kTypeUserDefined) a.MoveValueTo(old);
     BeginWrite(a, kTypeUserDefined, conf, old);
@@ -214,8 +237,14 @@ int32_t SetAttrStore(CAttributeStore *s, const char *group, const char *item, in
 
 int32_t SetAttrStoreChild(CAttributeStore *s, const char *group, const char *item, int32_t conf,
                           CAttributeStore *nested) {
+  if (!ValidNames(group, item)) return TIZ_E_INVALID_ARG;
+  const uint32_t handle = nested->Handle();
+  s->ReserveChildLink();  // so that linking cannot fail once the setting is written
   int32_t result = WriteStoreLink(s, group, item, conf, nested);
   if (result < 0) return result;
+  // A structure released by the write may have taken the nested store down.
+  nested = LookupStore(handle);
+  if (!nested) return TIZ_E_INVALID_HANDLE;
   return nested->SetParent(s);
 }
 
