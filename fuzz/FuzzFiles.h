@@ -8,6 +8,8 @@
 #include <filesystem>
 #include <string>
 
+#include "platform/FileSystem.h"
+
 namespace fuzz {
 
 inline std::string ScratchPath(const char *name) {
@@ -27,6 +29,15 @@ inline std::string WriteScratch(const char *name, const uint8_t *data, size_t si
     std::fclose(f);
   }
   return path;
+}
+
+// Saves still go through a temporary file and a rename, but skip forcing
+// the data onto the disk: durability is no concern of a fuzz run, and the
+// flushes would take most of its time.
+inline void SkipDiskFlushes() {
+  tiz::platform::FileSystem &files = tiz::platform::Files();
+  files.flush = [](tiz::platform::File *) { return tiz::platform::FileStatus::kOk; };
+  files.syncDirectory = [](const char *) { return tiz::platform::FileStatus::kOk; };
 }
 
 }  // namespace fuzz

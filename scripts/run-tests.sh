@@ -3,10 +3,11 @@
 #   1. a normal build: unit and interface tests, the tool's tests, the
 #      install-and-consume check, one brief pass over every benchmark;
 #   2. an AddressSanitizer + UndefinedBehaviorSanitizer build (leaks checked);
-#   3. a ThreadSanitizer build of the thread stress tests;
+#   3. the normal suite once more under valgrind memcheck, and a
+#      ThreadSanitizer build of the thread stress tests;
 #   4. the libFuzzer targets, each for a bounded time (TIZ_FUZZ_SECONDS);
 #   5. the 32-bit Windows build: export and import checks, the suite under Wine.
-# TIZ_SKIP="tsan fuzz windows" leaves stages out for a quick local run.
+# TIZ_SKIP="valgrind tsan fuzz windows" leaves stages out for a quick local run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/setup.sh
@@ -30,6 +31,13 @@ echo "== sanitizer build (ASan + UBSan) =="
   export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
   run_suite build/sanitize -DTIZ_SANITIZE=ON -DTIZ_BUILD_BENCH=OFF
 )
+
+if [[ $skip != *" valgrind "* ]]; then
+  echo "== the suite under valgrind memcheck =="
+  # The suite's own operator new must stay in place for its failure injection.
+  valgrind --quiet --error-exitcode=1 --leak-check=full --errors-for-leak-kinds=definite \
+    --soname-synonyms=somalloc=nouserintercepts build/normal/tests/tiz_tests --gtest_brief=1
+fi
 
 if [[ $skip != *" tsan "* ]]; then
   echo "== thread stress under ThreadSanitizer =="

@@ -1,0 +1,307 @@
+// File failures in the middle of saving and loading tree files: each call of
+// the platform's file table fails in turn, and a process is killed while it
+// saves. The file on disk is always the old one or the new one, whole, and
+// every failure is reported.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <random>
+#include <string>
+#include <thread>
+#include <vector>
+
+#ifndef _WIN32
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
+#include "ScratchDirectory.h"
+#include "StoreInspection.h"
+#include "platform/FileSystem.h"
+#include "tiz.h"
+
+namespace {
+
+using tiz::platform::File;
+using tiz::platform::Files;
+using tiz::platform::FileStatus;
+using tiz::platform::FileSystem;
+using tiz::platform::NativeFileSystem;
+
+enum class Step { kOpenRead, kRead, kCreateTemp, kWrite, kFlush, kClose, kRename, kSyncDirectory };
+
+const char *StepName(Step step) {
+  static const char *const names[] = {
+      "open for reading", "read",          "create temporary", "write", "flush", "close",
+      "rename",           "sync directory"};
+  return names[static_cast<int>(step)];
+}
+
+// The file table with one call failing: the `skip`+1-th call of `step`.
+// A failing write puts half of its bytes on the disk first, and a failing
+// close still closes, as real ones may.
+class FailingFiles {
+ public:
+  FailingFiles(Step step, int skip) : saved_(Files()) {
+    state_ = {step, skip, false};
+    FileSystem &table = Files();
+    table.openRead = [](const char *path, File **file) {
+      return Fails(Step::kOpenRead) ? FileStatus::kFailed : Native().openRead(path, file);
+    };
+    table.read = [](File *file, void *buffer, size_t size, size_t *count) {
+      return Fails(Step::kRead) ? FileStatus::kFailed : Native().read(file, buffer, size, count);
+    };
+    table.createTemp = [](const char *target, std::string *tempPath, File **file) {
+      return Fails(Step::kCreateTemp) ? FileStatus::kFailed
+                                      : Native().createTemp(target, tempPath, file);
+    };
+    table.write = [](File *file, const void *data, size_t size) {
+      if (!Fails(Step::kWrite)) return Native().write(file, data, size);
+      Native().write(file, data, size / 2);
+      return FileStatus::kFailed;
+    };
+    table.flush = [](File *file) {
+      return Fails(Step::kFlush) ? FileStatus::kFailed : Native().flush(file);
+    };
+    table.close = [](File *file) {
+      FileStatus status = Native().close(file);
+      return Fails(Step::kClose) ? FileStatus::kFailed : status;
+    };
+    table.rename = [](const char *from, const char *to) {
+      return Fails(Step::kRename) ? FileStatus::kFailed : Native().rename(from, to);
+    };
+    table.syncDirectory = [](const char *path) {
+      return Fails(Step::kSyncDirectory) ? FileStatus::kFailed : Native().syncDirectory(path);
+    };
+  }
+  ~FailingFiles() { Files() = saved_; }
+  FailingFiles(const FailingFiles &) = delete;
+  FailingFiles &operator=(const FailingFiles &) = delete;
+
+  bool Fired() const { return state_.fired; }
+
+ private:
+  struct State {
+    Step step;
+    int skip;
+    bool fired;
+  };
+  static const FileSystem &Native() { return NativeFileSystem(); }
+  static bool Fails(Step step) {
+    if (step != state_.step || state_.fired || state_.skip-- > 0) return false;
+    state_.fired = true;
+    return true;
+  }
+  static inline State state_{};
+  FileSystem saved_;
+};
+
+uint32_t NewStore() {
+  uint32_t h = 0;
+  EXPECT_EQ(TIZ_Create(&h), 0);
+  return h;
+}
+
+// A tree with a nested store whose values all depend on `version`, so two
+// versions have the same sections and keys and a save of one replaces the
+// other's text entirely.
+uint32_t BuildTree(int version, int settings) {
+  uint32_t root = NewStore(), nested = NewStore();
+  for (int i = 0; i < settings; ++i) {
+    std::string item = "Item" + std::to_string(i);
+    TIZ_SetSettingDword(root, "Numbers", item.c_str(), version * 100000 + i);
+    TIZ_SetSettingString(nested, "Texts", item.c_str(),
+                         ("version " + std::to_string(version)).c_str());
+  }
+  unsigned char bytes[] = {1, 2, static_cast<unsigned char>(version)};
+  TIZ_SetSettingBuffer(nested, "Bytes", "Value", bytes, sizeof bytes);
+  TIZ_SetSettingAttrStoreChild(root, "Nested", "Value", nested);
+  TIZ_Release(nested);
+  return root;
+}
+
+class IoFailure : public testing::Test {
+ protected:
+  // Saves both versions and keeps their texts.
+  void SetUp() override {
+    oldTree_ = BuildTree(1, 20);
+    newTree_ = BuildTree(2, 20);
+    ASSERT_EQ(TIZ_Serialize(oldTree_, "tree.ini"), 0);
+    oldText_ = tiz_test::ReadFileText(Target());
+    ASSERT_EQ(TIZ_Serialize(newTree_, "tree.ini"), 0);
+    newText_ = tiz_test::ReadFileText(Target());
+    ASSERT_NE(oldText_, newText_);
+    ASSERT_EQ(TIZ_Serialize(oldTree_, "tree.ini"), 0);
+    ASSERT_EQ(tiz_test::ReadFileText(Target()), oldText_);
+  }
+  void TearDown() override {
+    TIZ_Release(oldTree_);
+    TIZ_Release(newTree_);
+  }
+
+  std::filesystem::path Target() const { return dir_.Path("tree.ini"); }
+
+  tiz_test::ScratchDirectory dir_;
+  uint32_t oldTree_ = 0, newTree_ = 0;
+  std::string oldText_, newText_;
+};
+
+TEST_F(IoFailure, EachFailingStepOfASaveLeavesTheOldFileOrTheNewOne) {
+  for (bool fileExisted : {true, false}) {
+    for (Step step : {Step::kCreateTemp, Step::kWrite, Step::kFlush, Step::kClose, Step::kRename,
+                      Step::kSyncDirectory}) {
+      for (int skip = 0;; ++skip) {
+        SCOPED_TRACE(std::string(StepName(step)) + " call " + std::to_string(skip + 1) +
+                     (fileExisted ? ", over an old file" : ", no old file"));
+        if (fileExisted)
+          tiz_test::WriteFileText(Target(), oldText_);
+        else
+          std::filesystem::remove(Target());
+        int32_t result;
+        bool fired;
+        {
+          FailingFiles failing(step, skip);
+          result = TIZ_Serialize(newTree_, "tree.ini");
+          fired = failing.Fired();
+        }
+        std::vector<std::string> files = dir_.FileNames();
+        if (!fired) {
+          EXPECT_EQ(result, 0);
+          EXPECT_EQ(tiz_test::ReadFileText(Target()), newText_);
+          ASSERT_GT(skip, 0) << "the save never reached this step";
+          break;
+        }
+        EXPECT_LT(result, 0);
+        // Only once the rename has happened may the new file be there.
+        bool renamed = step == Step::kSyncDirectory;
+        if (renamed || fileExisted) {
+          EXPECT_EQ(files, std::vector<std::string>{"tree.ini"});
+          EXPECT_EQ(tiz_test::ReadFileText(Target()), renamed ? newText_ : oldText_);
+        } else {
+          EXPECT_TRUE(files.empty()) << files.front();
+        }
+        ASSERT_LT(skip, 1000);
+      }
+    }
+  }
+}
+
+TEST_F(IoFailure, EachFailingStepOfALoadIsReportedAndLeavesTheStoreWhole) {
+  const size_t storesBefore = tiz_test::LiveStoreCount();
+  for (Step step : {Step::kOpenRead, Step::kRead, Step::kClose}) {
+    for (int skip = 0;; ++skip) {
+      SCOPED_TRACE(std::string(StepName(step)) + " call " + std::to_string(skip + 1));
+      uint32_t store = NewStore();
+      ASSERT_EQ(TIZ_SetSettingDword(store, "Kept", "Value", 3), 0);
+      int32_t result;
+      bool fired;
+      {
+        FailingFiles failing(step, skip);
+        result = TIZ_Deserialize(store, "tree.ini");
+        fired = failing.Fired();
+      }
+      EXPECT_EQ(tiz_test::StoreFaults(store), "");
+      uint32_t kept = 0;
+      EXPECT_EQ(TIZ_GetSettingDword(store, "Kept", "Value", &kept), 0);
+      EXPECT_EQ(kept, 3u);
+      if (!fired) {
+        EXPECT_EQ(result, 0);
+        uint32_t loaded = 0;
+        EXPECT_EQ(TIZ_GetSettingDword(store, "Numbers", "Item7", &loaded), 0);
+        EXPECT_EQ(loaded, 100007u);
+      } else {
+        EXPECT_LT(result, 0);
+      }
+      tiz_test::ReleaseTree(store);  // loaded nested stores are plain links
+      EXPECT_EQ(tiz_test::LiveStoreCount(), storesBefore);
+      EXPECT_EQ(tiz_test::ReadFileText(Target()), oldText_);  // a load never writes
+      if (!fired) {
+        ASSERT_GT(skip, 0) << "the load never reached this step";
+        break;
+      }
+      ASSERT_LT(skip, 1000);
+    }
+  }
+}
+
+// A settings file is read whole before any line is applied, so a failure
+// while reading it applies nothing; a failure on the file that a
+// "filebuffer" line names stops the load at that line.
+TEST_F(IoFailure, EachFailingStepOfASettingsLoadAppliesAllLinesOrAPrefix) {
+  const auto data = dir_.Path("data.bin");
+  tiz_test::WriteFileText(data, "0123");
+  tiz_test::WriteFileText(dir_.Path("defaults.txt"), "First=1,Value\nData=" + data.string() +
+                                                         ",Value,filebuffer,4\nLast=2,Value\n");
+  for (Step step : {Step::kOpenRead, Step::kRead, Step::kClose}) {
+    for (int skip = 0;; ++skip) {
+      SCOPED_TRACE(std::string(StepName(step)) + " call " + std::to_string(skip + 1));
+      uint32_t store = NewStore();
+      int32_t result;
+      bool fired;
+      {
+        FailingFiles failing(step, skip);
+        result = TIZ_LoadSettings(store, "defaults.txt");
+        fired = failing.Fired();
+      }
+      uint32_t value = 0;
+      bool first = TIZ_GetSettingDword(store, "First", "Value", &value) == 0;
+      bool last = TIZ_GetSettingDword(store, "Last", "Value", &value) == 0;
+      int32_t type = 0;
+      bool buffer = TIZ_GetSettingType(store, "Data", "Value", &type) == 0;
+      if (!fired) {
+        EXPECT_EQ(result, 0);
+        EXPECT_TRUE(first && buffer && last);
+      } else if (result == 0) {
+        EXPECT_TRUE(!first && !buffer && !last);  // the settings file itself failed
+      } else {
+        EXPECT_EQ(result, TIZ_E_OPEN_FILE);  // the data file failed
+        EXPECT_TRUE(first && !buffer && !last);
+      }
+      TIZ_Release(store);
+      if (!fired) {
+        ASSERT_GT(skip, 0) << "the load never reached this step";
+        break;
+      }
+      ASSERT_LT(skip, 1000);
+    }
+  }
+}
+
+#ifndef _WIN32
+// A process killed at a random moment of a stream of saves leaves one of the
+// two texts, whole.
+TEST_F(IoFailure, ProcessKilledWhileSavingLeavesAWholeFile) {
+  uint32_t bigOld = BuildTree(1, 3000), bigNew = BuildTree(2, 3000);
+  ASSERT_EQ(TIZ_Serialize(bigNew, "tree.ini"), 0);
+  const std::string bigNewText = tiz_test::ReadFileText(Target());
+  ASSERT_EQ(TIZ_Serialize(bigOld, "tree.ini"), 0);
+  const std::string bigOldText = tiz_test::ReadFileText(Target());
+
+  std::mt19937 random(7);
+  for (int round = 0; round < 12; ++round) {
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      for (int i = 0; i < 100000; ++i) TIZ_Serialize(i % 2 ? bigOld : bigNew, "tree.ini");
+      _exit(0);
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(5 + random() % 60));
+    kill(child, SIGKILL);
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status)) << "the saving process ended on its own";
+    std::string text = tiz_test::ReadFileText(Target());
+    EXPECT_TRUE(text == bigOldText || text == bigNewText)
+        << "round " << round << ": " << text.size() << " bytes";
+  }
+  TIZ_Release(bigOld);
+  TIZ_Release(bigNew);
+}
+#else
+TEST_F(IoFailure, ProcessKilledWhileSavingLeavesAWholeFile) {
+  GTEST_SKIP() << "needs fork to kill a process in the middle of a save";
+}
+#endif
+
+}  // namespace
