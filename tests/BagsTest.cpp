@@ -3,39 +3,15 @@
 // reference counts and trace lines.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <string>
 
+#include "BagTestSupport.h"
 #include "core/AttributeStore.h"
-#include "core/StoreHandles.h"
 #include "tiz.h"
 
 namespace {
 
-constexpr const char *kCIS = "Current.ImageStore";
-constexpr const char *kPIS = "Current.Persistent_ImageStore";
-constexpr const char *kValue = "Attribute.Value";
-constexpr const char *kFront = "Attribute.Front_Side";
-constexpr const char *kBack = "Attribute.Back_Side";
-
-bool Alive(uint32_t h) { return tiz::LookupStore(h) != nullptr; }
-int32_t RefCount(uint32_t h) {
-  tiz::CAttributeStore *s = tiz::LookupStore(h);
-  return s ? s->m_refCount : -1000;
-}
-uint32_t ParentOf(uint32_t h) {
-  uint32_t parent = 0;
-  EXPECT_EQ(TIZ_GetParent(h, &parent), 0);
-  return parent;
-}
-// The handle an ATTRIBUTESTORE setting of `h` itself holds (0 when absent),
-// read without taking a reference.
-uint32_t Named(uint32_t h, const char *group, const char *item) {
-  tiz::CAttributeStore *s = tiz::LookupStore(h);
-  if (!s) return 0;
-  tiz::CAttribute *a = s->FindAttribute(s->ComposeKey(group, item));
-  return a && a->m_type == tiz::kTypeAttributeStore ? a->m_value.store : 0;
-}
+using namespace tiz_test;
 
 // Drops a shortcut item without touching the bag it names (deleting the
 // setting would free the bag).
@@ -44,41 +20,8 @@ void Unset(uint32_t h, const char *group, const char *item) {
   ASSERT_TRUE(s->RemoveEntry(std::string(s->ComposeKey(group, item)), true));
 }
 
-std::string Hex(uint32_t v) {
-  char text[16];
-  std::snprintf(text, sizeof text, "0x%08x", v);
-  return text;
-}
-
-// A global bag with a UI bag below it; Init builds a page's tree.
-class Bags : public ::testing::Test {
+class Bags : public PageTreeTest {
  protected:
-  void SetUp() override {
-    liveStores_ = tiz::StoreHandles::Instance().LiveCount();
-    ASSERT_EQ(TIZ_Create(&global), 0);
-    ASSERT_EQ(TIZ_Create(&ui), 0);
-    ASSERT_EQ(TIZ_SetSettingAttrStoreChild(global, "ui.bag", kValue, ui), 0);
-  }
-  void TearDown() override {
-    TIZ_InitLogging(0);
-    EXPECT_EQ(TIZ_UtilDestroyImageTree(global), 0);
-    EXPECT_EQ(RefCount(ui), 1);
-    EXPECT_EQ(TIZ_Release(ui), 0);
-    EXPECT_EQ(tiz::StoreHandles::Instance().LiveCount(), liveStores_);
-  }
-  void Init(bool duplex) {
-    ASSERT_EQ(TIZ_SetSettingDword(global, "scan_duplex", kValue, duplex ? 1 : 0), 0);
-    ASSERT_EQ(TIZ_UtilReInitImageTree(global), 0);
-    p1 = Named(global, kPIS, kFront);
-    c1 = Named(global, kCIS, kFront);
-    p2 = Named(global, kPIS, kBack);
-    c2 = Named(global, kCIS, kBack);
-  }
-  void ExpectShortCuts(const char *setting, uint32_t value, uint32_t front, uint32_t back) {
-    EXPECT_EQ(Named(global, setting, kValue), value) << setting;
-    EXPECT_EQ(Named(global, setting, kFront), front) << setting;
-    EXPECT_EQ(Named(global, setting, kBack), back) << setting;
-  }
   uint32_t Append(uint32_t side) {
     uint32_t bag = 0;
     EXPECT_EQ(TIZ_UtilAppendNewCurrentBag(global, side, &bag), 0);
@@ -95,11 +38,6 @@ class Bags : public ::testing::Test {
     EXPECT_EQ(TIZ_UtilIsCurrentFront(global, &front), 0);
     return front;
   }
-
-  uint32_t global = 0, ui = 0, p1 = 0, c1 = 0, p2 = 0, c2 = 0;
-
- private:
-  size_t liveStores_ = 0;
 };
 
 TEST_F(Bags, NullOutPointerIsRefusedBeforeTheHandle) {
@@ -322,8 +260,7 @@ TEST_F(Bags, TraceLinesAreWrittenWhileLoggingIsOn) {
   Init(true);
   std::string g = Hex(global);
   auto shortCut = [&](int side, const char *setting, const char *item) {
-    return "TEV: UtilGetShortCut : bCurrentSide=" + std::to_string(side) + ", pGlobalBag=" + g +
-           " cszSettingName=" + setting + ", cszSideAttrName=" + item + "\n";
+    return ShortCutTrace(global, side, setting, item);
   };
 
   testing::internal::CaptureStderr();

@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "AllocFailure.h"
+#include "ReleaseProbe.h"
+#include "StoreInspection.h"
 #include "core/AttributeStore.h"
 #include "core/SharedValues.h"
 #include "core/StoreHandles.h"
@@ -19,29 +21,18 @@ namespace {
 
 using tiz::LookupStore;
 
-int32_t Count(uint32_t h) {
-  tiz::CAttributeStore *s = LookupStore(h);
-  return s ? s->m_refCount : -1000;
-}
-
-bool Alive(uint32_t h) { return LookupStore(h) != nullptr; }
-
-tiz::CAttribute *Find(uint32_t h, const char *group, const char *item) {
-  tiz::CAttributeStore *s = LookupStore(h);
-  return s ? s->FindAttribute(s->ComposeKey(group, item)) : nullptr;
-}
-
-std::vector<std::string> Keys(uint32_t h) {
-  std::vector<std::string> keys;
-  for (tiz::KeyEntry *e = LookupStore(h)->m_keyList.head; e; e = e->next) keys.push_back(e->Key());
-  return keys;
-}
+using tiz_test::Alive;
+using tiz_test::FindOwn;
+using tiz_test::Keys;
+using tiz_test::Probe;
+using tiz_test::RefCount;
+using tiz_test::ReleaseProbe;
 
 // The store a setting holds, read without taking a reference: a copy lives
 // by its source's count, and a copy at count 0 without a parent would go at
 // the release that balances a getter.
 uint32_t StoreOf(uint32_t h, const char *group, const char *item) {
-  tiz::CAttribute *a = Find(h, group, item);
+  tiz::CAttribute *a = FindOwn(h, group, item);
   EXPECT_TRUE(a && a->m_type == tiz::kTypeAttributeStore);
   return a && a->m_type == tiz::kTypeAttributeStore ? a->m_value.store : 0;
 }
@@ -51,12 +42,6 @@ int32_t ConfidenceOf(uint32_t h, const char *group, const char *item) {
   EXPECT_EQ(TIZ_GetConfidence(h, group, item, &conf), 0);
   return conf;
 }
-
-// Counts the release callbacks of one structure.
-struct Probe {
-  int releases = 0;
-};
-void TIZ_API ReleaseProbe(void *data) { ++static_cast<Probe *>(data)->releases; }
 
 class Clone : public ::testing::Test {
  protected:
@@ -108,7 +93,7 @@ TEST_F(Clone, StoresOfOneTreeAreRefused) {
   TIZ_Release(child);
   std::vector<std::vector<std::string>> keysBefore;
   for (uint32_t h : {s, child, linked, holder}) keysBefore.push_back(Keys(h));
-  int32_t countBefore = Count(s);
+  int32_t countBefore = RefCount(s);
 
   struct Case {
     uint32_t source, dest;
@@ -125,7 +110,7 @@ TEST_F(Clone, StoresOfOneTreeAreRefused) {
   std::vector<std::vector<std::string>> keysAfter;
   for (uint32_t h : {s, child, linked, holder}) keysAfter.push_back(Keys(h));
   EXPECT_EQ(keysAfter, keysBefore);
-  EXPECT_EQ(Count(s), countBefore);
+  EXPECT_EQ(RefCount(s), countBefore);
   Free(holder);
   Free(s);
   Free(linked);
@@ -137,7 +122,7 @@ TEST_F(Clone, EmptySourceGivesOnlyItsCount) {
   TIZ_AddRef(s);
   TIZ_AddRef(s);
   EXPECT_EQ(TIZ_Clone(s, d), 0);
-  EXPECT_EQ(Count(d), 3);
+  EXPECT_EQ(RefCount(d), 3);
   EXPECT_EQ(Keys(d), std::vector<std::string>{"own\x7Fi"});
   EXPECT_TRUE(LookupStore(d)->m_isClone);
   EXPECT_EQ(LookupStore(d)->m_name, "Root");
@@ -243,9 +228,9 @@ TEST_F(Clone, ChildLinkedStoresAreCopiedUnderTheDestination) {
   EXPECT_EQ(LookupStore(child2)->m_name, LookupStore(child)->m_name);
   EXPECT_EQ(ConfidenceOf(d, "child", "i"), 42);
   // Each copy has its source's count.
-  EXPECT_EQ(Count(d), Count(s));
-  EXPECT_EQ(Count(child2), Count(child));
-  EXPECT_EQ(Count(grandchild2), Count(grandchild));
+  EXPECT_EQ(RefCount(d), RefCount(s));
+  EXPECT_EQ(RefCount(child2), RefCount(child));
+  EXPECT_EQ(RefCount(grandchild2), RefCount(grandchild));
   // A read that misses in a copy falls back to the destination.
   uint32_t v = 0;
   EXPECT_EQ(TIZ_GetSettingDword(grandchild2, "only-in-root", "i", &v), TIZ_FOUND_IN_ANCESTOR);
@@ -422,8 +407,8 @@ TEST_F(CloneSharing, CopyHoldsTheSameImageAndStructure) {
   void *data = nullptr;
   EXPECT_EQ(TIZ_GetSettingStructure(d_, "st", "i", &data), 0);
   EXPECT_EQ(data, &probe_);
-  EXPECT_FALSE(Find(s_, "st", "i")->m_serializable);
-  EXPECT_TRUE(Find(d_, "st", "i")->m_serializable);
+  EXPECT_FALSE(FindOwn(s_, "st", "i")->m_serializable);
+  EXPECT_TRUE(FindOwn(d_, "st", "i")->m_serializable);
 }
 
 TEST_F(CloneSharing, TeardownOfEitherTreeFirstReleasesOnlyAtTheLastHolder) {

@@ -5,20 +5,15 @@
 // of the scanner values through the UI bag's ancestors.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <string>
 
+#include "ImageTreeNames.h"
 #include "talb310.h"
 #include "tiz.h"
 
 namespace {
 
-constexpr const char *kCIS = "Current.ImageStore";
-constexpr const char *kPIS = "Current.Persistent_ImageStore";
-constexpr const char *kSaved = "Current.Saved_ImageStore";
-constexpr const char *kValue = "Attribute.Value";
-constexpr const char *kFront = "Attribute.Front_Side";
-constexpr const char *kBack = "Attribute.Back_Side";
+using namespace tiz_test;
 
 // A handle that still passes the check; the probe leaves the counts as they
 // were.
@@ -40,12 +35,6 @@ uint32_t ParentOf(uint32_t h) {
   uint32_t parent = 0xFFFFFFFF;
   EXPECT_EQ(TIZ_GetParent(h, &parent), TIZ_OK);
   return parent;
-}
-
-std::string Hex(uint32_t v) {
-  char text[16];
-  std::snprintf(text, sizeof text, "0x%08x", v);
-  return text;
 }
 
 // A global bag with a UI bag child-linked below it; the test keeps its own
@@ -232,15 +221,10 @@ TEST_F(ConformanceImageTree, StoresBagsOnlyPointAtKeepTheirReferences) {
 // the previous page's back side before its front side.
 TEST_F(ConformanceImageTree, ReInitTracesEachStepInOrder) {
   Init(true);
-  const std::string g = Hex(global);
   auto shortCut = [&](int side, const char *setting, const char *item) {
-    return "TEV: UtilGetShortCut : bCurrentSide=" + std::to_string(side) + ", pGlobalBag=" + g +
-           " cszSettingName=" + setting + ", cszSideAttrName=" + item + "\n";
+    return ShortCutTrace(global, side, setting, item);
   };
-  auto deletion = [&](uint32_t parent, uint32_t bag) {
-    return "TEV: UtilDeleteTree : pGlobalAttrStore=" + g + " parent_store=" + Hex(parent) +
-           "\nTEV: UtilDeleteThisChild : pChildAttr=" + Hex(bag) + "\n";
-  };
+  auto deletion = [&](uint32_t parent, uint32_t bag) { return DeletionTrace(global, parent, bag); };
   TIZ_InitLogging(1);
   testing::internal::CaptureStderr();
   ASSERT_EQ(TIZ_UtilReInitImageTree(global), TIZ_OK);
@@ -264,11 +248,7 @@ TEST_F(ConformanceImageTree, DestroyTracesEachBagInOrder) {
   Init(true);
   ASSERT_EQ(TIZ_UtilSetSide(global, 0), TIZ_OK);
 
-  const std::string g = Hex(global);
-  auto deletion = [&](uint32_t parent, uint32_t bag) {
-    return "TEV: UtilDeleteTree : pGlobalAttrStore=" + g + " parent_store=" + Hex(parent) +
-           "\nTEV: UtilDeleteThisChild : pChildAttr=" + Hex(bag) + "\n";
-  };
+  auto deletion = [&](uint32_t parent, uint32_t bag) { return DeletionTrace(global, parent, bag); };
   TIZ_InitLogging(1);
   testing::internal::CaptureStderr();
   ASSERT_EQ(TIZ_UtilDestroyImageTree(global), TIZ_OK);

@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "AllocFailure.h"
+#include "ReleaseProbe.h"
+#include "StoreInspection.h"
 #include "core/AttributeStore.h"
 #include "core/Deletion.h"
 #include "core/StoreHandles.h"
@@ -23,21 +25,11 @@ uint32_t NewStore() {
   return h;
 }
 
-int32_t Count(uint32_t h) {
-  tiz::CAttributeStore *s = LookupStore(h);
-  return s ? s->m_refCount : -1000;
-}
-
-bool Alive(uint32_t h) { return LookupStore(h) != nullptr; }
-
-int g_structureReleases = 0;
-void TIZ_API CountRelease(void *) { ++g_structureReleases; }
-
-std::vector<std::string> Keys(uint32_t h) {
-  std::vector<std::string> keys;
-  for (tiz::KeyEntry *e = LookupStore(h)->m_keyList.head; e; e = e->next) keys.push_back(e->Key());
-  return keys;
-}
+using tiz_test::Alive;
+using tiz_test::Keys;
+using tiz_test::Probe;
+using tiz_test::RefCount;
+using tiz_test::ReleaseProbe;
 
 TEST(DeleteSetting, ResultsByCase) {
   uint32_t empty = NewStore();
@@ -114,21 +106,21 @@ TEST(DeleteSetting, SetAgainGoesToTheEndOfTheKeyList) {
 TEST(DeleteSetting, ReleasesImagesAndStructuresOnce) {
   uint32_t s = NewStore();
   uint32_t image = TALB_CreateImage(1, 2), kept = TALB_CreateImage(1, 2);
-  g_structureReleases = 0;
+  Probe probe;
   ASSERT_EQ(TIZ_SetSettingImage(s, "img", "i", image), 0);
   ASSERT_EQ(TIZ_SetSettingImage(s, "kept", "i", kept), 0);
-  ASSERT_EQ(TIZ_SetSettingStructure(s, "st", "i", &g_structureReleases, CountRelease, nullptr), 0);
+  ASSERT_EQ(TIZ_SetSettingStructure(s, "st", "i", &probe, ReleaseProbe, nullptr), 0);
 
   EXPECT_EQ(TIZ_DeleteSetting(s, "img", "i"), 0);
   EXPECT_EQ(TIZ_DeleteSetting(s, "st", "i"), 0);
   EXPECT_EQ(TALB_ReleaseCount(image), 1u);
-  EXPECT_EQ(g_structureReleases, 1);
+  EXPECT_EQ(probe.releases, 1);
   EXPECT_EQ(TALB_ReleaseCount(kept), 0u);
   EXPECT_EQ(TIZ_DeleteSetting(s, "img", "i"), TIZ_NOT_FOUND);
   TIZ_Release(s);
   EXPECT_EQ(TALB_ReleaseCount(image), 1u);
   EXPECT_EQ(TALB_ReleaseCount(kept), 1u);
-  EXPECT_EQ(g_structureReleases, 1);
+  EXPECT_EQ(probe.releases, 1);
 }
 
 // parent -> child -> grandchild, all child-linked, an image at each level,
@@ -155,7 +147,7 @@ TEST(DeleteSetting, ChildLinkedStoreGoesWithItsSubtreeAndGivesBackItsReferences)
   for (bool keepCreationRefs : {false, true}) {
     SCOPED_TRACE(keepCreationRefs);
     Tree t(keepCreationRefs);
-    ASSERT_EQ(Count(t.parent), keepCreationRefs ? 3 : 1);
+    ASSERT_EQ(RefCount(t.parent), keepCreationRefs ? 3 : 1);
 
     EXPECT_EQ(TIZ_DeleteSetting(t.parent, "child", "i"), 0);
     EXPECT_FALSE(Alive(t.child));
@@ -167,7 +159,7 @@ TEST(DeleteSetting, ChildLinkedStoreGoesWithItsSubtreeAndGivesBackItsReferences)
     EXPECT_TRUE(Alive(t.plain));  // only plainly linked: survives
     // The references of the subtree are taken back: the caller's one remains,
     // and releasing it frees the parent.
-    EXPECT_EQ(Count(t.parent), 1);
+    EXPECT_EQ(RefCount(t.parent), 1);
     EXPECT_EQ(TIZ_Release(t.parent), 0);
     EXPECT_FALSE(Alive(t.parent));
     EXPECT_EQ(TALB_ReleaseCount(t.images[0]), 1u);
@@ -179,12 +171,12 @@ TEST(DeleteSetting, ReferencesAreTakenBackFromTheWholeAncestorChain) {
   uint32_t root = NewStore(), mid = NewStore(), leaf = NewStore();
   ASSERT_EQ(TIZ_SetSettingAttrStoreChild(root, "mid", "i", mid), 0);
   ASSERT_EQ(TIZ_SetSettingAttrStoreChild(mid, "leaf", "i", leaf), 0);
-  ASSERT_EQ(Count(root), 3);
-  ASSERT_EQ(Count(mid), 2);
+  ASSERT_EQ(RefCount(root), 3);
+  ASSERT_EQ(RefCount(mid), 2);
   EXPECT_EQ(TIZ_DeleteSetting(mid, "leaf", "i"), 0);
   EXPECT_FALSE(Alive(leaf));
-  EXPECT_EQ(Count(mid), 1);
-  EXPECT_EQ(Count(root), 2);
+  EXPECT_EQ(RefCount(mid), 1);
+  EXPECT_EQ(RefCount(root), 2);
   TIZ_Release(mid);
   TIZ_Release(root);
   EXPECT_FALSE(Alive(root));
@@ -195,7 +187,7 @@ TEST(DeleteSetting, StoreKeptAliveOnlyByItsChildGoesWithIt) {
   uint32_t parent = NewStore(), child = NewStore();
   ASSERT_EQ(TIZ_SetSettingAttrStoreChild(parent, "c", "i", child), 0);
   ASSERT_EQ(TIZ_Release(parent), 0);  // the child's reference keeps it
-  ASSERT_EQ(Count(parent), 1);
+  ASSERT_EQ(RefCount(parent), 1);
   EXPECT_EQ(TIZ_DeleteSetting(parent, "c", "i"), 0);
   EXPECT_FALSE(Alive(child));
   EXPECT_FALSE(Alive(parent));
@@ -216,7 +208,7 @@ TEST(DeleteSetting, PlainlyLinkedStoreIsDestroyedAndReadsAsGoneElsewhere) {
   EXPECT_EQ(TIZ_GetSettingAttrStore(b, "n", "i", &got), 0);
   EXPECT_EQ(got, 0u);  // b's setting now holds no store
   EXPECT_EQ(TIZ_DeleteSetting(b, "n", "i"), 0);
-  EXPECT_EQ(Count(a), 1);
+  EXPECT_EQ(RefCount(a), 1);
   TIZ_Release(a);
   TIZ_Release(b);
 }
@@ -225,10 +217,10 @@ TEST(DeleteSetting, PlainLinkToAStoreOwnedElsewhereGivesBackItsParentsReferences
   uint32_t owner = NewStore(), holder = NewStore(), nested = NewStore();
   ASSERT_EQ(TIZ_SetSettingAttrStoreChild(owner, "n", "i", nested), 0);
   ASSERT_EQ(TIZ_SetSettingAttrStore(holder, "n", "i", nested), 0);
-  ASSERT_EQ(Count(owner), 2);
+  ASSERT_EQ(RefCount(owner), 2);
   EXPECT_EQ(TIZ_DeleteSetting(holder, "n", "i"), 0);
   EXPECT_FALSE(Alive(nested));
-  EXPECT_EQ(Count(owner), 1);
+  EXPECT_EQ(RefCount(owner), 1);
   uint32_t got = 77;
   EXPECT_EQ(TIZ_GetSettingAttrStore(owner, "n", "i", &got), 0);
   EXPECT_EQ(got, 0u);
@@ -284,10 +276,10 @@ TEST(DeleteResetRefCounts, ZeroesTheSubtreeWhateverTheLinkAndLeavesEmptyStores) 
   TIZ_AddRef(plain);
 
   EXPECT_EQ(tiz::ResetRefCounts(LookupStore(root)), 0);
-  EXPECT_EQ(Count(root), 0);
-  EXPECT_EQ(Count(child), 0);
-  EXPECT_EQ(Count(plain), 0);
-  EXPECT_EQ(Count(empty), 1);  // a store without settings keeps its count
+  EXPECT_EQ(RefCount(root), 0);
+  EXPECT_EQ(RefCount(child), 0);
+  EXPECT_EQ(RefCount(plain), 0);
+  EXPECT_EQ(RefCount(empty), 1);  // a store without settings keeps its count
 
   // Free everything: deleting the loop link takes root and its child down.
   ASSERT_EQ(TIZ_DeleteSetting(plain, "loop", "i"), 0);
@@ -304,7 +296,7 @@ TEST(DeleteResetRefCounts, StoreWithoutSettingsKeepsItsCount) {
   uint32_t s = NewStore();
   TIZ_AddRef(s);
   EXPECT_EQ(tiz::ResetRefCounts(LookupStore(s)), 0);
-  EXPECT_EQ(Count(s), 2);
+  EXPECT_EQ(RefCount(s), 2);
   TIZ_Release(s);
   TIZ_Release(s);
   EXPECT_FALSE(Alive(s));
@@ -327,7 +319,7 @@ TEST(DeleteResetRefCounts, ExhaustedMemoryNeverEndsTheWalk) {
       result = tiz::ResetRefCounts(LookupStore(root));
     }
     EXPECT_EQ(result, 0) << n;
-    for (uint32_t h : {root, child, shared, leaf}) EXPECT_EQ(Count(h), 0) << n;
+    for (uint32_t h : {root, child, shared, leaf}) EXPECT_EQ(RefCount(h), 0) << n;
   }
   LookupStore(root)->m_refCount = 1;
   TIZ_Release(root);

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "AllocFailure.h"
+#include "BagTestSupport.h"
 #include "StoreInspection.h"
 #include "core/AttributeStore.h"
 #include "core/StoreHandles.h"
@@ -18,16 +19,10 @@
 namespace {
 
 constexpr int32_t kReportResult = -4321;
-constexpr const char *kCIS = "Current.ImageStore";
-constexpr const char *kPIS = "Current.Persistent_ImageStore";
-constexpr const char *kValue = "Attribute.Value";
-
-uint32_t Named(uint32_t h, const char *group, const char *item) {
-  tiz::CAttributeStore *s = tiz::LookupStore(h);
-  if (!s) return 0;
-  tiz::CAttribute *a = s->FindAttribute(s->ComposeKey(group, item));
-  return a && a->m_type == tiz::kTypeAttributeStore ? a->m_value.store : 0;
-}
+using tiz_test::kCIS;
+using tiz_test::kPIS;
+using tiz_test::kValue;
+using tiz_test::Named;
 
 // A duplex page: images in both chains, the back chain saved once with a
 // bag appended after the save, and a defaults bag owned by the global bag.

@@ -4,9 +4,9 @@
 // counts, image releases and trace lines.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <string>
 
+#include "BagTestSupport.h"
 #include "core/AttributeStore.h"
 #include "core/StoreHandles.h"
 #include "frame/Frame.h"
@@ -16,69 +16,10 @@
 
 namespace {
 
-constexpr const char *kCIS = "Current.ImageStore";
-constexpr const char *kPIS = "Current.Persistent_ImageStore";
-constexpr const char *kSaved = "Current.Saved_ImageStore";
-constexpr const char *kValue = "Attribute.Value";
-constexpr const char *kFront = "Attribute.Front_Side";
-constexpr const char *kBack = "Attribute.Back_Side";
+using namespace tiz_test;
 
-bool Alive(uint32_t h) { return tiz::LookupStore(h) != nullptr; }
-int32_t RefCount(uint32_t h) {
-  tiz::CAttributeStore *s = tiz::LookupStore(h);
-  return s ? s->m_refCount : -1000;
-}
-uint32_t ParentOf(uint32_t h) {
-  uint32_t parent = 0;
-  EXPECT_EQ(TIZ_GetParent(h, &parent), 0);
-  return parent;
-}
-size_t KeyCount(uint32_t h) { return tiz::LookupStore(h)->m_keyList.size; }
-uint32_t Named(uint32_t h, const char *group, const char *item) {
-  tiz::CAttributeStore *s = tiz::LookupStore(h);
-  if (!s) return 0;
-  tiz::CAttribute *a = s->FindAttribute(s->ComposeKey(group, item));
-  return a && a->m_type == tiz::kTypeAttributeStore ? a->m_value.store : 0;
-}
-std::string Hex(uint32_t v) {
-  char text[16];
-  std::snprintf(text, sizeof text, "0x%08x", v);
-  return text;
-}
-
-class ImageTree : public ::testing::Test {
+class ImageTree : public PageTreeTest {
  protected:
-  void SetUp() override {
-    liveStores_ = tiz::StoreHandles::Instance().LiveCount();
-    liveImages_ = TALB_LiveImageCount();
-    ASSERT_EQ(TIZ_Create(&global), 0);
-    ASSERT_EQ(TIZ_Create(&ui), 0);
-    ASSERT_EQ(TIZ_SetSettingAttrStoreChild(global, "ui.bag", kValue, ui), 0);
-  }
-  void TearDown() override {
-    TIZ_InitLogging(0);
-    if (Alive(global)) {
-      EXPECT_EQ(TIZ_UtilDestroyImageTree(global), 0);
-    }
-    EXPECT_EQ(ParentOf(ui), 0u);
-    EXPECT_EQ(RefCount(ui), 1);
-    EXPECT_EQ(TIZ_Release(ui), 0);
-    EXPECT_EQ(tiz::StoreHandles::Instance().LiveCount(), liveStores_);
-    EXPECT_EQ(TALB_LiveImageCount(), liveImages_);
-  }
-  void Init(bool duplex) {
-    ASSERT_EQ(TIZ_SetSettingDword(global, "scan_duplex", kValue, duplex ? 1 : 0), 0);
-    ASSERT_EQ(TIZ_UtilReInitImageTree(global), 0);
-    p1 = Named(global, kPIS, kFront);
-    c1 = Named(global, kCIS, kFront);
-    p2 = Named(global, kPIS, kBack);
-    c2 = Named(global, kCIS, kBack);
-  }
-  void ExpectShortCuts(const char *setting, uint32_t value, uint32_t front, uint32_t back) {
-    EXPECT_EQ(Named(global, setting, kValue), value) << setting;
-    EXPECT_EQ(Named(global, setting, kFront), front) << setting;
-    EXPECT_EQ(Named(global, setting, kBack), back) << setting;
-  }
   // Appends a bag to the side being processed; the caller's reference is
   // given back at once, as a pipeline stage does when it is done.
   uint32_t Append() {
@@ -92,12 +33,6 @@ class ImageTree : public ::testing::Test {
     EXPECT_EQ(TIZ_SetSettingImage(bag, "Image", kValue, image), 0);
     return image;
   }
-
-  uint32_t global = 0, ui = 0, p1 = 0, c1 = 0, p2 = 0, c2 = 0;
-
- private:
-  size_t liveStores_ = 0;
-  uint32_t liveImages_ = 0;
 };
 
 // --- re-initialisation -----------------------------------------------------
@@ -207,9 +142,7 @@ TEST_F(ImageTree, ReInitTracesTheDeletionOfTheOldTree) {
   testing::internal::CaptureStderr();
   ASSERT_EQ(TIZ_UtilReInitImageTree(global), 0);
   std::string trace = testing::internal::GetCapturedStderr();
-  std::string expected = "TEV: UtilDeleteTree : pGlobalAttrStore=" + Hex(global) +
-                         " parent_store=" + Hex(ui) +
-                         "\nTEV: UtilDeleteThisChild : pChildAttr=" + Hex(p1) + "\n";
+  std::string expected = DeletionTrace(global, ui, p1);
   EXPECT_NE(trace.find(expected), std::string::npos) << trace;
 }
 
@@ -488,6 +421,8 @@ TEST_F(ImageTree, MovingAChildKeepsItsChainAndCounts) {
 }  // namespace
 
 namespace {
+
+using namespace tiz_test;
 
 // A structure whose release, while the previous page's tree is freed, calls
 // back into the library and deletes the UI bag the new tree is to go into.

@@ -47,6 +47,14 @@ class Iteration : public ::testing::Test {
     return groups;
   }
 
+  // One step of the iteration into a buffer that holds the group handed
+  // back: the group reported, or the failed result.
+  template <size_t N>
+  std::string Next(char (&buffer)[N]) {
+    int32_t result = TIZ_IterateSetting(store_, buffer, N);
+    return result == 0 ? std::string(buffer) : "result " + std::to_string(result);
+  }
+
   std::vector<std::string> Keys() {
     std::vector<std::string> keys;
     for (tiz::KeyEntry *e = LookupStore(store_)->m_keyList.head; e; e = e->next) {
@@ -66,10 +74,8 @@ TEST_F(Iteration, EachGroupOnceInSortedOrderThenEndWithEmptyText) {
   char buffer[8];
   std::memset(buffer, 'x', sizeof buffer);
   buffer[0] = '\0';
-  ASSERT_EQ(TIZ_IterateSetting(store_, buffer, sizeof buffer), 0);
-  EXPECT_STREQ(buffer, "a");
-  ASSERT_EQ(TIZ_IterateSetting(store_, buffer, sizeof buffer), 0);
-  EXPECT_STREQ(buffer, "b");
+  ASSERT_EQ(Next(buffer), "a");
+  ASSERT_EQ(Next(buffer), "b");
   std::memset(buffer, 'x', sizeof buffer);
   std::strcpy(buffer, "b");
   EXPECT_EQ(TIZ_IterateSetting(store_, buffer, sizeof buffer), TIZ_E_END_OF_ITERATION);
@@ -125,13 +131,10 @@ TEST_F(Iteration, HandingBackAnotherTextGivesTheNextKeysGroup) {
   Set("b", "1");
   ASSERT_EQ(TIZ_StartIteratorSorted(store_), 0);
   char buffer[8] = "";
-  ASSERT_EQ(TIZ_IterateSetting(store_, buffer, sizeof buffer), 0);
-  EXPECT_STREQ(buffer, "a");
+  ASSERT_EQ(Next(buffer), "a");
   std::strcpy(buffer, "zzz");
-  ASSERT_EQ(TIZ_IterateSetting(store_, buffer, sizeof buffer), 0);
-  EXPECT_STREQ(buffer, "a");  // the group of a\x7F2
-  ASSERT_EQ(TIZ_IterateSetting(store_, buffer, sizeof buffer), 0);
-  EXPECT_STREQ(buffer, "b");
+  ASSERT_EQ(Next(buffer), "a");  // the group of a\x7F2
+  ASSERT_EQ(Next(buffer), "b");
 }
 
 TEST_F(Iteration, CopyIsBoundedAndPaddedWithNul) {
@@ -177,15 +180,12 @@ TEST_F(Iteration, CursorSurvivesRemovalsAndReachesKeysAddedLater) {
   Set("c", "1");
   ASSERT_EQ(TIZ_StartIteratorSorted(store_), 0);
   char buffer[8] = "";
-  ASSERT_EQ(TIZ_IterateSetting(store_, buffer, sizeof buffer), 0);
-  EXPECT_STREQ(buffer, "a");
+  ASSERT_EQ(Next(buffer), "a");
   // The cursor stands on b's key: removing it moves the cursor on to c.
   ASSERT_EQ(TIZ_DeleteSetting(store_, "b", "1"), 0);
   Set("0-added", "1");  // appended after the sorted keys
-  ASSERT_EQ(TIZ_IterateSetting(store_, buffer, sizeof buffer), 0);
-  EXPECT_STREQ(buffer, "c");
-  ASSERT_EQ(TIZ_IterateSetting(store_, buffer, sizeof buffer), 0);
-  EXPECT_STREQ(buffer, "0-added");
+  ASSERT_EQ(Next(buffer), "c");
+  ASSERT_EQ(Next(buffer), "0-added");
   // Removing the last key while the cursor stands on it ends the iteration.
   ASSERT_EQ(TIZ_StartIteratorSorted(store_), 0);
   EXPECT_EQ(Keys().back(), FullKey("c", "1"));

@@ -2,6 +2,7 @@
 // zoomed scan resolution, through the C interface.
 #include <gtest/gtest.h>
 
+#include "BagTestSupport.h"
 #include "core/AttributeStore.h"
 #include "core/StoreHandles.h"
 #include "imagetree/ZoomDpi.h"
@@ -9,13 +10,9 @@
 
 namespace {
 
-constexpr const char *kValue = "Attribute.Value";
+using tiz_test::kValue;
+using tiz_test::RefCount;
 constexpr const char *kFlag = "scanner_is_black_background";
-
-int32_t RefCount(uint32_t h) {
-  tiz::CAttributeStore *s = tiz::LookupStore(h);
-  return s ? s->m_refCount : -1000;
-}
 
 class ScannerFlags : public ::testing::Test {
  protected:

@@ -112,6 +112,32 @@ inline void ReleaseTree(uint32_t root) {
   }
 }
 
+inline bool Alive(uint32_t h) { return tiz::LookupStore(h) != nullptr; }
+
+// Read without taking the lock: a test peeks between calls. A dead store's
+// count is far below any real one, so a check fails loudly.
+inline int32_t RefCount(uint32_t h) {
+  tiz::CAttributeStore *s = tiz::LookupStore(h);
+  return s ? s->m_refCount : -1000;
+}
+
+inline size_t KeyCount(uint32_t h) { return tiz::LookupStore(h)->m_keyList.size; }
+
+// The keys of the store in list order.
+inline std::vector<std::string> Keys(uint32_t h) {
+  std::vector<std::string> keys;
+  for (tiz::KeyEntry *e = tiz::LookupStore(h)->m_keyList.head; e; e = e->next)
+    keys.push_back(e->Key());
+  return keys;
+}
+
+// The attribute the store itself holds under the name, not one inherited
+// from a parent (null when absent or the store is gone).
+inline tiz::CAttribute *FindOwn(uint32_t h, const char *group, const char *item) {
+  tiz::CAttributeStore *s = tiz::LookupStore(h);
+  return s ? s->FindAttribute(s->ComposeKey(group, item)) : nullptr;
+}
+
 inline size_t LiveStoreCount() {
   tiz::frame::LockScope lock;
   return tiz::StoreHandles::Instance().LiveCount();

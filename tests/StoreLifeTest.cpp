@@ -2,16 +2,14 @@
 // to ancestors, teardown with linked children, handle checks.
 #include <gtest/gtest.h>
 
+#include "StoreInspection.h"
 #include "core/AttributeStore.h"
 #include "core/StoreHandles.h"
 #include "tiz.h"
 
 namespace {
 
-int32_t RefCount(uint32_t h) {
-  tiz::CAttributeStore *s = tiz::LookupStore(h);
-  return s ? s->m_refCount : -1000;
-}
+using tiz_test::RefCount;
 
 TEST(StoreLife, NewStoreHasOneReferenceNoParentAndRootName) {
   uint32_t h = 0;

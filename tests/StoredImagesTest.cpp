@@ -4,9 +4,9 @@
 // released exactly once and bag references are given back.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <string>
 
+#include "BagTestSupport.h"
 #include "core/AttributeStore.h"
 #include "core/StoreHandles.h"
 #include "talb310.h"
@@ -14,61 +14,24 @@
 
 namespace {
 
-constexpr const char *kCIS = "Current.ImageStore";
-constexpr const char *kValue = "Attribute.Value";
-constexpr const char *kCached = "Attribute.Image_Cached";
-constexpr const char *kFront = "Attribute.Front_Side";
-constexpr const char *kBack = "Attribute.Back_Side";
+using namespace tiz_test;
 
-int32_t RefCount(uint32_t h) {
-  tiz::CAttributeStore *s = tiz::LookupStore(h);
-  return s ? s->m_refCount : -1000;
-}
-uint32_t ParentOf(uint32_t h) {
-  uint32_t parent = 0;
-  EXPECT_EQ(TIZ_GetParent(h, &parent), 0);
-  return parent;
-}
-size_t KeyCount(uint32_t h) { return tiz::LookupStore(h)->m_keyList.size; }
-tiz::CAttribute *Own(uint32_t h, const char *group, const char *item) {
-  tiz::CAttributeStore *s = tiz::LookupStore(h);
-  return s ? s->FindAttribute(s->ComposeKey(group, item)) : nullptr;
-}
-uint32_t Named(uint32_t h, const char *group, const char *item) {
-  tiz::CAttribute *a = Own(h, group, item);
-  return a && a->m_type == tiz::kTypeAttributeStore ? a->m_value.store : 0;
-}
+constexpr const char *kCached = "Attribute.Image_Cached";
+
 // The image a bag itself stores under `group` (0 when it has none).
 uint32_t OwnImage(uint32_t h, const char *group = "Image") {
-  tiz::CAttribute *a = Own(h, group, kValue);
+  tiz::CAttribute *a = FindOwn(h, group, kValue);
   return a && a->m_type == tiz::kTypeImage ? a->m_value.image : 0;
 }
 int64_t OwnCachedFlag(uint32_t h, const char *group = "Image") {
-  tiz::CAttribute *a = Own(h, group, kCached);
+  tiz::CAttribute *a = FindOwn(h, group, kCached);
   return a && a->m_type == tiz::kTypeDword ? static_cast<int64_t>(a->m_value.dword) : -1;
 }
-std::string Hex(uint32_t v) {
-  char text[16];
-  std::snprintf(text, sizeof text, "0x%08x", v);
-  return text;
-}
 
-class StoredImages : public ::testing::Test {
+// Each side's first current bag is c1 (front, or the one bag of a simplex
+// page) and c2 (back).
+class StoredImages : public PageTreeTest {
  protected:
-  void SetUp() override {
-    liveStores_ = tiz::StoreHandles::Instance().LiveCount();
-    liveImages_ = TALB_LiveImageCount();
-    ASSERT_EQ(TIZ_Create(&global), 0);
-    ASSERT_EQ(TIZ_Create(&ui), 0);
-    ASSERT_EQ(TIZ_SetSettingAttrStoreChild(global, "ui.bag", kValue, ui), 0);
-  }
-  void TearDown() override {
-    TIZ_InitLogging(0);
-    EXPECT_EQ(TIZ_UtilDestroyImageTree(global), 0);
-    EXPECT_EQ(TIZ_Release(ui), 0);
-    EXPECT_EQ(tiz::StoreHandles::Instance().LiveCount(), liveStores_);
-    EXPECT_EQ(TALB_LiveImageCount(), liveImages_);
-  }
   void Init(bool duplex) {
     ASSERT_EQ(TIZ_SetSettingDword(global, "scan_duplex", kValue, duplex ? 1 : 0), 0);
     ASSERT_EQ(TIZ_UtilReInitImageTree(global), 0);
@@ -82,12 +45,6 @@ class StoredImages : public ::testing::Test {
     EXPECT_EQ(OwnImage(Current()), image);
     return Current();
   }
-
-  uint32_t global = 0, ui = 0, c1 = 0, c2 = 0;
-
- private:
-  size_t liveStores_ = 0;
-  uint32_t liveImages_ = 0;
 };
 
 TEST_F(StoredImages, FirstImageGoesIntoANewBagAndReferencesAreGivenBack) {

@@ -12,6 +12,7 @@
 
 #include "AllocFailure.h"
 #include "SettingCalls.h"
+#include "StoreInspection.h"
 #include "core/AttributeStore.h"
 #include "core/StoreHandles.h"
 #include "core/UserDefined.h"
@@ -31,15 +32,8 @@ void TIZ_API RecordRelease(void *data) { g_released.push_back(data); }
 size_t ReleasesOf(void *data) { return std::count(g_released.begin(), g_released.end(), data); }
 int32_t TIZ_API DisplayNothing(void *, char *, int32_t) { return 0; }
 
-int32_t RefCount(uint32_t h) {
-  tiz::CAttributeStore *s = tiz::LookupStore(h);
-  return s ? s->m_refCount : -1000;
-}
-
-tiz::CAttribute *Find(uint32_t h, const char *group, const char *item) {
-  tiz::CAttributeStore *s = tiz::LookupStore(h);
-  return s->FindAttribute(s->ComposeKey(group, item));
-}
+using tiz_test::FindOwn;
+using tiz_test::RefCount;
 
 struct Meta {
   int32_t result;
@@ -144,8 +138,8 @@ TEST_F(TypedValues, EveryTypeReadsBackWithItsTypeSizeAndConfidence) {
 
   // Only the structure setting stays out of tree files.
   for (const char *group : {"dword", "double", "string", "buffer", "image", "store"})
-    EXPECT_TRUE(Find(h_, group, "")->m_serializable) << group;
-  EXPECT_FALSE(Find(h_, "structure", "")->m_serializable);
+    EXPECT_TRUE(FindOwn(h_, group, "")->m_serializable) << group;
+  EXPECT_FALSE(FindOwn(h_, "structure", "")->m_serializable);
 }
 
 TEST_F(TypedValues, ByteIsTheLowEightBitsOfTheDword) {
@@ -249,7 +243,7 @@ TEST(TypedValuesReplace, AnyTypeReplacesAnyOtherAndTheOldValueIsReleasedOnce) {
       Held first = Put(h, static_cast<Kind>(from), 5, dataSlots);
       Held second = Put(h, static_cast<Kind>(to), 9, dataSlots);
       EXPECT_META(h, "v", kKindTypes[to], kKindSizes[to], 9);
-      EXPECT_EQ(Find(h, "v", "")->m_serializable, to != kStructure);
+      EXPECT_EQ(FindOwn(h, "v", "")->m_serializable, to != kStructure);
       EXPECT_EQ(first.Releases(), first.Owned() ? 1u : 0u);
       EXPECT_EQ(second.Releases(), 0u);
       EXPECT_EQ(tiz::LookupStore(h)->m_keyList.size, 1u);
@@ -309,11 +303,11 @@ TEST_F(TypedValues, DetachingASharedImageLeavesItToTheOtherHolder) {
 TEST_F(TypedValues, StructureReplacedByItsOwnDataIsReleasedThroughTheOldObject) {
   int data = 0;
   ASSERT_EQ(TIZ_SetSettingStructure(h_, "s", "", &data, RecordRelease, DisplayNothing), 0);
-  EXPECT_EQ(Find(h_, "s", "")->m_value.structure->DisplayCallback(), DisplayNothing);
+  EXPECT_EQ(FindOwn(h_, "s", "")->m_value.structure->DisplayCallback(), DisplayNothing);
   ASSERT_EQ(TIZ_SetSettingConfidenceStructure(h_, "s", "", 4, &data, RecordRelease), 0);
   EXPECT_EQ(ReleasesOf(&data), 1u);
   // The confidence form stores no display callback.
-  EXPECT_EQ(Find(h_, "s", "")->m_value.structure->DisplayCallback(), nullptr);
+  EXPECT_EQ(FindOwn(h_, "s", "")->m_value.structure->DisplayCallback(), nullptr);
   void *got = nullptr;
   EXPECT_EQ(TIZ_GetSettingStructure(h_, "s", "", &got), 0);
   EXPECT_EQ(got, &data);

@@ -52,6 +52,16 @@ std::string ToolTest::MakeTree(const std::string &name, const std::string &setti
   return name;
 }
 
+void ToolTest::MakeJobTree() const {
+  Write("table.bin", std::string("\x01\x02\xff", 3));
+  MakeTree("job.tree",
+           "Scan.Speed=12,Value\n"
+           "Scan.Gamma=2.5,Value,double\n"
+           "Job=Front page,Title,string\n"
+           "Mask=-1,Value\n"
+           "Table=table.bin,Bytes,filebuffer,3\n");
+}
+
 const char *const kNestedTree =
     "[Root\x7fStage\x7f"
     "Deskew]\r\nSize=4\r\nType=ATTRIBUTESTORE\r\n\r\n"

@@ -28,6 +28,9 @@ class ToolTest : public ::testing::Test {
 
   // A tree file made by the tool from settings lines.
   std::string MakeTree(const std::string &name, const std::string &settingsLines) const;
+  // job.tree: one setting of each plain type, the buffer read from
+  // table.bin (bytes 01 02 FF).
+  void MakeJobTree() const;
 
  private:
   std::filesystem::path directory_;

@@ -12,13 +12,7 @@ class ToolValue : public ToolTest {
  protected:
   void SetUp() override {
     ToolTest::SetUp();
-    Write("table.bin", std::string("\x01\x02\xff", 3));
-    MakeTree("job.tree",
-             "Scan.Speed=12,Value\n"
-             "Scan.Gamma=2.5,Value,double\n"
-             "Job=Front page,Title,string\n"
-             "Mask=-1,Value\n"
-             "Table=table.bin,Bytes,filebuffer,3\n");
+    MakeJobTree();
   }
 
   // The type keyword and exact value of a setting, through show and get.
