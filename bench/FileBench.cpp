@@ -4,6 +4,7 @@
 
 #include <boost/property_tree/ini_parser.hpp>
 #include <chrono>
+#include <cstdlib>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -20,6 +21,8 @@ std::filesystem::path BenchDir() {
   static std::filesystem::path dir = [] {
     auto d = std::filesystem::temp_directory_path() / ("tiz-bench-" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
     std::filesystem::create_directories(d);
+    // Tree files live in the configured directory: point it here.
+    setenv("TIZ_PERSIST_DIR", d.c_str(), 1);
     return d;
   }();
   return dir;
@@ -59,13 +62,14 @@ uint32_t MakeTree(size_t count) {
 void BM_SaveLoadTree(benchmark::State &state) {
   size_t count = static_cast<size_t>(state.range(0));
   uint32_t tree = MakeTree(count);
-  std::string path = (BenchDir() / ("tree-" + std::to_string(count) + ".ini")).string();
+  std::string name = "tree-" + std::to_string(count) + ".ini";
+  std::string path = (BenchDir() / name).string();
   for (auto _ : state) {
-    std::remove(path.c_str());
-    TIZ_Serialize(tree, path.c_str());
+    std::remove(path.c_str());  // a save into an empty place, as a new page's tree
+    TIZ_Serialize(tree, name.c_str());
     uint32_t loaded = 0;
     TIZ_Create(&loaded);
-    TIZ_Deserialize(loaded, path.c_str());
+    TIZ_Deserialize(loaded, name.c_str());
     TIZ_Release(loaded);
   }
   state.counters["per_setting_ns"] = benchmark::Counter(

@@ -190,7 +190,7 @@ TEST_F(ConformanceImageTree, RestoreOnlyDetachesAnEmptyBagTheCallerHolds) {
 TEST_F(ConformanceImageTree, StoresBagsOnlyPointAtKeepTheirReferences) {
   const struct {
     const char *name;
-    int32_t (*freeTree)(uint32_t global);
+    int32_t(TIZ_API *freeTree)(uint32_t global);
   } ways[] = {
       {"re-initialisation", TIZ_UtilReInitImageTree},
       {"destruction", TIZ_UtilDestroyImageTree},

@@ -1,162 +1,285 @@
 #include "persist/ProfileDocument.h"
 
+#include <cstring>
+#include <stdexcept>
+
+#include "persist/ProfileNames.h"
+#include "persist/ProfileText.h"
+
 namespace tiz {
 
 namespace {
 
-constexpr size_t kNoLine = static_cast<size_t>(-1);
-
-// "[name]" after optional blanks; the name runs to the last ']' of the line.
-bool ParseHeader(std::string_view line, std::string *name) {
-  std::string_view text = TrimProfileBlanks(line);
-  if (text.empty() || text.front() != '[') return false;
-  size_t close = text.rfind(']');
-  if (close == std::string_view::npos || close == 0) return false;
-  *name = DecodeSectionName(TrimProfileBlanks(text.substr(1, close - 1)));
-  return true;
+char *Put(char *out, std::string_view text) {
+  if (!text.empty()) std::memcpy(out, text.data(), text.size());
+  return out + text.size();
 }
-
-// "key=value" with a non-empty key; both parts trimmed.
-bool ParseKeyLine(std::string_view line, std::string_view *key, std::string_view *value) {
-  size_t equals = line.find('=');
-  if (equals == std::string_view::npos) return false;
-  *key = TrimProfileBlanks(line.substr(0, equals));
-  *value = TrimProfileBlanks(line.substr(equals + 1));
-  return !key->empty();
-}
-
-bool IsBlankLine(std::string_view line) { return TrimProfileBlanks(line).empty(); }
 
 }  // namespace
 
 ProfileDocument::ProfileDocument() { sections_.emplace_back(); }
 
-ProfileDocument::ProfileDocument(std::string_view text) : ProfileDocument() {
-  size_t pos = 0;
-  while (pos < text.size()) {
-    size_t newline = text.find('\n', pos);
-    if (newline == std::string_view::npos) {
-      AddLine(text.substr(pos), LineEnd::kNone);
-      break;
-    }
-    std::string_view line = text.substr(pos, newline - pos);
-    LineEnd end = LineEnd::kLf;
-    if (!line.empty() && line.back() == '\r') {
-      line.remove_suffix(1);
-      end = LineEnd::kCrLf;
-    }
-    AddLine(line, end);
-    pos = newline + 1;
+ProfileDocument::ProfileDocument(std::string text)
+    : source_(std::make_unique<const std::string>(std::move(text))) {
+  sections_.emplace_back();
+  Parse(*source_);
+}
+
+void ProfileDocument::Parse(std::string_view text) {
+  const char *sectionStart = text.data();
+  TextLines lines(text);
+  std::string_view line, spelling;
+  LineEnd end;
+  while (lines.Next(&line, &end)) {
+    if (!ParseHeader(line, &spelling)) continue;
+    sections_.back().text = std::string_view(sectionStart, line.data() - sectionStart);
+    sectionStart = line.data();
+    std::string_view name =
+        SectionNameIsQuoted(spelling) ? arena_.Copy(DecodeSectionName(spelling)) : spelling;
+    PushSection(NamedSection(name, ProfileNameHash(name)));
+    sections_.back().bodyStart = static_cast<size_t>(lines.Rest().data() - sectionStart);
+  }
+  sections_.back().text = std::string_view(sectionStart, text.data() + text.size() - sectionStart);
+  IndexParsedSections();
+}
+
+ProfileDocument::Section ProfileDocument::NamedSection(std::string_view name, size_t hash) {
+  Section section;
+  section.name = name;
+  section.hash = hash;
+  return section;
+}
+
+void ProfileDocument::PushSection(const Section &section) {
+  // Section numbers are 32-bit; a file of four billion sections is refused.
+  if (sections_.size() >= kNoSection) throw std::length_error("profile file has too many sections");
+  sections_.push_back(section);
+}
+
+void ProfileDocument::IndexParsedSections() {
+  index_.Reserve(sections_.size());
+  listed_.reserve(sections_.size());
+  for (SectionNumber number = 1; number < sections_.size(); ++number) {
+    Section &section = sections_[number];
+    if (Lookup(section.name, section.hash) != kNoSection) continue;  // a later one of a name
+    section.listed = true;
+    listed_.push_back(number);
+    index_.Insert(section.hash, number);
   }
 }
 
-void ProfileDocument::AddLine(std::string_view text, LineEnd end) {
-  std::string name;
-  if (ParseHeader(text, &name)) {
-    sections_.push_back(Section{std::move(name), {}});
-    auto number = static_cast<uint32_t>(sections_.size() - 1);
-    if (index_.emplace(sections_.back().name, number).second) listed_.push_back(number);
-  }
-  sections_.back().lines.push_back(Line{std::string(text), end});
+ProfileDocument::SectionNumber ProfileDocument::Lookup(std::string_view name, size_t hash) const {
+  return index_.Find(name, hash, [this](SectionNumber number) { return sections_[number].name; });
 }
 
-int64_t ProfileDocument::FindSection(std::string_view name) const {
-  auto it = index_.find(name);
-  return it == index_.end() ? -1 : static_cast<int64_t>(it->second);
+ProfileDocument::SectionNumber ProfileDocument::FindSection(std::string_view name) const {
+  return Lookup(name, ProfileNameHash(name));
 }
 
-ProfileDocument::Section &ProfileDocument::FindOrAddSection(std::string_view name) {
-  int64_t number = FindSection(name);
-  if (number >= 0) return sections_[static_cast<size_t>(number)];
+ProfileDocument::SectionNumber ProfileDocument::FindOrAddSection(std::string_view name) {
+  SectionNumber found = FindOrAdd(name);
+  expected_ = found + 1;
+  return found;
+}
+
+ProfileDocument::SectionNumber ProfileDocument::FindOrAdd(std::string_view name) {
+  if (expected_ < sections_.size() && sections_[expected_].listed &&
+      sections_[expected_].name == name)
+    return expected_;
+  size_t hash = ProfileNameHash(name);
+  SectionNumber found = Lookup(name, hash);
+  if (found != kNoSection) return found;
   // A blank line between sections, as the platform writes them.
-  std::vector<Line> &last = sections_.back().lines;
-  if (!last.empty() && !IsBlankLine(last.back().text)) last.push_back(Line{"", LineEnd::kCrLf});
-  Section section{std::string(name), {}};
-  section.lines.push_back(Line{"[" + EncodeSectionName(name) + "]", LineEnd::kCrLf});
-  sections_.push_back(std::move(section));
-  auto added = static_cast<uint32_t>(sections_.size() - 1);
-  listed_.reserve(listed_.size() + 1);
-  index_.emplace(sections_.back().name, added);
-  listed_.push_back(added);
-  return sections_.back();
+  Section &last = sections_.back();
+  if (!last.split && !last.text.empty()) Split(last);
+  if (last.last != kNoLine && !IsBlankLine(lines_[last.last].text))
+    AppendLine(last, "", LineEnd::kCrLf);
+  std::string quoted;
+  bool plain = !SectionNameNeedsQuotes(name);
+  if (!plain) quoted = EncodeSectionName(name);
+  std::string_view spelling = plain ? name : std::string_view(quoted);
+  char *header = arena_.Allocate(spelling.size() + 2);
+  char *out = header;
+  *out++ = '[';
+  out = Put(out, spelling);
+  *out = ']';
+  // A plain name is its own spelling: the header holds it.
+  std::string_view stored = plain ? std::string_view(header + 1, name.size()) : arena_.Copy(name);
+  SectionNumber added = AddSection(stored, hash);
+  AppendLine(sections_[added], std::string_view(header, spelling.size() + 2), LineEnd::kCrLf);
+  modified_ = true;
+  return added;
 }
 
-size_t ProfileDocument::FindKeyLine(const Section &section, std::string_view key) {
-  for (size_t i = 1; i < section.lines.size(); ++i) {
-    std::string_view lineKey, value;
-    if (ParseKeyLine(section.lines[i].text, &lineKey, &value) && ProfileNamesEqual(lineKey, key))
-      return i;
+ProfileDocument::SectionNumber ProfileDocument::AddSection(std::string_view name, size_t hash) {
+  Section section = NamedSection(name, hash);
+  section.split = true;
+  section.listed = true;
+  PushSection(section);
+  auto number = static_cast<SectionNumber>(sections_.size() - 1);
+  listed_.push_back(number);
+  index_.Insert(hash, number);
+  return number;
+}
+
+void ProfileDocument::Split(Section &section) {
+  TextLines lines(section.text);
+  std::string_view line;
+  LineEnd end;
+  while (lines.Next(&line, &end)) AppendLine(section, line, end);
+  section.text = std::string_view();
+  section.split = true;
+}
+
+uint32_t ProfileDocument::NewLine(std::string_view text, LineEnd end) {
+  // Line numbers are 32-bit; four billion lines are refused.
+  if (lines_.size() >= kNoLine) throw std::length_error("profile file has too many lines");
+  lines_.push_back(Line{text, kNoLine, end});
+  return static_cast<uint32_t>(lines_.size() - 1);
+}
+
+void ProfileDocument::AppendLine(Section &section, std::string_view text, LineEnd end) {
+  uint32_t added = NewLine(text, end);
+  if (section.last == kNoLine)
+    section.first = added;
+  else
+    lines_[section.last].next = added;
+  section.last = added;
+}
+
+ProfileDocument::KeyLine ProfileDocument::FindKeyLine(const Section &section,
+                                                      std::string_view key) const {
+  KeyLine found;
+  if (!section.split) {
+    TextLines lines(section.text.substr(section.bodyStart));
+    while (lines.Next(&found.text, &found.end)) {
+      if (MatchKeyLine(found.text, key, &found.key, &found.value)) {
+        found.found = true;
+        break;
+      }
+    }
+    return found;
   }
-  return kNoLine;
+  found.lastNonBlank = section.first;
+  uint32_t previous = section.first;
+  for (uint32_t i = lines_[section.first].next; i != kNoLine; previous = i, i = lines_[i].next) {
+    const Line &line = lines_[i];
+    if (MatchKeyLine(line.text, key, &found.key, &found.value)) {
+      found.found = true;
+      found.text = line.text;
+      found.end = line.end;
+      found.line = i;
+      found.previous = previous;
+      return found;
+    }
+    if (!IsBlankLine(line.text)) found.lastNonBlank = i;
+  }
+  return found;
 }
 
-bool ProfileDocument::FindValue(std::string_view section, std::string_view key,
+ProfileDocument::KeyLine ProfileDocument::SplitToEdit(Section &section, std::string_view key,
+                                                      const KeyLine &found) {
+  if (section.split) return found;
+  Split(section);
+  return FindKeyLine(section, key);
+}
+
+std::string_view ProfileDocument::MakeKeyLine(std::string_view key, std::string_view value) {
+  std::string quoted;
+  if (ProfileValueNeedsQuotes(value)) {
+    quoted = EncodeProfileValue(value);
+    value = quoted;
+  }
+  size_t size = key.size() + 1 + value.size();
+  char *text = arena_.Allocate(size);
+  char *out = Put(text, key);
+  *out++ = '=';
+  Put(out, value);
+  return std::string_view(text, size);
+}
+
+bool ProfileDocument::FindValue(SectionNumber section, std::string_view key,
                                 std::string *value) const {
-  int64_t number = FindSection(section);
-  if (number < 0) return false;
-  const Section &found = sections_[static_cast<size_t>(number)];
-  size_t line = FindKeyLine(found, key);
-  if (line == kNoLine) return false;
-  std::string_view lineKey, spelling;
-  ParseKeyLine(found.lines[line].text, &lineKey, &spelling);
-  *value = DecodeProfileValue(spelling);
+  std::string_view found;
+  if (!FindValue(section, key, &found, value)) return false;
+  if (found.data() != value->data()) value->assign(found);
   return true;
 }
 
-void ProfileDocument::SetValue(std::string_view section, std::string_view key,
-                               std::string_view value) {
-  Section &target = FindOrAddSection(section);
-  std::string encoded = EncodeProfileValue(value);
-  size_t line = FindKeyLine(target, key);
-  if (line != kNoLine) {
-    // The key keeps the file's spelling of its name.
-    std::string_view lineKey, spelling;
-    ParseKeyLine(target.lines[line].text, &lineKey, &spelling);
-    std::string text = std::string(lineKey) + "=" + encoded;
-    target.lines[line] = Line{std::move(text), LineEnd::kCrLf};
-  } else {
-    // After the section's last non-blank line: blank lines keep separating
-    // it from the next section.
-    size_t at = target.lines.size();
-    while (at > 1 && IsBlankLine(target.lines[at - 1].text)) --at;
-    std::string text = std::string(key) + "=" + encoded;
-    target.lines.insert(target.lines.begin() + static_cast<std::ptrdiff_t>(at),
-                        Line{std::move(text), LineEnd::kCrLf});
-  }
-  modified_ = true;
+bool ProfileDocument::FindValue(SectionNumber section, std::string_view key,
+                                std::string_view *value, std::string *scratch) const {
+  if (section == kNoSection) return false;
+  KeyLine found = FindKeyLine(sections_[section], key);
+  if (!found.found) return false;
+  *value = DecodeProfileValue(found.value, scratch);
+  return true;
 }
 
-void ProfileDocument::RemoveKey(std::string_view section, std::string_view key) {
-  int64_t number = FindSection(section);
-  if (number < 0) return;
-  std::vector<Line> &lines = sections_[static_cast<size_t>(number)].lines;
-  size_t line = FindKeyLine(sections_[static_cast<size_t>(number)], key);
-  if (line == kNoLine) return;
-  lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(line));
+void ProfileDocument::SetValue(SectionNumber section, std::string_view key,
+                               std::string_view value) {
+  modified_ = true;
+  Section &target = sections_[section];
+  // A save over the last one mostly writes what the line already says: the
+  // section then needs neither a split nor a copy.
+  KeyLine found = FindKeyLine(target, key);
+  if (found.found && found.end == LineEnd::kCrLf && SpellsKeyLine(found.text, found.key, value))
+    return;
+  found = SplitToEdit(target, key, found);
+  if (found.found) {
+    // The key keeps the file's spelling of its name.
+    lines_[found.line].text = MakeKeyLine(found.key, value);
+    lines_[found.line].end = LineEnd::kCrLf;
+    return;
+  }
+  // After the section's last non-blank line: blank lines keep separating it
+  // from the next section.
+  uint32_t added = NewLine(MakeKeyLine(key, value), LineEnd::kCrLf);
+  lines_[added].next = lines_[found.lastNonBlank].next;
+  lines_[found.lastNonBlank].next = added;
+  if (target.last == found.lastNonBlank) target.last = added;
+}
+
+void ProfileDocument::RemoveKey(SectionNumber section, std::string_view key) {
+  if (section == kNoSection) return;
+  Section &target = sections_[section];
+  KeyLine found = FindKeyLine(target, key);
+  if (!found.found) return;
+  found = SplitToEdit(target, key, found);
+  lines_[found.previous].next = lines_[found.line].next;
+  if (target.last == found.line) target.last = found.previous;
   modified_ = true;
 }
 
 std::string ProfileDocument::Render() const {
-  size_t total = 0;
+  size_t total = 2;  // for a last line that had no end
+  for (const Section &section : sections_) total += section.text.size();
+  for (const Line &line : lines_) total += line.text.size() + 2;
+  std::string out(total, '\0');
+  char *end = out.data();
+  // A line that had no end (only the file's last line can) gets one when
+  // text now follows it.
+  bool endMissing = false;
+  auto put = [&](std::string_view text) {
+    if (endMissing) end = Put(end, "\r\n");
+    end = Put(end, text);
+  };
   for (const Section &section : sections_) {
-    for (const Line &line : section.lines) total += line.text.size() + 2;
-  }
-  std::string out;
-  out.reserve(total);
-  const Line *lastLine = nullptr;
-  for (const Section &section : sections_) {
-    if (!section.lines.empty()) lastLine = &section.lines.back();
-  }
-  for (const Section &section : sections_) {
-    for (const Line &line : section.lines) {
-      out += line.text;
-      // A line that had no end gets one when text now follows it.
-      if (line.end == LineEnd::kLf)
-        out += '\n';
-      else if (line.end == LineEnd::kCrLf || &line != lastLine)
-        out += "\r\n";
+    if (!section.split) {
+      // Kept text holds its own line ends.
+      if (section.text.empty()) continue;
+      put(section.text);
+      endMissing = section.text.back() != '\n';
+      continue;
+    }
+    for (uint32_t i = section.first; i != kNoLine; i = lines_[i].next) {
+      const Line &line = lines_[i];
+      put(line.text);
+      endMissing = line.end == LineEnd::kNone;
+      if (line.end == LineEnd::kLf) end = Put(end, "\n");
+      if (line.end == LineEnd::kCrLf) end = Put(end, "\r\n");
     }
   }
+  out.resize(static_cast<size_t>(end - out.data()));
   return out;
 }
 

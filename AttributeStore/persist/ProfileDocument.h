@@ -7,27 +7,38 @@
 // hold the same section name twice: as on the platform, reads and writes
 // then reach the first, and the name is listed once, at the first one's
 // place, since the later ones cannot be told apart from it.
+//
+// Tree files hold hundreds of thousands of lines, so the document copies
+// none of them: it keeps views into the file's text, and only edited lines
+// get new text, in an arena.
 #ifndef TIZ_PERSIST_PROFILEDOCUMENT_H
 #define TIZ_PERSIST_PROFILEDOCUMENT_H
 
 #include <cstddef>
 #include <cstdint>
-#include <deque>
+#include <memory>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
-#include "persist/ProfileText.h"
+#include "persist/ProfileLines.h"
+#include "persist/ProfileNameIndex.h"
+#include "persist/TextArena.h"
 
 namespace tiz {
 
 class ProfileDocument {
  public:
+  // Sections are numbered in file order and never removed, so a number
+  // found once serves every key of its section.
+  using SectionNumber = uint32_t;
+  static constexpr SectionNumber kNoSection = ProfileNameIndex::kNotFound;
+
   ProfileDocument();
-  explicit ProfileDocument(std::string_view text);
-  // The index refers into the sections: moving keeps them in place, copying
-  // would not.
+  // Keeps the text, which the lines refer to: pass it on with std::move.
+  explicit ProfileDocument(std::string text);
+  // Lines refer into the text and the arena, which a move keeps in place and
+  // a copy would not.
   ProfileDocument(ProfileDocument &&) = default;
   ProfileDocument &operator=(ProfileDocument &&) = default;
   ProfileDocument(const ProfileDocument &) = delete;
@@ -36,18 +47,40 @@ class ProfileDocument {
   // The distinct section names in file order, spelled as the file first
   // spells them.
   size_t SectionCount() const { return listed_.size(); }
-  const std::string &SectionName(size_t index) const { return sections_[listed_[index]].name; }
+  std::string SectionName(size_t index) const { return std::string(NameOf(listed_[index])); }
+  SectionNumber ListedSection(size_t index) const { return listed_[index]; }
+  std::string_view NameOf(SectionNumber section) const { return sections_[section].name; }
 
-  // The decoded value of `key` in section `section`; false when either is
-  // missing.
-  bool FindValue(std::string_view section, std::string_view key, std::string *value) const;
-  // Writes `key`, overwriting its line in place or adding it at the end of
-  // the section; a missing section is added at the end of the file. The key
-  // name must be plain: no '=', '[' at its start, control bytes or blanks at
-  // either end (the caller's keys are fixed words).
-  void SetValue(std::string_view section, std::string_view key, std::string_view value);
+  // The first section of that name, or kNoSection.
+  SectionNumber FindSection(std::string_view name) const;
+  // The same, adding a missing section at the end of the file.
+  SectionNumber FindOrAddSection(std::string_view name);
+
+  // The decoded value of `key`; false when it or the section (kNoSection)
+  // is missing.
+  bool FindValue(SectionNumber section, std::string_view key, std::string *value) const;
+  // The same without a copy: a view of the document's text, or of `scratch`
+  // for an escaped value; valid until the next edit or use of `scratch`.
+  bool FindValue(SectionNumber section, std::string_view key, std::string_view *value,
+                 std::string *scratch) const;
+  // Writes `key` into a section from FindOrAddSection, overwriting its line
+  // in place or adding it at the end of the section. The key name must be
+  // plain: no '=', '[' at its start, control bytes or blanks at either end
+  // (the caller's keys are fixed words).
+  void SetValue(SectionNumber section, std::string_view key, std::string_view value);
   // Removes the key's line; nothing happens when it is not there.
-  void RemoveKey(std::string_view section, std::string_view key);
+  void RemoveKey(SectionNumber section, std::string_view key);
+
+  // The same by section name, for a single key.
+  bool FindValue(std::string_view section, std::string_view key, std::string *value) const {
+    return FindValue(FindSection(section), key, value);
+  }
+  void SetValue(std::string_view section, std::string_view key, std::string_view value) {
+    SetValue(FindOrAddSection(section), key, value);
+  }
+  void RemoveKey(std::string_view section, std::string_view key) {
+    RemoveKey(FindSection(section), key);
+  }
 
   // True once an edit was made.
   bool Modified() const { return modified_; }
@@ -55,35 +88,71 @@ class ProfileDocument {
   std::string Render() const;
 
  private:
-  enum class LineEnd : uint8_t { kNone, kLf, kCrLf };
+  static constexpr uint32_t kNoLine = UINT32_MAX;
   struct Line {
-    std::string text;  // without its line end
+    std::string_view text;  // without its line end
+    uint32_t next;          // the section's next line, or kNoLine
     LineEnd end;
   };
+  // A section is kept as the text the file holds, header and line ends
+  // included, until an edit changes it; then it is split into lines, which
+  // form a list through Line::next, so a key added inside a section moves
+  // no other line. Reading a file makes no line at all, and saving over it
+  // splits only the sections whose text changes.
   struct Section {
-    std::string name;         // empty for the lines before the first header
-    std::vector<Line> lines;  // the header first, except for those lines
+    std::string_view name;  // empty for the lines before the first header
+    size_t hash = 0;        // ProfileNameHash of the name
+    std::string_view text;  // while not split
+    size_t bodyStart = 0;   // where the lines after the header start in it
+    bool split = false;
+    // Once split, its first and last line; the first is the header, except
+    // in the lines before the first header.
+    uint32_t first = kNoLine;
+    uint32_t last = kNoLine;
+    bool listed = false;  // the first section of its name, which finds it
   };
-  struct NameHash {
-    size_t operator()(std::string_view name) const { return ProfileNameHash(name); }
-  };
-  struct NameEqual {
-    bool operator()(std::string_view a, std::string_view b) const {
-      return ProfileNamesEqual(a, b);
-    }
+  // A key's line: the file's spellings, and in a split section where it is
+  // and where a missing key goes.
+  struct KeyLine {
+    bool found = false;
+    std::string_view text, key, value;
+    LineEnd end = LineEnd::kNone;
+    uint32_t line = kNoLine;
+    uint32_t previous = kNoLine;      // which a removal relinks
+    uint32_t lastNonBlank = kNoLine;  // after which a missing key goes
   };
 
-  void AddLine(std::string_view text, LineEnd end);
-  // The number of the first section of that name, or -1.
-  int64_t FindSection(std::string_view name) const;
-  Section &FindOrAddSection(std::string_view name);
-  // Index of the key's line in the section, or npos.
-  static size_t FindKeyLine(const Section &section, std::string_view key);
+  static Section NamedSection(std::string_view name, size_t hash);
+  void PushSection(const Section &section);
+  void Parse(std::string_view text);
+  // Indexes the file's sections once all are read, so the index is sized
+  // once; a later section of a name already indexed is neither indexed nor
+  // listed.
+  void IndexParsedSections();
+  SectionNumber Lookup(std::string_view name, size_t hash) const;
+  SectionNumber FindOrAdd(std::string_view name);
+  // A new section, split, indexed and listed, at the end of the file.
+  SectionNumber AddSection(std::string_view name, size_t hash);
+  void Split(Section &section);
+  // A line not linked yet, and a line at the end of a split section.
+  uint32_t NewLine(std::string_view text, LineEnd end);
+  void AppendLine(Section &section, std::string_view text, LineEnd end);
+  KeyLine FindKeyLine(const Section &section, std::string_view key) const;
+  // Splits the section for an edit: the key's line found again among its
+  // lines.
+  KeyLine SplitToEdit(Section &section, std::string_view key, const KeyLine &found);
+  std::string_view MakeKeyLine(std::string_view key, std::string_view value);
 
-  // A deque keeps the sections in place, so the index can refer to their names.
-  std::deque<Section> sections_;
-  std::vector<uint32_t> listed_;
-  std::unordered_map<std::string_view, uint32_t, NameHash, NameEqual> index_;
+  std::unique_ptr<const std::string> source_;  // the file's text
+  TextArena arena_;
+  std::vector<Line> lines_;  // in no particular order; sections link them
+  std::vector<Section> sections_;
+  std::vector<SectionNumber> listed_;
+  ProfileNameIndex index_;
+  // The section after the one FindOrAddSection gave last: saving a tree
+  // again visits the sections in the order in which the last save wrote
+  // them, and a name compared byte for byte costs less than a lookup.
+  SectionNumber expected_ = kNoSection;
   bool modified_ = false;
 };
 

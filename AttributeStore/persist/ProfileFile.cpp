@@ -1,5 +1,7 @@
 #include "persist/ProfileFile.h"
 
+#include <utility>
+
 #include "platform/FileSystem.h"
 
 namespace tiz {
@@ -12,7 +14,7 @@ int32_t LoadProfileFile(const std::string &path, ProfileDocument *doc) {
     return 0;
   }
   if (status != platform::FileStatus::kOk) return kProfileFileFailed;
-  *doc = ProfileDocument(text);
+  *doc = ProfileDocument(std::move(text));
   return 0;
 }
 

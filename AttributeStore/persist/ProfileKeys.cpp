@@ -1,8 +1,7 @@
 #include "persist/ProfileKeys.h"
 
+#include <charconv>
 #include <string>
-
-#include "persist/ProfileDocument.h"
 
 namespace tiz {
 
@@ -30,10 +29,11 @@ bool ParseInteger32(std::string_view text, uint32_t *bits) {
   return true;
 }
 
-int32_t ReadWord(const ProfileDocument &doc, std::string_view section, std::string_view key,
+int32_t ReadWord(const ProfileDocument &doc, SectionNumber section, std::string_view key,
                  uint32_t defaultValue, uint32_t *value) {
-  std::string text;
-  if (!doc.FindValue(section, key, &text)) {
+  std::string scratch;
+  std::string_view text;
+  if (!doc.FindValue(section, key, &text, &scratch)) {
     *value = defaultValue;
     return 0;
   }
@@ -47,69 +47,79 @@ int HexValue(char c) {
   return -1;
 }
 
-int ByteAt(const std::string &text, size_t index) {
+int ByteAt(std::string_view text, size_t index) {
   int high = HexValue(text[2 * index]), low = HexValue(text[2 * index + 1]);
   return (high < 0 || low < 0) ? -1 : high * 16 + low;
 }
 
 }  // namespace
 
-int32_t WriteProfileInteger(ProfileDocument &doc, std::string_view section, std::string_view key,
+int32_t WriteProfileInteger(ProfileDocument &doc, SectionNumber section, std::string_view key,
                             uint32_t value) {
-  doc.SetValue(section, key, std::to_string(value));
+  char text[16];
+  char *end = std::to_chars(text, text + sizeof text, value).ptr;
+  doc.SetValue(section, key, std::string_view(text, static_cast<size_t>(end - text)));
   return 0;
 }
 
-int32_t WriteProfileText(ProfileDocument &doc, std::string_view section, std::string_view key,
+int32_t WriteProfileText(ProfileDocument &doc, SectionNumber section, std::string_view key,
                          std::string_view text) {
   doc.SetValue(section, key, text);
   return 0;
 }
 
-int32_t ReadProfileInteger(const ProfileDocument &doc, std::string_view section,
-                           std::string_view key, int32_t defaultValue, int32_t *value) {
+int32_t ReadProfileInteger(const ProfileDocument &doc, SectionNumber section, std::string_view key,
+                           int32_t defaultValue, int32_t *value) {
   uint32_t bits = 0;
   int32_t result = ReadWord(doc, section, key, static_cast<uint32_t>(defaultValue), &bits);
   if (result == 0) *value = static_cast<int32_t>(bits);
   return result;
 }
 
-int32_t ReadProfileWord(const ProfileDocument &doc, std::string_view section, std::string_view key,
+int32_t ReadProfileWord(const ProfileDocument &doc, SectionNumber section, std::string_view key,
                         uint32_t defaultValue, uint32_t *value) {
   return ReadWord(doc, section, key, defaultValue, value);
 }
 
-int32_t ReadProfileText(const ProfileDocument &doc, std::string_view section, std::string_view key,
+int32_t ReadProfileText(const ProfileDocument &doc, SectionNumber section, std::string_view key,
                         std::string_view defaultText, uint64_t bufferSize, std::string *text) {
-  if (!doc.FindValue(section, key, text)) *text = std::string(defaultText);
+  if (!doc.FindValue(section, key, text)) text->assign(defaultText);
   return text->size() < bufferSize ? 0 : kProfileTextTooLong;
 }
 
-bool WriteProfileStruct(ProfileDocument &doc, std::string_view section, std::string_view key,
+int32_t ReadProfileText(const ProfileDocument &doc, SectionNumber section, std::string_view key,
+                        std::string_view defaultText, uint64_t bufferSize, std::string_view *text,
+                        std::string *scratch) {
+  if (!doc.FindValue(section, key, text, scratch)) *text = defaultText;
+  return text->size() < bufferSize ? 0 : kProfileTextTooLong;
+}
+
+bool WriteProfileStruct(ProfileDocument &doc, SectionNumber section, std::string_view key,
                         const void *data, uint32_t size) {
   if (!data) {
     doc.RemoveKey(section, key);
     return true;
   }
   const auto *bytes = static_cast<const unsigned char *>(data);
-  std::string text;
-  text.reserve(2 * static_cast<size_t>(size) + 2);
+  std::string text(2 * static_cast<size_t>(size) + 2, '\0');
+  char *digit = text.data();
   unsigned checksum = 0;
   for (uint32_t i = 0; i < size; ++i) {
-    text.push_back(kHexDigits[bytes[i] >> 4]);
-    text.push_back(kHexDigits[bytes[i] & 0xF]);
+    *digit++ = kHexDigits[bytes[i] >> 4];
+    *digit++ = kHexDigits[bytes[i] & 0xF];
     checksum += bytes[i];
   }
-  text.push_back(kHexDigits[(checksum >> 4) & 0xF]);
-  text.push_back(kHexDigits[checksum & 0xF]);
+  *digit++ = kHexDigits[(checksum >> 4) & 0xF];
+  *digit = kHexDigits[checksum & 0xF];
   doc.SetValue(section, key, text);
   return true;
 }
 
-bool ReadProfileStruct(const ProfileDocument &doc, std::string_view section, std::string_view key,
+bool ReadProfileStruct(const ProfileDocument &doc, SectionNumber section, std::string_view key,
                        uint32_t size, std::unique_ptr<unsigned char[]> *data) {
-  std::string text;
-  if (!doc.FindValue(section, key, &text)) return false;
+  std::string scratch;
+  std::string_view text;
+  if (!doc.FindValue(section, key, &text, &scratch)) return false;
   if (text.size() != 2 * static_cast<uint64_t>(size) + 2) return false;
   std::unique_ptr<unsigned char[]> bytes(size ? new unsigned char[size] : nullptr);
   unsigned checksum = 0;

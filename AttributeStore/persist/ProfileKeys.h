@@ -6,6 +6,10 @@
 // Integers are written in decimal; every 32-bit value reads back unchanged,
 // and the readers take a signed or an unsigned spelling of it. Every text
 // reads back unchanged.
+//
+// Each operation takes the section by number (found once for all of its
+// keys; writes need one from FindOrAddSection, reads take kNoSection as a
+// missing key) or by name.
 #ifndef TIZ_PERSIST_PROFILEKEYS_H
 #define TIZ_PERSIST_PROFILEKEYS_H
 
@@ -14,11 +18,12 @@
 #include <string>
 #include <string_view>
 
+#include "persist/ProfileDocument.h"
 #include "tiz.h"
 
 namespace tiz {
 
-class ProfileDocument;
+using SectionNumber = ProfileDocument::SectionNumber;
 
 // The key holds no 32-bit decimal integer.
 constexpr int32_t kProfileNotANumber = TIZ_E_INVALID_ARG;
@@ -26,32 +31,71 @@ constexpr int32_t kProfileNotANumber = TIZ_E_INVALID_ARG;
 constexpr int32_t kProfileTextTooLong = TIZ_E_TOO_SMALL;
 
 // Ordinal 327: writes a 32-bit integer.
-int32_t WriteProfileInteger(ProfileDocument &doc, std::string_view section, std::string_view key,
+int32_t WriteProfileInteger(ProfileDocument &doc, SectionNumber section, std::string_view key,
                             uint32_t value);
 // Ordinal 310: writes a text.
-int32_t WriteProfileText(ProfileDocument &doc, std::string_view section, std::string_view key,
+int32_t WriteProfileText(ProfileDocument &doc, SectionNumber section, std::string_view key,
                          std::string_view text);
 // Ordinal 309: reads a signed integer; a missing key reads as the default.
-int32_t ReadProfileInteger(const ProfileDocument &doc, std::string_view section,
-                           std::string_view key, int32_t defaultValue, int32_t *value);
+int32_t ReadProfileInteger(const ProfileDocument &doc, SectionNumber section, std::string_view key,
+                           int32_t defaultValue, int32_t *value);
 // Ordinal 311: reads a 32-bit value word; a missing key reads as the default.
-int32_t ReadProfileWord(const ProfileDocument &doc, std::string_view section, std::string_view key,
+int32_t ReadProfileWord(const ProfileDocument &doc, SectionNumber section, std::string_view key,
                         uint32_t defaultValue, uint32_t *value);
 // Ordinal 308: reads a text that, with its NUL, must fit `bufferSize` bytes;
 // a missing key reads as the default text.
-int32_t ReadProfileText(const ProfileDocument &doc, std::string_view section, std::string_view key,
+int32_t ReadProfileText(const ProfileDocument &doc, SectionNumber section, std::string_view key,
                         std::string_view defaultText, uint64_t bufferSize, std::string *text);
+// The same without a copy: a view of the document, of `scratch` or of the
+// default text.
+int32_t ReadProfileText(const ProfileDocument &doc, SectionNumber section, std::string_view key,
+                        std::string_view defaultText, uint64_t bufferSize, std::string_view *text,
+                        std::string *scratch);
 
 // The structure encoding: two uppercase hex digits per byte, then two for
 // the checksum (the byte sum modulo 256). Null data removes the key instead.
-bool WriteProfileStruct(ProfileDocument &doc, std::string_view section, std::string_view key,
+bool WriteProfileStruct(ProfileDocument &doc, SectionNumber section, std::string_view key,
                         const void *data, uint32_t size);
 // Reads exactly `size` bytes: false when the key is missing, its length is
 // not 2 * size + 2 or the checksum differs. Allocates only after the length
 // matched, so a file cannot demand more memory than it holds; *data is null
 // for size 0.
-bool ReadProfileStruct(const ProfileDocument &doc, std::string_view section, std::string_view key,
+bool ReadProfileStruct(const ProfileDocument &doc, SectionNumber section, std::string_view key,
                        uint32_t size, std::unique_ptr<unsigned char[]> *data);
+
+// By section name.
+inline int32_t WriteProfileInteger(ProfileDocument &doc, std::string_view section,
+                                   std::string_view key, uint32_t value) {
+  return WriteProfileInteger(doc, doc.FindOrAddSection(section), key, value);
+}
+inline int32_t WriteProfileText(ProfileDocument &doc, std::string_view section,
+                                std::string_view key, std::string_view text) {
+  return WriteProfileText(doc, doc.FindOrAddSection(section), key, text);
+}
+inline int32_t ReadProfileInteger(const ProfileDocument &doc, std::string_view section,
+                                  std::string_view key, int32_t defaultValue, int32_t *value) {
+  return ReadProfileInteger(doc, doc.FindSection(section), key, defaultValue, value);
+}
+inline int32_t ReadProfileWord(const ProfileDocument &doc, std::string_view section,
+                               std::string_view key, uint32_t defaultValue, uint32_t *value) {
+  return ReadProfileWord(doc, doc.FindSection(section), key, defaultValue, value);
+}
+inline int32_t ReadProfileText(const ProfileDocument &doc, std::string_view section,
+                               std::string_view key, std::string_view defaultText,
+                               uint64_t bufferSize, std::string *text) {
+  return ReadProfileText(doc, doc.FindSection(section), key, defaultText, bufferSize, text);
+}
+// Removing a key adds no section.
+inline bool WriteProfileStruct(ProfileDocument &doc, std::string_view section, std::string_view key,
+                               const void *data, uint32_t size) {
+  SectionNumber number = data ? doc.FindOrAddSection(section) : doc.FindSection(section);
+  return WriteProfileStruct(doc, number, key, data, size);
+}
+inline bool ReadProfileStruct(const ProfileDocument &doc, std::string_view section,
+                              std::string_view key, uint32_t size,
+                              std::unique_ptr<unsigned char[]> *data) {
+  return ReadProfileStruct(doc, doc.FindSection(section), key, size, data);
+}
 
 }  // namespace tiz
 

@@ -1,6 +1,7 @@
 #include "persist/ProfileText.h"
 
-#include "platform/Platform.h"
+#include <cstdint>
+#include <cstring>
 
 namespace tiz {
 
@@ -16,14 +17,49 @@ bool IsEnclosedIn(std::string_view text, char quote) {
   return text.size() >= 2 && text.front() == quote && text.back() == quote;
 }
 
+bool IsSpecial(char c, bool isSectionName) { return IsControl(c) || (isSectionName && c == ']'); }
+
+// Whether eight bytes hold a byte below 0x20 (a tab among them, which may
+// pass) or, for a section name, a ']'.
+bool MayHoldSpecial(uint64_t word, bool isSectionName) {
+  constexpr uint64_t kOnes = 0x0101010101010101ull, kTop = 0x8080808080808080ull;
+  uint64_t below20 = (word - 0x20 * kOnes) & ~word & kTop;
+  uint64_t bracket = word ^ (']' * kOnes);
+  uint64_t brackets = isSectionName ? (bracket - kOnes) & ~bracket & kTop : 0;
+  return (below20 | brackets) != 0;
+}
+
+// Names and values are tested on every write: eight bytes at a time (the
+// last word may overlap the one before), and a word that may hold a control
+// byte (a tab may pass) byte by byte.
+bool HoldsSpecial(std::string_view text, bool isSectionName) {
+  constexpr size_t kWord = sizeof(uint64_t);
+  auto wordHoldsSpecial = [&](size_t at) {
+    uint64_t word;
+    std::memcpy(&word, text.data() + at, kWord);
+    if (!MayHoldSpecial(word, isSectionName)) return false;
+    for (size_t i = at; i < at + kWord; ++i) {
+      if (IsSpecial(text[i], isSectionName)) return true;
+    }
+    return false;
+  };
+  if (text.size() < kWord) {
+    for (char c : text) {
+      if (IsSpecial(c, isSectionName)) return true;
+    }
+    return false;
+  }
+  for (size_t at = 0; at + kWord < text.size(); at += kWord) {
+    if (wordHoldsSpecial(at)) return true;
+  }
+  return wordHoldsSpecial(text.size() - kWord);
+}
+
 bool NeedsQuoting(std::string_view text, bool isSectionName) {
   if (text.empty()) return false;
   if (IsProfileBlank(text.front()) || IsProfileBlank(text.back())) return true;
   if (IsQuote(text.front()) && IsEnclosedIn(text, text.front())) return true;
-  for (char c : text) {
-    if (IsControl(c) || (isSectionName && c == ']')) return true;
-  }
-  return false;
+  return HoldsSpecial(text, isSectionName);
 }
 
 std::string Quote(std::string_view text) {
@@ -85,75 +121,34 @@ std::string Unquote(std::string_view body) {
   return out;
 }
 
-char FoldAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-// Calls `visit` with each byte, folded unless it belongs to a double-byte
-// character.
-template <class Visit>
-void ForEachFolded(std::string_view text, Visit &&visit) {
-  for (size_t i = 0; i < text.size(); ++i) {
-    char c = text[i];
-    if (platform::IsLeadByte(static_cast<unsigned char>(c)) && i + 1 < text.size()) {
-      visit(c);
-      visit(text[++i]);
-    } else {
-      visit(FoldAscii(c));
-    }
-  }
-}
-
 }  // namespace
 
-bool IsProfileBlank(char c) { return c == ' ' || c == '\t'; }
-
-std::string_view TrimProfileBlanks(std::string_view text) {
-  while (!text.empty() && IsProfileBlank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && IsProfileBlank(text.back())) text.remove_suffix(1);
-  return text;
-}
+bool ProfileValueNeedsQuotes(std::string_view value) { return NeedsQuoting(value, false); }
 
 std::string EncodeProfileValue(std::string_view value) {
   return NeedsQuoting(value, false) ? Quote(value) : std::string(value);
 }
 
-std::string DecodeProfileValue(std::string_view spelling) {
-  if (IsEnclosedIn(spelling, '"')) return Unquote(spelling.substr(1, spelling.size() - 2));
-  if (IsEnclosedIn(spelling, '\'')) return std::string(spelling.substr(1, spelling.size() - 2));
-  return std::string(spelling);
+std::string_view DecodeProfileValue(std::string_view spelling, std::string *scratch) {
+  if (IsEnclosedIn(spelling, '"')) {
+    *scratch = Unquote(spelling.substr(1, spelling.size() - 2));
+    return *scratch;
+  }
+  if (IsEnclosedIn(spelling, '\'')) return spelling.substr(1, spelling.size() - 2);
+  return spelling;
 }
+
+bool SectionNameNeedsQuotes(std::string_view name) { return NeedsQuoting(name, true); }
 
 std::string EncodeSectionName(std::string_view name) {
   return NeedsQuoting(name, true) ? Quote(name) : std::string(name);
 }
 
+bool SectionNameIsQuoted(std::string_view spelling) { return IsEnclosedIn(spelling, '"'); }
+
 std::string DecodeSectionName(std::string_view spelling) {
   if (IsEnclosedIn(spelling, '"')) return Unquote(spelling.substr(1, spelling.size() - 2));
   return std::string(spelling);
-}
-
-bool ProfileNamesEqual(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  if (a == b) return true;  // the common case: the same spelling
-  for (size_t i = 0; i < a.size(); ++i) {
-    // While the bytes so far are equal, a double-byte character starts at
-    // the same place in both names.
-    if (platform::IsLeadByte(static_cast<unsigned char>(a[i])) && i + 1 < a.size()) {
-      if (a[i] != b[i] || a[i + 1] != b[i + 1]) return false;
-      ++i;
-    } else if (FoldAscii(a[i]) != FoldAscii(b[i])) {
-      return false;
-    }
-  }
-  return true;
-}
-
-size_t ProfileNameHash(std::string_view name) {
-  size_t hash = 14695981039346656037ull & static_cast<size_t>(-1);
-  ForEachFolded(name, [&](char c) {
-    hash ^= static_cast<unsigned char>(c);
-    hash *= static_cast<size_t>(1099511628211ull);
-  });
-  return hash;
 }
 
 }  // namespace tiz

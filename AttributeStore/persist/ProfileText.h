@@ -15,23 +15,29 @@
 namespace tiz {
 
 // Space and tab: trimmed around names and values, as the platform does.
-bool IsProfileBlank(char c);
-std::string_view TrimProfileBlanks(std::string_view text);
+// Inline, since parsing asks this of every line.
+inline bool IsProfileBlank(char c) { return c == ' ' || c == '\t'; }
+inline std::string_view TrimProfileBlanks(std::string_view text) {
+  while (!text.empty() && IsProfileBlank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && IsProfileBlank(text.back())) text.remove_suffix(1);
+  return text;
+}
 
 // The spelling of a value after "key=", and the value of such a spelling
 // (already trimmed). Single quotes around a value are dropped, as the
-// platform drops them.
+// platform drops them. A value that needs no quotes is spelled as it is, so
+// its value is a view of the spelling; only an escaped one is decoded, into
+// `scratch`.
+bool ProfileValueNeedsQuotes(std::string_view value);
 std::string EncodeProfileValue(std::string_view value);
-std::string DecodeProfileValue(std::string_view spelling);
+std::string_view DecodeProfileValue(std::string_view spelling, std::string *scratch);
 
-// The same for the text between "[" and "]" of a section header.
+// The same for the text between "[" and "]" of a section header; a plain
+// spelling is the name itself, which spares most names a copy.
+bool SectionNameNeedsQuotes(std::string_view name);
 std::string EncodeSectionName(std::string_view name);
+bool SectionNameIsQuoted(std::string_view spelling);
 std::string DecodeSectionName(std::string_view spelling);
-
-// Section and key names compare without regard to ASCII letter case; the
-// second byte of a double-byte character is never folded.
-bool ProfileNamesEqual(std::string_view a, std::string_view b);
-size_t ProfileNameHash(std::string_view name);
 
 }  // namespace tiz
 

@@ -80,14 +80,17 @@ int32_t SetFileBuffer(CAttributeStore *s, const char *group, const char *item,
 
 }  // namespace
 
-int32_t ParseSettingsLine(uint32_t hAttrStore, std::string_view line) {
+int32_t ParseSettingsLine(uint32_t hAttrStore, std::string_view line, SettingsLineTexts *texts) {
   if (IsSettingsComment(line)) return 0;
   SettingsFields fields = SplitSettingsLine(line);
   // group=value alone names the empty item; a lone group names no value.
   if (fields.count < 2) return TIZ_E_INVALID_ARG;
   CAttributeStore *s = LookupStore(hAttrStore);
   if (!s) return TIZ_E_INVALID_HANDLE;
-  std::string group(fields.field[0]), value(fields.field[1]), item(fields.field[2]);
+  std::string &group = texts->group, &value = texts->value, &item = texts->item;
+  group.assign(fields.field[0]);
+  value.assign(fields.field[1]);
+  item.assign(fields.field[2]);
   std::string_view type = fields.field[3];
   if (EqualsIgnoringAsciiCase(type, "double"))
     return SetDouble(s, group.c_str(), item.c_str(), kDefaultConfidence, std::atof(value.c_str()));
@@ -111,6 +114,7 @@ int32_t LoadSettingsFile(uint32_t hAttrStore, std::string_view fileName) {
     return TIZ_E_NO_MEMORY_LINE;
   }
   std::string_view rest = text;
+  SettingsLineTexts texts;
   for (;;) {
     while (!rest.empty() && IsSpace(rest.front())) rest.remove_prefix(1);
     if (rest.empty()) return 0;
@@ -120,7 +124,7 @@ int32_t LoadSettingsFile(uint32_t hAttrStore, std::string_view fileName) {
     // Read as text: a CR before the LF ends the line with it.
     if (newline != std::string_view::npos && !line.empty() && line.back() == '\r')
       line.remove_suffix(1);
-    if (int32_t r = ParseSettingsLine(hAttrStore, line)) return r;
+    if (int32_t r = ParseSettingsLine(hAttrStore, line, &texts)) return r;
   }
 }
 

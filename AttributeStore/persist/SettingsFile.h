@@ -4,6 +4,7 @@
 #define TIZ_PERSIST_SETTINGSFILE_H
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace tiz {
@@ -13,10 +14,16 @@ namespace tiz {
 // first failing line's code, which ends the load (earlier lines stay).
 int32_t LoadSettingsFile(uint32_t hAttrStore, std::string_view fileName);
 
+// The C strings the setters take, kept from line to line: a file of many
+// lines then allocates none per line.
+struct SettingsLineTexts {
+  std::string group, value, item;
+};
+
 // Applies one line (blanks before it already skipped). The store is looked
 // up again for every line, since a replaced structure's release callback
 // may have released it (-16).
-int32_t ParseSettingsLine(uint32_t hAttrStore, std::string_view line);
+int32_t ParseSettingsLine(uint32_t hAttrStore, std::string_view line, SettingsLineTexts *texts);
 
 }  // namespace tiz
 

@@ -1,20 +1,44 @@
 #include "persist/SettingsLine.h"
 
+#include <cstdint>
+#include <cstring>
+
 namespace tiz {
 
 namespace {
 
-constexpr std::string_view kDelimiters = "=,";
+bool IsDelimiter(char c) { return c == '=' || c == ','; }
+
+// Whether any of eight bytes equals `byte`; exact, no carry crosses bytes
+// that matter for the answer.
+bool HoldsByte(uint64_t word, char byte) {
+  constexpr uint64_t kOnes = 0x0101010101010101ull, kTop = 0x8080808080808080ull;
+  uint64_t diff = word ^ (static_cast<unsigned char>(byte) * kOnes);
+  return ((diff - kOnes) & ~diff & kTop) != 0;
+}
+
+// The first delimiter at or after `pos`, or the line's size: settings files
+// run to megabytes, so words without a delimiter are passed eight bytes at
+// a time.
+size_t FindDelimiter(std::string_view line, size_t pos) {
+  for (; pos + sizeof(uint64_t) <= line.size(); pos += sizeof(uint64_t)) {
+    uint64_t word;
+    std::memcpy(&word, line.data() + pos, sizeof word);
+    if (HoldsByte(word, '=') || HoldsByte(word, ',')) break;
+  }
+  while (pos < line.size() && !IsDelimiter(line[pos])) ++pos;
+  return pos;
+}
 
 // The next run of non-delimiters at or after `pos`; false when none is left.
 bool NextToken(std::string_view line, size_t *pos, std::string_view *token) {
-  size_t start = line.find_first_not_of(kDelimiters, *pos);
-  if (start == std::string_view::npos) {
+  size_t start = *pos;
+  while (start < line.size() && IsDelimiter(line[start])) ++start;
+  if (start >= line.size()) {
     *pos = line.size();
     return false;
   }
-  size_t end = line.find_first_of(kDelimiters, start);
-  if (end == std::string_view::npos) end = line.size();
+  size_t end = FindDelimiter(line, start);
   *token = line.substr(start, end - start);
   *pos = end;
   return true;

@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "core/AttributeStore.h"
-#include "core/Names.h"
 #include "core/StoreHandles.h"
 #include "persist/ProfileDocument.h"
 #include "persist/ProfileKeys.h"
@@ -20,29 +19,42 @@ namespace tiz {
 namespace {
 
 // The document's sections grouped by owner path, so each store visits only
-// its own sections instead of listing the whole file again.
+// its own sections instead of listing the whole file again. Positions are
+// those of the section list, which orders the failures of a walk.
 class SectionIndex {
  public:
   explicit SectionIndex(const ProfileDocument &doc) {
+    std::string_view lastOwner;
+    std::vector<uint32_t> *lastList = nullptr;
+    parts_.resize(doc.SectionCount());
     for (size_t i = 0; i < doc.SectionCount(); ++i) {
-      const std::string &name = doc.SectionName(i);
-      std::string owner = OwnerOfName(name);
-      if (owner.empty() || GroupOfName(name).empty() || ItemOfName(name).empty())
+      SectionNameParts &parts = parts_[i];
+      if (!SplitSectionName(doc.NameOf(doc.ListedSection(i)), &parts)) {
         lastMalformed_ = static_cast<int64_t>(i);
-      else
-        owned_[std::move(owner)].push_back(static_cast<uint32_t>(i));
+        continue;
+      }
+      // A store's sections mostly follow each other: the owner of the last
+      // one is asked first.
+      if (!lastList || parts.owner != lastOwner) {
+        lastOwner = parts.owner;
+        lastList = &owned_[parts.owner];
+      }
+      lastList->push_back(static_cast<uint32_t>(i));
     }
   }
 
-  const std::vector<uint32_t> *OwnedBy(const std::string &owner) const {
+  const std::vector<uint32_t> *OwnedBy(std::string_view owner) const {
     auto it = owned_.find(owner);
     return it == owned_.end() ? nullptr : &it->second;
   }
   // Position of the last malformed section, -1 when there is none.
   int64_t LastMalformed() const { return lastMalformed_; }
+  const SectionNameParts &PartsOf(uint32_t section) const { return parts_[section]; }
 
  private:
-  std::unordered_map<std::string, std::vector<uint32_t>> owned_;
+  std::vector<SectionNameParts> parts_;  // by position
+  // Views into the document's names; a map keeps its values in place.
+  std::unordered_map<std::string_view, std::vector<uint32_t>> owned_;
   int64_t lastMalformed_ = -1;
 };
 
@@ -133,9 +145,10 @@ class TreeLoader {
   // Reads a section of the current walk's store; a nested store gets a walk
   // of its own and is filed when that walk ends.
   void DeserializeSection(uint32_t section) {
-    const std::string &name = doc_.SectionName(section);
+    SectionNumber number = doc_.ListedSection(section);
+    std::string_view name = doc_.NameOf(number);
     LoadedSetting attr(new CAttribute);
-    int32_t code = DeserializeAttribute(*attr, doc_, name);
+    int32_t code = DeserializeAttribute(*attr, doc_, number);
     if (code == 0 && attr->m_type == kTypeAttributeStore) {
       walks_.reserve(walks_.size() + 1);
       CAttributeStore *nested = CreateStore();
@@ -155,9 +168,11 @@ class TreeLoader {
       walk.Fail(section, code);
       return;
     }
-    const std::string &name = doc_.SectionName(section);
-    std::string group = GroupOfName(name), item = ItemOfName(name);
-    std::string_view key = walk.store->ComposeKey(group.c_str(), item.c_str());
+    const SectionNameParts &parts = index_.PartsOf(section);
+    // ComposeKey takes C strings: kept buffers spare an allocation per setting.
+    group_.assign(parts.group);
+    item_.assign(parts.item);
+    std::string_view key = walk.store->ComposeKey(group_.c_str(), item_.c_str());
     // A key the store already holds keeps its setting; the loaded one goes.
     if (walk.store->InsertAttribute(key, attr.get())) attr.release();
   }
@@ -165,9 +180,26 @@ class TreeLoader {
   const ProfileDocument &doc_;
   SectionIndex index_;
   std::vector<Walk> walks_;
+  std::string group_, item_;
 };
 
-int32_t ReadInertWord(CAttribute &attr, const ProfileDocument &doc, const std::string &section,
+// A text read as the platform's reader hands it over, as a C string: it
+// ends at its first NUL.
+size_t CStringLength(std::string_view text) {
+  size_t nul = text.find('\0');
+  return nul == std::string_view::npos ? text.size() : nul;
+}
+
+// Copies such a text into a buffer the read has checked it fits.
+template <size_t N>
+const char *CopyCString(std::string_view text, char (&buffer)[N]) {
+  size_t length = CStringLength(text);
+  if (length > 0) std::memcpy(buffer, text.data(), length);
+  buffer[length] = '\0';
+  return buffer;
+}
+
+int32_t ReadInertWord(CAttribute &attr, const ProfileDocument &doc, SectionNumber section,
                       uint32_t *word) {
   // Inert before anything is stored: a number from another process is never
   // released or called, not even when this setting is dropped.
@@ -178,15 +210,18 @@ int32_t ReadInertWord(CAttribute &attr, const ProfileDocument &doc, const std::s
 }  // namespace
 
 int32_t DeserializeAttribute(CAttribute &attr, const ProfileDocument &doc,
-                             const std::string &section) {
+                             ProfileDocument::SectionNumber section) {
   attr.m_serializable = true;
   int32_t size = 0;
   if (int32_t r = ReadProfileInteger(doc, section, kSizeKey, 0, &size)) return r;
   attr.m_size = static_cast<uint32_t>(size);
-  std::string text;
-  if (int32_t r = ReadProfileText(doc, section, kTypeKey, "", kTypeTextSize, &text)) return r;
-  if (text.c_str()[0] == '\0') return TIZ_E_EMPTY_TYPE;
-  attr.m_type = TypeFromKeyword(text.c_str());
+  std::string scratch;
+  std::string_view text;
+  if (int32_t r = ReadProfileText(doc, section, kTypeKey, "", kTypeTextSize, &text, &scratch))
+    return r;
+  char keyword[kTypeTextSize];
+  if (*CopyCString(text, keyword) == '\0') return TIZ_E_EMPTY_TYPE;
+  attr.m_type = TypeFromKeyword(keyword);
   attr.m_value.raw = 0;
   switch (attr.m_type) {
     case kTypeDword:
@@ -203,21 +238,25 @@ int32_t DeserializeAttribute(CAttribute &attr, const ProfileDocument &doc,
       attr.m_value.structure = reinterpret_cast<CUserDefined *>(static_cast<uintptr_t>(word));
       return r;
     }
-    case kTypeDouble:
-      if (int32_t r = ReadProfileText(doc, section, kValueKey, "", kDoubleTextSize, &text))
+    case kTypeDouble: {
+      if (int32_t r =
+              ReadProfileText(doc, section, kValueKey, "", kDoubleTextSize, &text, &scratch))
         return r;
-      attr.m_value.dbl = std::atof(text.c_str());
+      char number[kDoubleTextSize];
+      attr.m_value.dbl = std::atof(CopyCString(text, number));
       return 0;
+    }
     case kTypeString: {
       // The text must fit Size + 1 bytes. The setting's size is that of the
       // text read, so a Size that disagrees with its text can neither make
       // the load allocate what the file does not hold nor hand a reader a
       // size beyond the text.
       uint64_t room = static_cast<uint64_t>(attr.m_size) + 1;
-      if (int32_t r = ReadProfileText(doc, section, kValueKey, "", room, &text)) return r;
-      size_t length = std::strlen(text.c_str());
+      if (int32_t r = ReadProfileText(doc, section, kValueKey, "", room, &text, &scratch)) return r;
+      size_t length = CStringLength(text);
       auto *copy = new char[length + 1];
-      std::memcpy(copy, text.c_str(), length + 1);
+      if (length > 0) std::memcpy(copy, text.data(), length);
+      copy[length] = '\0';
       attr.m_value.text = copy;
       attr.m_size = static_cast<uint32_t>(length + 1);
       return 0;

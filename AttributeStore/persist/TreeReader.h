@@ -3,13 +3,13 @@
 #define TIZ_PERSIST_TREEREADER_H
 
 #include <cstdint>
-#include <string>
+
+#include "persist/ProfileDocument.h"
 
 namespace tiz {
 
 class CAttribute;
 class CAttributeStore;
-class ProfileDocument;
 
 // Loads into `store` the sections whose owner path is the store's name, in
 // file order; an ATTRIBUTESTORE section brings a new store, named after the
@@ -25,7 +25,7 @@ int32_t DeserializeStore(CAttributeStore *store, const ProfileDocument &doc);
 // ATTRIBUTESTORE setting is left without a store for the caller to make.
 // IMAGE and USERDEFINED values come back as inert numbers.
 int32_t DeserializeAttribute(CAttribute &attr, const ProfileDocument &doc,
-                             const std::string &section);
+                             ProfileDocument::SectionNumber section);
 
 }  // namespace tiz
 

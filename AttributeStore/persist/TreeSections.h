@@ -4,6 +4,7 @@
 #define TIZ_PERSIST_TREESECTIONS_H
 
 #include <cstddef>
+#include <string_view>
 
 namespace tiz {
 
@@ -14,6 +15,15 @@ constexpr char kValueKey[] = "Value";
 // Buffers of the type keyword and of a double's text.
 constexpr size_t kTypeTextSize = 256;
 constexpr size_t kDoubleTextSize = 256;
+
+// A section name split into the holding store's path name, the group and
+// the item, by the rules of OwnerOfName, GroupOfName and ItemOfName
+// (core/Names.h); views into the name, since a load splits every section.
+struct SectionNameParts {
+  std::string_view owner, group, item;
+};
+// False when a part is empty: the section belongs to no store.
+bool SplitSectionName(std::string_view name, SectionNameParts *parts);
 
 }  // namespace tiz
 

@@ -1,13 +1,13 @@
 #include "persist/TreeWriter.h"
 
 #include <cstdint>
-#include <cstdio>
 #include <unordered_set>
 #include <vector>
 
 #include "core/AttributeStore.h"
 #include "core/Names.h"
 #include "core/StoreHandles.h"
+#include "persist/DoubleText.h"
 #include "persist/ProfileDocument.h"
 #include "persist/ProfileKeys.h"
 #include "persist/TreeSections.h"
@@ -15,10 +15,13 @@
 
 namespace tiz {
 
-int32_t SerializeAttribute(const CAttribute &attr, ProfileDocument &doc, const std::string &section,
-                           CAttributeStore **nested) {
+int32_t SerializeAttribute(const CAttribute &attr, ProfileDocument &doc,
+                           std::string_view sectionName, CAttributeStore **nested) {
   *nested = nullptr;
   if (!attr.m_serializable) return 0;
+  // Looked up once for all three keys: the name is long, and the lookup
+  // folds its case.
+  SectionNumber section = doc.FindOrAddSection(sectionName);
   if (int32_t r = WriteProfileInteger(doc, section, kSizeKey, attr.m_size)) return r;
   if (int32_t r = WriteProfileText(doc, section, kTypeKey, KeywordFromType(attr.m_type))) return r;
   switch (attr.m_type) {
@@ -35,9 +38,8 @@ int32_t SerializeAttribute(const CAttribute &attr, ProfileDocument &doc, const s
           doc, section, kValueKey,
           static_cast<uint32_t>(reinterpret_cast<uintptr_t>(attr.m_value.structure)));
     case kTypeDouble: {
-      char text[kDoubleTextSize];
-      std::snprintf(text, sizeof text, "%e", attr.m_value.dbl);
-      return WriteProfileText(doc, section, kValueKey, text);
+      char text[kDoubleTextRoom];
+      return WriteProfileText(doc, section, kValueKey, FormatDoubleE(attr.m_value.dbl, text));
     }
     case kTypeString:
       return WriteProfileText(doc, section, kValueKey, attr.m_value.text ? attr.m_value.text : "");

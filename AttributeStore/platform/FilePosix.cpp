@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <cstdint>
 #include <memory>
 
 #include "platform/FileSystem.h"
@@ -14,6 +15,7 @@ namespace tiz::platform {
 
 struct File {
   int fd;
+  uint64_t size;  // when opened for reading
 };
 
 namespace {
@@ -35,6 +37,7 @@ FileStatus OpenRead(const char *path, File **file) {
     ::close(handle->fd);
     return FileStatus::kFailed;
   }
+  handle->size = static_cast<uint64_t>(info.st_size);
   *file = handle.release();
   return FileStatus::kOk;
 }
@@ -124,11 +127,16 @@ FileStatus Remove(const char *path) {
   return ::unlink(path) == 0 ? FileStatus::kOk : StatusOfErrno();
 }
 
+FileStatus Size(File *file, uint64_t *bytes) {
+  *bytes = file->size;
+  return FileStatus::kOk;
+}
+
 }  // namespace
 
 const FileSystem &NativeFileSystem() {
-  static const FileSystem table = {OpenRead, Read,   CreateTemp,    Write, Flush,
-                                   Close,    Rename, SyncDirectory, Remove};
+  static const FileSystem table = {OpenRead, Read,   CreateTemp,    Write,  Flush,
+                                   Close,    Rename, SyncDirectory, Remove, Size};
   return table;
 }
 

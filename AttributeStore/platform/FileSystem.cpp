@@ -50,15 +50,23 @@ FileStatus ReadFilePrefix(const char *path, size_t limit, std::string *contents)
   FileStatus status = OpenForReading(path, &raw);
   if (status != FileStatus::kOk) return status;
   OpenFile file(raw);
+  // A file read at its known size needs one buffer and no copy: room for
+  // that size and for the byte whose read meets the end.
+  size_t want = kReadChunk;
+  uint64_t size = 0;
+  if (Files().size(file.get(), &size) == FileStatus::kOk && size < limit)
+    want = static_cast<size_t>(size) + 1;
   while (contents->size() < limit) {
     size_t used = contents->size();
-    size_t chunk = limit - used < kReadChunk ? limit - used : kReadChunk;
+    size_t chunk = want < limit - used ? want : limit - used;
     contents->resize(used + chunk);
     size_t count = 0;
     status = Files().read(file.get(), &(*contents)[used], chunk, &count);
     contents->resize(used + (status == FileStatus::kOk ? count : 0));
     if (status != FileStatus::kOk) return status;
     if (count == 0) break;
+    // The rest of a buffer partly filled first, then more room.
+    want = count < chunk ? chunk - count : kReadChunk;
   }
   return file.Close();
 }

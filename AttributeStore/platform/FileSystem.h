@@ -6,6 +6,7 @@
 #define TIZ_PLATFORM_FILESYSTEM_H
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -38,6 +39,9 @@ struct FileSystem {
   // Makes the last rename in the directory holding `path` durable.
   FileStatus (*syncDirectory)(const char *path);
   FileStatus (*remove)(const char *path);
+  // The size of a file open for reading, as it was when opened: a hint that
+  // lets a whole file be read into one buffer, not a limit.
+  FileStatus (*size)(File *file, uint64_t *bytes);
 };
 
 // The platform's own operations.

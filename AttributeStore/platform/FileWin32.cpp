@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <cstdint>
 #include <memory>
 
 #include "platform/FileSystem.h"
@@ -99,11 +100,18 @@ FileStatus Remove(const char *path) {
   return DeleteFileA(path) ? FileStatus::kOk : StatusOfLastError();
 }
 
+FileStatus Size(File *file, uint64_t *bytes) {
+  LARGE_INTEGER size;
+  if (!GetFileSizeEx(file->handle, &size)) return FileStatus::kFailed;
+  *bytes = static_cast<uint64_t>(size.QuadPart);
+  return FileStatus::kOk;
+}
+
 }  // namespace
 
 const FileSystem &NativeFileSystem() {
-  static const FileSystem table = {OpenRead, Read,   CreateTemp,    Write, Flush,
-                                   Close,    Rename, SyncDirectory, Remove};
+  static const FileSystem table = {OpenRead, Read,   CreateTemp,    Write,  Flush,
+                                   Close,    Rename, SyncDirectory, Remove, Size};
   return table;
 }
 

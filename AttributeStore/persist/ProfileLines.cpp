@@ -1,0 +1,59 @@
+#include "persist/ProfileLines.h"
+
+#include "persist/ProfileNames.h"
+#include "persist/ProfileText.h"
+
+namespace tiz {
+
+namespace {
+
+char FoldAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+}  // namespace
+
+bool ParseHeader(std::string_view line, std::string_view *spelling) {
+  size_t start = 0;
+  while (start < line.size() && IsProfileBlank(line[start])) ++start;
+  if (start == line.size() || line[start] != '[') return false;  // most lines, at once
+  std::string_view text = TrimProfileBlanks(line.substr(start));
+  size_t close = text.rfind(']');
+  if (close == std::string_view::npos || close == 0) return false;
+  *spelling = TrimProfileBlanks(text.substr(1, close - 1));
+  return true;
+}
+
+// The same as splitting at the first '=' and comparing the trimmed key,
+// since a plain key holds no '=' and no blanks at its ends, but with no
+// search for the '=' in lines of other keys.
+bool MatchKeyLine(std::string_view line, std::string_view key, std::string_view *spelledKey,
+                  std::string_view *value) {
+  const char *start = line.data(), *end = line.data() + line.size();
+  while (start != end && IsProfileBlank(*start)) ++start;
+  if (key.empty() || static_cast<size_t>(end - start) <= key.size()) return false;
+  // Lines of other keys mostly differ at once; folding the first byte of
+  // both is exact even for a lead byte, which folds to itself.
+  if (FoldAscii(*start) != FoldAscii(key.front())) return false;
+  const char *equals = start + key.size();
+  while (equals != end && IsProfileBlank(*equals)) ++equals;
+  if (equals == end || *equals != '=') return false;
+  std::string_view candidate(start, key.size());
+  if (!ProfileNamesEqual(candidate, key)) return false;
+  *spelledKey = candidate;
+  *value = TrimProfileBlanks(std::string_view(equals + 1, static_cast<size_t>(end - equals - 1)));
+  return true;
+}
+
+bool SpellsKeyLine(std::string_view line, std::string_view key, std::string_view value) {
+  return line.size() == key.size() + 1 + value.size() && line.data() == key.data() &&
+         line[key.size()] == '=' && line.substr(key.size() + 1) == value &&
+         !ProfileValueNeedsQuotes(value);
+}
+
+bool IsBlankLine(std::string_view line) {
+  for (char c : line) {
+    if (!IsProfileBlank(c)) return false;
+  }
+  return true;
+}
+
+}  // namespace tiz

@@ -1,0 +1,35 @@
+#include "persist/TextArena.h"
+
+#include <cstring>
+
+namespace tiz {
+
+namespace {
+
+// Blocks double up to this size, so small documents stay small.
+constexpr size_t kLargestBlock = 1 << 20;
+
+}  // namespace
+
+char *TextArena::Allocate(size_t size) {
+  if (size > left_) {
+    size_t blockSize = size > nextBlockSize_ ? size : nextBlockSize_;
+    std::unique_ptr<char[]> block(new char[blockSize]);
+    blocks_.push_back(std::move(block));
+    if (nextBlockSize_ < kLargestBlock) nextBlockSize_ *= 2;
+    free_ = blocks_.back().get();
+    left_ = blockSize;
+  }
+  char *room = free_;
+  free_ += size;
+  left_ -= size;
+  return room;
+}
+
+std::string_view TextArena::Copy(std::string_view text) {
+  char *room = Allocate(text.size());
+  if (!text.empty()) std::memcpy(room, text.data(), text.size());
+  return std::string_view(room, text.size());
+}
+
+}  // namespace tiz
