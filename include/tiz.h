@@ -1,12 +1,76 @@
 /*
  * tiz: hierarchical, typed attribute stores.
  *
- * Every function returns a signed 32-bit result: 0 success, 1 and 2
- * informational (found in an ancestor / found nowhere), negative codes are
- * errors (see TIZ_E_* below). Store and image handles are opaque 32-bit
- * values. All texts are narrow NUL-terminated strings in the process's ANSI
- * code page. The library is thread-safe: one global lock serialises every
- * call that touches a store.
+ * A store is a table of settings. A setting is named by two texts, a group
+ * and an item, and holds one typed value (DWORD, DOUBLE, STRING, BUFFER,
+ * IMAGE, a caller's structure, or another store) with a signed confidence
+ * number. Stores nest: a store linked as a child of another lets reads that
+ * miss in it continue in its parent, the parent's parent, and so on.
+ *
+ * Conventions that hold for every function below unless its own comment
+ * says otherwise:
+ *
+ * (1) Handles. A store is named by an opaque 32-bit handle; 0 is never a
+ *     store. Every function that takes a store handle checks it first and
+ *     answers TIZ_E_INVALID_HANDLE (-16) for 0, a value never handed out, or
+ *     the handle of a store already destroyed. A handle stays valid until
+ *     the store is destroyed: by the TIZ_Release that gives back its last
+ *     reference, by the teardown of the store it is child-linked to, or by
+ *     TIZ_DeleteSetting of a setting that holds it.
+ *
+ * (2) References. A store carries a reference count. TIZ_Create hands out
+ *     one reference; TIZ_AddRef and the getters that hand out a store
+ *     (TIZ_GetSettingAttrStore, TIZ_UtilGetCurrentBag, ...) add one that the
+ *     caller owns; TIZ_Release gives one back. Every reference a caller owns
+ *     must be given back exactly once. A reference counted in a linked child
+ *     is counted in each of its ancestors too, so a parent lives at least as
+ *     long as any reference to one of its children.
+ *
+ * (3) Result codes. Functions return a signed 32-bit code: 0 (TIZ_OK)
+ *     success; 1 and 2 (and 3 for the display) informational; negative
+ *     codes are errors, listed once below where they are defined. A getter
+ *     returns 0 when the setting was found in the store given, 1 when it was
+ *     found in an ancestor, 2 when it was found nowhere. Texts for the codes
+ *     are in tiz_result.h (tiz_result_text), not in this library.
+ *     When a call fails inside the library for want of memory, the library
+ *     reports "Catch in TIZ.DLL : <function name>" to the support library
+ *     (ORV310) and returns that library's answer (the stand-in answers -1
+ *     unless told otherwise); the lock is released and effects made before
+ *     the failure stay.
+ *
+ * (4) Texts. Group and item names, values and file names are narrow,
+ *     NUL-terminated texts in the process's ANSI code page (on Linux the
+ *     code page named by the environment variable TIZ_CODEPAGE, default
+ *     1252). Names are compared byte for byte: letter case matters. A group
+ *     must be non-null and non-empty and an item non-null (else
+ *     TIZ_E_INVALID_ARG); an empty item means "Value". The library never
+ *     keeps a pointer to a caller's text: it copies what it keeps.
+ *     Names holding the byte 0x7F are stored, but cloning and tree files
+ *     pass such settings over (0x7F joins group and item inside a store).
+ *
+ * (5) Bounded copies. A text copied into a caller's buffer of `len` bytes
+ *     never writes beyond `len` bytes. Each function says what the buffer
+ *     holds when the text does not fit.
+ *
+ * (6) Out parameters. A null out pointer is refused with TIZ_E_INVALID_ARG
+ *     (TIZ_E_NULL_POINTER for the image-tree utilities) before anything is
+ *     looked up. Out parameters are written only on the results each
+ *     function names; on other results they keep what the caller put there.
+ *
+ * (7) One lock. Every function that touches a store runs under one global,
+ *     recursive lock, so calls from any number of threads are serialised.
+ *     The lock is not held after a call returns: a pointer into a store
+ *     (TIZ_GetCharPointer, ...) is safe only while no other thread changes
+ *     that setting. One store has one iteration cursor, shared by all
+ *     threads. The text records (UtilAttribute_*) and the library-control
+ *     functions take no lock.
+ *
+ * (8) Callbacks. A structure's release and display callbacks are called
+ *     with the lock held, on the thread whose call triggered them. They may
+ *     call the library again (the lock is re-entered), even to change or
+ *     delete the setting or release the store; they must not wait for
+ *     another thread that calls the library. On 32-bit Windows they use the
+ *     stdcall convention (TIZ_API), as every function here does.
  */
 #ifndef TIZ_H
 #define TIZ_H
@@ -19,34 +83,81 @@
 extern "C" {
 #endif
 
-/* Result codes. */
+/* Result codes. Codes the configuration library (BrlConfigIO) returns are
+ * passed through unchanged by the file functions; its stand-in answers:
+ *   -1  unknown parameter, key path or value name,
+ *   -2  no file name left once the directory part is cut off (an empty
+ *       name, ".", "..", a name ending in a separator),
+ *   -3  no destination set yet,
+ *   -4  the directory (TIZ_PERSIST_DIR, TIZ_SETTINGS_DIR or its default)
+ *       does not exist and cannot be made,
+ *   -5  the path does not fit the library's 260-byte (256 for settings)
+ *       buffer.
+ * A function's own comment says which codes it returns. */
+/* Success. */
 #define TIZ_OK 0
+/* A getter found the setting in an ancestor store, not in the store given. */
 #define TIZ_FOUND_IN_ANCESTOR 1
+/* A getter found the setting nowhere; TIZ_SetConfidence and TIZ_DeleteSetting
+ * did not find it in the store given; a bag shortcut is absent. */
 #define TIZ_NOT_FOUND 2
+/* TIZ_DisplayAttribute: the text was cut to the buffer (no terminator). */
 #define TIZ_TRUNCATED_DISPLAY 3
+/* The settings loader could not hold the file in memory; also the answer of
+ * TIZ_DisplayAttribute when it fails inside (it reports nothing). */
 #define TIZ_E_NO_MEMORY_LINE -9
+/* A BUFFER value could not be written to the tree file. */
 #define TIZ_E_WRITE_BUFFER -13
+/* Invalid store handle (see (1)); also a null buffer for UtilAttribute_Pack. */
 #define TIZ_E_INVALID_HANDLE -16
+/* Invalid argument: a null or empty group, a null item, text or out pointer,
+ * a buffer length below the minimum; TIZ_Release of a store whose count is
+ * already 0; TIZ_Clone within one tree; an image-tree bag without the parent
+ * it needs. */
 #define TIZ_E_INVALID_ARG -24
+/* The caller's buffer is too small: the value was cut (string and buffer
+ * getters) or nothing was written (text records). */
 #define TIZ_E_TOO_SMALL -27
+/* The two side shortcuts of a bag setting disagree. */
 #define TIZ_E_SIDE_MISMATCH -31
+/* The DPI mask holds no known resolution. */
 #define TIZ_E_NO_DPI -57
+/* A child link would make a store its own ancestor. */
 #define TIZ_E_CYCLE -82
+/* The record text holds no record at that index, or the record is not
+ * "group item kind value" with a numeric kind (and value, for kind 0). */
 #define TIZ_E_NO_RECORD -83
+/* The image given is already the current bag's image. */
 #define TIZ_E_SAME_IMAGE -92
+/* An image-tree utility was given a null out pointer (or, for the side
+ * tests, no valid store). */
 #define TIZ_E_NULL_POINTER -108
+/* A file could not be opened, read or written: the file of a "filebuffer"
+ * settings line, or a tree file (TIZ_Serialize, TIZ_Deserialize). */
 #define TIZ_E_OPEN_FILE -135
+/* No saved image tree was found. */
 #define TIZ_E_NO_SAVED_TREE -149
+/* TIZ_IterateSetting: no further group. */
 #define TIZ_E_END_OF_ITERATION -156
+/* A tree-file section name lacks its owner, group or item part. */
 #define TIZ_E_BAD_SECTION -180
+/* A BUFFER value of the tree file is missing, has the wrong length or a
+ * wrong checksum. */
 #define TIZ_E_READ_BUFFER -181
+/* A tree-file section has an empty "Type". */
 #define TIZ_E_EMPTY_TYPE -182
+/* Kept for compatibility; no function returns it. */
 #define TIZ_E_RESET_REFCOUNTS -289
+/* Internal (a store without settings); no function returns it. */
 #define TIZ_E_EMPTY_STORE -303
+/* The setting holds another type than the one asked for; there is no
+ * conversion between types. */
 #define TIZ_E_WRONG_TYPE -313
+/* The operation is not provided (TIZ_UtilGenerateBatchAttributeName). */
 #define TIZ_E_NOT_PROVIDED -32499
 
-/* Value type codes. */
+/* Value type codes, as TIZ_GetSettingType reports them. 0 is a setting
+ * without a value (a tree-file section with an unknown "Type"). */
 #define TIZ_TYPE_UNDEFINED 0
 #define TIZ_TYPE_ATTRIBUTESTORE 1
 #define TIZ_TYPE_DWORD 2
@@ -56,25 +167,102 @@ extern "C" {
 #define TIZ_TYPE_IMAGE 6
 #define TIZ_TYPE_USERDEFINED 7
 
-/* Structure value callbacks: release the caller's data, and display it into
- * a buffer of the given length. */
+/* Callbacks of a structure value (TIZ_SetSettingStructure).
+ * TIZ_RELEASE_FN: called once with the data pointer when the library lets go
+ *   of the structure (see the setter). May be null: then nothing is called.
+ * TIZ_DISPLAY_FN: called by TIZ_DisplayAttribute with the data pointer, the
+ *   caller's buffer and its length in bytes; it writes the text itself and
+ *   its result is the display's result (0 fits, 3 cut, by convention).
+ * Both run under the lock, see (8). */
 typedef void(TIZ_API *TIZ_RELEASE_FN)(void *data);
 typedef int32_t(TIZ_API *TIZ_DISPLAY_FN)(void *data, char *dest, int32_t len);
 
-/* Library control: no lock, no handle. */
+/* Library control. No lock, no handle; each returns 0.
+ * TIZ_InitCriticalSection creates the global lock if it does not exist yet
+ * (the first call that needs it creates it too); TIZ_DeleteCriticalSection
+ * marks it deleted, and the next call creates it again. Call both only
+ * while no other thread is inside the library.
+ * TIZ_InitLogging: any non-zero value switches the "TEV: " trace lines on
+ * (debugger output on Windows, standard error elsewhere), 0 switches them
+ * off; it takes effect at the next trace point.
+ * TIZ_SetScanningThreadID: keeps the value; nothing reads it. */
 int32_t TIZ_API TIZ_InitCriticalSection(void);
 int32_t TIZ_API TIZ_DeleteCriticalSection(void);
 int32_t TIZ_API TIZ_InitLogging(uint32_t enabled);
 int32_t TIZ_API TIZ_SetScanningThreadID(uint32_t threadId);
 
-/* Store life. */
+/* TIZ_Create: makes an empty store without parent, named "Root".
+ *   phAttrStore  out, not null: receives the handle, with one reference the
+ *                caller owns.
+ * Returns 0; TIZ_E_INVALID_ARG for a null phAttrStore (nothing is made). */
 int32_t TIZ_API TIZ_Create(uint32_t *phAttrStore);
+
+/* TIZ_AddRef: adds one reference, owned by the caller, to the store and to
+ * each of its ancestors (the parent always counts at least as many
+ * references as a child: it is raised in steps of 1000 when it does not).
+ * Returns 0 or TIZ_E_INVALID_HANDLE. */
 int32_t TIZ_API TIZ_AddRef(uint32_t hAttrStore);
+
+/* TIZ_Release: gives back one reference of the store and of each of its
+ * ancestors. A store without parent whose count reaches 0 is destroyed with
+ * every store child-linked below it (their values released: images, and
+ * structures through their release callbacks); its handle and theirs turn
+ * invalid. A linked child is never destroyed by its own release: it goes
+ * with its parent or with the setting that holds it. Stores held only
+ * through plain links are not destroyed.
+ * Returns 0; TIZ_E_INVALID_ARG when the count is already 0 (a linked child
+ * released once too often; nothing changes); TIZ_E_INVALID_HANDLE. */
 int32_t TIZ_API TIZ_Release(uint32_t hAttrStore);
+
+/* TIZ_GetParent: the store this one is child-linked to.
+ *   phParent  out, not null: receives the parent's handle, or 0 for a store
+ *             without parent. No reference is added: TIZ_AddRef it to keep
+ *             it beyond the child's life.
+ * Returns 0; TIZ_E_INVALID_ARG for a null phParent (checked before the
+ * handle); TIZ_E_INVALID_HANDLE (phParent untouched). */
 int32_t TIZ_API TIZ_GetParent(uint32_t hAttrStore, uint32_t *phParent);
+
+/* TIZ_Clone: copies every setting of hSource into hDestination, and the tree
+ * below it: each nested store is copied into a new store, child links are
+ * rebuilt between the copies (a child copy's parent is the copy of its
+ * parent, or the destination), and a later plain link to a store copied
+ * earlier as a child is linked to that copy. Numbers, texts and buffers are copied; images
+ * and structures are shared, and released once, by the last setting that
+ * lets go of them. A setting the destination already has keeps its value.
+ * Settings whose names hold 0x7F are passed over. Copies are serializable,
+ * structures included, and keep their confidence (100 for a redirected
+ * plain link).
+ * The destination keeps its name and parent, but its reference count
+ * becomes the source's, and each nested copy gets the count of its source:
+ * clone while nothing but the tree itself holds references to the source,
+ * or give back the extra references on the copy.
+ * Returns 0; TIZ_E_INVALID_HANDLE when either handle is invalid (nothing is
+ * copied); TIZ_E_INVALID_ARG when one store is reachable from the other
+ * through nested-store settings (a store into itself or its own tree). */
 int32_t TIZ_API TIZ_Clone(uint32_t hSource, uint32_t hDestination);
 
-/* Setters. */
+/* Setters. Each writes one setting in the store given (never in an
+ * ancestor): a missing setting is created at the end of the store's key
+ * order, an existing one is overwritten in place whatever type it held (the
+ * old value is released as TIZ_DeleteSetting would, except that a nested
+ * store is left alone). The plain forms set the confidence to 100, the
+ * Confidence forms to `conf` (any value; it is not checked).
+ *   group, item  in, see (4).
+ * Common results: 0; TIZ_E_INVALID_ARG (null or empty group, null item, or
+ * a null value pointer named below; nothing is written); TIZ_E_INVALID_HANDLE.
+ *
+ * Dword, Double: the value is stored as given.
+ * String: `text` in, not null; a copy is stored (it may be the setting's own
+ *   text from TIZ_GetCharPointer).
+ * Buffer: `data` in, `len` bytes copied; `data` may be null only when `len`
+ *   is 0, which stores an empty buffer.
+ * Image: the setting owns the image handle from then on. It releases it
+ *   through the image library when the setting is deleted, its store is
+ *   destroyed, or another value or another non-zero image replaces it.
+ *   Setting the handle already stored changes nothing; setting 0 lets go of
+ *   the stored image without releasing it. An image read back from a tree
+ *   file is only a number and is never released. TIZ_SetSettingImage writes a
+ *   trace line (before the handle check) while logging is on. */
 int32_t TIZ_API TIZ_SetSettingDword(uint32_t hAttrStore, const char *group, const char *item,
                                     uint32_t value);
 int32_t TIZ_API TIZ_SetSettingConfidenceDword(uint32_t hAttrStore, const char *group,
@@ -96,31 +284,70 @@ int32_t TIZ_API TIZ_SetSettingImage(uint32_t hAttrStore, const char *group, cons
                                     uint32_t hImage);
 int32_t TIZ_API TIZ_SetSettingConfidenceImage(uint32_t hAttrStore, const char *group,
                                               const char *item, int32_t conf, uint32_t hImage);
+/* Structure: stores the caller's `data` pointer (never looked into) with
+ * its callbacks; the Confidence form has no display callback. From a
+ * successful set on, the setting owns the data: `release` (if not null) is
+ * called once with `data` when the value is replaced, the setting deleted or
+ * its store destroyed (a structure shared with a clone: when its last
+ * holder goes). When the set fails (-24, -16), nothing is called and the
+ * data stays the caller's. Replacing a structure with the same data pointer
+ * still releases it through the old value's callback. Structures are not
+ * saved in tree files. */
 int32_t TIZ_API TIZ_SetSettingStructure(uint32_t hAttrStore, const char *group, const char *item,
-                                        void *data, TIZ_RELEASE_FN release,
-                                        TIZ_DISPLAY_FN display);
+                                        void *data, TIZ_RELEASE_FN release, TIZ_DISPLAY_FN display);
 int32_t TIZ_API TIZ_SetSettingConfidenceStructure(uint32_t hAttrStore, const char *group,
                                                   const char *item, int32_t conf, void *data,
                                                   TIZ_RELEASE_FN release);
+/* AttrStore (plain link): the setting names the store hNested; both handles
+ * are checked (TIZ_E_INVALID_HANDLE when either fails). hNested is renamed
+ * after the setting (the holder's name, 0x7F, group, 0x7F, item: the name
+ * its settings are saved under in tree files). No reference is added and no
+ * parent is set: reads in hNested do not fall back to this store, and the
+ * caller keeps hNested alive. If it is destroyed, the setting reads as the
+ * handle 0.
+ * AttrStoreChild (child link): the same, and then hNested becomes a child of
+ * this store: its parent is set to this store, which with its ancestors
+ * receives hNested's current reference count (so the parent lives while any
+ * reference to the child does), reads in hNested that miss fall back to this
+ * store, and hNested is destroyed with this store. The caller still owns its
+ * own reference to hNested and gives it back as usual, before or after
+ * releasing the parent. TIZ_E_CYCLE when hNested is this store or one of its
+ * ancestors: the setting is then written all the same, but no parent is set.
+ * Link a store as a child of one parent only.
+ * Deleting either kind of setting destroys the store it holds (see
+ * TIZ_DeleteSetting); overwriting it with another value does not. */
 int32_t TIZ_API TIZ_SetSettingAttrStore(uint32_t hAttrStore, const char *group, const char *item,
                                         uint32_t hNested);
 int32_t TIZ_API TIZ_SetSettingConfidenceAttrStore(uint32_t hAttrStore, const char *group,
-                                                  const char *item, int32_t conf,
-                                                  uint32_t hNested);
+                                                  const char *item, int32_t conf, uint32_t hNested);
 int32_t TIZ_API TIZ_SetSettingAttrStoreChild(uint32_t hAttrStore, const char *group,
                                              const char *item, uint32_t hNested);
 int32_t TIZ_API TIZ_SetSettingConfidenceAttrStoreChild(uint32_t hAttrStore, const char *group,
                                                        const char *item, int32_t conf,
                                                        uint32_t hNested);
+/* TIZ_SetConfidence: changes the confidence of a setting of the store given
+ * (any type), leaving its value. Returns 0; TIZ_NOT_FOUND when this store
+ * lacks it (an ancestor's setting is not changed); TIZ_E_INVALID_ARG;
+ * TIZ_E_INVALID_HANDLE. */
 int32_t TIZ_API TIZ_SetConfidence(uint32_t hAttrStore, const char *group, const char *item,
                                   int32_t conf);
 
-/* Getters: 0 found in the store, 1 found in an ancestor, 2 found nowhere. */
+/* Getters. Each looks the setting up in the store given, then in its parent,
+ * the parent's parent and so on (child links only), and reads the first one
+ * found. Every out pointer must be non-null (TIZ_E_INVALID_ARG otherwise,
+ * checked after the handle and before the lookup).
+ * Results: 0 found in this store; 1 found in an ancestor; 2 found nowhere;
+ * TIZ_E_WRONG_TYPE when the setting found holds another type (a setting of
+ * the right type further up is not looked for); TIZ_E_INVALID_ARG;
+ * TIZ_E_INVALID_HANDLE. The value and `*pConf` are written on 0 and 1 only,
+ * except where said below.
+ *
+ * Dword; Byte: the low 8 bits of a DWORD setting; Double; Image: the handle
+ *   is only read: the setting keeps owning the image. */
 int32_t TIZ_API TIZ_GetSettingDword(uint32_t hAttrStore, const char *group, const char *item,
                                     uint32_t *pValue);
 int32_t TIZ_API TIZ_GetSettingConfidenceDword(uint32_t hAttrStore, const char *group,
-                                              const char *item, int32_t *pConf,
-                                              uint32_t *pValue);
+                                              const char *item, int32_t *pConf, uint32_t *pValue);
 int32_t TIZ_API TIZ_GetSettingByte(uint32_t hAttrStore, const char *group, const char *item,
                                    uint8_t *pValue);
 int32_t TIZ_API TIZ_GetSettingConfidenceByte(uint32_t hAttrStore, const char *group,
@@ -129,11 +356,26 @@ int32_t TIZ_API TIZ_GetSettingDouble(uint32_t hAttrStore, const char *group, con
                                      double *pValue);
 int32_t TIZ_API TIZ_GetSettingConfidenceDouble(uint32_t hAttrStore, const char *group,
                                                const char *item, int32_t *pConf, double *pValue);
+/* String: copies the text into `dest` (not null) of `len` bytes (at least 1,
+ *   else TIZ_E_INVALID_ARG), filling the rest of the `len` bytes with NULs.
+ *   When the text and its NUL do not fit, the first len-1 bytes are copied,
+ *   dest[len-1] is NUL, `*pConf` is written and the result is
+ *   TIZ_E_TOO_SMALL; the size needed (text length + 1) is what
+ *   TIZ_GetSettingSize reports. A setting without a value (size 0, such as
+ *   an empty BUFFER) returns 0 or 1 before its type is checked and writes
+ *   nothing, neither text nor `*pConf`: clear `dest` first. */
 int32_t TIZ_API TIZ_GetSettingString(uint32_t hAttrStore, const char *group, const char *item,
                                      char *dest, int32_t len);
 int32_t TIZ_API TIZ_GetSettingConfidenceString(uint32_t hAttrStore, const char *group,
                                                const char *item, int32_t *pConf, char *dest,
                                                int32_t len);
+/* Buffer: `*pLen` in: the room at `dest` in bytes (0 or more, else
+ *   TIZ_E_INVALID_ARG); out on 0: the number of bytes copied, which is the
+ *   buffer's size. When the room is smaller, that many bytes are copied,
+ *   `*pLen` is left unchanged, `*pConf` is written and the result is
+ *   TIZ_E_TOO_SMALL; the size needed is what TIZ_GetSettingSize reports.
+ *   An empty buffer (size 0) returns 0 or 1 and writes nothing, `*pLen`
+ *   and `*pConf` included. `dest` must not be null even then. */
 int32_t TIZ_API TIZ_GetSettingBuffer(uint32_t hAttrStore, const char *group, const char *item,
                                      void *dest, int32_t *pLen);
 int32_t TIZ_API TIZ_GetSettingConfidenceBuffer(uint32_t hAttrStore, const char *group,
@@ -142,18 +384,31 @@ int32_t TIZ_API TIZ_GetSettingConfidenceBuffer(uint32_t hAttrStore, const char *
 int32_t TIZ_API TIZ_GetSettingImage(uint32_t hAttrStore, const char *group, const char *item,
                                     uint32_t *phImage);
 int32_t TIZ_API TIZ_GetSettingConfidenceImage(uint32_t hAttrStore, const char *group,
-                                              const char *item, int32_t *pConf,
-                                              uint32_t *phImage);
+                                              const char *item, int32_t *pConf, uint32_t *phImage);
+/* Structure: `*pData` receives the data pointer given to the setter (null
+ *   for a structure read back from a tree file). The setting keeps owning
+ *   the data: use it only while the setting holds it. */
 int32_t TIZ_API TIZ_GetSettingStructure(uint32_t hAttrStore, const char *group, const char *item,
                                         void **pData);
 int32_t TIZ_API TIZ_GetSettingConfidenceStructure(uint32_t hAttrStore, const char *group,
-                                                  const char *item, int32_t *pConf,
-                                                  void **pData);
+                                                  const char *item, int32_t *pConf, void **pData);
+/* AttrStore: `*phNested` receives the nested store's handle with one
+ *   reference added for the caller, who gives it back with TIZ_Release
+ *   (the handle is 0, and nothing is added, when the store it named has been
+ *   destroyed). Unlike every other getter these return 0 also when the
+ *   setting was found in an ancestor: they never return 1.
+ *   TIZ_GetSettingAttrStore writes `*phNested` only on 0.
+ *   TIZ_GetSettingConfidenceAttrStore writes 0 to `*phNested` on every other
+ *   result except TIZ_E_INVALID_HANDLE and a null out pointer. */
 int32_t TIZ_API TIZ_GetSettingAttrStore(uint32_t hAttrStore, const char *group, const char *item,
                                         uint32_t *phNested);
 int32_t TIZ_API TIZ_GetSettingConfidenceAttrStore(uint32_t hAttrStore, const char *group,
                                                   const char *item, int32_t *pConf,
                                                   uint32_t *phNested);
+/* Size, Type, Confidence: any type; no TIZ_E_WRONG_TYPE. Size is the
+ * value's size in bytes: 4 for DWORD, IMAGE, structures and nested stores,
+ * 8 for DOUBLE, text length + 1 for STRING, the byte count for BUFFER.
+ * Type is a TIZ_TYPE_* code. */
 int32_t TIZ_API TIZ_GetSettingSize(uint32_t hAttrStore, const char *group, const char *item,
                                    uint32_t *pSize);
 int32_t TIZ_API TIZ_GetSettingType(uint32_t hAttrStore, const char *group, const char *item,
@@ -161,40 +416,190 @@ int32_t TIZ_API TIZ_GetSettingType(uint32_t hAttrStore, const char *group, const
 int32_t TIZ_API TIZ_GetConfidence(uint32_t hAttrStore, const char *group, const char *item,
                                   int32_t *pConf);
 
-/* Pointer getters: return the stored text or bytes in place (owned by the
- * store); the result code goes to *pStatus when pStatus is not null. */
+/* Pointer getters: return the stored text (Char, STRING settings) or bytes
+ * (Void, BUFFER settings) in place, not a copy, looked up like the getters.
+ * The store keeps owning them: the pointer stays valid until the setting's
+ * value is changed or the setting deleted or its store destroyed, and only
+ * while no other thread does so (7). Do not write through it.
+ *   pSize    out, not null: the value's size (STRING: text length + 1).
+ *   pConf    out, not null (Confidence forms): the confidence.
+ *   pStatus  out, may be null: the result, as for the getters: 0 or 1 with
+ *            the pointer; 2, TIZ_E_WRONG_TYPE, TIZ_E_INVALID_ARG (null or
+ *            empty group, null item, pSize or pConf) or TIZ_E_INVALID_HANDLE
+ *            with a null pointer. `*pSize` and `*pConf` are written on 0 and
+ *            1 only. An empty buffer gives a null pointer, size 0, status 0
+ *            or 1. */
 char *TIZ_API TIZ_GetCharPointer(uint32_t hAttrStore, const char *group, const char *item,
                                  uint32_t *pSize, int32_t *pStatus);
-char *TIZ_API TIZ_GetConfidenceCharPointer(uint32_t hAttrStore, const char *group,
-                                           const char *item, int32_t *pConf, uint32_t *pSize,
-                                           int32_t *pStatus);
+char *TIZ_API TIZ_GetConfidenceCharPointer(uint32_t hAttrStore, const char *group, const char *item,
+                                           int32_t *pConf, uint32_t *pSize, int32_t *pStatus);
 void *TIZ_API TIZ_GetVoidPointer(uint32_t hAttrStore, const char *group, const char *item,
                                  uint32_t *pSize, int32_t *pStatus);
-void *TIZ_API TIZ_GetConfidenceVoidPointer(uint32_t hAttrStore, const char *group,
-                                           const char *item, int32_t *pConf, uint32_t *pSize,
-                                           int32_t *pStatus);
+void *TIZ_API TIZ_GetConfidenceVoidPointer(uint32_t hAttrStore, const char *group, const char *item,
+                                           int32_t *pConf, uint32_t *pSize, int32_t *pStatus);
 
-/* Deleting and iterating. */
+/* TIZ_DeleteSetting: deletes a setting of the store given (never an
+ * ancestor's) and releases its value: a STRING or BUFFER is freed, an image
+ * released, a structure's release callback called. A nested-store setting
+ * destroys the store it holds, whether child-linked or plainly linked, with
+ * every store child-linked below it; their handles turn invalid, and the
+ * references the destroyed store had given its parent chain are given back.
+ * Returns 0 (also for any name when the store has no settings at all);
+ * TIZ_NOT_FOUND when this store lacks the setting; TIZ_E_INVALID_ARG;
+ * TIZ_E_INVALID_HANDLE. */
 int32_t TIZ_API TIZ_DeleteSetting(uint32_t hAttrStore, const char *group, const char *item);
+
+/* Iterating the groups of one store (not its ancestors), each once:
+ *   char group[64] = "";
+ *   TIZ_StartIteratorSorted(h);
+ *   while (TIZ_IterateSetting(h, group, sizeof group) == TIZ_OK) use(group);
+ * TIZ_StartIteratorSorted sorts the store's keys (bytes compared unsigned,
+ * so "abc" comes before "ab": the separator 0x7F sorts above letters) and
+ * puts the store's one cursor at the start. Returns 0, and TIZ_NOT_FOUND
+ * (not -16) for an invalid handle.
+ * TIZ_IterateSetting: `buffer` is in/out, not null (TIZ_E_INVALID_ARG, even
+ * before the handle check). In: the previous group, read up to a NUL or
+ * `len` bytes; out: the next group whose name differs from it, ignoring the
+ * case of ASCII letters, copied as a bounded copy of `len` bytes: a shorter
+ * name is followed by NULs, a name of `len` bytes or more fills the buffer
+ * with no NUL (and, cut, it no longer matches its group next time: use a
+ * buffer longer than any group name). Returns 0 with a group;
+ * TIZ_E_END_OF_ITERATION with an empty buffer when no group is left (also
+ * before any TIZ_StartIteratorSorted); TIZ_E_INVALID_HANDLE. Settings added
+ * during an iteration come after the cursor; a deleted setting under the
+ * cursor moves it on. */
 int32_t TIZ_API TIZ_StartIteratorSorted(uint32_t hAttrStore);
 int32_t TIZ_API TIZ_IterateSetting(uint32_t hAttrStore, char *buffer, uint32_t len);
 
-/* Files and display. */
+/* Tree files (docs/tree-file.md). `fileName` in (null counts as empty):
+ * only its last component is used, and the file lives in the tree-file
+ * directory (TIZ_PERSIST_DIR, docs/environment.md); a directory in the name
+ * is ignored.
+ * TIZ_Serialize writes the store's settings and, depth first, those of every
+ * nested store (plain and child links) into the file, one section each. The
+ * file is replaced in one step (a new file renamed over it), so a reader
+ * never sees half a save; a save that stops at a failing setting keeps the
+ * sections written before it. Sections already in the file that this save
+ * does not write stay. Confidences, reference
+ * counts, parents and structures are not saved. Returns 0, or the first
+ * failure: a configuration code (see above), TIZ_E_OPEN_FILE,
+ * TIZ_E_WRITE_BUFFER; TIZ_E_INVALID_HANDLE.
+ * TIZ_Deserialize adds the file's settings to the store: a setting the store
+ * already has keeps its value. Nested stores come back as new stores linked
+ * plainly: no parent, and one reference that no caller holds, so releasing
+ * the loading store does not take them down; delete their settings
+ * (TIZ_DeleteSetting destroys the store a setting holds) before releasing
+ * it. A missing file loads nothing and returns 0. A
+ * section that fails is skipped and the others load; the result is then the
+ * code of the last one that failed (TIZ_E_BAD_SECTION, TIZ_E_READ_BUFFER,
+ * TIZ_E_EMPTY_TYPE), or a configuration code or TIZ_E_OPEN_FILE before
+ * anything is read; TIZ_E_INVALID_HANDLE. */
 int32_t TIZ_API TIZ_Serialize(uint32_t hAttrStore, const char *fileName);
 int32_t TIZ_API TIZ_Deserialize(uint32_t hAttrStore, const char *fileName);
+
+/* TIZ_LoadSettings applies a settings file (docs/settings-file.md) to the
+ * store, line by line, through the setters (confidence 100). `fileName` in
+ * (null counts as empty): a name holding ":" or starting with "/" (outside
+ * Windows) is used as it is; any other name is taken in the settings
+ * directory (TIZ_SETTINGS_DIR). An empty name, or a file that does not exist
+ * or cannot be read, loads nothing and returns 0. The first line that fails
+ * stops the load; lines before it stay applied. Returns 0; the failing
+ * line's result (TIZ_E_INVALID_ARG for a line without a value field or a bad
+ * "filebuffer" count, TIZ_E_OPEN_FILE for a "filebuffer" file that cannot be
+ * opened, or a setter's code); TIZ_E_NO_MEMORY_LINE when the file cannot be
+ * held in memory; a configuration code; TIZ_E_INVALID_HANDLE. */
 int32_t TIZ_API TIZ_LoadSettings(uint32_t hAttrStore, const char *fileName);
+
+/* TIZ_DisplayAttribute: a one-line text of a setting, found as the getters
+ * find it: "DWORD:\t%d" (signed), "Double:\t%f", "String:\t%s",
+ * "Buffer:\t%d bytes", "Image", "AttributeStore:\t<store name>" (a name
+ * with 0x7F separators), a structure's own display (its callback, or
+ * "Unknown user defined type" without one), "Unknown attribute type".
+ *   group  in, not null or empty; item in, may be null (means "Value").
+ *   dest   out, not null, `len` bytes (0 or more): a bounded copy, NULs after
+ *          a shorter text; a text of `len` bytes or more fills it without NUL.
+ * Returns 0 (fits, found here); 1 (fits, found in an ancestor); 3 (cut,
+ * wherever found); 2 (found nowhere, `dest` untouched); TIZ_E_INVALID_ARG;
+ * for a structure with a display callback, the callback's result (its 0
+ * becomes 1 when found in an ancestor). Unlike the other functions, an
+ * invalid handle returns 0 with `dest` untouched, and a failure inside
+ * returns TIZ_E_NO_MEMORY_LINE without a report. */
 int32_t TIZ_API TIZ_DisplayAttribute(uint32_t hAttrStore, const char *group, const char *item,
                                      char *dest, int32_t len);
 
-/* Text records: no store, no lock. */
+/* Text records (docs/records.md): lines "group item kind value\n", kind 0
+ * for a DWORD (written as a signed decimal), 1 for a text. No store, no lock,
+ * no state: any thread may call them on buffers of its own. Names must hold
+ * no blank or line feed, texts no line feed.
+ * UtilAttribute_Count: the number of line feeds in `text` (the complete
+ * records); TIZ_E_INVALID_ARG for a null text. */
 int32_t TIZ_API UtilAttribute_Count(const char *text);
-int32_t TIZ_API UtilAttribute_Pack(char *buffer, uint32_t size, const char *group,
-                                   const char *item, uint32_t isDword, const void *value);
-int32_t TIZ_API UtilAttribute_UnpackOneAttribute(const char *text, int32_t index,
-                                                 uint32_t fieldLen, char *group, char *item,
-                                                 uint32_t *pKind, uint32_t *pDword, char *str);
+/* UtilAttribute_Pack appends one record to the NUL-terminated text in
+ * `buffer` of `size` bytes (start with an empty text). `isDword` non-zero:
+ * `value` points to a uint32_t; zero: to a NUL-terminated text. Returns 0;
+ * TIZ_E_TOO_SMALL when the record and its NUL do not fit (or the text in
+ * `buffer` has no NUL within `size`): the buffer is unchanged;
+ * TIZ_E_INVALID_HANDLE for a null buffer; TIZ_E_INVALID_ARG for a null
+ * group, item or value. */
+int32_t TIZ_API UtilAttribute_Pack(char *buffer, uint32_t size, const char *group, const char *item,
+                                   uint32_t isDword, const void *value);
+/* UtilAttribute_UnpackOneAttribute reads record `index` (from 0) of `text`.
+ * `group`, `item` and `str` are out buffers of `fieldLen` bytes each; every
+ * field of the record with its NUL must fit, else TIZ_E_TOO_SMALL and
+ * nothing is written. On 0: group, item and `*pKind` are written, and for
+ * kind 0 `*pDword` (`str` untouched), for any other kind `str` (the value
+ * from its first non-blank byte, inner blanks kept; `*pDword` untouched).
+ * TIZ_E_NO_RECORD: no such record (a last line without its line feed is no
+ * record), or a kind (or a kind-0 value) that is no number;
+ * TIZ_E_INVALID_ARG for a null pointer. */
+int32_t TIZ_API UtilAttribute_UnpackOneAttribute(const char *text, int32_t index, uint32_t fieldLen,
+                                                 char *group, char *item, uint32_t *pKind,
+                                                 uint32_t *pDword, char *str);
 
-/* Image-tree utilities. */
+/* Image-tree utilities: the scanning pipeline's page tree below a global
+ * bag (a store): per page side a persistent bag and a chain of current bags,
+ * each child-linked below the previous one, with shortcut settings
+ * "Current.ImageStore" and "Current.Persistent_ImageStore" (items
+ * "Attribute.Value", "Attribute.Front_Side", "Attribute.Back_Side") in the
+ * global bag. `bCurrentSide` 1 names the side being processed, 0 the other
+ * side (a simplex job has one side).
+ * Common results: 0; TIZ_E_INVALID_HANDLE; TIZ_E_NULL_POINTER for a null out
+ * pointer (checked before the handle); TIZ_NOT_FOUND for an absent shortcut
+ * or bag; TIZ_E_SIDE_MISMATCH when the side shortcuts disagree; or the code
+ * of a failing step (a getter's or setter's code above). Out parameters are
+ * written on 0 only.
+ *
+ * TIZ_UtilGetCurrentBag, TIZ_UtilGetPersistentBag: the side's current or
+ *   persistent bag, with one reference added for the caller (TIZ_Release it).
+ * TIZ_UtilAppendNewCurrentBag: makes a new bag, child-linked below the
+ *   side's current bag, and moves the shortcuts to it; the caller owns its
+ *   creation reference.
+ * TIZ_UtilIsCurrentFront: `*pbIsFront` non-zero while the front side is the
+ *   one being processed. TIZ_UtilIsABackSideBag: `*pbIsBackSide` non-zero
+ *   for a bag of the back side's chain. TIZ_UtilSetSide: makes the front
+ *   (bFront non-zero) or the back side the one being processed.
+ * TIZ_UtilGenerateBatchAttributeName: not provided; always
+ *   TIZ_E_NOT_PROVIDED, no lock taken.
+ * TIZ_UtilReInitImageTree: a fresh tree for a new page (needs the setting
+ *   "ui.bag" in the global bag, TIZ_NOT_FOUND otherwise); the previous
+ *   page's bags are destroyed. TIZ_UtilDestroyImageTree: destroys the tree
+ *   and the global bag itself. TIZ_UtilSaveCurrentImageTree and
+ *   TIZ_UtilRestoreSavedImageTree set the side's chain below `hBag` aside
+ *   and bring it back (TIZ_E_NO_SAVED_TREE when there is nothing to bring
+ *   back; TIZ_E_INVALID_ARG for a bag without parent). Handles of destroyed
+ *   bags turn invalid.
+ * TIZ_UtilUpdateStoredImages: records `hImage` (on 0 owned by the tree) in
+ *   a new current bag, with the cached flag; TIZ_E_SAME_IMAGE when
+ *   it is already the current bag's image.
+ * TIZ_UtilDeleteATImage, TIZ_UtilDeleteYBitonalImage,
+ *   TIZ_UtilDeleteYPlaneImage: delete fixed sets of stored images (released
+ *   through the image library); the last two answer TIZ_E_NULL_POINTER for
+ *   an invalid handle.
+ * Scanner flags: the black-background flag in the UI bag (Set) or the
+ *   defaults bag (SetDefault); TIZ_UtilGetZoomedBICDPI picks the scanner
+ *   resolution for a zoomed scan from `dwDpiMask` and the zoom that brings
+ *   it to the destination resolution (TIZ_E_NO_DPI for a mask without a
+ *   known resolution). */
 int32_t TIZ_API TIZ_UtilGetCurrentBag(uint32_t hGlobalBag, uint32_t bCurrentSide,
                                       uint32_t *phCurrentBag);
 int32_t TIZ_API TIZ_UtilGetPersistentBag(uint32_t hGlobalBag, uint32_t bCurrentSide,
@@ -209,15 +614,13 @@ int32_t TIZ_API TIZ_UtilReInitImageTree(uint32_t hGlobalBag);
 int32_t TIZ_API TIZ_UtilDestroyImageTree(uint32_t hGlobalBag);
 int32_t TIZ_API TIZ_UtilSaveCurrentImageTree(uint32_t hGlobalBag, uint32_t hBag);
 int32_t TIZ_API TIZ_UtilRestoreSavedImageTree(uint32_t hGlobalBag, uint32_t hBag);
-int32_t TIZ_API TIZ_UtilUpdateStoredImages(uint32_t hGlobalBag, uint32_t hImage,
-                                           uint32_t bCached);
+int32_t TIZ_API TIZ_UtilUpdateStoredImages(uint32_t hGlobalBag, uint32_t hImage, uint32_t bCached);
 int32_t TIZ_API TIZ_UtilDeleteATImage(uint32_t hBag);
 int32_t TIZ_API TIZ_UtilDeleteYBitonalImage(uint32_t hGlobalBag);
 int32_t TIZ_API TIZ_UtilDeleteYPlaneImage(uint32_t hGlobalBag);
 int32_t TIZ_API TIZ_UtilGetScannerIsBlackBackground(uint32_t hGlobalBag, uint32_t *pdwValue);
 int32_t TIZ_API TIZ_UtilSetScannerIsBlackBackground(uint32_t hGlobalBag, uint32_t dwValue);
-int32_t TIZ_API TIZ_UtilSetScannerIsBlackBackgroundDefault(uint32_t hGlobalBag,
-                                                           uint32_t dwValue);
+int32_t TIZ_API TIZ_UtilSetScannerIsBlackBackgroundDefault(uint32_t hGlobalBag, uint32_t dwValue);
 int32_t TIZ_API TIZ_UtilGetZoomedBICDPI(uint32_t hGlobalBag, uint32_t dwDpiMask,
                                         uint32_t *pdwDpiFlag, uint32_t *pdwZoom);
 
