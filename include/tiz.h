@@ -567,7 +567,8 @@ int32_t TIZ_API UtilAttribute_UnpackOneAttribute(const char *text, int32_t index
  * pointer (checked before the handle); TIZ_NOT_FOUND for an absent shortcut
  * or bag; TIZ_E_SIDE_MISMATCH when the side shortcuts disagree; or the code
  * of a failing step (a getter's or setter's code above). Out parameters are
- * written on 0 only.
+ * written on 0 only (TIZ_UtilGetScannerIsBlackBackground sets `*pdwValue`
+ * to 0 first, once the handle has passed).
  *
  * TIZ_UtilGetCurrentBag, TIZ_UtilGetPersistentBag: the side's current or
  *   persistent bag, with one reference added for the caller (TIZ_Release it).
@@ -596,7 +597,8 @@ int32_t TIZ_API UtilAttribute_UnpackOneAttribute(const char *text, int32_t index
  *   through the image library); the last two answer TIZ_E_NULL_POINTER for
  *   an invalid handle.
  * Scanner flags: the black-background flag in the UI bag (Set) or the
- *   defaults bag (SetDefault); TIZ_UtilGetZoomedBICDPI picks the scanner
+ *   defaults bag (SetDefault), read from the UI bag with fall-back to its
+ *   parents (0 when absent); TIZ_UtilGetZoomedBICDPI picks the scanner
  *   resolution for a zoomed scan from `dwDpiMask` and the zoom that brings
  *   it to the destination resolution (TIZ_E_NO_DPI for a mask without a
  *   known resolution). */
