@@ -15,10 +15,10 @@ namespace tiz {
 // One filed setting. The key's bytes follow the struct in the same block, so
 // a key is stored once for the table and the key list alike.
 struct KeyEntry {
-  KeyEntry *prev;   // key list order (insertion order until sorted)
+  KeyEntry *prev;  // key list order (insertion order until sorted)
   KeyEntry *next;
   class CAttribute *attr;  // owned by the store
-  uint64_t seq;     // insertion order within the store
+  uint64_t seq;            // insertion order within the store
   uint32_t hash;
   uint32_t keyLen;
 
@@ -26,8 +26,7 @@ struct KeyEntry {
   std::string_view KeyView() const { return {Key(), keyLen}; }
 
   // Allocates an entry with a copy of the key (NUL-terminated).
-  static KeyEntry *Make(std::string_view key, uint32_t hash, class CAttribute *attr,
-                        uint64_t seq);
+  static KeyEntry *Make(std::string_view key, uint32_t hash, class CAttribute *attr, uint64_t seq);
   static void Free(KeyEntry *entry);
 };
 

@@ -27,19 +27,26 @@ inline bool IsLeadByte(unsigned char byte) { return detail::g_leadBytes[byte]; }
 // False for single-byte code pages, where every byte is a character.
 inline bool CodePageHasLeadBytes() { return detail::g_hasLeadBytes; }
 
-// The recursive lock behind the library's one global critical section.
-class RecursiveLock {
+// A plain (not re-entrant) mutex: a critical section on Windows, a
+// std::mutex elsewhere. The global lock builds its re-entrant, shared and
+// exclusive modes on top (SharedRecursiveLock.h). Placement storage keeps the
+// platform's type out of the header.
+class NativeMutex {
  public:
-  RecursiveLock();
-  ~RecursiveLock();
-  RecursiveLock(const RecursiveLock &) = delete;
-  RecursiveLock &operator=(const RecursiveLock &) = delete;
+  NativeMutex();
+  ~NativeMutex();
+  NativeMutex(const NativeMutex &) = delete;
+  NativeMutex &operator=(const NativeMutex &) = delete;
   void Enter();
   void Leave();
 
  private:
   alignas(8) unsigned char storage_[64];
 };
+
+// Lets another thread run while this one waits for a short section of
+// another thread to end.
+void YieldThread();
 
 }  // namespace tiz::platform
 
