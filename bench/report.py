@@ -34,33 +34,49 @@ def main(path):
               "literal (c)", "lib/literal"]
     print_table(header, rows)
 
-    # Fallback through N parents against N+1 plain lookups at size 10.
-    plain = results.get("BM_Access<LibraryStore, Op::kGetDword>/10")
+    # Fallback through N parents against N+1 plain gets of the map baseline.
+    plain = results.get("BM_Access<MapBaseline, Op::kGetDword>/10")
     extra = []
     for depth in (10, 100):
         b = results.get(f"BM_ParentFallback/{depth}")
         if b and plain:
-            ratio = b["cpu_time"] / ((depth + 1) * plain["cpu_time"])
-            extra.append([f"get through {depth} parents", f"{b['cpu_time']:.0f} ns",
-                          f"{(depth + 1) * plain['cpu_time']:.0f} ns ({depth + 1} plain gets)",
-                          f"{ratio:.2f}"])
+            lib, base = ns(b, "cpu_time"), (depth + 1) * ns(plain, "cpu_time")
+            extra.append([f"get through {depth} parents", f"{lib:.0f} ns",
+                          f"{base:.0f} ns ({depth + 1} map gets)", f"{lib / base:.2f}"])
     for size in ("1000", "10000", "100000"):
         lib = results.get(f"BM_SaveLoadTree/{size}")
         pt = results.get(f"BM_SaveLoadPtree/{size}")
         if lib and pt:
-            # The counters hold seconds per setting.
-            extra.append([f"save+load {int(size):,} settings",
-                          f"{lib['per_setting_ns'] * 1e9:.0f} ns/setting",
-                          f"{pt['per_setting_ns'] * 1e9:.0f} ns/key (ptree ini)",
-                          f"{lib['per_setting_ns'] / pt['per_setting_ns']:.2f}"])
+            # Wall time holds the waits for the disk (the library's save is
+            # durable, ptree's write_ini is not); CPU time leaves them out.
+            n = int(size)
+            lw, lc = ns(lib, "real_time") / n, ns(lib, "cpu_time") / n
+            pw, pc = ns(pt, "real_time") / n, ns(pt, "cpu_time") / n
+            extra.append([f"save+load {n:,} settings (wall / cpu)",
+                          f"{lw:.0f} / {lc:.0f} ns per setting",
+                          f"{pw:.0f} / {pc:.0f} ns per key (ptree ini)",
+                          f"{lw / pw:.2f} / {lc / pc:.2f}"])
     b = results.get("BM_LoadSettingsFile1MB")
     if b:
-        extra.append(["load 1 MB settings file", f"{b['real_time']:.1f} ms", "-", "-"])
+        extra.append(["load 1 MB settings file", f"{ns(b, 'real_time') / 1e6:.1f} ms", "-", "-"])
     lib = results.get("BM_Contended<LibraryStore>/real_time/threads:2")
     base = results.get("BM_Contended<MapBaseline>/real_time/threads:2")
     if lib and base:
-        extra.append(["2 threads, one store", f"{lib['real_time']:.1f} ns/op",
+        extra.append(["2 threads, one store, 1 set in 4", f"{lib['real_time']:.1f} ns/op",
                       f"{base['real_time']:.1f} ns/op (map)", f"{lib['real_time'] / base['real_time']:.2f}"])
+    # Read throughput of n threads over one thread (time per call, all
+    # threads together: a gain is time(1) / time(n)).
+    for impl, label in (("LibraryStore", "library"), ("MapBaseline", "map")):
+        one = results.get(f"BM_ReadThreads<{impl}>/1/real_time/threads:1")
+        if not one:
+            continue
+        for name, desc in ((f"BM_ReadThreads<{impl}>/1/real_time/threads:2", "2 threads, one store"),
+                           (f"BM_ReadThreads<{impl}>/2/real_time/threads:4", "4 threads, two stores")):
+            b = results.get(name)
+            if b:
+                extra.append([f"gets, {desc} ({label})", f"{b['real_time']:.1f} ns/call",
+                              f"{one['real_time']:.1f} ns/call (1 thread)",
+                              f"{one['real_time'] / b['real_time']:.2f}x throughput"])
     lib = results.get("BM_BytesPerSetting<LibraryStore>/100000/iterations:1")
     base = results.get("BM_BytesPerSetting<MapBaseline>/100000/iterations:1")
     if lib and base:
@@ -69,6 +85,14 @@ def main(path):
                       f"{lib['bytes_per_setting'] / base['bytes_per_setting']:.2f}"])
     print()
     print_table(["measure", "library", "baseline", "ratio"], extra)
+
+
+UNIT_NS = {"ns": 1.0, "us": 1e3, "ms": 1e6, "s": 1e9}
+
+
+def ns(b, field):
+    """A time of a benchmark in nanoseconds, whatever unit it was reported in."""
+    return b[field] * UNIT_NS[b.get("time_unit", "ns")]
 
 
 def print_table(header, rows):

@@ -55,14 +55,14 @@ class SharedLockScope {
  public:
   SharedLockScope() {
     EnsureLock();
-    nested_ = g_lock->EnterShared();
+    token_ = g_lock->EnterShared();
   }
-  ~SharedLockScope() { g_lock->LeaveShared(nested_); }
+  ~SharedLockScope() { g_lock->LeaveShared(token_); }
   SharedLockScope(const SharedLockScope &) = delete;
   SharedLockScope &operator=(const SharedLockScope &) = delete;
 
  private:
-  bool nested_;
+  platform::SharedRecursiveLock::SharedToken token_;
 };
 
 // Runs `body` inside the standard frame: lock held, any exception reported

@@ -6,6 +6,16 @@
 
 #include <cstdint>
 
+#if defined(__has_include)
+#if __has_include(<sys/single_threaded.h>)
+#include <sys/single_threaded.h>
+#define TIZ_HAS_SINGLE_THREADED 1
+#endif
+#endif
+#ifndef TIZ_HAS_SINGLE_THREADED
+#define TIZ_HAS_SINGLE_THREADED 0
+#endif
+
 namespace tiz::platform {
 
 // Writes one diagnostic line: the debugger output on Windows, standard error
@@ -43,6 +53,17 @@ class NativeMutex {
  private:
   alignas(8) unsigned char storage_[64];
 };
+
+// True while the process has never had a second thread (known only where
+// the C library tracks it; elsewhere always false). Once false it stays
+// false, and a thread created later sees everything done before.
+inline bool ProcessIsSingleThreaded() {
+#if TIZ_HAS_SINGLE_THREADED
+  return __libc_single_threaded != 0;
+#else
+  return false;
+#endif
+}
 
 // Lets another thread run while this one waits for a short section of
 // another thread to end.

@@ -11,15 +11,27 @@
 // consistent, so at least one of them sees the other: a reader never runs
 // beside an owner.
 //
+// While the process has a single thread, readers take nothing and an owner
+// skips the wait: the C library's own mutexes do the same.
+//
 // A thread that holds the lock exclusively may enter again, in either mode:
 // a callback run inside an exclusive section may call any export.
 #ifndef TIZ_PLATFORM_SHAREDRECURSIVELOCK_H
 #define TIZ_PLATFORM_SHAREDRECURSIVELOCK_H
 
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 
 #include "platform/Platform.h"
+
+// The library is loaded with its host, so on ELF targets its one
+// thread-local word may live in the static TLS block: reached without a call.
+#if defined(__GNUC__) && defined(__ELF__)
+#define TIZ_FAST_TLS __attribute__((tls_model("initial-exec")))
+#else
+#define TIZ_FAST_TLS
+#endif
 
 namespace tiz::platform {
 
@@ -36,8 +48,14 @@ class SharedRecursiveLock {
       return;
     }
     mutex_.Enter();
-    owner_.store(&self, std::memory_order_seq_cst);
     depth_ = 1;
+    if (ProcessIsSingleThreaded()) {
+      // No other thread, so no reader to wait for; one created later (by a
+      // callback in this section) starts after this store and sees it.
+      owner_.store(&self, std::memory_order_relaxed);
+      return;
+    }
+    owner_.store(&self, std::memory_order_seq_cst);
     WaitOutReaders();
   }
 
@@ -47,28 +65,32 @@ class SharedRecursiveLock {
     mutex_.Leave();
   }
 
-  // Enters for reading. The answer goes back to LeaveShared: true when this
-  // thread already held the lock exclusively and nothing was taken.
-  bool EnterShared() {
+  // Enters for reading. The answer goes back to LeaveShared: the reader
+  // count this thread raised, or null when the thread already held the lock
+  // exclusively and took nothing.
+  using SharedToken = std::atomic<uint32_t> *;
+  SharedToken EnterShared() {
+    // Alone in the process nothing can write beside this reader, and no
+    // thread can appear before it leaves: getters start no threads.
+    if (ProcessIsSingleThreaded()) return nullptr;
     ThreadState &self = CurrentThread();
     std::atomic<uint32_t> &readers = SlotOf(self);
     readers.fetch_add(1, std::memory_order_seq_cst);
     const ThreadState *owner = owner_.load(std::memory_order_seq_cst);
-    if (owner == nullptr) return false;
+    if (owner == nullptr) return &readers;
     readers.fetch_sub(1, std::memory_order_release);
-    if (owner == &self) return true;
+    if (owner == &self) return nullptr;
     // An exclusive owner is in: wait for it on the mutex. Owners publish
     // themselves only while holding the mutex, so none can be in while we
     // hold it, and any later one waits for this slot.
     mutex_.Enter();
     readers.fetch_add(1, std::memory_order_seq_cst);
     mutex_.Leave();
-    return false;
+    return &readers;
   }
 
-  void LeaveShared(bool nested) {
-    if (nested) return;
-    SlotOf(CurrentThread()).fetch_sub(1, std::memory_order_release);
+  void LeaveShared(SharedToken token) {
+    if (token) token->fetch_sub(1, std::memory_order_release);
   }
 
  private:
@@ -84,7 +106,7 @@ class SharedRecursiveLock {
 
   static ThreadState &CurrentThread() {
     // Trivial, so no destructor to register: threads come and go freely.
-    static thread_local ThreadState state;
+    static thread_local ThreadState state TIZ_FAST_TLS;
     return state;
   }
 
