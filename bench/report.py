@@ -10,11 +10,20 @@ BASELINES = ["MapBaseline", "PtreeBaseline", "LiteralTableBaseline"]
 def main(path):
     with open(path) as f:
         data = json.load(f)
-    results = {}
+    # With --benchmark_repetitions the median of the repetitions stands for
+    # each benchmark (the machine may be shared); otherwise the one run.
+    results, medians = {}, {}
     for b in data["benchmarks"]:
+        name = b.get("run_name", b["name"])
         if b.get("run_type") == "aggregate":
-            continue
-        results[b["name"]] = b
+            if b.get("aggregate_name") == "median":
+                medians[name] = b
+        else:
+            results[name] = b
+    for name, b in medians.items():
+        merged = dict(results.get(name, {}))
+        merged.update(b)
+        results[name] = merged
 
     rows = []
     # Store access: library against the three baselines, size by size.
@@ -85,6 +94,27 @@ def main(path):
                       f"{lib['bytes_per_setting'] / base['bytes_per_setting']:.2f}"])
     print()
     print_table(["measure", "library", "baseline", "ratio"], extra)
+    spread = noise(data)
+    if spread:
+        print()
+        print(f"Spread over repetitions (stddev / mean of CPU time): median {spread[0]:.0%}, "
+              f"worst {spread[1]:.0%} ({spread[2]}).")
+
+
+def noise(data):
+    """Median and worst coefficient of variation of the repeated benchmarks."""
+    mean, std = {}, {}
+    for b in data["benchmarks"]:
+        if b.get("run_type") != "aggregate":
+            continue
+        if b.get("aggregate_name") == "mean":
+            mean[b["run_name"]] = b["cpu_time"]
+        elif b.get("aggregate_name") == "stddev":
+            std[b["run_name"]] = b["cpu_time"]
+    cvs = sorted((std[n] / mean[n], n) for n in std if mean.get(n))
+    if not cvs:
+        return None
+    return cvs[len(cvs) // 2][0], cvs[-1][0], cvs[-1][1]
 
 
 UNIT_NS = {"ns": 1.0, "us": 1e3, "ms": 1e6, "s": 1e9}
