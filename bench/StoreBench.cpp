@@ -6,6 +6,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <utility>
 
 #include "Baselines.h"
 #include "LibraryStore.h"
@@ -23,12 +24,13 @@ struct Filled {
   std::vector<uint32_t> order;
 };
 
+// `copy` tells apart stores of the same size (threads on separate stores).
 template <class Impl>
-Filled<Impl> &FilledStore(size_t size) {
-  static std::map<size_t, Filled<Impl>> cache;
+Filled<Impl> &FilledStore(size_t size, int copy = 0) {
+  static std::map<std::pair<size_t, int>, Filled<Impl>> cache;
   static std::mutex mutex;
   std::lock_guard<std::mutex> lock(mutex);
-  Filled<Impl> &f = cache[size];
+  Filled<Impl> &f = cache[{size, copy}];
   if (!f.impl) {
     f.impl = std::make_unique<Impl>();
     f.keys = MakeKeys(size);
@@ -88,13 +90,12 @@ void Sizes(benchmark::internal::Benchmark *b) {
   }
 }
 
-#define TIZ_ACCESS_BENCH(Impl, op) \
-  BENCHMARK_TEMPLATE(BM_Access, Impl, op)->Apply(Sizes)
+#define TIZ_ACCESS_BENCH(Impl, op) BENCHMARK_TEMPLATE(BM_Access, Impl, op)->Apply(Sizes)
 
-#define TIZ_ACCESS_ALL(op)                     \
-  TIZ_ACCESS_BENCH(LibraryStore, op);          \
-  TIZ_ACCESS_BENCH(MapBaseline, op);           \
-  TIZ_ACCESS_BENCH(PtreeBaseline, op);         \
+#define TIZ_ACCESS_ALL(op)             \
+  TIZ_ACCESS_BENCH(LibraryStore, op);  \
+  TIZ_ACCESS_BENCH(MapBaseline, op);   \
+  TIZ_ACCESS_BENCH(PtreeBaseline, op); \
   TIZ_ACCESS_BENCH(LiteralTableBaseline, op)
 
 TIZ_ACCESS_ALL(Op::kGetDword);
@@ -103,7 +104,8 @@ TIZ_ACCESS_ALL(Op::kGetString);
 TIZ_ACCESS_ALL(Op::kSetString);
 
 // A read that misses in N linked stores and is found in the root: should cost
-// about N + 1 plain lookups. Compare with BM_Access<LibraryStore, kGetDword>/10.
+// no more than N + 1 plain gets of the map baseline
+// (BM_Access<MapBaseline, kGetDword>/10).
 void BM_ParentFallback(benchmark::State &state) {
   int depth = static_cast<int>(state.range(0));
   uint32_t root = 0;
@@ -154,6 +156,28 @@ void BM_Contended(benchmark::State &state) {
 }
 BENCHMARK_TEMPLATE(BM_Contended, LibraryStore)->Threads(2)->UseRealTime();
 BENCHMARK_TEMPLATE(BM_Contended, MapBaseline)->Threads(2)->UseRealTime();
+
+// Gets only, from 1, 2 or 4 threads, on stores of 10 settings. Argument 1:
+// every thread on one store; 2: the threads split over two stores. The
+// reported time is wall time per call summed over all threads, so the
+// throughput gained over one thread is time(1 thread) / time(n threads).
+template <class Impl>
+void BM_ReadThreads(benchmark::State &state) {
+  const int stores = static_cast<int>(state.range(0));
+  Filled<Impl> &f = FilledStore<Impl>(10, state.thread_index() % stores);
+  size_t k = static_cast<size_t>(state.thread_index()) * 2;
+  uint32_t dword = 0;
+  for (auto _ : state) {
+    const Key &key = f.keys[k];  // even positions: DWORDs
+    k = (k + 2) % f.keys.size();
+    benchmark::DoNotOptimize(f.impl->GetDword(key.group.c_str(), key.item.c_str(), &dword));
+  }
+}
+#define TIZ_READ_THREADS(Impl)                                                             \
+  BENCHMARK_TEMPLATE(BM_ReadThreads, Impl)->Arg(1)->Threads(1)->Threads(2)->UseRealTime(); \
+  BENCHMARK_TEMPLATE(BM_ReadThreads, Impl)->Arg(2)->Threads(4)->UseRealTime()
+TIZ_READ_THREADS(LibraryStore);
+TIZ_READ_THREADS(MapBaseline);
 
 }  // namespace
 }  // namespace bench

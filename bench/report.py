@@ -10,11 +10,20 @@ BASELINES = ["MapBaseline", "PtreeBaseline", "LiteralTableBaseline"]
 def main(path):
     with open(path) as f:
         data = json.load(f)
-    results = {}
+    # With --benchmark_repetitions the median of the repetitions stands for
+    # each benchmark (the machine may be shared); otherwise the one run.
+    results, medians = {}, {}
     for b in data["benchmarks"]:
+        name = b.get("run_name", b["name"])
         if b.get("run_type") == "aggregate":
-            continue
-        results[b["name"]] = b
+            if b.get("aggregate_name") == "median":
+                medians[name] = b
+        else:
+            results[name] = b
+    for name, b in medians.items():
+        merged = dict(results.get(name, {}))
+        merged.update(b)
+        results[name] = merged
 
     rows = []
     # Store access: library against the three baselines, size by size.
@@ -34,33 +43,55 @@ def main(path):
               "literal (c)", "lib/literal"]
     print_table(header, rows)
 
-    # Fallback through N parents against N+1 plain lookups at size 10.
-    plain = results.get("BM_Access<LibraryStore, Op::kGetDword>/10")
+    # Fallback through N parents against N+1 plain gets of the map baseline.
+    plain = results.get("BM_Access<MapBaseline, Op::kGetDword>/10")
     extra = []
     for depth in (10, 100):
         b = results.get(f"BM_ParentFallback/{depth}")
         if b and plain:
-            ratio = b["cpu_time"] / ((depth + 1) * plain["cpu_time"])
-            extra.append([f"get through {depth} parents", f"{b['cpu_time']:.0f} ns",
-                          f"{(depth + 1) * plain['cpu_time']:.0f} ns ({depth + 1} plain gets)",
-                          f"{ratio:.2f}"])
+            lib, base = ns(b, "cpu_time"), (depth + 1) * ns(plain, "cpu_time")
+            extra.append([f"get through {depth} parents", f"{lib:.0f} ns",
+                          f"{base:.0f} ns ({depth + 1} map gets)", f"{lib / base:.2f}"])
     for size in ("1000", "10000", "100000"):
         lib = results.get(f"BM_SaveLoadTree/{size}")
         pt = results.get(f"BM_SaveLoadPtree/{size}")
         if lib and pt:
-            # The counters hold seconds per setting.
-            extra.append([f"save+load {int(size):,} settings",
-                          f"{lib['per_setting_ns'] * 1e9:.0f} ns/setting",
-                          f"{pt['per_setting_ns'] * 1e9:.0f} ns/key (ptree ini)",
-                          f"{lib['per_setting_ns'] / pt['per_setting_ns']:.2f}"])
+            # Wall time holds the waits for the disk (the library's save is
+            # durable, ptree's write_ini is not); CPU time leaves them out.
+            n = int(size)
+            lw, lc = ns(lib, "real_time") / n, ns(lib, "cpu_time") / n
+            pw, pc = ns(pt, "real_time") / n, ns(pt, "cpu_time") / n
+            extra.append([f"save+load {n:,} settings (wall / cpu)",
+                          f"{lw:.0f} / {lc:.0f} ns per setting",
+                          f"{pw:.0f} / {pc:.0f} ns per key (ptree ini)",
+                          f"{lw / pw:.2f} / {lc / pc:.2f}"])
     b = results.get("BM_LoadSettingsFile1MB")
     if b:
-        extra.append(["load 1 MB settings file", f"{b['real_time']:.1f} ms", "-", "-"])
+        extra.append(["load 1 MB settings file", f"{ns(b, 'real_time') / 1e6:.1f} ms", "-", "-"])
     lib = results.get("BM_Contended<LibraryStore>/real_time/threads:2")
     base = results.get("BM_Contended<MapBaseline>/real_time/threads:2")
     if lib and base:
-        extra.append(["2 threads, one store", f"{lib['real_time']:.1f} ns/op",
+        extra.append(["2 threads, one store, 1 set in 4", f"{lib['real_time']:.1f} ns/op",
                       f"{base['real_time']:.1f} ns/op (map)", f"{lib['real_time'] / base['real_time']:.2f}"])
+    # Read throughput of n threads over one thread (time per call, all
+    # threads together: a gain is time(1) / time(n)).
+    for impl, label in (("LibraryStore", "library"), ("MapBaseline", "map")):
+        one = results.get(f"BM_ReadThreads<{impl}>/1/real_time/threads:1")
+        if not one:
+            continue
+        for name, desc in ((f"BM_ReadThreads<{impl}>/1/real_time/threads:2", "2 threads, one store"),
+                           (f"BM_ReadThreads<{impl}>/2/real_time/threads:4", "4 threads, two stores")):
+            b = results.get(name)
+            if b:
+                # CPU time per call (summed over the threads) shows what
+                # contention costs even when a loaded machine hides the wall
+                # clock gain; threads blocked on a mutex spend no CPU, so it
+                # flatters blocking locks.
+                extra.append([f"gets, {desc} ({label})",
+                              f"{b['real_time']:.1f} ns/call (cpu {b['cpu_time']:.1f})",
+                              f"{one['real_time']:.1f} ns/call (cpu {one['cpu_time']:.1f}), 1 thread",
+                              f"{one['real_time'] / b['real_time']:.2f}x throughput, "
+                              f"{b['cpu_time'] / one['cpu_time']:.2f}x cpu/call"])
     lib = results.get("BM_BytesPerSetting<LibraryStore>/100000/iterations:1")
     base = results.get("BM_BytesPerSetting<MapBaseline>/100000/iterations:1")
     if lib and base:
@@ -69,6 +100,35 @@ def main(path):
                       f"{lib['bytes_per_setting'] / base['bytes_per_setting']:.2f}"])
     print()
     print_table(["measure", "library", "baseline", "ratio"], extra)
+    spread = noise(data)
+    if spread:
+        print()
+        print(f"Spread over repetitions (stddev / mean of CPU time): median {spread[0]:.0%}, "
+              f"worst {spread[1]:.0%} ({spread[2]}).")
+
+
+def noise(data):
+    """Median and worst coefficient of variation of the repeated benchmarks."""
+    mean, std = {}, {}
+    for b in data["benchmarks"]:
+        if b.get("run_type") != "aggregate":
+            continue
+        if b.get("aggregate_name") == "mean":
+            mean[b["run_name"]] = b["cpu_time"]
+        elif b.get("aggregate_name") == "stddev":
+            std[b["run_name"]] = b["cpu_time"]
+    cvs = sorted((std[n] / mean[n], n) for n in std if mean.get(n))
+    if not cvs:
+        return None
+    return cvs[len(cvs) // 2][0], cvs[-1][0], cvs[-1][1]
+
+
+UNIT_NS = {"ns": 1.0, "us": 1e3, "ms": 1e6, "s": 1e9}
+
+
+def ns(b, field):
+    """A time of a benchmark in nanoseconds, whatever unit it was reported in."""
+    return b[field] * UNIT_NS[b.get("time_unit", "ns")]
 
 
 def print_table(header, rows):

@@ -26,11 +26,11 @@ class CAttribute {
   union Value {
     uint32_t dword;
     double dbl;
-    char *text;              // STRING: owned, NUL-terminated, m_size bytes
-    unsigned char *bytes;    // BUFFER: owned, m_size bytes (null for 0)
-    uint32_t image;          // IMAGE: owned image-library handle
-    CUserDefined *structure; // USERDEFINED: owned
-    uint32_t store;          // ATTRIBUTESTORE: handle of the store, not owned
+    char *text;               // STRING: owned, NUL-terminated, m_size bytes
+    unsigned char *bytes;     // BUFFER: owned, m_size bytes (null for 0)
+    uint32_t image;           // IMAGE: owned image-library handle
+    CUserDefined *structure;  // USERDEFINED: owned
+    uint32_t store;           // ATTRIBUTESTORE: handle of the store, not owned
     uint64_t raw;
   };
 

@@ -120,8 +120,6 @@ std::string_view CAttributeStore::ComposeKey(const char *group, const char *item
   return {out, gl + 1 + il};
 }
 
-CAttributeStore *CAttributeStore::Parent() const { return LookupStore(m_parentHandle); }
-
 int32_t CAttributeStore::AddRef() {
   ++m_refCount;
   if (CAttributeStore *parent = Parent()) {

@@ -15,6 +15,7 @@
 
 #include "core/Attribute.h"
 #include "core/KeyIndex.h"
+#include "core/StoreHandles.h"
 
 namespace tiz {
 
@@ -43,6 +44,11 @@ class CAttributeStore {
   // --- table ---------------------------------------------------------------
   CAttribute *FindAttribute(std::string_view key) const;
   KeyEntry *FindEntry(std::string_view key) const;
+  // Lookup with the key's hash already known (HashKey); reads only, so it
+  // may run beside other readers.
+  KeyEntry *FindEntry(std::string_view key, uint32_t hash) const {
+    return key.empty() ? nullptr : m_index.Find(key, hash);
+  }
   // Files `attr` under `key`; false (nothing changed, caller keeps attr) for
   // an empty or duplicate key.
   bool InsertAttribute(std::string_view key, CAttribute *attr);
@@ -67,7 +73,8 @@ class CAttributeStore {
   int32_t SetParent(CAttributeStore *parent);
   // Makes room to remember one more linked child. May throw.
   void ReserveChildLink();
-  CAttributeStore *Parent() const;  // null when unlinked or the parent is gone
+  // Null when unlinked or the parent is gone.
+  CAttributeStore *Parent() const { return m_parentHandle ? LookupStore(m_parentHandle) : nullptr; }
   uint32_t ParentHandle() const { return m_parentHandle; }
 
   uint32_t Handle() const { return m_handle; }

@@ -1,20 +1,14 @@
 #include "core/KeyIndex.h"
 
 #include <cstring>
-#include <functional>
 #include <new>
 
 namespace tiz {
 
-uint32_t HashKey(std::string_view key) {
-  uint64_t h = std::hash<std::string_view>{}(key);
-  return static_cast<uint32_t>(h ^ (h >> 32));
-}
-
 KeyEntry *KeyEntry::Make(std::string_view key, uint32_t hash, CAttribute *attr, uint64_t seq) {
   void *block = ::operator new(sizeof(KeyEntry) + key.size() + 1);
-  auto *entry = new (block) KeyEntry{nullptr, nullptr, attr, seq, hash,
-                                     static_cast<uint32_t>(key.size())};
+  auto *entry =
+      new (block) KeyEntry{nullptr, nullptr, attr, seq, hash, static_cast<uint32_t>(key.size())};
   char *text = reinterpret_cast<char *>(entry + 1);
   std::memcpy(text, key.data(), key.size());
   text[key.size()] = '\0';
@@ -25,18 +19,6 @@ void KeyEntry::Free(KeyEntry *entry) {
   if (!entry) return;
   entry->~KeyEntry();
   ::operator delete(entry);
-}
-
-KeyEntry *KeyIndex::Find(std::string_view key, uint32_t hash) const {
-  if (slots_.empty()) return nullptr;
-  size_t mask = slots_.size() - 1;
-  for (size_t i = hash & mask;; i = (i + 1) & mask) {
-    KeyEntry *e = slots_[i];
-    if (!e) return nullptr;
-    if (e->hash == hash && e->keyLen == key.size() &&
-        std::memcmp(e->Key(), key.data(), key.size()) == 0)
-      return e;
-  }
 }
 
 void KeyIndex::Reserve(size_t count) {

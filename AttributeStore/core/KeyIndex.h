@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string_view>
 #include <vector>
 
@@ -15,10 +16,10 @@ namespace tiz {
 // One filed setting. The key's bytes follow the struct in the same block, so
 // a key is stored once for the table and the key list alike.
 struct KeyEntry {
-  KeyEntry *prev;   // key list order (insertion order until sorted)
+  KeyEntry *prev;  // key list order (insertion order until sorted)
   KeyEntry *next;
   class CAttribute *attr;  // owned by the store
-  uint64_t seq;     // insertion order within the store
+  uint64_t seq;            // insertion order within the store
   uint32_t hash;
   uint32_t keyLen;
 
@@ -26,16 +27,53 @@ struct KeyEntry {
   std::string_view KeyView() const { return {Key(), keyLen}; }
 
   // Allocates an entry with a copy of the key (NUL-terminated).
-  static KeyEntry *Make(std::string_view key, uint32_t hash, class CAttribute *attr,
-                        uint64_t seq);
+  static KeyEntry *Make(std::string_view key, uint32_t hash, class CAttribute *attr, uint64_t seq);
   static void Free(KeyEntry *entry);
 };
 
-uint32_t HashKey(std::string_view key);
+// The index's hash of a full key: eight bytes per step, multiply and fold,
+// inline, since every call of the library hashes one key. Not seeded: keys
+// come from the host's own pipeline, and probing stays short at half load.
+inline uint32_t HashKey(std::string_view key) {
+  constexpr uint64_t kMul = 0x9E3779B97F4A7C15ull;
+  const char *p = key.data();
+  size_t n = key.size();
+  uint64_t h = n * kMul;
+  auto mix = [&h](uint64_t word) {
+    h = (h ^ word) * kMul;
+    h ^= h >> 29;
+  };
+  uint64_t word;
+  if (n >= 8) {
+    for (; n > 8; n -= 8, p += 8) {
+      std::memcpy(&word, p, 8);
+      mix(word);
+    }
+    std::memcpy(&word, p + n - 8, 8);  // the last eight bytes, overlapping
+    mix(word);
+  } else {
+    word = 0;
+    for (size_t i = 0; i < n; ++i)
+      word |= static_cast<uint64_t>(static_cast<unsigned char>(p[i])) << (8 * i);
+    mix(word);
+  }
+  h *= kMul;
+  return static_cast<uint32_t>(h >> 32);
+}
 
 class KeyIndex {
  public:
-  KeyEntry *Find(std::string_view key, uint32_t hash) const;
+  KeyEntry *Find(std::string_view key, uint32_t hash) const {
+    if (slots_.empty()) return nullptr;
+    const size_t mask = slots_.size() - 1;
+    for (size_t i = hash & mask;; i = (i + 1) & mask) {
+      KeyEntry *e = slots_[i];
+      if (!e) return nullptr;
+      if (e->hash == hash && e->keyLen == key.size() &&
+          std::memcmp(e->Key(), key.data(), key.size()) == 0)
+        return e;
+    }
+  }
   // Reserves room first, so a failed allocation leaves the index unchanged.
   void Reserve(size_t count);
   void Insert(KeyEntry *entry);  // the key must not be present

@@ -6,11 +6,6 @@
 
 namespace tiz {
 
-StoreHandles &StoreHandles::Instance() {
-  static StoreHandles *instance = new StoreHandles();  // lives for the process
-  return *instance;
-}
-
 uint32_t StoreHandles::Register(CAttributeStore *store) {
   uint32_t index;
   if (free_.size() > kMinFreeBeforeReuse) {

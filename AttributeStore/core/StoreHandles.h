@@ -5,8 +5,8 @@
 #ifndef TIZ_CORE_STOREHANDLES_H
 #define TIZ_CORE_STOREHANDLES_H
 
-#include <cstdint>
 #include <cstddef>
+#include <cstdint>
 #include <deque>
 #include <vector>
 
@@ -16,7 +16,12 @@ class CAttributeStore;
 
 class StoreHandles {
  public:
-  static StoreHandles &Instance();
+  // Lives for the process: built on first use, never destroyed, so late
+  // callers (static destructors of a host) still find it.
+  static StoreHandles &Instance() {
+    static StoreHandles *instance = new StoreHandles();
+    return *instance;
+  }
 
   // Issues a handle for the store (sets its m_handle). Throws on exhaustion.
   uint32_t Register(CAttributeStore *store);

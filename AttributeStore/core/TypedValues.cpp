@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "core/AttributeStore.h"
+#include "core/ComposedKey.h"
 #include "core/SharedValues.h"
 #include "core/StoreHandles.h"
 #include "core/UserDefined.h"
@@ -87,11 +88,14 @@ void PutConf(int32_t *conf, const CAttribute &a) {
 int32_t LookupInherited(CAttributeStore *s, const char *group, const char *item,
                         CAttribute **found) {
   if (!ValidNames(group, item)) return TIZ_E_INVALID_ARG;
+  // Composed once on this frame, not in the stores' key buffers: a reader
+  // under the shared lock writes nothing a store owns, and the same key and
+  // hash serve the whole parent chain.
+  const ComposedKey key(group, item);
   int32_t where = 0;
-  for (CAttributeStore *cur = s; cur; cur = cur->Parent(), where = TIZ_FOUND_IN_ANCESTOR) {
-    // Each store composes in its own key buffer.
-    if (CAttribute *a = cur->FindAttribute(cur->ComposeKey(group, item))) {
-      *found = a;
+  for (const CAttributeStore *cur = s; cur; cur = cur->Parent(), where = TIZ_FOUND_IN_ANCESTOR) {
+    if (KeyEntry *e = cur->FindEntry(key.View(), key.Hash())) {
+      *found = e->attr;
       return where;
     }
   }

@@ -19,32 +19,29 @@ namespace {
 // a delete never touches a destroyed mutex.
 // Built in static storage, not on the heap: creating the lock must not be
 // able to fail for want of memory, since the frame cannot report that.
-platform::RecursiveLock &GlobalLock() {
-  alignas(platform::RecursiveLock) static unsigned char storage[sizeof(platform::RecursiveLock)];
-  static platform::RecursiveLock *lock = new (storage) platform::RecursiveLock();
+platform::SharedRecursiveLock &LockObject() {
+  alignas(platform::SharedRecursiveLock) static unsigned char
+      storage[sizeof(platform::SharedRecursiveLock)];
+  static platform::SharedRecursiveLock *lock = new (storage) platform::SharedRecursiveLock();
   return *lock;
 }
 
-bool g_lockCreated = false;
-
 }  // namespace
+
+bool g_lockCreated = false;
+platform::SharedRecursiveLock *g_lock = nullptr;
+
+void CreateLockSlow() {
+  g_lock = &LockObject();
+  g_lockCreated = true;
+}
 
 std::atomic<uint32_t> g_loggingFlag{0};
 std::atomic<uint32_t> g_scanningThreadId{0};
 
-void EnsureLock() {
-  if (!g_lockCreated) {
-    GlobalLock();
-    g_lockCreated = true;
-  }
-}
-
 void CreateLock() { EnsureLock(); }
 
 void DeleteLock() { g_lockCreated = false; }
-
-void EnterLock() { GlobalLock().Enter(); }
-void LeaveLock() { GlobalLock().Leave(); }
 
 int32_t ReportException(const char *exportName) noexcept {
   char report[128];

@@ -22,6 +22,18 @@ int32_t OnStore(const char *name, uint32_t h, Body &&body) {
   });
 }
 
+// The frame of getters that only read: the lock is taken shared, so readers
+// on several threads run side by side. Only for workers that copy a value
+// out, hand out no reference and run no caller code.
+template <class Body>
+int32_t ReadOnStore(const char *name, uint32_t h, Body &&body) {
+  return frame::RunShared(name, [&]() -> int32_t {
+    CAttributeStore *s = frame::CheckStoreHandle(h);
+    if (!s) return TIZ_E_INVALID_HANDLE;
+    return body(s);
+  });
+}
+
 // Both handles checked; -16 when either fails.
 template <class Body>
 int32_t OnTwoStores(const char *name, uint32_t h, uint32_t hNested, Body &&body) {
@@ -196,7 +208,7 @@ int32_t TIZ_API TIZ_SetConfidence(uint32_t h, const char *g, const char *i, int3
   if (!(cond)) return TIZ_E_INVALID_ARG
 
 int32_t TIZ_API TIZ_GetSettingDword(uint32_t h, const char *g, const char *i, uint32_t *pValue) {
-  return OnStore("TIZ_GetSettingDword", h, [&](CAttributeStore *s) {
+  return ReadOnStore("TIZ_GetSettingDword", h, [&](CAttributeStore *s) {
     TIZ_REQUIRE(pValue);
     return GetDword(s, g, i, nullptr, pValue);
   });
@@ -204,7 +216,7 @@ int32_t TIZ_API TIZ_GetSettingDword(uint32_t h, const char *g, const char *i, ui
 
 int32_t TIZ_API TIZ_GetSettingConfidenceDword(uint32_t h, const char *g, const char *i,
                                               int32_t *pConf, uint32_t *pValue) {
-  return OnStore("TIZ_GetSettingConfidenceDword", h, [&](CAttributeStore *s) {
+  return ReadOnStore("TIZ_GetSettingConfidenceDword", h, [&](CAttributeStore *s) {
     TIZ_REQUIRE(pConf && pValue);
     return GetDword(s, g, i, pConf, pValue);
   });
@@ -219,7 +231,7 @@ static int32_t ByteOut(CAttributeStore *s, const char *g, const char *i, int32_t
 }
 
 int32_t TIZ_API TIZ_GetSettingByte(uint32_t h, const char *g, const char *i, uint8_t *pValue) {
-  return OnStore("TIZ_GetSettingByte", h, [&](CAttributeStore *s) {
+  return ReadOnStore("TIZ_GetSettingByte", h, [&](CAttributeStore *s) {
     TIZ_REQUIRE(pValue);
     return ByteOut(s, g, i, nullptr, pValue);
   });
@@ -227,14 +239,14 @@ int32_t TIZ_API TIZ_GetSettingByte(uint32_t h, const char *g, const char *i, uin
 
 int32_t TIZ_API TIZ_GetSettingConfidenceByte(uint32_t h, const char *g, const char *i,
                                              int32_t *pConf, uint8_t *pValue) {
-  return OnStore("TIZ_GetSettingConfidenceByte", h, [&](CAttributeStore *s) {
+  return ReadOnStore("TIZ_GetSettingConfidenceByte", h, [&](CAttributeStore *s) {
     TIZ_REQUIRE(pConf && pValue);
     return ByteOut(s, g, i, pConf, pValue);
   });
 }
 
 int32_t TIZ_API TIZ_GetSettingDouble(uint32_t h, const char *g, const char *i, double *pValue) {
-  return OnStore("TIZ_GetSettingDouble", h, [&](CAttributeStore *s) {
+  return ReadOnStore("TIZ_GetSettingDouble", h, [&](CAttributeStore *s) {
     TIZ_REQUIRE(pValue);
     return GetDouble(s, g, i, nullptr, pValue);
   });
@@ -242,7 +254,7 @@ int32_t TIZ_API TIZ_GetSettingDouble(uint32_t h, const char *g, const char *i, d
 
 int32_t TIZ_API TIZ_GetSettingConfidenceDouble(uint32_t h, const char *g, const char *i,
                                                int32_t *pConf, double *pValue) {
-  return OnStore("TIZ_GetSettingConfidenceDouble", h, [&](CAttributeStore *s) {
+  return ReadOnStore("TIZ_GetSettingConfidenceDouble", h, [&](CAttributeStore *s) {
     TIZ_REQUIRE(pConf && pValue);
     return GetDouble(s, g, i, pConf, pValue);
   });
@@ -250,13 +262,13 @@ int32_t TIZ_API TIZ_GetSettingConfidenceDouble(uint32_t h, const char *g, const 
 
 int32_t TIZ_API TIZ_GetSettingString(uint32_t h, const char *g, const char *i, char *dest,
                                      int32_t len) {
-  return OnStore("TIZ_GetSettingString", h,
-                 [&](CAttributeStore *s) { return GetString(s, g, i, nullptr, dest, len); });
+  return ReadOnStore("TIZ_GetSettingString", h,
+                     [&](CAttributeStore *s) { return GetString(s, g, i, nullptr, dest, len); });
 }
 
 int32_t TIZ_API TIZ_GetSettingConfidenceString(uint32_t h, const char *g, const char *i,
                                                int32_t *pConf, char *dest, int32_t len) {
-  return OnStore("TIZ_GetSettingConfidenceString", h, [&](CAttributeStore *s) {
+  return ReadOnStore("TIZ_GetSettingConfidenceString", h, [&](CAttributeStore *s) {
     TIZ_REQUIRE(pConf);
     return GetString(s, g, i, pConf, dest, len);
   });
@@ -264,20 +276,20 @@ int32_t TIZ_API TIZ_GetSettingConfidenceString(uint32_t h, const char *g, const 
 
 int32_t TIZ_API TIZ_GetSettingBuffer(uint32_t h, const char *g, const char *i, void *dest,
                                      int32_t *pLen) {
-  return OnStore("TIZ_GetSettingBuffer", h,
-                 [&](CAttributeStore *s) { return GetBuffer(s, g, i, nullptr, dest, pLen); });
+  return ReadOnStore("TIZ_GetSettingBuffer", h,
+                     [&](CAttributeStore *s) { return GetBuffer(s, g, i, nullptr, dest, pLen); });
 }
 
 int32_t TIZ_API TIZ_GetSettingConfidenceBuffer(uint32_t h, const char *g, const char *i,
                                                int32_t *pConf, void *dest, int32_t *pLen) {
-  return OnStore("TIZ_GetSettingConfidenceBuffer", h, [&](CAttributeStore *s) {
+  return ReadOnStore("TIZ_GetSettingConfidenceBuffer", h, [&](CAttributeStore *s) {
     TIZ_REQUIRE(pConf);
     return GetBuffer(s, g, i, pConf, dest, pLen);
   });
 }
 
 int32_t TIZ_API TIZ_GetSettingImage(uint32_t h, const char *g, const char *i, uint32_t *phImage) {
-  return OnStore("TIZ_GetSettingImage", h, [&](CAttributeStore *s) {
+  return ReadOnStore("TIZ_GetSettingImage", h, [&](CAttributeStore *s) {
     TIZ_REQUIRE(phImage);
     return GetImage(s, g, i, nullptr, phImage);
   });
@@ -285,7 +297,7 @@ int32_t TIZ_API TIZ_GetSettingImage(uint32_t h, const char *g, const char *i, ui
 
 int32_t TIZ_API TIZ_GetSettingConfidenceImage(uint32_t h, const char *g, const char *i,
                                               int32_t *pConf, uint32_t *phImage) {
-  return OnStore("TIZ_GetSettingConfidenceImage", h, [&](CAttributeStore *s) {
+  return ReadOnStore("TIZ_GetSettingConfidenceImage", h, [&](CAttributeStore *s) {
     TIZ_REQUIRE(pConf && phImage);
     return GetImage(s, g, i, pConf, phImage);
   });
@@ -331,21 +343,21 @@ int32_t TIZ_API TIZ_GetSettingConfidenceAttrStore(uint32_t h, const char *g, con
 }
 
 int32_t TIZ_API TIZ_GetSettingSize(uint32_t h, const char *g, const char *i, uint32_t *pSize) {
-  return OnStore("TIZ_GetSettingSize", h, [&](CAttributeStore *s) {
+  return ReadOnStore("TIZ_GetSettingSize", h, [&](CAttributeStore *s) {
     TIZ_REQUIRE(pSize);
     return GetSize(s, g, i, pSize);
   });
 }
 
 int32_t TIZ_API TIZ_GetSettingType(uint32_t h, const char *g, const char *i, int32_t *pType) {
-  return OnStore("TIZ_GetSettingType", h, [&](CAttributeStore *s) {
+  return ReadOnStore("TIZ_GetSettingType", h, [&](CAttributeStore *s) {
     TIZ_REQUIRE(pType);
     return GetType(s, g, i, pType);
   });
 }
 
 int32_t TIZ_API TIZ_GetConfidence(uint32_t h, const char *g, const char *i, int32_t *pConf) {
-  return OnStore("TIZ_GetConfidence", h, [&](CAttributeStore *s) {
+  return ReadOnStore("TIZ_GetConfidence", h, [&](CAttributeStore *s) {
     TIZ_REQUIRE(pConf);
     return GetConfidence(s, g, i, pConf);
   });

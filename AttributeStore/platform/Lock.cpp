@@ -1,9 +1,11 @@
-// The global lock: a critical section on Windows (recursive by nature), a
-// recursive mutex elsewhere. Placement storage keeps the platform's type out
-// of the header.
+// The native mutex under the global lock: a critical section on Windows, a
+// std::mutex elsewhere; and the wait for readers that an exclusive owner
+// runs, which needs the platform's way of yielding.
 #include <new>
+#include <thread>
 
 #include "platform/Platform.h"
+#include "platform/SharedRecursiveLock.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -14,7 +16,7 @@ static void Lock(NativeLock *l) { EnterCriticalSection(l); }
 static void Unlock(NativeLock *l) { LeaveCriticalSection(l); }
 #else
 #include <mutex>
-using NativeLock = std::recursive_mutex;
+using NativeLock = std::mutex;
 static void Init(NativeLock *l) { new (l) NativeLock(); }
 static void Fini(NativeLock *l) { l->~NativeLock(); }
 static void Lock(NativeLock *l) { l->lock(); }
@@ -25,9 +27,26 @@ namespace tiz::platform {
 
 static_assert(sizeof(NativeLock) <= 64, "lock storage too small");
 
-RecursiveLock::RecursiveLock() { Init(reinterpret_cast<NativeLock *>(storage_)); }
-RecursiveLock::~RecursiveLock() { Fini(reinterpret_cast<NativeLock *>(storage_)); }
-void RecursiveLock::Enter() { Lock(reinterpret_cast<NativeLock *>(storage_)); }
-void RecursiveLock::Leave() { Unlock(reinterpret_cast<NativeLock *>(storage_)); }
+NativeMutex::NativeMutex() { Init(reinterpret_cast<NativeLock *>(storage_)); }
+NativeMutex::~NativeMutex() { Fini(reinterpret_cast<NativeLock *>(storage_)); }
+void NativeMutex::Enter() { Lock(reinterpret_cast<NativeLock *>(storage_)); }
+void NativeMutex::Leave() { Unlock(reinterpret_cast<NativeLock *>(storage_)); }
+
+void YieldThread() { std::this_thread::yield(); }
+
+void SharedRecursiveLock::WaitOutReaders() {
+  // Readers hold their slot for one getter only: spin briefly, then give
+  // the core away (a reader may have been preempted on a busy machine).
+  // Only slots handed out so far can hold a reader; the count is read after
+  // publishing the owner, so a reader that took a new slot before seeing
+  // the owner is counted.
+  uint32_t used = nextSlot_.load(std::memory_order_seq_cst);
+  if (used > kSlots) used = kSlots;
+  for (uint32_t i = 0; i < used; ++i) {
+    for (int spins = 0; slots_[i].readers.load(std::memory_order_seq_cst) != 0; ++spins) {
+      if (spins >= 64) YieldThread();
+    }
+  }
+}
 
 }  // namespace tiz::platform

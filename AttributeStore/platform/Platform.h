@@ -6,6 +6,16 @@
 
 #include <cstdint>
 
+#if defined(__has_include)
+#if __has_include(<sys/single_threaded.h>)
+#include <sys/single_threaded.h>
+#define TIZ_HAS_SINGLE_THREADED 1
+#endif
+#endif
+#ifndef TIZ_HAS_SINGLE_THREADED
+#define TIZ_HAS_SINGLE_THREADED 0
+#endif
+
 namespace tiz::platform {
 
 // Writes one diagnostic line: the debugger output on Windows, standard error
@@ -27,19 +37,37 @@ inline bool IsLeadByte(unsigned char byte) { return detail::g_leadBytes[byte]; }
 // False for single-byte code pages, where every byte is a character.
 inline bool CodePageHasLeadBytes() { return detail::g_hasLeadBytes; }
 
-// The recursive lock behind the library's one global critical section.
-class RecursiveLock {
+// A plain (not re-entrant) mutex: a critical section on Windows, a
+// std::mutex elsewhere. The global lock builds its re-entrant, shared and
+// exclusive modes on top (SharedRecursiveLock.h). Placement storage keeps the
+// platform's type out of the header.
+class NativeMutex {
  public:
-  RecursiveLock();
-  ~RecursiveLock();
-  RecursiveLock(const RecursiveLock &) = delete;
-  RecursiveLock &operator=(const RecursiveLock &) = delete;
+  NativeMutex();
+  ~NativeMutex();
+  NativeMutex(const NativeMutex &) = delete;
+  NativeMutex &operator=(const NativeMutex &) = delete;
   void Enter();
   void Leave();
 
  private:
   alignas(8) unsigned char storage_[64];
 };
+
+// True while the process has never had a second thread (known only where
+// the C library tracks it; elsewhere always false). Once false it stays
+// false, and a thread created later sees everything done before.
+inline bool ProcessIsSingleThreaded() {
+#if TIZ_HAS_SINGLE_THREADED
+  return __libc_single_threaded != 0;
+#else
+  return false;
+#endif
+}
+
+// Lets another thread run while this one waits for a short section of
+// another thread to end.
+void YieldThread();
 
 }  // namespace tiz::platform
 
