@@ -51,8 +51,14 @@ class PersistTree : public ::testing::Test {
 
   // The text a save of the store writes to a fresh file.
   std::string Saved(uint32_t h) {
+    int32_t result = -1;
+    std::string text = Saved(h, &result);
+    EXPECT_EQ(result, 0);
+    return text;
+  }
+  std::string Saved(uint32_t h, int32_t *result) {
     std::filesystem::remove(dir_.Path("saved.ini"));
-    EXPECT_EQ(TIZ_Serialize(h, "saved.ini"), 0);
+    *result = TIZ_Serialize(h, "saved.ini");
     return tiz_test::ReadFileText(dir_.Path("saved.ini"));
   }
 
@@ -157,28 +163,53 @@ TEST_F(PersistTree, ARoundTripRestoresEveryValueWithDefaultConfidence) {
   EXPECT_EQ(dword, 300u);
 }
 
+// Every text comes back as a value; as a group, and inside an item, every
+// text the layout can hold as a section name (no line break; the blanks at
+// the ends of a whole name are the platform's to trim).
 TEST_F(PersistTree, AwkwardNamesAndTextsComeBackUnchanged) {
-  const std::string texts[] = {" leading",        "trailing ", "line\nbreak", "cr\r\nlf\r",
-                               ";semicolon",      "[open",     "close]",      "a=b",
-                               "\"quoted\"",      "'single'",  "\t",          "back\\slash\\n",
-                               "caf\xE9\xFF\x80", "[x] = ;\"", "\\x41"};
+  const std::string texts[] = {
+      " leading",        "trailing ", "line\nbreak", "cr\r\nlf\r", ";semicolon", "[open",
+      "close]",          "a=b",       "\"quoted\"",  "'single'",   "\t",         "back\\slash\\n",
+      "caf\xE9\xFF\x80", "[x] = ;\"", "\\x41",       "\"a\\nb\"",  "end\x1A",    "]"};
+  auto groupOf = [](const std::string &text) {
+    return text.find_first_of("\r\n") == std::string::npos ? text
+                                                           : "g" + std::to_string(text.size());
+  };
   uint32_t root = NewStore(), child = NewStore();
-  ASSERT_EQ(TIZ_SetSettingAttrStore(root, "[nested]", " child ", child), 0);
+  ASSERT_EQ(TIZ_SetSettingAttrStore(root, "[nested]", " child", child), 0);
   for (const std::string &text : texts) {
+    std::string group = groupOf(text), item = "<" + group + ">";
     for (uint32_t h : {root, child})
-      ASSERT_EQ(TIZ_SetSettingString(h, text.c_str(), text.c_str(), text.c_str()), 0) << text;
+      ASSERT_EQ(TIZ_SetSettingString(h, group.c_str(), item.c_str(), text.c_str()), 0) << text;
   }
   int32_t result = -1;
   uint32_t loaded = Load(Saved(root), &result);
   ASSERT_EQ(result, 0);
   EXPECT_EQ(Outline(loaded), Outline(root));
-  for (uint32_t h : {loaded, Nested(loaded, "[nested]", " child ")}) {
+  for (uint32_t h : {loaded, Nested(loaded, "[nested]", " child")}) {
     for (const std::string &text : texts) {
+      std::string group = groupOf(text), item = "<" + group + ">";
       char value[64] = {};
-      EXPECT_EQ(TIZ_GetSettingString(h, text.c_str(), text.c_str(), value, sizeof value), 0)
+      EXPECT_EQ(TIZ_GetSettingString(h, group.c_str(), item.c_str(), value, sizeof value), 0)
           << text;
       EXPECT_EQ(value, text);
     }
+  }
+}
+
+// A group or item holding a line break cannot name a section: the save
+// stops there with -24, and what it wrote before stays.
+TEST_F(PersistTree, ALineBreakInAGroupOrItemFailsTheSaveAtThatSetting) {
+  for (const char *name : {"a\nb", "a\rb"}) {
+    uint32_t root = NewStore();
+    ASSERT_EQ(TIZ_SetSettingDword(root, "First", "Value", 1), 0);
+    ASSERT_EQ(TIZ_SetSettingDword(root, name, "Value", 2), 0);
+    ASSERT_EQ(TIZ_SetSettingDword(root, "Scan", name, 3), 0);
+    ASSERT_EQ(TIZ_SetSettingDword(root, "Last", "Value", 4), 0);
+    int32_t result = 0;
+    std::string text = Saved(root, &result);
+    EXPECT_EQ(result, TIZ_E_INVALID_ARG);
+    EXPECT_EQ(text, Ini("[Root|First|Value]\nSize=4\nType=DWORD\nValue=1\n"));
   }
 }
 

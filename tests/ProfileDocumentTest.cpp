@@ -93,14 +93,19 @@ TEST(ProfileDocument, AwkwardTextsComeBackUnchangedAndPlainOnesStayPlain) {
       {"cr\rlf\r\n", false},
       {"\"quoted\"", false},
       {"'single'", false},
-      {"back\\slash \"mid\" \x01", false},
+      {"back\\slash \"mid\" \x01", true},
+      {"\"", true},
+      {"'x\"", true},
+      {"\x1A\v", false},
       {"\\n", true},
       {"]", true},
   };
   for (const Case &c : cases) {
     ProfileDocument doc;
     doc.SetValue("S", "Value", c.text);
-    const std::string section = "sec " + c.text + "]";  // names may hold ']' as well
+    // Names may hold ']' as well; a line break cannot be part of a name.
+    const bool breaks = c.text.find_first_of("\r\n") != std::string::npos;
+    const std::string section = "sec " + (breaks ? std::string("x") : c.text) + "]";
     doc.SetValue(section, "Value", c.text);
     std::string text = doc.Render();
     ProfileDocument again(text);

@@ -82,6 +82,7 @@ TEST(ProfileEngineDocument, KeptSectionsChangeOnlyWhereAnEditDoes) {
             "[B]\r\n"
             "Value=x\r\n"
             "Type=\"x\\ny\"\r\n"
+            "TypeEscaped=1\r\n"
             "\r\n"
             "[C]\r\n"
             "Size=2\r\n");

@@ -24,6 +24,7 @@
 
 #include "persist/ProfileLines.h"
 #include "persist/ProfileNameIndex.h"
+#include "persist/ProfileText.h"
 #include "persist/TextArena.h"
 
 namespace tiz {
@@ -53,9 +54,12 @@ class ProfileDocument {
   SectionNumber ListedSection(size_t index) const { return listed_[index]; }
   std::string_view NameOf(SectionNumber section) const { return sections_[section].name; }
 
-  // The first section of that name, or kNoSection.
+  // The first section of that name (blanks at its ends aside), or
+  // kNoSection.
   SectionNumber FindSection(std::string_view name) const;
-  // The same, adding a missing section at the end of the file.
+  // The same, adding a missing section at the end of the file. Its header
+  // spells the name without the blanks at its start, as the platform writes
+  // it; the caller makes sure it holds no line break.
   SectionNumber FindOrAddSection(std::string_view name);
 
   // The decoded value of `key`; false when it or the section (kNoSection)
@@ -66,11 +70,14 @@ class ProfileDocument {
   bool FindValue(SectionNumber section, std::string_view key, std::string_view *value,
                  std::string *scratch) const;
   // Writes `key` into a section from FindOrAddSection, overwriting its line
-  // in place or adding it at the end of the section. The key name must be
+  // in place or adding it at the end of the section, spelled as ProfileText
+  // says: a value holding a line break is written escaped, and the key's
+  // escape marker is written beside it or removed. The key name must be
   // plain: no '=', '[' at its start, control bytes or blanks at either end
   // (the caller's keys are fixed words).
   void SetValue(SectionNumber section, std::string_view key, std::string_view value);
-  // Removes the key's line; nothing happens when it is not there.
+  // Removes the key's line and its escape marker; nothing happens when it
+  // is not there.
   void RemoveKey(SectionNumber section, std::string_view key);
 
   // The same by section name, for a single key.
@@ -182,7 +189,18 @@ class ProfileDocument {
   // Splits the section for an edit: the key's line found again among its
   // lines.
   KeyLine SplitToEdit(Section &section, std::string_view key, const KeyLine &found);
-  std::string_view MakeKeyLine(std::string_view key, std::string_view value);
+  std::string_view MakeKeyLine(std::string_view key, std::string_view value,
+                               ValueSpelling spelling);
+  // The value of a key line as the reader gets it, escapes decoded where
+  // the section marks the key as escaped.
+  std::string_view DecodeValue(const Section &section, std::string_view key,
+                               std::string_view spelled, std::string *scratch) const;
+  void WriteLine(SectionNumber section, std::string_view key, std::string_view value,
+                 ValueSpelling spelling);
+  void RemoveLine(SectionNumber section, std::string_view key);
+  // Whether the text may hold an escape marker; a file without one spares
+  // every write the look for it.
+  static bool MayHoldMarker(std::string_view text);
 
   std::unique_ptr<const std::string> source_;  // the file's text
   TextArena arena_;
@@ -195,6 +213,7 @@ class ProfileDocument {
   // them, and a name compared byte for byte costs less than a lookup.
   SectionNumber expected_ = kNoSection;
   bool modified_ = false;
+  bool hasMarkers_ = false;
 };
 
 }  // namespace tiz
