@@ -26,11 +26,13 @@ ProfileDocument::ProfileDocument(std::string text)
 }
 
 void ProfileDocument::Parse(std::string_view text) {
+  // A UTF-8 byte order mark is no part of the first line; a rewrite keeps it.
+  if (text.substr(0, 3) == "\xEF\xBB\xBF") {
+    bom_ = text.substr(0, 3);
+    text.remove_prefix(3);
+  }
   const char *sectionStart = text.data();
-  // A UTF-8 byte order mark is no part of the first line; it stays in the
-  // text before the first header, so a rewrite keeps it.
   std::string_view body = text;
-  if (body.substr(0, 3) == "\xEF\xBB\xBF") body.remove_prefix(3);
   hasMarkers_ = MayHoldMarker(text);
   bool hasNul = std::memchr(text.data(), '\0', text.size()) != nullptr;
   TextLines lines(body);
@@ -385,11 +387,11 @@ void ProfileDocument::Reindex() {
 }
 
 std::string ProfileDocument::Render() const {
-  size_t total = 2;  // for a last line that had no end
+  size_t total = 2 + bom_.size();  // 2 for a last line that had no end
   for (const Section &section : sections_) total += section.text.size();
   for (const Line &line : lines_) total += line.text.size() + 2;
   std::string out(total, '\0');
-  char *end = out.data();
+  char *end = Put(out.data(), bom_);
   // A line that had no end (only the file's last line can) gets one when
   // text now follows it.
   bool endMissing = false;

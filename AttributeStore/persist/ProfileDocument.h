@@ -125,6 +125,13 @@ class ProfileDocument {
   // reads and writes reach. Number 0 and kNoSection are ignored.
   void RemoveSection(SectionNumber section);
 
+  // How the file on disk holds the text: as it is (ANSI, or UTF-8 after a
+  // byte order mark the text keeps), or as UTF-16 with a byte order mark,
+  // which the text is converted from and is written back to.
+  enum class FileEncoding : uint8_t { kBytes, kUtf16Le, kUtf16Be };
+  FileEncoding Encoding() const { return encoding_; }
+  void SetEncoding(FileEncoding encoding) { encoding_ = encoding; }
+
   // True once an edit was made.
   bool Modified() const { return modified_; }
   // The file's text, with the edits.
@@ -214,6 +221,8 @@ class ProfileDocument {
   SectionNumber expected_ = kNoSection;
   bool modified_ = false;
   bool hasMarkers_ = false;
+  std::string_view bom_;  // a UTF-8 byte order mark the file starts with
+  FileEncoding encoding_ = FileEncoding::kBytes;
 };
 
 }  // namespace tiz
