@@ -33,9 +33,9 @@ void ProfileDocument::Parse(std::string_view text) {
   }
   const char *sectionStart = text.data();
   std::string_view body = text;
-  hasMarkers_ = MayHoldMarker(text);
-  bool hasNul = std::memchr(text.data(), '\0', text.size()) != nullptr;
-  TextLines lines(body);
+  loneCr_ = HoldsLoneCr(text);
+  hasNul_ = std::memchr(text.data(), '\0', text.size()) != nullptr;
+  TextLines lines(body, loneCr_);
   std::string_view line, name;
   LineEnd end;
   while (lines.Next(&line, &end)) {
@@ -43,20 +43,12 @@ void ProfileDocument::Parse(std::string_view text) {
     sections_.back().text = std::string_view(sectionStart, line.data() - sectionStart);
     sectionStart = line.data();
     // The platform's names end at a NUL.
-    if (hasNul) name = name.substr(0, name.find('\0'));
+    if (hasNul_) name = name.substr(0, name.find('\0'));
     PushSection(NamedSection(name, ProfileNameHash(name)));
     sections_.back().bodyStart = static_cast<size_t>(lines.Rest().data() - sectionStart);
   }
   sections_.back().text = std::string_view(sectionStart, text.data() + text.size() - sectionStart);
   Reindex();
-}
-
-bool ProfileDocument::MayHoldMarker(std::string_view text) {
-  // Every marker key ends in "Escaped", in some letter case.
-  for (const char *word : {"scaped", "SCAPED"}) {
-    if (text.find(word) != std::string_view::npos) return true;
-  }
-  return false;
 }
 
 ProfileDocument::Section ProfileDocument::NamedSection(std::string_view name, size_t hash) {
@@ -129,7 +121,7 @@ ProfileDocument::SectionNumber ProfileDocument::AddSection(std::string_view name
 }
 
 void ProfileDocument::Split(Section &section) {
-  TextLines lines(section.text);
+  TextLines lines(section.text, loneCr_);
   std::string_view line;
   LineEnd end;
   while (lines.Next(&line, &end)) AppendLine(section, line, end);
@@ -157,7 +149,7 @@ ProfileDocument::KeyLine ProfileDocument::FindKeyLine(const Section &section,
                                                       std::string_view key) const {
   KeyLine found;
   if (!section.split) {
-    TextLines lines(section.text.substr(section.bodyStart));
+    TextLines lines(section.text.substr(section.bodyStart), loneCr_);
     while (lines.Next(&found.text, &found.end)) {
       if (MatchKeyLine(found.text, key, &found.key, &found.value)) {
         found.found = true;
@@ -210,14 +202,18 @@ std::string_view ProfileDocument::DecodeValue(const Section &section, std::strin
                                               std::string *scratch) const {
   // Only a double-quoted text holding a backslash can be escaped; others
   // need no look for the marker.
-  if (hasMarkers_ && spelled.size() >= 2 && spelled.front() == '"' &&
-      spelled.find('\\') != std::string_view::npos) {
+  if (MayBeEscaped(spelled)) {
     std::string marker = EscapeMarkerKey(key);
     KeyLine found = FindKeyLine(section, marker);
     if (found.found && ReadProfileValue(found.value) == kEscapeMarkerValue)
       return ReadEscapedProfileValue(spelled, scratch);
   }
-  return ReadProfileValue(spelled);
+  if (hasNul_) return ReadProfileValue(spelled);
+  // ReadProfileValue without the search for a NUL the text does not hold.
+  if (spelled.size() >= 2 && (spelled.front() == '"' || spelled.front() == '\'') &&
+      spelled.back() == spelled.front())
+    return spelled.substr(1, spelled.size() - 2);
+  return spelled;
 }
 
 bool ProfileDocument::FindValue(SectionNumber section, std::string_view key,
@@ -240,18 +236,24 @@ bool ProfileDocument::FindValue(SectionNumber section, std::string_view key,
 void ProfileDocument::SetValue(SectionNumber section, std::string_view key,
                                std::string_view value) {
   ValueSpelling spelling = SpellingOf(value);
-  WriteLine(section, key, value, spelling);
-  // The marker covers exactly the values written escaped.
+  bool wasEscaped = WriteLine(section, key, value, spelling);
+  // The marker covers exactly the value written escaped. It only acts on a
+  // quoted text holding a backslash, so a plain value needs no look for it
+  // unless the line it replaces may have been escaped.
   if (spelling == ValueSpelling::kEscaped) {
-    hasMarkers_ = true;
     std::string marker = EscapeMarkerKey(key);
     WriteLine(section, marker, kEscapeMarkerValue, ValueSpelling::kPlain);
-  } else if (hasMarkers_) {
+  } else if (wasEscaped || spelling == ValueSpelling::kQuoted) {
     RemoveLine(section, EscapeMarkerKey(key));
   }
 }
 
-void ProfileDocument::WriteLine(SectionNumber section, std::string_view key, std::string_view value,
+bool ProfileDocument::MayBeEscaped(std::string_view spelled) {
+  return spelled.size() >= 2 && spelled.front() == '"' &&
+         spelled.find('\\') != std::string_view::npos;
+}
+
+bool ProfileDocument::WriteLine(SectionNumber section, std::string_view key, std::string_view value,
                                 ValueSpelling spelling) {
   modified_ = true;
   Section &target = sections_[section];
@@ -260,13 +262,14 @@ void ProfileDocument::WriteLine(SectionNumber section, std::string_view key, std
   KeyLine found = FindKeyLine(target, key);
   if (found.found && found.end == LineEnd::kCrLf && spelling == ValueSpelling::kPlain &&
       SpellsKeyLine(found.text, found.key, value))
-    return;
+    return false;
+  bool wasEscaped = found.found && MayBeEscaped(found.value);
   found = SplitToEdit(target, key, found);
   if (found.found) {
     // The key keeps the file's spelling of its name.
     lines_[found.line].text = MakeKeyLine(found.key, value, spelling);
     lines_[found.line].end = LineEnd::kCrLf;
-    return;
+    return wasEscaped;
   }
   // After the section's last non-blank line: blank lines keep separating it
   // from the next section.
@@ -274,28 +277,30 @@ void ProfileDocument::WriteLine(SectionNumber section, std::string_view key, std
   lines_[added].next = lines_[found.lastNonBlank].next;
   lines_[found.lastNonBlank].next = added;
   if (target.last == found.lastNonBlank) target.last = added;
+  return false;
 }
 
 void ProfileDocument::RemoveKey(SectionNumber section, std::string_view key) {
   if (section == kNoSection) return;
-  RemoveLine(section, key);
-  if (hasMarkers_) RemoveLine(section, EscapeMarkerKey(key));
+  if (RemoveLine(section, key)) RemoveLine(section, EscapeMarkerKey(key));
 }
 
-void ProfileDocument::RemoveLine(SectionNumber section, std::string_view key) {
+bool ProfileDocument::RemoveLine(SectionNumber section, std::string_view key) {
   Section &target = sections_[section];
   KeyLine found = FindKeyLine(target, key);
-  if (!found.found) return;
+  if (!found.found) return false;
+  bool wasEscaped = MayBeEscaped(found.value);
   found = SplitToEdit(target, key, found);
   lines_[found.previous].next = lines_[found.line].next;
   if (target.last == found.line) target.last = found.previous;
   modified_ = true;
+  return wasEscaped;
 }
 
 template <class Visit>
 void ProfileDocument::VisitLines(const Section &section, const Visit &visit) const {
   if (!section.split) {
-    TextLines lines(section.text);
+    TextLines lines(section.text, loneCr_);
     std::string_view line;
     LineEnd end;
     while (lines.Next(&line, &end)) visit(line);

@@ -202,12 +202,14 @@ class ProfileDocument {
   // the section marks the key as escaped.
   std::string_view DecodeValue(const Section &section, std::string_view key,
                                std::string_view spelled, std::string *scratch) const;
-  void WriteLine(SectionNumber section, std::string_view key, std::string_view value,
+  // Both true when the line they replaced or removed may have held an
+  // escaped value.
+  bool WriteLine(SectionNumber section, std::string_view key, std::string_view value,
                  ValueSpelling spelling);
-  void RemoveLine(SectionNumber section, std::string_view key);
-  // Whether the text may hold an escape marker; a file without one spares
-  // every write the look for it.
-  static bool MayHoldMarker(std::string_view text);
+  bool RemoveLine(SectionNumber section, std::string_view key);
+  // Whether a spelled value can be an escaped one: the marker of its key
+  // acts on nothing else.
+  static bool MayBeEscaped(std::string_view spelled);
 
   std::unique_ptr<const std::string> source_;  // the file's text
   TextArena arena_;
@@ -220,7 +222,8 @@ class ProfileDocument {
   // them, and a name compared byte for byte costs less than a lookup.
   SectionNumber expected_ = kNoSection;
   bool modified_ = false;
-  bool hasMarkers_ = false;
+  bool loneCr_ = false;   // whether the file's text holds a CR without an LF
+  bool hasNul_ = false;   // whether it holds a NUL byte
   std::string_view bom_;  // a UTF-8 byte order mark the file starts with
   FileEncoding encoding_ = FileEncoding::kBytes;
 };

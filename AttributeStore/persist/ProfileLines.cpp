@@ -1,5 +1,6 @@
 #include "persist/ProfileLines.h"
 
+#include <cstdint>
 #include <cstring>
 
 #include "persist/ProfileNames.h"
@@ -12,6 +13,41 @@ namespace {
 char FoldAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 }  // namespace
+
+bool HoldsLoneCr(std::string_view text) {
+  // Each CR is found by the run-time library's search, which is quick on
+  // the long stretches between them; a file of LF line ends has none.
+  const char *at = text.data(), *end = text.data() + text.size();
+  while (at != end) {
+    const void *cr = std::memchr(at, '\r', static_cast<size_t>(end - at));
+    if (!cr) return false;
+    at = static_cast<const char *>(cr) + 1;
+    if (at == end || *at != '\n') return true;
+    ++at;
+  }
+  return false;
+}
+
+bool TextLines::NextWithLoneCr(std::string_view *line, LineEnd *end) {
+  size_t at = 0;
+  while (at < rest_.size() && rest_[at] != '\n' && rest_[at] != '\r') ++at;
+  *line = rest_.substr(0, at);
+  size_t used = at;
+  if (at == rest_.size()) {
+    *end = LineEnd::kNone;
+  } else if (rest_[at] == '\n') {
+    *end = LineEnd::kLf;
+    used += 1;
+  } else if (at + 1 < rest_.size() && rest_[at + 1] == '\n') {
+    *end = LineEnd::kCrLf;
+    used += 2;
+  } else {
+    *end = LineEnd::kCr;
+    used += 1;
+  }
+  rest_.remove_prefix(used);
+  return true;
+}
 
 bool ParseHeader(std::string_view line, std::string_view *name) {
   size_t start = 0;
@@ -52,8 +88,7 @@ bool MatchKeyLine(std::string_view line, std::string_view key, std::string_view 
 
 bool SpellsKeyLine(std::string_view line, std::string_view key, std::string_view value) {
   return line.size() == key.size() + 1 + value.size() && line.data() == key.data() &&
-         line[key.size()] == '=' && line.substr(key.size() + 1) == value &&
-         SpellingOf(value) == ValueSpelling::kPlain;
+         line[key.size()] == '=' && line.substr(key.size() + 1) == value;
 }
 
 bool IsBlankLine(std::string_view line) {

@@ -14,50 +14,45 @@ namespace tiz {
 enum class LineEnd : uint8_t { kNone, kLf, kCrLf, kCr };
 
 // The lines of a text, each without its end. LF, CR LF and a lone CR each
-// end a line, as on the platform.
+// end a line, as on the platform. Lone CRs are rare: a text without them
+// (see HoldsLoneCr) is split at LFs alone, which costs one search a line.
 class TextLines {
  public:
-  explicit TextLines(std::string_view text) : rest_(text) {}
+  TextLines(std::string_view text, bool loneCr) : rest_(text), loneCr_(loneCr) {}
   // The next line; false after the last. Inline: parsing and reading call
   // it for every line.
   bool Next(std::string_view *line, LineEnd *end) {
     if (rest_.empty()) return false;
-    // The next LF is found once and kept: a file of CR-only line ends would
-    // otherwise be searched to its end for every line.
-    if (nextLf_ == kUnknown || nextLf_ < consumed_) {
-      const void *lf = std::memchr(rest_.data(), '\n', rest_.size());
-      nextLf_ = lf ? consumed_ + static_cast<size_t>(static_cast<const char *>(lf) - rest_.data())
-                   : kNone;
-    }
-    size_t lineEnd = nextLf_ == kNone ? rest_.size() : nextLf_ - consumed_;
-    const void *cr = lineEnd ? std::memchr(rest_.data(), '\r', lineEnd) : nullptr;
-    size_t length = lineEnd, used;
-    if (cr) {
-      length = static_cast<size_t>(static_cast<const char *>(cr) - rest_.data());
-      bool crLf = length + 1 == lineEnd && nextLf_ != kNone;
-      *end = crLf ? LineEnd::kCrLf : LineEnd::kCr;
-      used = length + (crLf ? 2 : 1);
-    } else if (nextLf_ == kNone) {
+    if (loneCr_) return NextWithLoneCr(line, end);
+    const void *lf = std::memchr(rest_.data(), '\n', rest_.size());
+    if (!lf) {
+      *line = rest_;
       *end = LineEnd::kNone;
-      used = length;
-    } else {
-      *end = LineEnd::kLf;
-      used = length + 1;
+      rest_.remove_prefix(rest_.size());
+      return true;
     }
-    *line = rest_.substr(0, length);
-    rest_.remove_prefix(used);
-    consumed_ += used;
+    size_t newline = static_cast<size_t>(static_cast<const char *>(lf) - rest_.data());
+    *line = rest_.substr(0, newline);
+    *end = LineEnd::kLf;
+    rest_.remove_prefix(newline + 1);
+    if (!line->empty() && line->back() == '\r') {
+      line->remove_suffix(1);
+      *end = LineEnd::kCrLf;
+    }
     return true;
   }
   // The text after the lines read so far.
   std::string_view Rest() const { return rest_; }
 
  private:
-  static constexpr size_t kUnknown = SIZE_MAX - 1, kNone = SIZE_MAX;
+  bool NextWithLoneCr(std::string_view *line, LineEnd *end);
+
   std::string_view rest_;
-  size_t consumed_ = 0;       // bytes read so far
-  size_t nextLf_ = kUnknown;  // offset of the next LF from the start, or kNone
+  bool loneCr_;
 };
+
+// Whether the text holds a CR that no LF follows.
+bool HoldsLoneCr(std::string_view text);
 
 // "[name]" after optional blanks; the name runs, trimmed, to the last ']' of
 // the line, and may be empty.
@@ -71,8 +66,8 @@ bool MatchKeyLine(std::string_view line, std::string_view key, std::string_view 
                   std::string_view *value);
 
 // Whether `line` is exactly "key=value", where `key` is the line's own
-// spelling from MatchKeyLine and the value is plain: the line that writing
-// the value would make.
+// spelling from MatchKeyLine: for a plain value (SpellingOf), the line that
+// writing the value would make.
 bool SpellsKeyLine(std::string_view line, std::string_view key, std::string_view value);
 
 bool IsBlankLine(std::string_view line);
