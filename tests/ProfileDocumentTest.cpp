@@ -119,6 +119,22 @@ TEST(ProfileDocument, AwkwardTextsComeBackUnchangedAndPlainOnesStayPlain) {
   }
 }
 
+// LF, CR LF and a lone CR each end a line; an edit leaves the others' ends
+// as they were, and the file's byte order mark stays in front.
+TEST(ProfileDocument, EveryKindOfLineEndEndsALineAndStays) {
+  const std::string original = "\xEF\xBB\xBF; c\r[A]\rk=1\r\nj=2\n[B]\r\rm=3";
+  ProfileDocument doc(original);
+  EXPECT_EQ(SectionNames(doc), (std::vector<std::string>{"A", "B"}));
+  EXPECT_EQ(ValueOf(doc, "A", "k"), "1");
+  EXPECT_EQ(ValueOf(doc, "A", "j"), "2");
+  EXPECT_EQ(ValueOf(doc, "B", "m"), "3");
+  EXPECT_EQ(doc.HeaderLine(doc.FindSection("B")), 5u);
+  EXPECT_EQ(doc.Render(), original);
+  doc.SetValue("A", "k", "9");
+  doc.SetValue("B", "n", "4");
+  EXPECT_EQ(doc.Render(), "\xEF\xBB\xBF; c\r[A]\rk=9\r\nj=2\n[B]\r\rm=3\r\nn=4\r\n");
+}
+
 TEST(ProfileDocument, PlainSectionNamesAreWrittenAsTheyAre) {
   ProfileDocument doc;
   doc.SetValue("Root\x7F[scan = ;y\x7FSpeed", "Size", "4");

@@ -409,7 +409,7 @@ std::string ProfileDocument::Render() const {
       // Kept text holds its own line ends.
       if (section.text.empty()) continue;
       put(section.text);
-      endMissing = section.text.back() != '\n';
+      endMissing = section.text.back() != '\n' && section.text.back() != '\r';
       continue;
     }
     for (uint32_t i = section.first; i != kNoLine; i = lines_[i].next) {
