@@ -69,6 +69,7 @@ set(TIZ_SOURCES
   AttributeStore/support/MultiByte.cpp
 
   # The platform layer: files common to every platform.
+  AttributeStore/platform/AnsiText.cpp
   AttributeStore/platform/CodePage.cpp
   AttributeStore/platform/FileSystem.cpp
   AttributeStore/platform/Lock.cpp
