@@ -338,6 +338,24 @@ TEST_F(IoFailure, ASaveRemovesOnlyTheTemporaryFilesOfDeadProcesses) {
   EXPECT_FALSE(std::filesystem::exists(dir_.Path(stale)));
 }
 
+// Where no lock file can be made (the platform reports it as not found), no
+// one can replace the tree file either: the save goes on without the lock
+// and succeeds or fails by its own steps.
+TEST_F(IoFailure, ASaveWhereNoLockFileCanBeMadeGoesOnWithoutIt) {
+  const FileSystem saved = Files();
+  Files().lock = [](const char *, LockKind, FileLock **) { return FileStatus::kNotFound; };
+  uint32_t empty = NewStore();
+  EXPECT_EQ(TIZ_Serialize(empty, "tree.ini"), 0);
+  EXPECT_EQ(TIZ_Serialize(newTree_, "tree.ini"), 0);
+  EXPECT_EQ(tiz_test::ReadFileText(Target()), newText_);
+  Files().createTemp = [](const char *, std::string *, File **) { return FileStatus::kFailed; };
+  EXPECT_EQ(TIZ_Serialize(empty, "tree.ini"), 0);
+  EXPECT_EQ(TIZ_Serialize(oldTree_, "tree.ini"), TIZ_E_OPEN_FILE);
+  Files() = saved;
+  TIZ_Release(empty);
+  EXPECT_EQ(tiz_test::ReadFileText(Target()), newText_);
+}
+
 #ifndef _WIN32
 // A power loss at each step of a save, in the manner of a fault-injecting
 // file system: what a crashed process wrote but never forced onto the disk

@@ -7,7 +7,10 @@ namespace tiz {
 
 int32_t EditProfileFile(const std::string &path, const ProfileEditor &edit) {
   platform::TargetLock lock;
-  if (lock.Acquire(path, platform::LockKind::kExclusive) != platform::FileStatus::kOk)
+  // Not found: the directory takes no files, and a save that changes the
+  // file fails when it makes its temporary file, as it always has.
+  platform::FileStatus status = lock.Acquire(path, platform::LockKind::kExclusive);
+  if (status != platform::FileStatus::kOk && status != platform::FileStatus::kNotFound)
     return kProfileFileFailed;
   platform::RemoveStaleTemporaries(path.c_str());
   ProfileDocument doc;

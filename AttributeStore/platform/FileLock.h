@@ -21,8 +21,10 @@ class TargetLock {
   TargetLock(const TargetLock &) = delete;
   TargetLock &operator=(const TargetLock &) = delete;
 
-  // kOk: held. kNotFound (shared only): there is no lock file, so no writer
-  // holds the lock; nothing is held. kFailed: not held.
+  // kOk: held. kNotFound: nothing is held, and nothing needs to be: for a
+  // shared lock there is no lock file, so no writer holds the lock; for an
+  // exclusive one no file can be made in the target's directory, so no one
+  // can replace the target. kFailed: not held.
   FileStatus Acquire(const std::string &target, LockKind kind);
   void Release();
 

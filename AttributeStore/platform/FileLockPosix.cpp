@@ -79,6 +79,10 @@ FileStatus Lock(const char *path, LockKind kind, FileLock **lock) {
   for (;;) {
     if (fd < 0) {
       fd = OpenLockFile(path, exclusive);
+      // A directory that is missing or refuses new files cannot have its
+      // file replaced by anyone either: there is nothing to guard.
+      if (fd < 0 && (errno == EACCES || errno == EPERM || errno == EROFS))
+        return exclusive ? FileStatus::kNotFound : FileStatus::kFailed;
       if (fd < 0) return StatusOfErrno();
     }
     int result;

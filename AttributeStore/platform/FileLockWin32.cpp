@@ -57,6 +57,11 @@ FileStatus Lock(const char *path, LockKind kind, FileLock **lock) {
         // cannot be opened until it is gone.
         if (error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION)
           return FileStatus::kFailed;
+        // Denied while no lock file exists: the directory refuses new files,
+        // so no one can replace the guarded file either.
+        if (exclusive && GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES &&
+            GetLastError() == ERROR_FILE_NOT_FOUND)
+          return FileStatus::kNotFound;
         busy = true;
       }
     }

@@ -55,8 +55,10 @@ struct FileSystem {
   // Takes the advisory lock of the lock file at `path`, waiting a bounded
   // time while another process holds it. The lock dies with the process that
   // holds it, so a crashed holder never blocks the others. An exclusive lock
-  // creates the lock file and removes it again on unlock; a shared lock never
-  // creates it and reports kNotFound when no lock file exists.
+  // creates the lock file and removes it again on unlock, and reports
+  // kNotFound when the directory is missing or refuses new files (then no one
+  // can replace the guarded file); a shared lock never creates the lock file
+  // and reports kNotFound when there is none.
   FileStatus (*lock)(const char *path, LockKind kind, FileLock **lock);
   // Releases the lock; the handle is gone whatever the result.
   FileStatus (*unlock)(FileLock *lock);
