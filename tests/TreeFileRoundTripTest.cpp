@@ -40,4 +40,31 @@ TEST(TreeFileRoundTrip, GeneratedTreesComeBackBitExact) {
   }
 }
 
+// Files as people edit them (every line end, byte order marks, stray and
+// duplicate lines, NUL bytes, quotes) load into a whole store with one of
+// the load's own result codes; the Windows suite checks what they load
+// against the platform's reading.
+TEST(TreeFileRoundTrip, HandEditedFilesLoadIntoAWholeStore) {
+  tiz_test::ScratchDirectory dir;
+  tiz_test::TreeFileGenerator generator;
+  const uint64_t seed = tiz_test::GeneratorSeed();
+  const size_t storesBefore = tiz_test::LiveStoreCount();
+  for (int round = 0; round < 300; ++round) {
+    SCOPED_TRACE("seed " + std::to_string(seed) + ", file " + std::to_string(round));
+    const std::string file = generator.HandEditedFile();
+    tiz_test::WriteFileText(dir.Path("edited.ini"), file);
+    uint32_t store = 0;
+    ASSERT_EQ(TIZ_Create(&store), 0);
+    int32_t result = TIZ_Deserialize(store, "edited.ini");
+    EXPECT_TRUE(result == 0 || result == TIZ_E_INVALID_ARG || result == TIZ_E_TOO_SMALL ||
+                result == TIZ_E_BAD_SECTION || result == TIZ_E_READ_BUFFER ||
+                result == TIZ_E_EMPTY_TYPE)
+        << result << "\n"
+        << tiz_test::PrintableLines(file);
+    EXPECT_EQ(tiz_test::StoreFaults(store), "");
+    tiz_test::ReleaseTree(store);
+  }
+  EXPECT_EQ(tiz_test::LiveStoreCount(), storesBefore);
+}
+
 }  // namespace
