@@ -1,5 +1,7 @@
 #include "persist/ProfileLines.h"
 
+#include <cstring>
+
 #include "persist/ProfileNames.h"
 #include "persist/ProfileText.h"
 
@@ -11,14 +13,14 @@ char FoldAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - '
 
 }  // namespace
 
-bool ParseHeader(std::string_view line, std::string_view *spelling) {
+bool ParseHeader(std::string_view line, std::string_view *name) {
   size_t start = 0;
   while (start < line.size() && IsProfileBlank(line[start])) ++start;
   if (start == line.size() || line[start] != '[') return false;  // most lines, at once
   std::string_view text = TrimProfileBlanks(line.substr(start));
   size_t close = text.rfind(']');
-  if (close == std::string_view::npos || close == 0) return false;
-  *spelling = TrimProfileBlanks(text.substr(1, close - 1));
+  if (close == std::string_view::npos) return false;  // a key line, to the platform
+  *name = TrimProfileBlanks(text.substr(1, close - 1));
   return true;
 }
 
@@ -34,6 +36,11 @@ bool MatchKeyLine(std::string_view line, std::string_view key, std::string_view 
   // both is exact even for a lead byte, which folds to itself.
   if (FoldAscii(*start) != FoldAscii(key.front())) return false;
   const char *equals = start + key.size();
+  if (*equals == '\0') {
+    // The platform's names end at a NUL: the rest up to the '=' is no part of it.
+    equals = static_cast<const char *>(std::memchr(equals, '=', static_cast<size_t>(end - equals)));
+    if (!equals) return false;
+  }
   while (equals != end && IsProfileBlank(*equals)) ++equals;
   if (equals == end || *equals != '=') return false;
   std::string_view candidate(start, key.size());
@@ -46,7 +53,7 @@ bool MatchKeyLine(std::string_view line, std::string_view key, std::string_view 
 bool SpellsKeyLine(std::string_view line, std::string_view key, std::string_view value) {
   return line.size() == key.size() + 1 + value.size() && line.data() == key.data() &&
          line[key.size()] == '=' && line.substr(key.size() + 1) == value &&
-         !ProfileValueNeedsQuotes(value);
+         SpellingOf(value) == ValueSpelling::kPlain;
 }
 
 bool IsBlankLine(std::string_view line) {

@@ -10,6 +10,7 @@
 #include "persist/DoubleText.h"
 #include "persist/ProfileDocument.h"
 #include "persist/ProfileKeys.h"
+#include "persist/ProfileText.h"
 #include "persist/TreeSections.h"
 #include "tiz.h"
 
@@ -73,6 +74,8 @@ int32_t SerializeStore(CAttributeStore *store, ProfileDocument &doc) {
     section.assign(level.store->m_name);
     section.push_back(kKeySeparator);
     section.append(entry->KeyView());
+    // A header ends at a line break: such a name cannot be written.
+    if (entry->attr->m_serializable && HoldsLineBreak(section)) return TIZ_E_INVALID_ARG;
     CAttributeStore *nested = nullptr;
     if (int32_t r = SerializeAttribute(*entry->attr, doc, section, &nested)) return r;
     if (nested && visited.insert(nested->Handle()).second)
