@@ -347,12 +347,11 @@ class TreeFileGenerator {
   std::mt19937_64 random_;
 };
 
-// Builds the tree through the C interface; nested stores are plain links,
-// as a load makes them, and live on with the one reference this gives them
-// (release the whole tree in the end).
-inline uint32_t BuildStore(const GenTree &tree) {
-  uint32_t store = 0;
-  if (TIZ_Create(&store) != 0) return 0;
+// Fills `store` with the tree through the C interface. Nested stores are
+// plain links, as a load makes them, and each is linked before it is filled:
+// it takes its name from the place it is linked to, and the stores below it
+// build theirs on that name.
+inline void FillStore(uint32_t store, const GenTree &tree) {
   for (const GenSetting &s : tree) {
     const char *g = s.group.c_str(), *i = s.item.c_str();
     switch (s.type) {
@@ -369,14 +368,23 @@ inline uint32_t BuildStore(const GenTree &tree) {
         TIZ_SetSettingBuffer(store, g, i, s.bytes.data(), static_cast<uint32_t>(s.bytes.size()));
         break;
       case kGenStore: {
-        uint32_t nested = BuildStore(s.nested);
+        uint32_t nested = 0;
+        if (TIZ_Create(&nested) != 0) break;
         TIZ_SetSettingAttrStore(store, g, i, nested);
+        FillStore(nested, s.nested);
         break;
       }
       default:
         break;
     }
   }
+}
+
+// A new store holding the tree. Its nested stores live on with the one
+// reference their creation gave them: release the whole tree in the end.
+inline uint32_t BuildStore(const GenTree &tree) {
+  uint32_t store = 0;
+  if (TIZ_Create(&store) == 0) FillStore(store, tree);
   return store;
 }
 
