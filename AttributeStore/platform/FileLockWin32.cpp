@@ -1,8 +1,8 @@
 // Locks, directory listings and process checks on Windows. A lock is
 // LockFileEx on the first byte of the lock file: the system drops it when its
-// holder's handle closes or its process dies. A writer opens the lock file
-// delete-on-close, so the file goes away with the last handle to it, and no
-// one can create a new one under the name while any handle to the old one is
+// holder's handle closes or its process dies. The lock file is opened
+// delete-on-close, so it goes away with the last handle to it, and no one
+// can create a new one under the name while any handle to the old one is
 // open: every holder locks the same file.
 #ifdef _WIN32
 #include <windows.h>
@@ -27,12 +27,13 @@ constexpr DWORD kLockWaitMs = 30000;
 constexpr DWORD kLongestPauseMs = 16;
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
+// Readers open the lock file as writers do: a save cannot replace a tree
+// file that another process has open, so a load must hold the lock even
+// when no save has made the file yet.
 HANDLE OpenLockFile(const char *path, bool exclusive) {
-  if (exclusive)
-    return CreateFileA(path, GENERIC_READ | GENERIC_WRITE | DELETE, kShareAll, nullptr, OPEN_ALWAYS,
-                       FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-  return CreateFileA(path, GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                     nullptr);
+  DWORD access = (exclusive ? GENERIC_READ | GENERIC_WRITE : GENERIC_READ) | DELETE;
+  return CreateFileA(path, access, kShareAll, nullptr, OPEN_ALWAYS,
+                     FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
 }
 
 }  // namespace
@@ -59,7 +60,7 @@ FileStatus Lock(const char *path, LockKind kind, FileLock **lock) {
           return FileStatus::kFailed;
         // Denied while no lock file exists: the directory refuses new files,
         // so no one can replace the guarded file either.
-        if (exclusive && GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES &&
+        if (GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES &&
             GetLastError() == ERROR_FILE_NOT_FOUND)
           return FileStatus::kNotFound;
         busy = true;

@@ -57,8 +57,10 @@ struct FileSystem {
   // holds it, so a crashed holder never blocks the others. An exclusive lock
   // creates the lock file and removes it again on unlock, and reports
   // kNotFound when the directory is missing or refuses new files (then no one
-  // can replace the guarded file); a shared lock never creates the lock file
-  // and reports kNotFound when there is none.
+  // can replace the guarded file); a shared lock reports kNotFound when
+  // there is no lock file and it made none (POSIX makes none: replacing a
+  // file that a reader has open is safe there; Windows makes one, as it is
+  // not), so no writer holds the lock.
   FileStatus (*lock)(const char *path, LockKind kind, FileLock **lock);
   // Releases the lock; the handle is gone whatever the result.
   FileStatus (*unlock)(FileLock *lock);
