@@ -119,13 +119,13 @@ FileStatus Unlock(FileLock *lock) {
 
 FileStatus ListDirectory(const char *directory, std::vector<std::string> *names) {
   names->clear();
-  DIR *dir = ::opendir(directory);
+  // Closed on every way out, running out of memory included.
+  std::unique_ptr<DIR, int (*)(DIR *)> dir(::opendir(directory), ::closedir);
   if (!dir) return StatusOfErrno();
-  while (struct dirent *entry = ::readdir(dir)) {
+  while (struct dirent *entry = ::readdir(dir.get())) {
     std::string name(entry->d_name);
     if (name != "." && name != "..") names->push_back(std::move(name));
   }
-  ::closedir(dir);
   return FileStatus::kOk;
 }
 

@@ -106,11 +106,12 @@ FileStatus ListDirectory(const char *directory, std::vector<std::string> *names)
     if (error == ERROR_FILE_NOT_FOUND) return FileStatus::kOk;
     return error == ERROR_PATH_NOT_FOUND ? FileStatus::kNotFound : FileStatus::kFailed;
   }
+  // Closed on every way out, running out of memory included.
+  std::unique_ptr<void, BOOL(WINAPI *)(HANDLE)> search(find, FindClose);
   do {
     std::string name(entry.cFileName);
     if (name != "." && name != "..") names->push_back(std::move(name));
   } while (FindNextFileA(find, &entry));
-  FindClose(find);
   return FileStatus::kOk;
 }
 
