@@ -3,7 +3,6 @@
 // removes the lock file while it still holds the lock, so a waiter that then
 // gets the lock of the removed file sees that it no longer has the name and
 // tries again on the file the name now holds.
-#ifndef _WIN32
 #include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
@@ -137,4 +136,3 @@ bool ProcessGone(uint32_t processId) {
 
 }  // namespace native
 }  // namespace tiz::platform
-#endif

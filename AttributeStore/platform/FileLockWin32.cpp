@@ -4,7 +4,6 @@
 // delete-on-close, so it goes away with the last handle to it, and no one
 // can create a new one under the name while any handle to the old one is
 // open: every holder locks the same file.
-#ifdef _WIN32
 #include <windows.h>
 
 #include <memory>
@@ -128,4 +127,3 @@ bool ProcessGone(uint32_t processId) {
 
 }  // namespace native
 }  // namespace tiz::platform
-#endif

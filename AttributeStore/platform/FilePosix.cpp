@@ -1,5 +1,4 @@
 // File operations on POSIX systems: plain descriptors, fsync for durability.
-#ifndef _WIN32
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -154,4 +153,3 @@ const FileSystem &NativeFileSystem() {
 }
 
 }  // namespace tiz::platform
-#endif

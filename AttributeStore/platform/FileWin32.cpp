@@ -1,6 +1,5 @@
 // File operations on Windows: ANSI paths, handles shared with every other
 // process, a write-through rename for durability.
-#ifdef _WIN32
 #include <windows.h>
 
 #include <atomic>
@@ -129,4 +128,3 @@ const FileSystem &NativeFileSystem() {
 }
 
 }  // namespace tiz::platform
-#endif
