@@ -206,4 +206,74 @@ TEST(ProfileKeys, StructureEncodingCarriesAChecksum) {
   EXPECT_TRUE(tiz::ReadProfileStruct(doc, "S", "Value", 0, &read));
 }
 
+// What a tool shows and edits: every header in file order with its line,
+// duplicates included, every key line with its line, and removing one
+// section, which changes no other byte.
+TEST(ProfileDocument, VisitsSectionsAndKeysWithLineNumbersAndRemovesSections) {
+  const std::string original =
+      "; top\n"
+      "[A]\r\n"
+      "x = 1\r\n"
+      "; note\r\n"
+      "no equals\n"
+      "=no key\n"
+      "\n"
+      "[B]\n"
+      "y=2\n"
+      "[a]\n"
+      "z=3";
+  ProfileDocument doc(original);
+  struct Seen {
+    std::string name;
+    uint32_t line;
+    bool listed;
+  };
+  auto sections = [&doc] {
+    std::vector<Seen> seen;
+    doc.ForEachSection([&](const ProfileDocument::SectionEntry &entry) {
+      seen.push_back({std::string(entry.name), entry.headerLine, entry.listed});
+      EXPECT_EQ(doc.HeaderLine(entry.number), entry.headerLine);
+    });
+    return seen;
+  };
+  auto keys = [&doc](ProfileDocument::SectionNumber section) {
+    std::vector<std::string> seen;
+    doc.ForEachKey(section, [&](const ProfileDocument::KeyEntry &entry) {
+      seen.push_back(std::string(entry.key) + "=" + std::string(entry.value) + "@" +
+                     std::to_string(entry.line));
+    });
+    return seen;
+  };
+  std::vector<Seen> seen = sections();
+  ASSERT_EQ(seen.size(), 3u);
+  EXPECT_EQ(seen[0].name, "A");
+  EXPECT_EQ(seen[0].line, 2u);
+  EXPECT_TRUE(seen[0].listed);
+  EXPECT_EQ(seen[1].name, "B");
+  EXPECT_EQ(seen[1].line, 8u);
+  EXPECT_EQ(seen[2].name, "a");
+  EXPECT_EQ(seen[2].line, 10u);
+  EXPECT_FALSE(seen[2].listed);
+  EXPECT_EQ(keys(doc.FindSection("a")), (std::vector<std::string>{"x=1@3"}));
+  EXPECT_EQ(keys(seen.size() + 5), std::vector<std::string>{});
+
+  // An edit before a section moves its lines.
+  doc.SetValue("A", "w", "0");
+  EXPECT_EQ(doc.HeaderLine(doc.FindSection("B")), 9u);
+  EXPECT_EQ(keys(doc.FindSection("B")), (std::vector<std::string>{"y=2@10"}));
+
+  ProfileDocument removing(original);
+  removing.RemoveSection(removing.FindSection("B"));
+  EXPECT_EQ(removing.Render(), "; top\n[A]\r\nx = 1\r\n; note\r\nno equals\n=no key\n\n[a]\nz=3");
+  // The later "[a]" is reached once the first is gone.
+  removing.RemoveSection(removing.FindSection("A"));
+  EXPECT_EQ(removing.Render(), "; top\n[a]\nz=3");
+  EXPECT_EQ(ValueOf(removing, "A", "z"), "3");
+  EXPECT_EQ(SectionNames(removing), std::vector<std::string>{"a"});
+  removing.RemoveSection(0);
+  removing.RemoveSection(ProfileDocument::kNoSection);
+  removing.SetValue("C", "k", "v");
+  EXPECT_EQ(removing.Render(), "; top\n[a]\nz=3\r\n\r\n[C]\r\nk=v\r\n");
+}
+
 }  // namespace

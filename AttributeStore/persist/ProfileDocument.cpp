@@ -40,7 +40,7 @@ void ProfileDocument::Parse(std::string_view text) {
     sections_.back().bodyStart = static_cast<size_t>(lines.Rest().data() - sectionStart);
   }
   sections_.back().text = std::string_view(sectionStart, text.data() + text.size() - sectionStart);
-  IndexParsedSections();
+  Reindex();
 }
 
 ProfileDocument::Section ProfileDocument::NamedSection(std::string_view name, size_t hash) {
@@ -54,18 +54,6 @@ void ProfileDocument::PushSection(const Section &section) {
   // Section numbers are 32-bit; a file of four billion sections is refused.
   if (sections_.size() >= kNoSection) throw std::length_error("profile file has too many sections");
   sections_.push_back(section);
-}
-
-void ProfileDocument::IndexParsedSections() {
-  index_.Reserve(sections_.size());
-  listed_.reserve(sections_.size());
-  for (SectionNumber number = 1; number < sections_.size(); ++number) {
-    Section &section = sections_[number];
-    if (Lookup(section.name, section.hash) != kNoSection) continue;  // a later one of a name
-    section.listed = true;
-    listed_.push_back(number);
-    index_.Insert(section.hash, number);
-  }
 }
 
 ProfileDocument::SectionNumber ProfileDocument::Lookup(std::string_view name, size_t hash) const {
@@ -90,7 +78,9 @@ ProfileDocument::SectionNumber ProfileDocument::FindOrAdd(std::string_view name)
   SectionNumber found = Lookup(name, hash);
   if (found != kNoSection) return found;
   // A blank line between sections, as the platform writes them.
-  Section &last = sections_.back();
+  size_t lastKept = sections_.size() - 1;
+  while (lastKept > 0 && sections_[lastKept].removed) --lastKept;
+  Section &last = sections_[lastKept];
   if (!last.split && !last.text.empty()) Split(last);
   if (last.last != kNoLine && !IsBlankLine(lines_[last.last].text))
     AppendLine(last, "", LineEnd::kCrLf);
@@ -248,6 +238,97 @@ void ProfileDocument::RemoveKey(SectionNumber section, std::string_view key) {
   lines_[found.previous].next = lines_[found.line].next;
   if (target.last == found.line) target.last = found.previous;
   modified_ = true;
+}
+
+template <class Visit>
+void ProfileDocument::VisitLines(const Section &section, const Visit &visit) const {
+  if (!section.split) {
+    TextLines lines(section.text);
+    std::string_view line;
+    LineEnd end;
+    while (lines.Next(&line, &end)) visit(line);
+    return;
+  }
+  for (uint32_t i = section.first; i != kNoLine; i = lines_[i].next) visit(lines_[i].text);
+}
+
+uint32_t ProfileDocument::LineCount(const Section &section) const {
+  uint32_t count = 0;
+  VisitLines(section, [&count](std::string_view) { ++count; });
+  return count;
+}
+
+uint32_t ProfileDocument::HeaderLine(SectionNumber section) const {
+  if (section == kNoSection || section == 0 || section >= sections_.size() ||
+      sections_[section].removed)
+    return 0;
+  uint32_t line = 1;
+  for (SectionNumber number = 0; number < section; ++number) line += LineCount(sections_[number]);
+  return line;
+}
+
+void ProfileDocument::ForEachSection(const std::function<void(const SectionEntry &)> &visit) const {
+  uint32_t line = 1 + LineCount(sections_[0]);
+  for (SectionNumber number = 1; number < sections_.size(); ++number) {
+    const Section &section = sections_[number];
+    if (section.removed) continue;
+    visit(SectionEntry{number, section.name, line, section.listed});
+    line += LineCount(section);
+  }
+}
+
+void ProfileDocument::ForEachKey(SectionNumber section,
+                                 const std::function<void(const KeyEntry &)> &visit) const {
+  uint32_t line = section == 0 ? 1 : HeaderLine(section);
+  if (line == 0) return;
+  uint32_t number = line - 1;
+  bool header = section != 0;  // counted, but no key line
+  std::string scratch;
+  VisitLines(sections_[section], [&](std::string_view text) {
+    ++number;
+    if (header) {
+      header = false;
+      return;
+    }
+    std::string_view trimmed = TrimProfileBlanks(text);
+    if (trimmed.empty() || trimmed.front() == ';') return;
+    size_t equals = trimmed.find('=');
+    if (equals == std::string_view::npos) return;
+    std::string_view key = TrimProfileBlanks(trimmed.substr(0, equals));
+    if (key.empty()) return;
+    std::string_view value =
+        DecodeProfileValue(TrimProfileBlanks(trimmed.substr(equals + 1)), &scratch);
+    visit(KeyEntry{key, value, number});
+  });
+}
+
+void ProfileDocument::RemoveSection(SectionNumber section) {
+  if (section == kNoSection || section == 0 || section >= sections_.size() ||
+      sections_[section].removed)
+    return;
+  Section &target = sections_[section];
+  target.removed = true;
+  target.listed = false;
+  target.split = true;
+  target.text = std::string_view();
+  target.first = target.last = kNoLine;
+  if (expected_ == section) expected_ = kNoSection;
+  Reindex();
+  modified_ = true;
+}
+
+void ProfileDocument::Reindex() {
+  index_.Clear();
+  listed_.clear();
+  for (Section &section : sections_) section.listed = false;
+  index_.Reserve(sections_.size());
+  for (SectionNumber number = 1; number < sections_.size(); ++number) {
+    Section &section = sections_[number];
+    if (section.removed || Lookup(section.name, section.hash) != kNoSection) continue;
+    section.listed = true;
+    listed_.push_back(number);
+    index_.Insert(section.hash, number);
+  }
 }
 
 std::string ProfileDocument::Render() const {

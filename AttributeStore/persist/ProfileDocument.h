@@ -16,6 +16,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -29,8 +30,9 @@ namespace tiz {
 
 class ProfileDocument {
  public:
-  // Sections are numbered in file order and never removed, so a number
-  // found once serves every key of its section.
+  // Sections are numbered in file order and a number never changes (a
+  // removed section keeps its number, unused), so a number found once
+  // serves every key of its section.
   using SectionNumber = uint32_t;
   static constexpr SectionNumber kNoSection = ProfileNameIndex::kNotFound;
 
@@ -82,6 +84,40 @@ class ProfileDocument {
     RemoveKey(FindSection(section), key);
   }
 
+  // Inspection and editing for tools that show and change a file as it is.
+  // Line numbers count from 1 in the text Render() gives now.
+
+  // A section header as the file holds it: `listed` is false for a later
+  // section of a name already used, which reads and writes never reach.
+  struct SectionEntry {
+    SectionNumber number;
+    std::string_view name;
+    uint32_t headerLine;
+    bool listed;
+  };
+  // Every section with a header, in file order, duplicates included.
+  void ForEachSection(const std::function<void(const SectionEntry &)> &visit) const;
+  // The line of the section's header; 0 for number 0 (the lines before the
+  // first header), kNoSection and a removed section.
+  uint32_t HeaderLine(SectionNumber section) const;
+
+  // A "key=value" line: the key as spelled, trimmed, and the decoded value
+  // (valid until the next edit).
+  struct KeyEntry {
+    std::string_view key;
+    std::string_view value;
+    uint32_t line;
+  };
+  // Every key line of the section in file order, duplicate keys included;
+  // comments (';' first), lines without '=' and lines with no key name are
+  // skipped. Number 0 visits the keys before the first header.
+  void ForEachKey(SectionNumber section, const std::function<void(const KeyEntry &)> &visit) const;
+
+  // Removes the section's header and all its lines; every other byte stays
+  // as it was. A later section of the same name then becomes the one that
+  // reads and writes reach. Number 0 and kNoSection are ignored.
+  void RemoveSection(SectionNumber section);
+
   // True once an edit was made.
   bool Modified() const { return modified_; }
   // The file's text, with the edits.
@@ -110,6 +146,7 @@ class ProfileDocument {
     uint32_t first = kNoLine;
     uint32_t last = kNoLine;
     bool listed = false;  // the first section of its name, which finds it
+    bool removed = false;
   };
   // A key's line: the file's spellings, and in a split section where it is
   // and where a missing key goes.
@@ -125,15 +162,19 @@ class ProfileDocument {
   static Section NamedSection(std::string_view name, size_t hash);
   void PushSection(const Section &section);
   void Parse(std::string_view text);
-  // Indexes the file's sections once all are read, so the index is sized
-  // once; a later section of a name already indexed is neither indexed nor
-  // listed.
-  void IndexParsedSections();
   SectionNumber Lookup(std::string_view name, size_t hash) const;
   SectionNumber FindOrAdd(std::string_view name);
   // A new section, split, indexed and listed, at the end of the file.
   SectionNumber AddSection(std::string_view name, size_t hash);
   void Split(Section &section);
+  // Calls visit(text) for each line of the section as it is now, in order.
+  template <class Visit>
+  void VisitLines(const Section &section, const Visit &visit) const;
+  uint32_t LineCount(const Section &section) const;
+  // Lists and indexes the sections: once all are read, so the index is
+  // sized once, and after a removal. A later section of a name already
+  // indexed is neither indexed nor listed.
+  void Reindex();
   // A line not linked yet, and a line at the end of a split section.
   uint32_t NewLine(std::string_view text, LineEnd end);
   void AppendLine(Section &section, std::string_view text, LineEnd end);
