@@ -14,6 +14,13 @@ namespace {
 
 constexpr size_t kIndentStep = 2;
 
+// Columns line up on the terminal, where a UTF-8 character is one column.
+size_t Columns(const std::string &text) {
+  size_t columns = 0;
+  for (char c : text) columns += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+  return columns;
+}
+
 struct Row {
   std::string group, item, type, value;
 };
@@ -38,15 +45,15 @@ void PrintSettings(std::ostream &out, const StoreView &store, size_t indent, Val
       value = style == ValueStyle::kDisplay ? DisplayedValue(setting) : ShownValue(setting);
     Row row{TerminalText(setting.group), TerminalText(setting.item), TypeKeyword(setting.type),
             value};
-    groupWidth = std::max(groupWidth, row.group.size());
-    itemWidth = std::max(itemWidth, row.item.size());
+    groupWidth = std::max(groupWidth, Columns(row.group));
+    itemWidth = std::max(itemWidth, Columns(row.item));
     typeWidth = std::max(typeWidth, row.type.size());
     rows.push_back(std::move(row));
   }
   for (size_t i = 0; i < rows.size(); ++i) {
     const Row &row = rows[i];
-    std::string line = margin + row.group + std::string(groupWidth - row.group.size() + 2, ' ') +
-                       row.item + std::string(itemWidth - row.item.size() + 2, ' ') + row.type;
+    std::string line = margin + row.group + std::string(groupWidth - Columns(row.group) + 2, ' ') +
+                       row.item + std::string(itemWidth - Columns(row.item) + 2, ' ') + row.type;
     if (!row.value.empty()) line += std::string(typeWidth - row.type.size() + 2, ' ') + row.value;
     out << line << '\n';
     if (store.settings[i].nested)

@@ -86,8 +86,10 @@ class Checker {
     }
     std::unordered_map<std::string, size_t, FoldedNameHash, FoldedNameEqual> firstLine;
     for (const SectionAt &section : layout.sections) {
-      auto [first, isFirst] = firstLine.emplace(section.name, section.line);
-      CheckSection(section, isFirst ? 0 : first->second);
+      if (section.listed) firstLine.emplace(section.name, section.line);
+    }
+    for (const SectionAt &section : layout.sections) {
+      CheckSection(section, section.listed ? 0 : firstLine[section.name]);
     }
     std::stable_sort(out_.begin(), out_.end(),
                      [](const Finding &a, const Finding &b) { return a.line < b.line; });
@@ -194,7 +196,7 @@ class Checker {
     }
     bool takesValue = type != TIZ_TYPE_UNDEFINED && type != TIZ_TYPE_ATTRIBUTESTORE;
     if (!takesValue && valueKey) {
-      Add(valueKey->line, "section " + shown + " of a " + TypeKeyword(type) +
+      Add(valueKey->line, "section " + shown + " of type " + TypeKeyword(type) +
                               " holds a Value, left from a save under another type; a load "
                               "ignores it");
     }

@@ -30,7 +30,7 @@ std::string ReadWholeTreeFile(const fs::path &file) {
 TreeDocument::TreeDocument(std::string file, std::string text)
     : fileName_(std::move(file)),
       doc_(std::move(text)),
-      layout_(ReadLayout(doc_.Render())),
+      layout_(ReadLayout(doc_)),
       topName_(TopStoreName(layout_)),
       store_(StoreRef::Create()) {
   loadResult_ = LoadDocumentInto(store_.Get(), topName_, doc_);
@@ -45,6 +45,13 @@ TreeDocument TreeDocument::FromText(const std::string &file, std::string text) {
 }
 
 void TreeDocument::RequireCompleteLoad() const {
+  if (layout_.sections.empty()) {
+    bool text = false;
+    doc_.ForEachKey(0, [&](const tiz::ProfileDocument::KeyEntry &) { text = true; });
+    std::string rendered = doc_.Render();
+    text = text || rendered.find_first_not_of(" \t\r\n") != std::string::npos;
+    if (text) throw Failure(fileName_ + ": not a tree file (no sections)");
+  }
   if (loadResult_ == TIZ_OK) return;
   // The load reports the last failing section; the check names each one.
   const Finding *cause = nullptr;

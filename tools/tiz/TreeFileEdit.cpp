@@ -1,14 +1,11 @@
 #include "TreeFileEdit.h"
 
-#include <cstdint>
 #include <system_error>
 #include <vector>
 
 #include "Failure.h"
 #include "TreeDocument.h"
-#include "TreeLayout.h"
 #include "core/Names.h"
-#include "persist/ProfileLines.h"
 #include "persist/ProfileNames.h"
 #include "platform/FileSystem.h"
 
@@ -58,32 +55,15 @@ void RemoveSettingSections(tiz::ProfileDocument &doc, const std::string &storeNa
   const std::string section =
       storeName + tiz::kKeySeparator + key.group + tiz::kKeySeparator + key.item;
   const std::string below = section + tiz::kKeySeparator;
-  // A section runs from its header to the line before the next header.
-  std::string text = doc.Render();
-  TreeLayout layout = ReadLayout(text);
-  std::vector<std::pair<size_t, size_t>> dropped;  // first and last line
-  for (size_t i = 0; i < layout.sections.size(); ++i) {
-    const std::string &name = layout.sections[i].name;
-    if (!tiz::ProfileNamesEqual(name, section) && name.compare(0, below.size(), below) != 0)
-      continue;
-    size_t last = i + 1 < layout.sections.size() ? layout.sections[i + 1].line - 1 : SIZE_MAX;
-    dropped.emplace_back(layout.sections[i].line, last);
-  }
-  std::string kept;
-  size_t number = 0, next = 0;
-  tiz::TextLines lines(text);
-  std::string_view line;
-  tiz::LineEnd end;
-  const char *lineStart = text.data();
-  while (lines.Next(&line, &end)) {
-    ++number;
-    const char *lineEnd = lines.Rest().data();
-    while (next < dropped.size() && dropped[next].second < number) ++next;
-    bool drop = next < dropped.size() && dropped[next].first <= number;
-    if (!drop) kept.append(lineStart, static_cast<size_t>(lineEnd - lineStart));
-    lineStart = lineEnd;
-  }
-  doc = tiz::ProfileDocument(std::move(kept));
+  std::vector<tiz::ProfileDocument::SectionNumber> removed;
+  doc.ForEachSection([&](const tiz::ProfileDocument::SectionEntry &entry) {
+    if (tiz::ProfileNamesEqual(entry.name, section) ||
+        entry.name.substr(0, below.size()) == below) {
+      removed.push_back(entry.number);
+    }
+  });
+  // Numbers stay valid while sections go.
+  for (tiz::ProfileDocument::SectionNumber number : removed) doc.RemoveSection(number);
 }
 
 }  // namespace tiztool

@@ -2,6 +2,7 @@
 
 #include <unordered_set>
 
+#include "persist/ProfileDocument.h"
 #include "persist/ProfileLines.h"
 #include "persist/ProfileNames.h"
 #include "persist/ProfileText.h"
@@ -25,50 +26,39 @@ bool FoldedNameEqual::operator()(const std::string &a, const std::string &b) con
   return tiz::ProfileNamesEqual(a, b);
 }
 
-bool TreeLayout::IsFirstOfItsName(size_t index) const {
-  for (size_t i = 0; i < index; ++i) {
-    if (tiz::ProfileNamesEqual(sections[i].name, sections[index].name)) return false;
-  }
-  return true;
-}
-
-TreeLayout ReadLayout(std::string_view text) {
+TreeLayout ReadLayout(const tiz::ProfileDocument &doc) {
   TreeLayout layout;
+  doc.ForEachSection([&](const tiz::ProfileDocument::SectionEntry &entry) {
+    SectionAt section;
+    section.name = std::string(entry.name);
+    section.line = entry.headerLine;
+    section.listed = entry.listed;
+    doc.ForEachKey(entry.number, [&](const tiz::ProfileDocument::KeyEntry &key) {
+      section.keys.push_back({std::string(key.key), std::string(key.value), key.line});
+    });
+    layout.sections.push_back(std::move(section));
+  });
+  // The lines the engine passes over, and the spelling of each header.
+  std::string text = doc.Render();
   tiz::TextLines lines(text);
   std::string_view line, spelling;
   tiz::LineEnd end;
-  size_t number = 0;
+  size_t number = 0, next = 0;
+  SectionAt *current = nullptr;
   while (lines.Next(&line, &end)) {
     ++number;
-    if (tiz::ParseHeader(line, &spelling)) {
-      SectionAt section;
-      section.spelling = std::string(spelling);
-      section.name = tiz::SectionNameIsQuoted(spelling) ? tiz::DecodeSectionName(spelling)
-                                                        : std::string(spelling);
-      section.line = number;
-      layout.sections.push_back(std::move(section));
+    if (next < layout.sections.size() && layout.sections[next].line == number) {
+      current = &layout.sections[next++];
+      if (tiz::ParseHeader(line, &spelling)) current->spelling = std::string(spelling);
       continue;
     }
     std::string_view trimmed = tiz::TrimProfileBlanks(line);
     if (trimmed.empty() || IsCommentLine(trimmed)) continue;
     if (trimmed.front() == '[') {
       layout.brokenHeaders.push_back(number);
-      continue;
+    } else if (current && trimmed.find('=') == std::string_view::npos) {
+      current->otherLines.push_back(number);
     }
-    if (layout.sections.empty()) continue;  // text before the first header
-    SectionAt &section = layout.sections.back();
-    size_t equals = trimmed.find('=');
-    if (equals == std::string_view::npos) {
-      section.otherLines.push_back(number);
-      continue;
-    }
-    KeyLineAt key;
-    key.key = std::string(tiz::TrimProfileBlanks(trimmed.substr(0, equals)));
-    std::string scratch;
-    key.value = std::string(
-        tiz::DecodeProfileValue(tiz::TrimProfileBlanks(trimmed.substr(equals + 1)), &scratch));
-    key.line = number;
-    section.keys.push_back(std::move(key));
   }
   return layout;
 }

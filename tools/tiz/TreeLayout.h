@@ -1,8 +1,7 @@
 // Where things stand in a tree file: every section header with its line
-// number, duplicates included, and the key lines below it. Built with the
-// profile engine's own line splitting and header parsing, so it sees the
-// file as a load does; the tool needs it to name lines in its messages and
-// findings, which the engine does not track.
+// number, duplicates included, and the key lines below it, as the profile
+// engine sees them; and the lines it reads as neither (a '[' that opens no
+// header, a line without '='), which a load passes over.
 #ifndef TIZ_TOOL_TREELAYOUT_H
 #define TIZ_TOOL_TREELAYOUT_H
 
@@ -10,6 +9,10 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+namespace tiz {
+class ProfileDocument;
+}
 
 namespace tiztool {
 
@@ -23,6 +26,7 @@ struct SectionAt {
   std::string name;  // decoded
   std::string spelling;
   size_t line = 0;
+  bool listed = false;  // the first of its name, which reads reach
   std::vector<KeyLineAt> keys;
   std::vector<size_t> otherLines;  // neither key, comment nor blank
 };
@@ -31,9 +35,6 @@ struct TreeLayout {
   std::vector<SectionAt> sections;  // in file order, duplicates included
   // Lines that start like a header but are none ('[' without a ']').
   std::vector<size_t> brokenHeaders;
-  // The first section of a name a lookup finds (names ignore ASCII case),
-  // as the load sees it.
-  bool IsFirstOfItsName(size_t index) const;
 };
 
 // Section names compare as the profile engine compares them: ASCII letter
@@ -45,7 +46,7 @@ struct FoldedNameEqual {
   bool operator()(const std::string &a, const std::string &b) const;
 };
 
-TreeLayout ReadLayout(std::string_view text);
+TreeLayout ReadLayout(const tiz::ProfileDocument &doc);
 
 // The name of the store the file was saved from: the owner of its first
 // well-formed section, or the owner above it as long as that owner is itself

@@ -69,6 +69,23 @@ int RunGet(const SettingOptions &options) {
   return kExitSuccess;
 }
 
+std::string TypeAsked(const SettingOptions &options) {
+  std::string type = options.type;
+  for (char &c : type) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return type;
+}
+
+void CheckValueOfType(const std::string &type, const std::string &value) {
+  if (type == "dword" && !ParseDword(value)) throw UsageError("not a dword: " + value);
+  if (type == "double" && !ParseDouble(value)) throw UsageError("not a double: " + value);
+  if (type == "buffer") {
+    auto bytes = BytesOfHex(value);
+    if (!bytes) throw UsageError("not a buffer of hex digit pairs: " + value);
+    // A tree file holds no value for an empty buffer and cannot load it.
+    if (bytes->empty()) throw UsageError("a tree file cannot hold an empty buffer");
+  }
+}
+
 // The type to write: the one asked for, else the one the setting has, else
 // the first of dword, double and string that reads the value.
 std::string TypeToWrite(const SettingOptions &options, const SettingPath &path, uint32_t store,
@@ -79,11 +96,7 @@ std::string TypeToWrite(const SettingOptions &options, const SettingPath &path, 
   if (result == TIZ_OK && existing == TIZ_TYPE_ATTRIBUTESTORE) {
     throw Failure(options.file + ": " + path.Text() + " holds a nested store; delete it first");
   }
-  if (!options.type.empty()) {
-    std::string type = options.type;
-    for (char &c : type) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return type;
-  }
+  if (!options.type.empty()) return TypeAsked(options);
   if (result == TIZ_OK) {
     switch (existing) {
       case TIZ_TYPE_DWORD:
@@ -139,6 +152,8 @@ TreeDocument LoadForEdit(const std::string &file, const tiz::ProfileDocument &do
 int RunSet(const SettingOptions &options) {
   SettingPath path = options.Path(true);
   std::string value = options.Value();
+  // A value that cannot be of the type asked for is bad usage, whatever the file holds.
+  if (!options.type.empty()) CheckValueOfType(TypeAsked(options), value);
   EditTreeFile(options.file, options.create, [&](tiz::ProfileDocument &doc) {
     TreeDocument tree = LoadForEdit(options.file, doc);
     StoreRef holder = StoreHolding(tree.Store(), path, options.file);
