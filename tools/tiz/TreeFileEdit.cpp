@@ -1,11 +1,13 @@
 #include "TreeFileEdit.h"
 
+#include <exception>
 #include <system_error>
 #include <vector>
 
 #include "Failure.h"
 #include "TreeDocument.h"
 #include "core/Names.h"
+#include "persist/ProfileEdit.h"
 #include "persist/ProfileNames.h"
 #include "platform/FileSystem.h"
 
@@ -32,12 +34,26 @@ void EditTreeFile(const fs::path &file, bool create,
                   const std::function<bool(tiz::ProfileDocument &doc)> &edit) {
   fs::path replaced = ReplacedFile(file);
   std::error_code error;
-  bool exists = fs::exists(fs::symlink_status(file, error));
-  if (!exists && !create)
+  if (fs::is_directory(replaced, error)) throw Failure(file.string() + ": is a directory");
+  if (!fs::exists(replaced, error) && !create)
     throw Failure(file.string() + ": no such file (give --create to start a new one)");
-  tiz::ProfileDocument doc =
-      exists ? tiz::ProfileDocument(ReadWholeTreeFile(file)) : tiz::ProfileDocument();
-  if (edit(doc)) WriteTreeFile(replaced, doc);
+  // The library's locked edit: the read, the edit and the replace hold the
+  // file's lock, as the library's saves do. The edit works on a copy, so a
+  // failure part way leaves the document unmodified and the file as it was.
+  std::exception_ptr failure;
+  int32_t result = tiz::EditProfileFile(replaced.string(), [&](tiz::ProfileDocument &doc) {
+    try {
+      tiz::ProfileDocument work(doc.Render());
+      if (edit(work)) doc = std::move(work);
+    } catch (...) {
+      failure = std::current_exception();
+    }
+    return 0;
+  });
+  if (failure) std::rethrow_exception(failure);
+  if (result != 0) {
+    FailWithResult(file.string(), "reading and replacing the file", result);
+  }
 }
 
 void WriteTreeFile(const fs::path &file, const tiz::ProfileDocument &doc) {
