@@ -228,6 +228,13 @@ TEST_F(ToolEdit, ValuesRenderAlikeEverywhere) {
   EXPECT_NE(Read("values.tree").find("Value=d\xE9j\xE0\r\n"), std::string::npos);
 }
 
+TEST_F(ToolEdit, UnpackOfADirectorySaysSo) {
+  std::filesystem::create_directory(Path("records"));
+  ToolRun run = Tiz({"unpack", "records"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err, "tiz unpack: records: is a directory\n");
+}
+
 TEST_F(ToolEdit, UsageDetails) {
   ToolRun run = Tiz({"--version"});
   EXPECT_EQ(run.status, 0);

@@ -1,4 +1,5 @@
 // tiz demo [--duplex] [--pages N] [--dir DIR] [--keep]
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -12,6 +13,7 @@
 #include "StorePrinters.h"
 #include "TreeCheck.h"
 #include "TreeDocument.h"
+#include "ValueText.h"
 #include "talb310.h"
 
 namespace fs = std::filesystem;
@@ -43,6 +45,25 @@ fs::path JobDirectory(const DemoOptions &options) {
   return options.directory;
 }
 
+std::string Slashed(std::string name) {
+  std::replace(name.begin(), name.end(), '\x7f', '/');
+  return TerminalText(name);
+}
+
+// The places of the live tree whose store a save keeps elsewhere: a store is
+// saved under the name of the place where it was linked last, so a load
+// restores it there, and the place that holds it now comes back empty.
+void MisplacedStores(const StoreView &store, std::vector<std::string> &out) {
+  for (const SettingView &setting : store.settings) {
+    if (!setting.nested) continue;
+    std::string place = store.name + '\x7f' + setting.group + '\x7f' + setting.item;
+    if (setting.nested->name != place) {
+      out.push_back(Slashed(place) + " -> " + Slashed(setting.nested->name));
+    }
+    MisplacedStores(*setting.nested, out);
+  }
+}
+
 int RunDemo(const DemoOptions &options) {
   fs::path directory = JobDirectory(options);
   fs::path treeFile = directory / "scan-job.tree";
@@ -56,7 +77,10 @@ int RunDemo(const DemoOptions &options) {
 
   // The tree as the pipeline sees it: every store where it is linked now.
   std::cout << "\nThe global bag before the save:\n";
-  PrintStoreTree(std::cout, ReadStore(job.GlobalBag(), directory.string()));
+  StoreView live = ReadStore(job.GlobalBag(), directory.string());
+  PrintStoreTree(std::cout, live);
+  std::vector<std::string> misplaced;
+  MisplacedStores(live, misplaced);
   job.SaveTree(treeFile);
   job.Finish();
   uint32_t imagesLeft = TALB_LiveImageCount();
@@ -70,6 +94,10 @@ int RunDemo(const DemoOptions &options) {
             << '\n';
   for (const Finding &finding : findings)
     std::cout << "  line " << finding.line << ": " << finding.text << '\n';
+  std::cout << "Stores saved under the place they were linked last, not where the tree holds "
+               "them now (a load puts them there and leaves the place on the left empty): "
+            << (misplaced.empty() ? "none" : std::to_string(misplaced.size())) << '\n';
+  for (const std::string &place : misplaced) std::cout << "  " << place << '\n';
 
   bool removed = options.directory.empty() && !options.keep;
   if (removed) {
