@@ -61,7 +61,7 @@ TEST_F(ToolRecords, ABadRecordFailsWithTheLibrarysResult) {
 
   run = Tiz({"unpack", "missing.txt"});
   EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.err, "tiz unpack: missing.txt: cannot open the file\n");
+  EXPECT_EQ(run.err, "tiz unpack: missing.txt: no such file\n");
 }
 
 }  // namespace
