@@ -17,7 +17,7 @@ install(TARGETS tiz EXPORT tizTargets
   LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT runtime
           NAMELINK_COMPONENT development
   ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT development)
-install(FILES include/tiz.h include/tiz.hpp include/tiz_platform.h
+install(FILES include/tiz.h include/tiz.hpp include/tiz_result.h include/tiz_platform.h
   DESTINATION ${CMAKE_INSTALL_INCLUDEDIR} COMPONENT development)
 install(EXPORT tizTargets NAMESPACE tiz:: DESTINATION ${TIZ_CMAKE_DIR}
   COMPONENT development)

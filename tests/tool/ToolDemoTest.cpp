@@ -32,18 +32,31 @@ TEST_F(ToolDemo, RunsInTheGivenDirectoryAndSavesATreeThatShowReads) {
     EXPECT_NE(summary.find("all released"), std::string::npos) << summary;
     EXPECT_NE(summary.find(directory + "/scan-job.tree"), std::string::npos) << summary;
 
+    // The live tree comes first, then what check finds in the saved file,
+    // the same as tiz check reports.
+    EXPECT_NE(run.out.find("The global bag before the save:\nRoot\n"), std::string::npos);
+    ToolRun check = Tiz({"check", directory + "/scan-job.tree"});
+    EXPECT_NE(check.status, 2) << check.err;
+    size_t findings = Lines(check.out).size();
+    EXPECT_NE(run.out.find("tiz check scan-job.tree: " +
+                           (findings ? std::to_string(findings) + " findings" : "no findings")),
+              std::string::npos)
+        << run.out << check.out;
     ToolRun show = Tiz({"show", directory + "/scan-job.tree"});
-    ASSERT_EQ(show.status, 0) << show.err;
-    // The demo shows its tree with the printer of show.
-    EXPECT_NE(run.out.find(show.out), std::string::npos) << show.out;
+    EXPECT_EQ(show.status, 0) << show.err;
     ToolRun json = Tiz({"show", "--json", directory + "/scan-job.tree"});
     ASSERT_EQ(json.status, 0) << json.err;
     EXPECT_GT(CountStores(nlohmann::json::parse(json.out)), 3);
   }
 }
 
-TEST_F(ToolDemo, WithoutOptionsRunsInAFreshTemporaryDirectory) {
+TEST_F(ToolDemo, WithoutOptionsRunsInATemporaryDirectoryItRemoves) {
   ToolRun run = Tiz({"demo"});
+  ASSERT_EQ(run.status, 0) << run.out << run.err;
+  EXPECT_TRUE(std::filesystem::is_empty(Path("tmp")));
+  EXPECT_EQ(Lines(run.out).back().rfind("demo: 2 pages simplex", 0), 0u) << run.out;
+
+  run = Tiz({"demo", "--keep"});
   ASSERT_EQ(run.status, 0) << run.out << run.err;
   int jobs = 0;
   for (const auto &entry : std::filesystem::directory_iterator(Path("tmp"))) {

@@ -76,7 +76,7 @@ TEST_F(ToolDiff, TroubleExitsWithTwoLikeDiff) {
     ToolRun run = Tiz({"diff", "before.tree", file});
     EXPECT_EQ(run.status, 2) << file;
     EXPECT_EQ(run.out, "");
-    EXPECT_EQ(run.err.rfind("tiz diff: " + file + ": ", 0), 0u) << run.err;
+    EXPECT_EQ(run.err.rfind("tiz diff: " + file + ":", 0), 0u) << run.err;
   }
 }
 

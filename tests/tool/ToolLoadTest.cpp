@@ -27,7 +27,7 @@ TEST_F(ToolLoad, AppliesTheFilesInOrderAndPrintsTheStore) {
   EXPECT_EQ(run.out,
             "Root\n"
             "  Scan.Speed  Value  DWORD   12\n"
-            "  Scan.Gamma  Value  DOUBLE  1.800000\n"
+            "  Scan.Gamma  Value  DOUBLE  1.8\n"
             "  Job         Title  STRING  Front, left\n");
   // Given by absolute path, the file is read from where it is as well.
   ToolRun absolute = Tiz({"load", Path("defaults.settings").string(), "job/operator.settings"});
@@ -61,12 +61,21 @@ TEST_F(ToolLoad, AMissingSettingsFileIsAnErrorAndNothingIsSaved) {
 }
 
 TEST_F(ToolLoad, AFailingSettingsLineReportsTheLibrarysResult) {
-  Write("buffer.settings", "Table=no-such-file.bin,Bytes,filebuffer,3\n");
+  // The message names the line and the file the line tried, resolved.
+  Write("buffer.settings",
+        "; tables\n\nScan.Speed=12,Value\nTable=no-such-file.bin,Bytes,filebuffer,3\n");
   ToolRun run = Tiz({"load", "buffer.settings"});
   EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.err,
-            "tiz load: buffer.settings: loading the settings file failed: result -135 (a file "
-            "named by a settings line cannot be opened)\n");
+  EXPECT_EQ(run.err, "tiz load: buffer.settings:4: the filebuffer line's file " +
+                         Path("no-such-file.bin").string() + " cannot be opened (result -135 (" +
+                         "a file could not be opened, read or replaced: a tree file, or the file "
+                         "of a settings file's filebuffer line))\n");
+
+  Write("short.settings", "Scan.Speed=12,Value\n\n  Lonely\n");
+  run = Tiz({"load", "short.settings"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err.rfind("tiz load: short.settings:3: the line fails: result -24 (", 0), 0u)
+      << run.err;
 }
 
 TEST_F(ToolLoad, SavingIntoAMissingDirectoryFails) {

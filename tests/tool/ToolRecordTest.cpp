@@ -57,11 +57,11 @@ TEST_F(ToolRecords, ABadRecordFailsWithTheLibrarysResult) {
   EXPECT_EQ(run.out, "Scan Speed dword 12\n");
   EXPECT_EQ(run.err,
             "tiz unpack: standard input: unpacking record 1 failed: result -83 (no such record, "
-            "or its kind is not a number)\n");
+            "or a field of the record is not a number)\n");
 
   run = Tiz({"unpack", "missing.txt"});
   EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.err, "tiz unpack: missing.txt: cannot open the file\n");
+  EXPECT_EQ(run.err, "tiz unpack: missing.txt: no such file\n");
 }
 
 }  // namespace

@@ -20,11 +20,20 @@ TEST_F(ToolShow, PrintsEverySettingWithTypeAndDisplayedValue) {
   EXPECT_EQ(run.out,
             "Root\n"
             "  Scan.Speed  Value  DWORD   12\n"
+            "  Scan.Gamma  Value  DOUBLE  2.5\n"
+            "  Job         Title  STRING  Front page\n"
+            "  Mask        Value  DWORD   4294967295\n"
+            "  Table       Bytes  BUFFER  0102FF\n");
+  EXPECT_EQ(run.err, "");
+  // The library's display text stays available.
+  run = Tiz({"show", "--display", "job.tree"});
+  EXPECT_EQ(run.out,
+            "Root\n"
+            "  Scan.Speed  Value  DWORD   12\n"
             "  Scan.Gamma  Value  DOUBLE  2.500000\n"
             "  Job         Title  STRING  Front page\n"
             "  Mask        Value  DWORD   -1\n"
             "  Table       Bytes  BUFFER  3 bytes\n");
-  EXPECT_EQ(run.err, "");
 }
 
 TEST_F(ToolShow, JsonHoldsTypedValuesAndSizes) {
@@ -120,8 +129,13 @@ TEST_F(ToolShow, MissingOrMalformedFilesFailWithOneLineNamingTheFile) {
   };
   const Case cases[] = {
       {"missing.tree", "missing.tree: no such file"},
-      {"foreign.tree", "foreign.tree: loading the tree file failed: result -180"},
-      {"typeless.tree", "typeless.tree: loading the tree file failed: result -182"},
+      {"foreign.tree",
+       "foreign.tree:1: section [NoSeparatorHere] lacks its store, group or item part; it makes "
+       "every store's load fail, and the nested stores are dropped; the file does not load "
+       "completely (result -180 ("},
+      {"typeless.tree",
+       "typeless.tree:1: section [Root/Scan/Speed] has no Type; a load drops the setting; the "
+       "file does not load completely (result -182 ("},
       {"notes.txt", "notes.txt: not a tree file"},
       {".", ".: is a directory"},
   };

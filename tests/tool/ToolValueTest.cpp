@@ -51,9 +51,16 @@ TEST_F(ToolValue, GetOfAnAbsentSettingFailsWithTheLibrarysResult) {
   EXPECT_EQ(run.out, "");
   EXPECT_EQ(run.err, "tiz get: job.tree: reading Scan.Speed/Other failed: result 2 (not found)\n");
 
-  run = Tiz({"get", "job.tree", "", "Value"});
-  EXPECT_EQ(run.status, 1);
-  EXPECT_NE(run.err.find("result -24"), std::string::npos) << run.err;
+  // An empty group or item names no setting: bad usage.
+  for (const auto &arguments : {std::vector<std::string>{"get", "job.tree", "", "Value"},
+                                std::vector<std::string>{"get", "job.tree", "Job", ""},
+                                std::vector<std::string>{"get", "job.tree", "Job/"},
+                                std::vector<std::string>{"set", "job.tree", "", "Value", "1"},
+                                std::vector<std::string>{"delete", "job.tree", "/Value"}}) {
+    run = Tiz(arguments);
+    EXPECT_EQ(run.status, 2) << arguments[2];
+    EXPECT_NE(run.err.find("names no setting"), std::string::npos) << run.err;
+  }
 }
 
 TEST_F(ToolValue, SetWritesTheTypeAskedForOrTheFirstThatReadsTheValue) {
@@ -74,7 +81,7 @@ TEST_F(ToolValue, SetWritesTheTypeAskedForOrTheFirstThatReadsTheValue) {
       {{"N", "Bytes", "00ff10", "--type", "buffer"}, "BUFFER", "00FF10\n"},
   };
   for (const Case &c : cases) {
-    std::vector<std::string> arguments = {"set", "new.tree"};
+    std::vector<std::string> arguments = {"set", "--create", "new.tree"};
     arguments.insert(arguments.end(), c.arguments.begin(), c.arguments.end());
     ToolRun run = Tiz(arguments);
     ASSERT_EQ(run.status, 0) << c.arguments[1] << run.err;
@@ -130,7 +137,7 @@ TEST_F(ToolValue, DeleteRemovesTheSettingFromTheFileItself) {
 TEST_F(ToolValue, AFileNameTheLibraryWouldCutIsReadAndWrittenWhole) {
   // The library keeps only what follows the last '\\' of a tree file's name.
   const std::string file = "job\\copy.tree";
-  ASSERT_EQ(Tiz({"set", file, "Scan.Speed", "Value", "7"}).status, 0);
+  ASSERT_EQ(Tiz({"set", "--create", file, "Scan.Speed", "Value", "7"}).status, 0);
   ASSERT_EQ(Tiz({"set", file, "Job", "Title", "Front page"}).status, 0);
   EXPECT_EQ(Tiz({"get", file, "Scan.Speed", "Value"}).out, "7\n");
   EXPECT_EQ(Tiz({"show", file}).out,
@@ -147,11 +154,10 @@ TEST_F(ToolValue, MissingAndMalformedFilesFail) {
          {std::vector<std::string>{"get", file, "Scan", "Speed"},
           std::vector<std::string>{"delete", file, "Scan", "Speed"},
           std::vector<std::string>{"set", file, "Scan", "Speed", "1"}}) {
-      if (file == "missing.tree" && arguments[0] == "set") continue;  // set creates it
       ToolRun run = Tiz(arguments);
       EXPECT_EQ(run.status, 1) << arguments[0] << " " << file;
       ASSERT_EQ(Lines(run.err).size(), 1u) << run.err;
-      EXPECT_EQ(run.err.rfind("tiz " + arguments[0] + ": " + file + ": ", 0), 0u) << run.err;
+      EXPECT_EQ(run.err.rfind("tiz " + arguments[0] + ": " + file + ":", 0), 0u) << run.err;
     }
   }
   EXPECT_FALSE(std::filesystem::exists(Path("missing.tree")));

@@ -38,6 +38,8 @@ Command AddDiffCommand(CLI::App &app);
 Command AddLoadCommand(CLI::App &app);
 Command AddPackCommand(CLI::App &app);
 Command AddUnpackCommand(CLI::App &app);
+Command AddCheckCommand(CLI::App &app);
+Command AddCompactCommand(CLI::App &app);
 Command AddDemoCommand(CLI::App &app);
 
 }  // namespace tiztool

@@ -1,4 +1,6 @@
-// tiz demo [--duplex] [--pages N] [--dir DIR]
+// tiz demo [--duplex] [--pages N] [--dir DIR] [--keep]
+#include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <memory>
@@ -9,7 +11,9 @@
 #include "Failure.h"
 #include "ScratchDirectory.h"
 #include "StorePrinters.h"
+#include "TreeCheck.h"
 #include "TreeDocument.h"
+#include "ValueText.h"
 #include "talb310.h"
 
 namespace fs = std::filesystem;
@@ -22,6 +26,7 @@ struct DemoOptions {
   bool duplex = false;
   int pages = 2;
   std::string directory;
+  bool keep = false;
 };
 
 fs::path WriteFile(const fs::path &file, const char *text) {
@@ -40,6 +45,25 @@ fs::path JobDirectory(const DemoOptions &options) {
   return options.directory;
 }
 
+std::string Slashed(std::string name) {
+  std::replace(name.begin(), name.end(), '\x7f', '/');
+  return TerminalText(name);
+}
+
+// The places of the live tree whose store a save keeps elsewhere: a store is
+// saved under the name of the place where it was linked last, so a load
+// restores it there, and the place that holds it now comes back empty.
+void MisplacedStores(const StoreView &store, std::vector<std::string> &out) {
+  for (const SettingView &setting : store.settings) {
+    if (!setting.nested) continue;
+    std::string place = store.name + '\x7f' + setting.group + '\x7f' + setting.item;
+    if (setting.nested->name != place) {
+      out.push_back(Slashed(place) + " -> " + Slashed(setting.nested->name));
+    }
+    MisplacedStores(*setting.nested, out);
+  }
+}
+
 int RunDemo(const DemoOptions &options) {
   fs::path directory = JobDirectory(options);
   fs::path treeFile = directory / "scan-job.tree";
@@ -50,18 +74,42 @@ int RunDemo(const DemoOptions &options) {
   job.Prepare(WriteFile(directory / "defaults.settings", kDemo_defaults_settings),
               WriteFile(directory / "ui.settings", kDemo_ui_settings));
   for (int page = 1; page <= options.pages; ++page) job.ScanPage(page);
+
+  // The tree as the pipeline sees it: every store where it is linked now.
+  std::cout << "\nThe global bag before the save:\n";
+  StoreView live = ReadStore(job.GlobalBag(), directory.string());
+  PrintStoreTree(std::cout, live);
+  std::vector<std::string> misplaced;
+  MisplacedStores(live, misplaced);
   job.SaveTree(treeFile);
   job.Finish();
   uint32_t imagesLeft = TALB_LiveImageCount();
 
-  std::cout << '\n';
-  PrintStoreTree(std::cout, TreeDocument::Open(treeFile).Read());
+  // A store is saved under the place where it was linked last, which need
+  // not be where the tree holds it now: check says what a load of the file
+  // would restore otherwise.
+  std::vector<Finding> findings = CheckTree(TreeDocument::Open(treeFile));
+  std::cout << "\ntiz check " << treeFile.filename().string() << ": "
+            << (findings.empty() ? "no findings" : std::to_string(findings.size()) + " findings")
+            << '\n';
+  for (const Finding &finding : findings)
+    std::cout << "  line " << finding.line << ": " << finding.text << '\n';
+  std::cout << "Stores saved under the place they were linked last, not where the tree holds "
+               "them now (a load puts them there and leaves the place on the left empty): "
+            << (misplaced.empty() ? "none" : std::to_string(misplaced.size())) << '\n';
+  for (const std::string &place : misplaced) std::cout << "  " << place << '\n';
+
+  bool removed = options.directory.empty() && !options.keep;
+  if (removed) {
+    std::error_code error;
+    fs::remove_all(directory, error);
+  }
   std::cout << '\n'
             << "demo: " << options.pages << (options.pages == 1 ? " page " : " pages ")
             << (options.duplex ? "duplex" : "simplex") << ", " << job.BagsAppended()
             << " bags appended, " << job.ImagesStored() << " stand-in images stored and "
             << (imagesLeft == 0 ? "all" : "not all") << " released, tree saved to "
-            << treeFile.string() << '\n';
+            << treeFile.string() << (removed ? " (removed again; --keep keeps it)" : "") << '\n';
   return imagesLeft == 0 ? kExitSuccess : kExitFailure;
 }
 
@@ -75,14 +123,17 @@ Command AddDemoCommand(CLI::App &app) {
       "settings files, a fresh image tree per page, stages that append bags, store results\n"
       "and stand-in images and read earlier results through the parent chain, a side switch\n"
       "in duplex, a save and a restore of the chain, the black-background flag and a zoomed\n"
-      "resolution. Saves the global bag as DIR/scan-job.tree, shows it as show does and ends\n"
-      "with a one-line summary. Without options: two simplex pages in a fresh directory under\n"
-      "the system's temporary directory.");
+      "resolution. Shows the global bag's tree as the pipeline sees it, saves it as\n"
+      "DIR/scan-job.tree, reports what tiz check finds in the saved file and ends with a\n"
+      "one-line summary. Without --dir the job runs in a fresh directory under the system's\n"
+      "temporary directory, which is removed at the end unless --keep is given.");
   demo->add_flag("--duplex", options->duplex, "Scan both sides of each page");
   demo->add_option("--pages", options->pages, "Number of pages (1 to 100; default 2)")
       ->check(CLI::Range(1, 100));
-  demo->add_option("--dir", options->directory,
-                   "Directory for the job's settings files and tree file (created if missing)");
+  demo->add_option(
+      "--dir", options->directory,
+      "Directory for the job's settings files and tree file (created if missing; kept)");
+  demo->add_flag("--keep", options->keep, "Keep the temporary directory");
   return {demo, [options] { return RunDemo(*options); }};
 }
 

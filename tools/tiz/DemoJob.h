@@ -32,6 +32,8 @@ class DemoJob {
   // Tears the image tree down and frees the global bag.
   void Finish();
 
+  // The global bag, as the pipeline holds it; valid until Finish.
+  uint32_t GlobalBag() const { return global_; }
   int BagsAppended() const { return bagsAppended_; }
   int ImagesStored() const { return imagesStored_; }
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "Commands.h"
+#include "SettingPath.h"
 #include "TreeDocument.h"
 #include "ValueText.h"
 #include "tiz.h"
@@ -30,10 +31,10 @@ struct FlatSetting {
 void Flatten(const StoreView &store, const std::string &prefix, std::vector<FlatSetting> &out) {
   for (const SettingView &setting : store.settings) {
     FlatSetting flat;
-    flat.path = prefix + Printable(setting.group) + "/" + Printable(setting.item);
+    flat.path = prefix + PathComponent(setting.group) + "/" + PathComponent(setting.item);
     flat.type = TypeKeyword(setting.type);
     flat.size = setting.size;
-    if (setting.type != TIZ_TYPE_ATTRIBUTESTORE) flat.value = Printable(ExactValue(setting));
+    if (setting.type != TIZ_TYPE_ATTRIBUTESTORE) flat.value = ShownValue(setting);
     out.push_back(flat);
     if (setting.nested) Flatten(*setting.nested, flat.path + "/", out);
   }
@@ -41,7 +42,9 @@ void Flatten(const StoreView &store, const std::string &prefix, std::vector<Flat
 
 std::vector<FlatSetting> FlatSettingsOf(const std::string &file) {
   std::vector<FlatSetting> settings;
-  Flatten(TreeDocument::Open(file).Read(), "", settings);
+  TreeDocument tree = TreeDocument::Open(file);
+  tree.RequireCompleteLoad();
+  Flatten(tree.Read(), "", settings);
   return settings;
 }
 
@@ -86,8 +89,8 @@ Command AddDiffCommand(CLI::App &app) {
       app, "diff", "List the settings added, removed and changed between two tree files",
       "One line per setting: \"- PATH: TYPE VALUE\" removed, \"~ PATH: TYPE OLD -> TYPE NEW\"\n"
       "changed, \"+ PATH: TYPE VALUE\" added. PATH is GROUP/ITEM, and for a setting of a\n"
-      "nested store the path of the setting that holds the store before it. Values are\n"
-      "printed as get prints them.",
+      "nested store the path of the setting that holds the store before it: the PATH that\n"
+      "get, set and delete take. Values are printed as get prints them.",
       "0 the same settings, 1 the files differ, 2 trouble or bad usage (like diff)");
   diff->add_option("FILE1", options->first, "Tree file before")->required();
   diff->add_option("FILE2", options->second, "Tree file after")->required();

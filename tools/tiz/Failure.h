@@ -21,6 +21,9 @@ class UsageError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// "result -180 (a section name in the tree file lacks ...)".
+std::string DescribeResult(int32_t result);
+
 // "FILE: ACTION failed: result CODE (MEANING)".
 [[noreturn]] void FailWithResult(const std::string &file, const std::string &action,
                                  int32_t result);

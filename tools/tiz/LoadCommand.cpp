@@ -1,14 +1,11 @@
 // tiz load SETTINGS... [--save FILE] [--json]
 #include <iostream>
 #include <memory>
-#include <optional>
 #include <vector>
 
 #include "Commands.h"
-#include "ScratchDirectory.h"
 #include "StorePrinters.h"
 #include "StoreRef.h"
-#include "TreeFileIndex.h"
 #include "TreeFiles.h"
 
 namespace tiztool {
@@ -25,18 +22,8 @@ int RunLoad(const LoadOptions &options) {
   StoreRef store = StoreRef::Create();
   for (const std::string &file : options.settingsFiles) ApplySettingsFile(store.Get(), file);
 
-  // The store's keys are known from a tree file only: the one asked for, or
-  // one in a scratch directory.
-  std::optional<ScratchDirectory> scratch;
-  std::filesystem::path treeFile = options.saveAs;
-  if (options.saveAs.empty()) {
-    scratch.emplace();
-    treeFile = scratch->Path() / "loaded.tree";
-  }
-  SaveTreeFile(store.Get(), treeFile);
-  TreeFileIndex index = TreeFileIndex::Read(treeFile);
-  PrintStore(std::cout, ReadStore(store.Get(), kRootStoreName, index, treeFile.string()),
-             options.json);
+  if (!options.saveAs.empty()) SaveTreeFile(store.Get(), options.saveAs);
+  PrintStore(std::cout, ReadStore(store.Get(), "tiz"), options.json);
   return kExitSuccess;
 }
 
@@ -48,7 +35,8 @@ Command AddLoadCommand(CLI::App &app) {
       app, "load", "Apply settings files to a new store, print it, optionally save it",
       "Applies the settings files in the order given (GROUP=VALUE,ITEM[,TYPE] lines) and\n"
       "prints the store as show does. A settings file that does not exist is an error here,\n"
-      "although the library reads it as empty.");
+      "although the library reads it as empty. A line that fails is named with its number;\n"
+      "for a filebuffer line, with the file it tried to open.");
   load->add_option("SETTINGS", options->settingsFiles, "Settings files")->required();
   load->add_option("--save", options->saveAs, "Also save the store as this tree file");
   load->add_flag("--json", options->json, "Print JSON, as show --json does");

@@ -8,6 +8,7 @@
 
 #include "Commands.h"
 #include "Failure.h"
+#include "TreeFiles.h"
 #include "ValueText.h"
 #include "tiz.h"
 
@@ -111,6 +112,7 @@ int RunUnpack(const UnpackOptions &options) {
   if (fromInput) {
     text.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
   } else {
+    RequireReadableFile(options.file);
     std::ifstream in(options.file, std::ios::binary);
     if (!in) throw Failure(source + ": cannot open the file");
     text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());

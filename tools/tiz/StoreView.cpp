@@ -9,8 +9,6 @@
 
 namespace tiztool {
 
-const char *const kRootStoreName = "Root";
-
 namespace {
 
 // Bounds the reader's recursion whatever a file holds.
@@ -34,27 +32,23 @@ std::string ReadDisplay(uint32_t store, const SettingKey &key, uint32_t size,
   }
 }
 
-// The name of a nested store: the display text of the setting that holds it
-// is "AttributeStore:", a tab, and the name.
-std::string NestedStoreName(const std::string &display) {
-  size_t tab = display.find('\t');
-  return tab == std::string::npos ? std::string() : display.substr(tab + 1);
-}
-
 class StoreReader {
  public:
-  StoreReader(const TreeFileIndex &index, const std::string &file) : index_(index), file_(file) {}
+  explicit StoreReader(const std::string &file) : file_(file) {}
 
-  StoreView ReadStore(uint32_t store, const std::string &name) {
-    if (path_.size() >= kMaxDepth) throw Failure(file_ + ": stores nested too deep to show");
-    if (!path_.insert(store).second) throw Failure(file_ + ": a store holds itself");
+  StoreView ReadStore(uint32_t store) {
     StoreView view;
-    view.name = name;
-    for (const SettingKey &key : index_.KeysOf(name)) {
+    view.name = NameOfStore(store);
+    if (!seen_.insert(store).second) {
+      view.shownAbove = true;
+      return view;
+    }
+    if (++depth_ > kMaxDepth) throw Failure(file_ + ": stores nested too deep to show");
+    for (const SettingKey &key : KeysOfStore(store)) {
       SettingView setting;
       if (ReadSetting(store, key, &setting) == TIZ_OK) view.settings.push_back(std::move(setting));
     }
-    path_.erase(store);
+    --depth_;
     return view;
   }
 
@@ -104,8 +98,7 @@ class StoreReader {
         Check(TIZ_GetSettingAttrStore(store, group, item, &nested), file_, action);
         StoreRef reference(nested);  // the getter's reference
         if (nested != 0) {
-          setting.nested =
-              std::make_unique<StoreView>(ReadStore(nested, NestedStoreName(setting.display)));
+          setting.nested = std::make_unique<StoreView>(ReadStore(nested));
         }
         break;
       }
@@ -116,21 +109,20 @@ class StoreReader {
   }
 
  private:
-  const TreeFileIndex &index_;
   const std::string &file_;
-  std::set<uint32_t> path_;  // the stores being read, to catch a cycle
+  std::set<uint32_t> seen_;  // the stores read, to catch a cycle or a store held twice
+  size_t depth_ = 0;
 };
 
 }  // namespace
 
-StoreView ReadStore(uint32_t store, const std::string &storeName, const TreeFileIndex &index,
-                    const std::string &file) {
-  return StoreReader(index, file).ReadStore(store, storeName);
+StoreView ReadStore(uint32_t store, const std::string &file) {
+  return StoreReader(file).ReadStore(store);
 }
 
-int32_t ReadSetting(uint32_t store, const SettingKey &key, const TreeFileIndex &index,
-                    const std::string &file, SettingView *out) {
-  return StoreReader(index, file).ReadSetting(store, key, out);
+int32_t ReadSetting(uint32_t store, const SettingKey &key, const std::string &file,
+                    SettingView *out) {
+  return StoreReader(file).ReadSetting(store, key, out);
 }
 
 }  // namespace tiztool

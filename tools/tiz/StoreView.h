@@ -9,12 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "TreeFileIndex.h"
+#include "StoreInternals.h"
 
 namespace tiztool {
-
-// A store created by the library (not held by any setting) is named this.
-extern const char *const kRootStoreName;
 
 struct StoreView;
 
@@ -32,18 +29,19 @@ struct SettingView {
 
 struct StoreView {
   std::string name;
+  bool shownAbove = false;  // reached before: its settings are listed there
   std::vector<SettingView> settings;
 };
 
-// Reads every setting that `index` lists for the store and that the store
-// itself holds. `file` names the source in error messages.
-StoreView ReadStore(uint32_t store, const std::string &storeName, const TreeFileIndex &index,
-                    const std::string &file);
+// Reads every setting the store holds, and the stores below it; a store
+// reached a second time is named but not read again. `file` names the
+// source in error messages.
+StoreView ReadStore(uint32_t store, const std::string &file);
 
 // Reads one setting of the store; its result code when the store itself does
 // not hold it (2, or an error).
-int32_t ReadSetting(uint32_t store, const SettingKey &key, const TreeFileIndex &index,
-                    const std::string &file, SettingView *out);
+int32_t ReadSetting(uint32_t store, const SettingKey &key, const std::string &file,
+                    SettingView *out);
 
 }  // namespace tiztool
 

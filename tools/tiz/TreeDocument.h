@@ -1,39 +1,58 @@
-// A tree file opened for a subcommand: the store the library loaded from it
-// and the index of the keys it holds.
+// A tree file opened for a subcommand: its text, read completely, the
+// profile engine's document of it, where its sections stand, and the store
+// the library's load makes of it.
 #ifndef TIZ_TOOL_TREEDOCUMENT_H
 #define TIZ_TOOL_TREEDOCUMENT_H
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 
 #include "StoreRef.h"
 #include "StoreView.h"
-#include "TreeFileIndex.h"
+#include "TreeLayout.h"
+#include "persist/ProfileDocument.h"
 
 namespace tiztool {
 
+// The whole file, or a Failure that says why it cannot be read: a missing
+// file, a directory, no access, a read error. A file is never used half
+// read.
+std::string ReadWholeTreeFile(const std::filesystem::path &file);
+
 class TreeDocument {
  public:
-  // Loads the tree file into a new store; fails for a missing or malformed
-  // file.
+  // Reads the file and loads it into a new store named after the store the
+  // file was saved from. `file` names it in messages.
   static TreeDocument Open(const std::filesystem::path &file);
-  // The same, but a file that does not exist yet is an empty tree.
-  static TreeDocument OpenOrStart(const std::filesystem::path &file);
+  // The same for a text already read (or empty, for a file not there yet).
+  static TreeDocument FromText(const std::string &file, std::string text);
 
-  uint32_t Store() const { return store_.Get(); }
   const std::string &FileName() const { return fileName_; }
-  const TreeFileIndex &Index() const { return index_; }
+  const tiz::ProfileDocument &Document() const { return doc_; }
+  const TreeLayout &Layout() const { return layout_; }
+  const std::string &TopName() const { return topName_; }
+  uint32_t Store() const { return store_.Get(); }
+  // The load's result: 0, or the code of the last section that failed.
+  int32_t LoadResult() const { return loadResult_; }
+
+  // Fails, naming the line of the first section that makes the load fail,
+  // unless the whole file loaded: a file the tool cannot read completely is
+  // neither shown as if it were whole nor written back.
+  void RequireCompleteLoad() const;
 
   // Everything the store holds.
   StoreView Read() const;
 
  private:
-  TreeDocument(StoreRef store, TreeFileIndex index, std::string fileName)
-      : store_(std::move(store)), index_(std::move(index)), fileName_(std::move(fileName)) {}
+  TreeDocument(std::string file, std::string text);
 
-  StoreRef store_;
-  TreeFileIndex index_;
   std::string fileName_;
+  tiz::ProfileDocument doc_;
+  TreeLayout layout_;
+  std::string topName_;
+  StoreRef store_;
+  int32_t loadResult_ = 0;
 };
 
 }  // namespace tiztool

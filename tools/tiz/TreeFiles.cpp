@@ -1,13 +1,18 @@
 #include "TreeFiles.h"
 
+#include <cctype>
 #include <fstream>
-#include <random>
 #include <string>
 #include <system_error>
 
 #include "Failure.h"
-#include "ProcessEnvironment.h"
-#include "ScratchDirectory.h"
+#include "StoreInternals.h"
+#include "StoreRef.h"
+#include "TreeDocument.h"
+#include "TreeFileEdit.h"
+#include "frame/Frame.h"
+#include "persist/SettingsFile.h"
+#include "persist/SettingsLine.h"
 #include "tiz.h"
 
 namespace fs = std::filesystem;
@@ -16,10 +21,6 @@ namespace tiztool {
 
 namespace {
 
-// Where the configuration library looks for tree files and settings files.
-constexpr const char *kTreeDirectoryVariable = "TIZ_PERSIST_DIR";
-constexpr const char *kSettingsDirectoryVariable = "TIZ_SETTINGS_DIR";
-
 fs::path AbsoluteOf(const fs::path &file) {
   std::error_code error;
   fs::path absolute = fs::absolute(file, error);
@@ -27,30 +28,38 @@ fs::path AbsoluteOf(const fs::path &file) {
   return absolute.lexically_normal();
 }
 
-// The library keeps only the last component of a tree file's name, cut at
-// any '/' or '\\' (and ':' on Windows), and the configuration library takes
-// nothing else. A name that passes through unchanged is plain.
-bool IsPlainFileName(const std::string &name) {
-  return !name.empty() && name != "." && name != ".." &&
-         name.find_first_of("/\\:") == std::string::npos;
-}
+bool IsSpace(char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; }
 
-// A name of its own for a file written next to `directory`'s others.
-fs::path FreshFileIn(const fs::path &directory) {
-  std::random_device entropy;
-  std::error_code error;
+struct FailedLine {
+  size_t number = 0;
+  std::string text;
+};
+
+// The first line of the settings file that fails in a store of its own,
+// found by walking the text as the library's load walks it; number 0 when
+// none does.
+FailedLine FirstFailingLine(const std::string &text, int32_t result) {
+  StoreRef scratch = StoreRef::Create();
+  tiz::SettingsLineTexts texts;
+  std::string_view rest = text;
+  size_t number = 1;
   for (;;) {
-    fs::path candidate = directory / (".tiz-new-" + std::to_string(entropy() % 100000000));
-    if (!fs::exists(candidate, error)) return candidate;
+    while (!rest.empty() && IsSpace(rest.front())) {
+      if (rest.front() == '\n') ++number;
+      rest.remove_prefix(1);
+    }
+    if (rest.empty()) return {};
+    size_t newline = rest.find('\n');
+    std::string_view line = rest.substr(0, newline);
+    rest.remove_prefix(newline == std::string_view::npos ? rest.size() : newline);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    int32_t code = 0;
+    {
+      tiz::frame::LockScope lock;
+      code = tiz::ParseSettingsLine(scratch.Get(), line, &texts);
+    }
+    if (code == result) return {number, std::string(line)};
   }
-}
-
-// Loads the tree file that the library's configured directory holds under
-// the plain name `name`.
-void LoadPlainTreeFile(uint32_t store, const fs::path &directory, const std::string &name,
-                       const std::string &shown) {
-  SetEnvironmentVariable(kTreeDirectoryVariable, directory.string());
-  Check(TIZ_Deserialize(store, name.c_str()), shown, "loading the tree file");
 }
 
 }  // namespace
@@ -64,63 +73,30 @@ void RequireReadableFile(const fs::path &file) {
   if (!probe) throw Failure(file.string() + ": cannot open the file");
 }
 
-void LoadTreeFile(uint32_t store, const fs::path &file) {
-  RequireReadableFile(file);
-  fs::path absolute = AbsoluteOf(file);
-  std::string name = absolute.filename().string();
-  if (IsPlainFileName(name)) {
-    LoadPlainTreeFile(store, absolute.parent_path(), name, file.string());
-    return;
-  }
-  // Any other name reaches the library as a copy under a plain one.
-  ScratchDirectory scratch;
-  std::error_code error;
-  fs::copy_file(absolute, scratch.Path() / "copy.tree", error);
-  if (error) throw Failure(file.string() + ": cannot copy the file: " + error.message());
-  LoadPlainTreeFile(store, scratch.Path(), "copy.tree", file.string());
-}
-
 void SaveTreeFile(uint32_t store, const fs::path &file) {
-  fs::path absolute = AbsoluteOf(file);
-  std::error_code error;
-  // A link is followed: the file it names is the one replaced.
-  if (fs::path target = fs::canonical(absolute, error); !error) absolute = target;
-  fs::path directory = absolute.parent_path();
-  if (!fs::is_directory(directory, error)) throw Failure(file.string() + ": no such directory");
-  if (fs::is_directory(absolute, error)) throw Failure(file.string() + ": is a directory");
-
-  fs::path fresh = FreshFileIn(directory);
-  SetEnvironmentVariable(kTreeDirectoryVariable, directory.string());
-  int32_t result = TIZ_Serialize(store, fresh.filename().string().c_str());
-  if (result != TIZ_OK) {
-    fs::remove(fresh, error);
-    FailWithResult(file.string(), "saving the tree file", result);
-  }
-  // A store without settings writes nothing; its tree file is an empty one.
-  if (!fs::exists(fresh, error) && !std::ofstream(fresh, std::ios::binary)) {
-    throw Failure(file.string() + ": cannot write the file");
-  }
-  fs::file_status replaced = fs::status(absolute, error);
-  if (fs::exists(replaced)) fs::permissions(fresh, replaced.permissions(), error);
-  fs::rename(fresh, absolute, error);
-  if (error) {
-    fs::remove(fresh, error);
-    throw Failure(file.string() + ": cannot replace the file");
-  }
+  tiz::ProfileDocument doc;
+  Check(SaveStoreInto(store, doc), file.string(), "saving the tree file");
+  WriteTreeFile(file, doc);
 }
 
 void ApplySettingsFile(uint32_t store, const fs::path &file) {
   RequireReadableFile(file);
-  fs::path absolute = AbsoluteOf(file);
-  std::string name = absolute.filename().string();
-  // The library opens a name holding ':' as it is and looks any other name
-  // up in the configured directory.
-  if (absolute.string().find(':') != std::string::npos) {
-    name = absolute.string();
-  } else {
-    SetEnvironmentVariable(kSettingsDirectoryVariable, absolute.parent_path().string());
+  // An absolute name is opened as it is; a relative one would be looked up
+  // in the configured directory.
+  std::string name = AbsoluteOf(file).string();
+  int32_t result = TIZ_LoadSettings(store, name.c_str());
+  if (result == TIZ_OK) return;
+  FailedLine failed = FirstFailingLine(ReadWholeTreeFile(file), result);
+  if (failed.number == 0) FailWithResult(file.string(), "loading the settings file", result);
+  std::string where = file.string() + ":" + std::to_string(failed.number) + ": ";
+  if (result == TIZ_E_OPEN_FILE) {
+    tiz::SettingsFields fields = tiz::SplitSettingsLine(failed.text);
+    // The library opens the named file relative to the working directory.
+    throw Failure(where + "the filebuffer line's file " +
+                  AbsoluteOf(std::string(fields.field[1])).string() + " cannot be opened (" +
+                  DescribeResult(result) + ")");
   }
-  Check(TIZ_LoadSettings(store, name.c_str()), file.string(), "loading the settings file");
+  throw Failure(where + "the line fails: " + DescribeResult(result));
 }
 
 }  // namespace tiztool

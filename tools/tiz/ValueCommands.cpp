@@ -1,13 +1,18 @@
-// tiz get FILE GROUP ITEM, tiz set FILE GROUP ITEM VALUE [--type TYPE],
-// tiz delete FILE GROUP ITEM: one setting at the top of a tree file.
+// tiz get FILE SETTING, tiz set FILE SETTING VALUE [--type TYPE] [--create],
+// tiz delete FILE SETTING: one setting of a tree file, at the top or in a
+// nested store. SETTING is GROUP ITEM, or a path as diff prints it.
+#include <cctype>
 #include <iostream>
 #include <memory>
 
+#include "CodePageText.h"
 #include "Commands.h"
 #include "Failure.h"
+#include "SettingPath.h"
+#include "StoreInternals.h"
 #include "StorePrinters.h"
 #include "TreeDocument.h"
-#include "TreeFiles.h"
+#include "TreeFileEdit.h"
 #include "ValueText.h"
 #include "tiz.h"
 
@@ -17,47 +22,81 @@ namespace {
 
 struct SettingOptions {
   std::string file;
-  std::string group;
-  std::string item;
-  std::string value;
+  std::vector<std::string> arguments;  // PATH or GROUP ITEM, then VALUE for set
   std::string type;
+  bool create = false;
+
+  // For set: the value is the last argument.
+  SettingPath Path(bool withValue) const {
+    std::vector<std::string> names = arguments;
+    if (withValue) names.pop_back();
+    return ParseSettingPath(names);
+  }
+  std::string Value() const { return CodePageFromUtf8(arguments.back()); }
 };
 
-std::string SettingName(const SettingOptions &options) {
-  return options.group + "/" + options.item;
+void AddSettingArguments(CLI::App *command, SettingOptions &options, bool withValue) {
+  command->add_option("FILE", options.file, "Tree file")->required();
+  if (withValue) {
+    command->add_option("SETTING", options.arguments, "PATH VALUE, or GROUP ITEM VALUE")
+        ->required()
+        ->expected(2, 3);
+  } else {
+    command->add_option("SETTING", options.arguments, "PATH, or GROUP ITEM")
+        ->required()
+        ->expected(1, 2);
+  }
 }
 
-void AddSettingArguments(CLI::App *command, SettingOptions &options) {
-  command->add_option("FILE", options.file, "Tree file")->required();
-  command->add_option("GROUP", options.group, "Group of the setting")->required();
-  command->add_option("ITEM", options.item, "Item of the setting")->required();
+// Reads the setting the path names; a failure names the path.
+void ReadNamedSetting(const TreeDocument &tree, const SettingPath &path, SettingView *setting) {
+  StoreRef holder = StoreHolding(tree.Store(), path, tree.FileName());
+  int32_t result = ReadSetting(holder.Get(), path.key, tree.FileName(), setting);
+  if (result != TIZ_OK) FailWithResult(tree.FileName(), "reading " + path.Text(), result);
 }
 
 int RunGet(const SettingOptions &options) {
-  TreeDocument document = TreeDocument::Open(options.file);
+  SettingPath path = options.Path(false);
+  TreeDocument tree = TreeDocument::Open(options.file);
+  tree.RequireCompleteLoad();
   SettingView setting;
-  int32_t result = ReadSetting(document.Store(), {options.group, options.item}, document.Index(),
-                               document.FileName(), &setting);
-  if (result != TIZ_OK) FailWithResult(options.file, "reading " + SettingName(options), result);
+  ReadNamedSetting(tree, path, &setting);
   if (setting.nested) {
     PrintStoreTree(std::cout, *setting.nested);
   } else {
-    std::cout << ExactValue(setting) << '\n';
+    std::cout << Utf8FromCodePage(ExactValue(setting)) << '\n';
   }
   return kExitSuccess;
 }
 
+std::string TypeAsked(const SettingOptions &options) {
+  std::string type = options.type;
+  for (char &c : type) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return type;
+}
+
+void CheckValueOfType(const std::string &type, const std::string &value) {
+  if (type == "dword" && !ParseDword(value)) throw UsageError("not a dword: " + value);
+  if (type == "double" && !ParseDouble(value)) throw UsageError("not a double: " + value);
+  if (type == "buffer") {
+    auto bytes = BytesOfHex(value);
+    if (!bytes) throw UsageError("not a buffer of hex digit pairs: " + value);
+    // A tree file holds no value for an empty buffer and cannot load it.
+    if (bytes->empty()) throw UsageError("a tree file cannot hold an empty buffer");
+  }
+}
+
 // The type to write: the one asked for, else the one the setting has, else
 // the first of dword, double and string that reads the value.
-std::string TypeToWrite(const SettingOptions &options, uint32_t store) {
+std::string TypeToWrite(const SettingOptions &options, const SettingPath &path, uint32_t store,
+                        const std::string &value) {
   int32_t existing = 0;
-  int32_t result =
-      TIZ_GetSettingType(store, options.group.c_str(), options.item.c_str(), &existing);
+  const char *group = path.key.group.c_str(), *item = path.key.item.c_str();
+  int32_t result = TIZ_GetSettingType(store, group, item, &existing);
   if (result == TIZ_OK && existing == TIZ_TYPE_ATTRIBUTESTORE) {
-    throw Failure(options.file + ": " + SettingName(options) +
-                  " holds a nested store; delete it first");
+    throw Failure(options.file + ": " + path.Text() + " holds a nested store; delete it first");
   }
-  if (!options.type.empty()) return options.type;
+  if (!options.type.empty()) return TypeAsked(options);
   if (result == TIZ_OK) {
     switch (existing) {
       case TIZ_TYPE_DWORD:
@@ -69,53 +108,77 @@ std::string TypeToWrite(const SettingOptions &options, uint32_t store) {
       case TIZ_TYPE_BUFFER:
         return "buffer";
       default:
-        throw UsageError(SettingName(options) + " holds a value of type " + TypeKeyword(existing) +
+        throw UsageError(path.Text() + " holds a value of type " + TypeKeyword(existing) +
                          "; give --type");
     }
   }
-  if (ParseDword(options.value)) return "dword";
-  if (ParseDouble(options.value)) return "double";
+  if (ParseDword(value)) return "dword";
+  if (ParseDouble(value)) return "double";
   return "string";
 }
 
-int32_t WriteValue(const SettingOptions &options, uint32_t store, const std::string &type) {
-  const char *group = options.group.c_str();
-  const char *item = options.item.c_str();
+int32_t WriteValue(const SettingPath &path, uint32_t store, const std::string &type,
+                   const std::string &value) {
+  const char *group = path.key.group.c_str();
+  const char *item = path.key.item.c_str();
   if (type == "dword") {
-    auto number = ParseDword(options.value);
-    if (!number) throw UsageError("not a dword: " + options.value);
+    auto number = ParseDword(value);
+    if (!number) throw UsageError("not a dword: " + value);
     return TIZ_SetSettingDword(store, group, item, *number);
   }
   if (type == "double") {
-    auto number = ParseDouble(options.value);
-    if (!number) throw UsageError("not a double: " + options.value);
+    auto number = ParseDouble(value);
+    if (!number) throw UsageError("not a double: " + value);
     return TIZ_SetSettingDouble(store, group, item, *number);
   }
   if (type == "buffer") {
-    auto bytes = BytesOfHex(options.value);
-    if (!bytes) throw UsageError("not a buffer of hex digit pairs: " + options.value);
+    auto bytes = BytesOfHex(value);
+    if (!bytes) throw UsageError("not a buffer of hex digit pairs: " + value);
     // A tree file holds no value for an empty buffer and cannot load it.
     if (bytes->empty()) throw UsageError("a tree file cannot hold an empty buffer");
     return TIZ_SetSettingBuffer(store, group, item, bytes->data(),
                                 static_cast<uint32_t>(bytes->size()));
   }
-  return TIZ_SetSettingString(store, group, item, options.value.c_str());
+  return TIZ_SetSettingString(store, group, item, value.c_str());
+}
+
+// The tree file's store as loaded from the document the edit works on.
+TreeDocument LoadForEdit(const std::string &file, const tiz::ProfileDocument &doc) {
+  TreeDocument tree = TreeDocument::FromText(file, doc.Render());
+  tree.RequireCompleteLoad();
+  return tree;
 }
 
 int RunSet(const SettingOptions &options) {
-  TreeDocument document = TreeDocument::OpenOrStart(options.file);
-  uint32_t store = document.Store();
-  std::string type = TypeToWrite(options, store);
-  Check(WriteValue(options, store, type), options.file, "setting " + SettingName(options));
-  SaveTreeFile(store, options.file);
+  SettingPath path = options.Path(true);
+  std::string value = options.Value();
+  // A value that cannot be of the type asked for is bad usage, whatever the file holds.
+  if (!options.type.empty()) CheckValueOfType(TypeAsked(options), value);
+  EditTreeFile(options.file, options.create, [&](tiz::ProfileDocument &doc) {
+    TreeDocument tree = LoadForEdit(options.file, doc);
+    StoreRef holder = StoreHolding(tree.Store(), path, options.file);
+    std::string type = TypeToWrite(options, path, holder.Get(), value);
+    Check(WriteValue(path, holder.Get(), type, value), options.file, "setting " + path.Text());
+    // Only the setting's own section is written; the rest of the file stays.
+    Check(SaveSettingInto(holder.Get(), path.key, doc), options.file, "writing " + path.Text());
+    // A new file is written even when the value is what it says.
+    return true;
+  });
   return kExitSuccess;
 }
 
 int RunDelete(const SettingOptions &options) {
-  TreeDocument document = TreeDocument::Open(options.file);
-  int32_t result = TIZ_DeleteSetting(document.Store(), options.group.c_str(), options.item.c_str());
-  Check(result, options.file, "deleting " + SettingName(options));
-  SaveTreeFile(document.Store(), options.file);
+  SettingPath path = options.Path(false);
+  EditTreeFile(options.file, false, [&](tiz::ProfileDocument &doc) {
+    TreeDocument tree = LoadForEdit(options.file, doc);
+    StoreRef holder = StoreHolding(tree.Store(), path, options.file);
+    int32_t type = 0;
+    int32_t result =
+        TIZ_GetSettingType(holder.Get(), path.key.group.c_str(), path.key.item.c_str(), &type);
+    if (result != TIZ_OK) FailWithResult(options.file, "deleting " + path.Text(), result);
+    RemoveSettingSections(doc, NameOfStore(holder.Get()), path.key);
+    return true;
+  });
   return kExitSuccess;
 }
 
@@ -125,10 +188,12 @@ Command AddGetCommand(CLI::App &app) {
   auto options = std::make_shared<SettingOptions>();
   CLI::App *get = AddSubcommand(
       app, "get", "Print the value of one setting",
-      "A DWORD prints as an unsigned number, a DOUBLE as the shortest text that reads back as\n"
-      "the same number, a STRING as it is, a BUFFER in hex, an IMAGE as its handle and a\n"
-      "nested store as a tree, as show prints it.");
-  AddSettingArguments(get, *options);
+      "SETTING is GROUP ITEM, or a PATH as diff prints it (Stage/Deskew/Crop/Width for the\n"
+      "setting Crop/Width of the store held by Stage/Deskew). A DWORD prints as an unsigned\n"
+      "number, a DOUBLE as the shortest text that reads back as the same number, a STRING as\n"
+      "it is (in UTF-8), a BUFFER in hex, an IMAGE as its handle and a nested store as a\n"
+      "tree, as show prints it.");
+  AddSettingArguments(get, *options, false);
   return {get, [options] { return RunGet(*options); }};
 }
 
@@ -136,14 +201,16 @@ Command AddSetCommand(CLI::App &app) {
   auto options = std::make_shared<SettingOptions>();
   CLI::App *set = AddSubcommand(
       app, "set", "Change or add one setting",
-      "Loads the tree file (a missing one starts empty), sets the value and saves the file\n"
-      "again with the library. Without --type an existing setting keeps its type and a new one\n"
-      "is a dword, a double or a string, whichever first reads VALUE. A dword is decimal, 0x\n"
-      "hex or negative (-1 is 4294967295); a buffer is hex digit pairs.");
-  AddSettingArguments(set, *options);
-  set->add_option("VALUE", options->value, "New value")->required();
-  set->add_option("--type", options->type, "Type to write")
-      ->check(CLI::IsMember({"dword", "double", "string", "buffer"}));
+      "Changes the file in place: only the setting's section is written, every other line\n"
+      "stays as it was. SETTING is GROUP ITEM or a PATH, as for get. Without --type an\n"
+      "existing setting keeps its type and a new one is a dword, a double or a string,\n"
+      "whichever first reads VALUE. A dword is decimal, 0x hex or negative (-1 is\n"
+      "4294967295); a buffer is hex digit pairs. A file that does not exist is made only\n"
+      "with --create. A file that does not load completely is not changed.");
+  AddSettingArguments(set, *options, true);
+  set->add_option("--type", options->type, "Type to write: dword, double, string or buffer")
+      ->transform(CLI::IsMember({"dword", "double", "string", "buffer"}, CLI::ignore_case));
+  set->add_flag("--create", options->create, "Make the file when it does not exist");
   return {set, [options] { return RunSet(*options); }};
 }
 
@@ -151,9 +218,11 @@ Command AddDeleteCommand(CLI::App &app) {
   auto options = std::make_shared<SettingOptions>();
   CLI::App *remove =
       AddSubcommand(app, "delete", "Delete one setting",
-                    "Loads the tree file, deletes the setting and saves the file again with the\n"
-                    "library; a setting that is not there is a failure (result 2).");
-  AddSettingArguments(remove, *options);
+                    "Removes the setting's section from the file, and for a nested store the\n"
+                    "sections of everything below it; every other line stays as it was.\n"
+                    "SETTING is GROUP ITEM or a PATH, as for get. A setting that is not there\n"
+                    "is a failure (result 2).");
+  AddSettingArguments(remove, *options, false);
   return {remove, [options] { return RunDelete(*options); }};
 }
 

@@ -1,8 +1,10 @@
 #include "ValueText.h"
 
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 
+#include "CodePageText.h"
 #include "tiz.h"
 
 namespace tiztool {
@@ -52,11 +54,15 @@ std::string Printable(std::string_view text) {
   return out;
 }
 
+std::string TerminalText(std::string_view text) { return Printable(Utf8FromCodePage(text)); }
+
 std::string DisplayedValue(const SettingView &setting) {
   const std::string &display = setting.display;
   size_t tab = display.find('\t');
-  return Printable(tab == std::string::npos ? display : display.substr(tab + 1));
+  return TerminalText(tab == std::string::npos ? display : display.substr(tab + 1));
 }
+
+std::string ShownValue(const SettingView &setting) { return TerminalText(ExactValue(setting)); }
 
 std::string ExactValue(const SettingView &setting) {
   switch (setting.type) {
@@ -64,6 +70,8 @@ std::string ExactValue(const SettingView &setting) {
     case TIZ_TYPE_IMAGE:
       return std::to_string(setting.number);
     case TIZ_TYPE_DOUBLE: {
+      if (std::isnan(setting.real)) return "nan";
+      if (std::isinf(setting.real)) return setting.real < 0 ? "-inf" : "inf";
       char text[64];
       auto written = std::to_chars(text, text + sizeof text, setting.real);
       return std::string(text, written.ptr);
@@ -73,7 +81,7 @@ std::string ExactValue(const SettingView &setting) {
     case TIZ_TYPE_BUFFER:
       return HexOf(setting.bytes);
     case TIZ_TYPE_ATTRIBUTESTORE:
-      return setting.nested ? Printable(setting.nested->name) : std::string();
+      return setting.nested ? setting.nested->name : std::string();
     default:
       return setting.display;
   }

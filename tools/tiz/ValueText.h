@@ -19,14 +19,23 @@ std::string TypeKeyword(int32_t type);
 // \xNN, and a backslash as "\\".
 std::string Printable(std::string_view text);
 
+// A text of the library for the terminal: converted from the ANSI code page
+// to UTF-8, then made printable.
+std::string TerminalText(std::string_view text);
+
 // The value part of the library's display text ("12" of "DWORD:\t12"),
-// printable.
+// for the terminal.
 std::string DisplayedValue(const SettingView &setting);
 
-// The exact value, as `get` prints it and `set` reads it back: DWORD as an
-// unsigned decimal, DOUBLE as the shortest text that reads back the same
-// number, STRING as is, BUFFER as uppercase hex, IMAGE as its handle, a
-// store as its printable name.
+// The exact value for the terminal, on one line: ExactValue in UTF-8,
+// made printable.
+std::string ShownValue(const SettingView &setting);
+
+// The exact value, the one rendering of a value in show, get, diff and
+// JSON: DWORD as an unsigned decimal, DOUBLE as the shortest text that
+// reads back the same number ("nan", "inf", "-inf" for those), STRING as is
+// (in the code page), BUFFER as uppercase hex, IMAGE as its handle, a store
+// as its name.
 std::string ExactValue(const SettingView &setting);
 
 std::string HexOf(std::string_view bytes);

@@ -31,12 +31,13 @@ int RunCommand(const Command &command) {
 int main(int argc, char **argv) {
   CLI::App app("Looks into tree files and settings files of the tiz attribute-store library.",
                "tiz");
-  app.require_subcommand(1);
+  app.require_subcommand(0, 1);
 
   std::vector<Command> commands = {
-      AddShowCommand(app),   AddGetCommand(app),    AddSetCommand(app),
-      AddDeleteCommand(app), AddDiffCommand(app),   AddLoadCommand(app),
-      AddPackCommand(app),   AddUnpackCommand(app), AddDemoCommand(app)};
+      AddShowCommand(app), AddGetCommand(app),    AddSetCommand(app),   AddDeleteCommand(app),
+      AddDiffCommand(app), AddLoadCommand(app),   AddCheckCommand(app), AddCompactCommand(app),
+      AddPackCommand(app), AddUnpackCommand(app), AddDemoCommand(app)};
+  app.set_version_flag("--version", std::string("tiz ") + TIZ_TOOL_VERSION);
   app.footer(
       "Exit status: 0 success, 1 a failed operation, 2 bad usage (diff: 1 when the files\n"
       "differ, 2 on trouble). Run 'tiz SUBCOMMAND --help' for one subcommand.");
@@ -60,5 +61,6 @@ int main(int argc, char **argv) {
   for (const Command &command : commands) {
     if (command.app->parsed()) return RunCommand(command);
   }
+  std::cerr << "tiz: a subcommand is required (see tiz --help)\n";
   return kExitUsage;
 }
