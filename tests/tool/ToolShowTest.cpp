@@ -89,13 +89,15 @@ TEST_F(ToolShow, NestedStoresAreIndentedBelowTheSettingThatHoldsThem) {
 }
 
 TEST_F(ToolShow, ControlBytesInValuesAreEscaped) {
+  // A quoted value keeps its backslashes as they stand; the display
+  // escapes control bytes and backslashes alike.
   Write("odd.tree",
-        "[Root\x7fNote\x7fText]\r\nSize=8\r\nType=STRING\r\nValue=\"a\tb\\nc\\\\\x7f\"\r\n");
+        "[Root\x7fNote\x7fText]\r\nSize=10\r\nType=STRING\r\nValue=\"a\tb\\nc\\\\\x7f\"\r\n");
   ToolRun run = Tiz({"show", "odd.tree"});
   ASSERT_EQ(run.status, 0) << run.err;
-  EXPECT_EQ(run.out, "Root\n  Note  Text  STRING  a\\tb\\nc\\\\\\x7F\n");
+  EXPECT_EQ(run.out, "Root\n  Note  Text  STRING  a\\tb\\\\nc\\\\\\\\\\x7F\n");
   EXPECT_EQ(nlohmann::json::parse(Tiz({"show", "--json", "odd.tree"}).out)["settings"][0]["value"],
-            "a\tb\nc\\\x7f");
+            "a\tb\\nc\\\\\x7f");
 }
 
 TEST_F(ToolShow, ReadsATreeFileFromAnyDirectory) {

@@ -40,7 +40,7 @@ TreeLayout ReadLayout(const tiz::ProfileDocument &doc) {
   });
   // The lines the engine passes over, and the spelling of each header.
   std::string text = doc.Render();
-  tiz::TextLines lines(text);
+  tiz::TextLines lines(text, tiz::HoldsLoneCr(text));
   std::string_view line, spelling;
   tiz::LineEnd end;
   size_t number = 0, next = 0;
