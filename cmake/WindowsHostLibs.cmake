@@ -7,13 +7,10 @@
 
 # target: the CMake target (talb310, ...); dll: the DLL's base name;
 # def: the module definition file, relative to the current source directory.
+# Sources and include directories: tiz_add_host_library (hostlibs/CMakeLists.txt).
 function(tiz_add_windows_host_library target dll def)
   set(def_path ${CMAKE_CURRENT_SOURCE_DIR}/${def})
-  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${target}/*.cpp)
-  add_library(${target} SHARED ${sources} ${def_path})
-  target_include_directories(${target} PUBLIC
-    $<BUILD_INTERFACE:${PROJECT_SOURCE_DIR}/include>
-    $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}>)
+  tiz_add_host_library(${target} ${def_path})
   set_target_properties(${target} PROPERTIES
     PREFIX ""
     OUTPUT_NAME ${dll}
@@ -27,7 +24,6 @@ function(tiz_add_windows_host_library target dll def)
             --output-lib $<TARGET_LINKER_FILE:${target}>
     COMMENT "Import library for ${dll}.dll from ${def}"
     VERBATIM)
-  add_library(tiz::${target} ALIAS ${target})
 endfunction()
 
 tiz_add_windows_host_library(talb310 TALB310 talb310/TALB310.def)

@@ -6,7 +6,8 @@ cd "$(dirname "$0")/.."
 seconds=${TIZ_FUZZ_SECONDS:-60}
 dir=build/fuzz
 CC=clang CXX=clang++ cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DTIZ_FUZZ=ON -DTIZ_BUILD_TESTS=OFF -DTIZ_BUILD_TOOLS=OFF -DTIZ_BUILD_BENCH=OFF >/dev/null
+  -DTIZ_WERROR=ON -DTIZ_FUZZ=ON -DTIZ_BUILD_TESTS=OFF -DTIZ_BUILD_TOOLS=OFF \
+  -DTIZ_BUILD_BENCH=OFF >/dev/null
 cmake --build "$dir" -j "$(nproc 2>/dev/null || echo 2)"
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1

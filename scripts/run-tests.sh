@@ -6,7 +6,9 @@
 #   3. the normal suite once more under valgrind memcheck, and a
 #      ThreadSanitizer build of the thread stress tests;
 #   4. the libFuzzer targets, each for a bounded time (TIZ_FUZZ_SECONDS);
-#   5. the 32-bit Windows build: export and import checks, the suite under Wine.
+#   5. the 32-bit Windows build: export and import checks, the suite under Wine;
+#   6. the formatting of every C and C++ source (scripts/check-format.sh).
+# Every build treats warnings as errors (TIZ_WERROR).
 # TIZ_SKIP="valgrind tsan fuzz windows" leaves stages out for a quick local run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -17,7 +19,7 @@ skip=" ${TIZ_SKIP:-} "
 
 run_suite() {
   local dir=$1; shift
-  cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
+  cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTIZ_WERROR=ON "$@"
   cmake --build "$dir" -j "$jobs"
   ctest --test-dir "$dir" --output-on-failure -j "$jobs"
 }
@@ -41,8 +43,8 @@ fi
 
 if [[ $skip != *" tsan "* ]]; then
   echo "== thread stress under ThreadSanitizer =="
-  cmake -S . -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTIZ_TSAN=ON \
-    -DTIZ_BUILD_BENCH=OFF -DTIZ_BUILD_TOOLS=OFF
+  cmake -S . -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTIZ_WERROR=ON \
+    -DTIZ_TSAN=ON -DTIZ_BUILD_BENCH=OFF -DTIZ_BUILD_TOOLS=OFF
   cmake --build build/tsan -j "$jobs" --target tiz_tests
   TSAN_OPTIONS=halt_on_error=1 build/tsan/tests/tiz_tests --gtest_filter='ThreadStress*:Records*'
 fi
@@ -56,4 +58,6 @@ if [[ $skip != *" windows "* ]]; then
   echo "== 32-bit Windows build under Wine =="
   ./scripts/run-windows-tests.sh build/windows
 fi
+echo "== source formatting =="
+./scripts/check-format.sh
 echo "== all tests passed =="

@@ -4,7 +4,8 @@ set -euo pipefail
 
 packages=(build-essential cmake ninja-build pkg-config
           libgtest-dev libgmock-dev libbenchmark-dev libboost-dev
-          libcli11-dev nlohmann-json3-dev clang libclang-rt-14-dev valgrind)
+          libcli11-dev nlohmann-json3-dev clang libclang-rt-14-dev valgrind
+          clang-format-14)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -12,7 +12,7 @@ shift || true
 cmake -S . -B "$build" -G Ninja \
   -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-i686.cmake" \
   -DCMAKE_BUILD_TYPE=Release -DCMAKE_C_FLAGS_RELEASE=-O1 -DCMAKE_CXX_FLAGS_RELEASE=-O1 \
-  -DTIZ_BUILD_BENCH=OFF "$@" >/dev/null
+  -DTIZ_BUILD_BENCH=OFF -DTIZ_WERROR=ON "$@" >/dev/null
 # The DLLs, the test suites, and the tool and example where tools are on.
 # The tool's own tests drive it through POSIX process calls and stay Linux-only.
 targets=(tiz tiz_tests tiz_windows_tests)

@@ -93,14 +93,19 @@ TEST(ProfileDocument, AwkwardTextsComeBackUnchangedAndPlainOnesStayPlain) {
       {"cr\rlf\r\n", false},
       {"\"quoted\"", false},
       {"'single'", false},
-      {"back\\slash \"mid\" \x01", false},
+      {"back\\slash \"mid\" \x01", true},
+      {"\"", true},
+      {"'x\"", true},
+      {"\x1A\v", false},
       {"\\n", true},
       {"]", true},
   };
   for (const Case &c : cases) {
     ProfileDocument doc;
     doc.SetValue("S", "Value", c.text);
-    const std::string section = "sec " + c.text + "]";  // names may hold ']' as well
+    // Names may hold ']' as well; a line break cannot be part of a name.
+    const bool breaks = c.text.find_first_of("\r\n") != std::string::npos;
+    const std::string section = "sec " + (breaks ? std::string("x") : c.text) + "]";
     doc.SetValue(section, "Value", c.text);
     std::string text = doc.Render();
     ProfileDocument again(text);
@@ -112,6 +117,22 @@ TEST(ProfileDocument, AwkwardTextsComeBackUnchangedAndPlainOnesStayPlain) {
       EXPECT_NE(text.find("Value=" + c.text + "\r\n"), std::string::npos) << text;
     }
   }
+}
+
+// LF, CR LF and a lone CR each end a line; an edit leaves the others' ends
+// as they were, and the file's byte order mark stays in front.
+TEST(ProfileDocument, EveryKindOfLineEndEndsALineAndStays) {
+  const std::string original = "\xEF\xBB\xBF; c\r[A]\rk=1\r\nj=2\n[B]\r\rm=3";
+  ProfileDocument doc(original);
+  EXPECT_EQ(SectionNames(doc), (std::vector<std::string>{"A", "B"}));
+  EXPECT_EQ(ValueOf(doc, "A", "k"), "1");
+  EXPECT_EQ(ValueOf(doc, "A", "j"), "2");
+  EXPECT_EQ(ValueOf(doc, "B", "m"), "3");
+  EXPECT_EQ(doc.HeaderLine(doc.FindSection("B")), 5u);
+  EXPECT_EQ(doc.Render(), original);
+  doc.SetValue("A", "k", "9");
+  doc.SetValue("B", "n", "4");
+  EXPECT_EQ(doc.Render(), "\xEF\xBB\xBF; c\r[A]\rk=9\r\nj=2\n[B]\r\rm=3\r\nn=4\r\n");
 }
 
 TEST(ProfileDocument, PlainSectionNamesAreWrittenAsTheyAre) {
@@ -204,6 +225,76 @@ TEST(ProfileKeys, StructureEncodingCarriesAChecksum) {
   ASSERT_TRUE(tiz::WriteProfileStruct(doc, "S", "Value", bytes, 0));
   EXPECT_EQ(ValueOf(doc, "S", "Value"), "00");
   EXPECT_TRUE(tiz::ReadProfileStruct(doc, "S", "Value", 0, &read));
+}
+
+// What a tool shows and edits: every header in file order with its line,
+// duplicates included, every key line with its line, and removing one
+// section, which changes no other byte.
+TEST(ProfileDocument, VisitsSectionsAndKeysWithLineNumbersAndRemovesSections) {
+  const std::string original =
+      "; top\n"
+      "[A]\r\n"
+      "x = 1\r\n"
+      "; note\r\n"
+      "no equals\n"
+      "=no key\n"
+      "\n"
+      "[B]\n"
+      "y=2\n"
+      "[a]\n"
+      "z=3";
+  ProfileDocument doc(original);
+  struct Seen {
+    std::string name;
+    uint32_t line;
+    bool listed;
+  };
+  auto sections = [&doc] {
+    std::vector<Seen> seen;
+    doc.ForEachSection([&](const ProfileDocument::SectionEntry &entry) {
+      seen.push_back({std::string(entry.name), entry.headerLine, entry.listed});
+      EXPECT_EQ(doc.HeaderLine(entry.number), entry.headerLine);
+    });
+    return seen;
+  };
+  auto keys = [&doc](ProfileDocument::SectionNumber section) {
+    std::vector<std::string> seen;
+    doc.ForEachKey(section, [&](const ProfileDocument::KeyEntry &entry) {
+      seen.push_back(std::string(entry.key) + "=" + std::string(entry.value) + "@" +
+                     std::to_string(entry.line));
+    });
+    return seen;
+  };
+  std::vector<Seen> seen = sections();
+  ASSERT_EQ(seen.size(), 3u);
+  EXPECT_EQ(seen[0].name, "A");
+  EXPECT_EQ(seen[0].line, 2u);
+  EXPECT_TRUE(seen[0].listed);
+  EXPECT_EQ(seen[1].name, "B");
+  EXPECT_EQ(seen[1].line, 8u);
+  EXPECT_EQ(seen[2].name, "a");
+  EXPECT_EQ(seen[2].line, 10u);
+  EXPECT_FALSE(seen[2].listed);
+  EXPECT_EQ(keys(doc.FindSection("a")), (std::vector<std::string>{"x=1@3"}));
+  EXPECT_EQ(keys(seen.size() + 5), std::vector<std::string>{});
+
+  // An edit before a section moves its lines.
+  doc.SetValue("A", "w", "0");
+  EXPECT_EQ(doc.HeaderLine(doc.FindSection("B")), 9u);
+  EXPECT_EQ(keys(doc.FindSection("B")), (std::vector<std::string>{"y=2@10"}));
+
+  ProfileDocument removing(original);
+  removing.RemoveSection(removing.FindSection("B"));
+  EXPECT_EQ(removing.Render(), "; top\n[A]\r\nx = 1\r\n; note\r\nno equals\n=no key\n\n[a]\nz=3");
+  // The later "[a]" is reached once the first is gone.
+  removing.RemoveSection(removing.FindSection("A"));
+  EXPECT_EQ(removing.Render(), "; top\n[a]\nz=3");
+  EXPECT_EQ(ValueOf(removing, "A", "z"), "3");
+  EXPECT_EQ(SectionNames(removing), std::vector<std::string>{"a"});
+  removing.RemoveSection(0);
+  removing.RemoveSection(ProfileDocument::kNoSection);
+  removing.SetValue("C", "k", "v");
+  EXPECT_EQ(removing.Render(), "; top\n[a]\nz=3\r\n\r\n[C]\r\nk=v\r\n");
 }
 
 }  // namespace

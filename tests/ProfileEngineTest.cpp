@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <limits>
 #include <random>
 #include <string>
@@ -82,6 +83,7 @@ TEST(ProfileEngineDocument, KeptSectionsChangeOnlyWhereAnEditDoes) {
             "[B]\r\n"
             "Value=x\r\n"
             "Type=\"x\\ny\"\r\n"
+            "TypeEscaped=1\r\n"
             "\r\n"
             "[C]\r\n"
             "Size=2\r\n");
@@ -120,21 +122,38 @@ TEST(ProfileEngineDocument, ManySectionsAreFoundInAnyCase) {
   EXPECT_NE(doc.FindSection("new20050"), ProfileDocument::kNoSection);
 }
 
-TEST(ProfileEngineDouble, TextIsThatOfPrintf) {
+// The "%e" shape with the fewest digits that read back exactly: what printf
+// gives at the smallest precision that round-trips.
+TEST(ProfileEngineDouble, TextIsTheShortestExactPrintfE) {
   const double values[] = {0.0,
                            -0.0,
                            1.0 / 3,
                            0.25,
                            -1234.5678,
                            9.9999995,
+                           123456789.5,
+                           0.1,
                            1e300,
                            5e-324,
                            std::numeric_limits<double>::max(),
-                           std::numeric_limits<double>::infinity(),
-                           -std::numeric_limits<double>::infinity(),
-                           std::numeric_limits<double>::quiet_NaN()};
+                           std::numeric_limits<double>::min()};
   for (double value : values) {
     char expected[64], buffer[tiz::kDoubleTextRoom];
+    for (int precision = 0; precision <= 16; ++precision) {
+      std::snprintf(expected, sizeof expected, "%.*e", precision, value);
+      if (std::strtod(expected, nullptr) == value) break;
+    }
+    std::string_view text = tiz::FormatDoubleE(value, buffer);
+    EXPECT_EQ(text, expected);
+    EXPECT_EQ(std::atof(std::string(text).c_str()), value) << text;
+  }
+  char buffer[tiz::kDoubleTextRoom];
+  EXPECT_EQ(tiz::FormatDoubleE(123456789.5, buffer), "1.234567895e+08");
+  EXPECT_EQ(tiz::FormatDoubleE(0.5, buffer), "5e-01");
+  for (double value :
+       {std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity(),
+        std::numeric_limits<double>::quiet_NaN()}) {
+    char expected[64];
     std::snprintf(expected, sizeof expected, "%e", value);
     EXPECT_EQ(tiz::FormatDoubleE(value, buffer), expected);
   }

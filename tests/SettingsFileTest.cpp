@@ -99,6 +99,15 @@ TEST_F(SettingsFile, CommentsAndBlankLinesSetNothing) {
   EXPECT_EQ(SettingCount(), 0u);
 }
 
+// An editor's UTF-8 byte order mark is no part of the first group's name,
+// and a comment after it stays a comment.
+TEST_F(SettingsFile, AUtf8ByteOrderMarkIsSkipped) {
+  EXPECT_EQ(LoadText("\xEF\xBB\xBFScan=7,Speed\n"), 0);
+  EXPECT_EQ(Describe("Scan", "Speed"), "DWORD 7");
+  EXPECT_EQ(LoadText("\xEF\xBB\xBF;Skip=1,Value\n"), 0);
+  EXPECT_EQ(SettingCount(), 1u);
+}
+
 TEST_F(SettingsFile, AFailingLineStopsTheLoadAndEarlierLinesStay) {
   struct Case {
     const char *badLine;

@@ -4,6 +4,7 @@
 #include <clocale>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 
 namespace tiz {
 
@@ -19,15 +20,32 @@ bool PointIsDot() {
   return point[0] == '.' && point[1] == '\0';
 }
 
-std::string_view ToChars(double value, char (&buffer)[kDoubleTextRoom]) {
-  auto result =
-      std::to_chars(buffer, buffer + kDoubleTextRoom, value, std::chars_format::scientific, 6);
+std::string_view ToChars(double value, char (&buffer)[kDoubleTextRoom], int precision) {
+  auto result = std::to_chars(buffer, buffer + kDoubleTextRoom, value,
+                              std::chars_format::scientific, precision);
   return std::string_view(buffer, static_cast<size_t>(result.ptr - buffer));
 }
 
-std::string_view Printf(double value, char (&buffer)[kDoubleTextRoom]) {
-  std::snprintf(buffer, kDoubleTextRoom, "%e", value);
+// The shortest text that reads back identically.
+std::string_view ShortestToChars(double value, char (&buffer)[kDoubleTextRoom]) {
+  auto result =
+      std::to_chars(buffer, buffer + kDoubleTextRoom, value, std::chars_format::scientific);
+  return std::string_view(buffer, static_cast<size_t>(result.ptr - buffer));
+}
+
+std::string_view Printf(double value, char (&buffer)[kDoubleTextRoom], int precision) {
+  std::snprintf(buffer, kDoubleTextRoom, "%.*e", precision, value);
   return std::string_view(buffer);
+}
+
+// The same through printf: the fewest digits after the point that the
+// run-time library reads back as the value; 16 (17 significant) always do.
+std::string_view ShortestPrintf(double value, char (&buffer)[kDoubleTextRoom]) {
+  for (int precision = 0; precision < 16; ++precision) {
+    Printf(value, buffer, precision);
+    if (std::strtod(buffer, nullptr) == value) return std::string_view(buffer);
+  }
+  return Printf(value, buffer, 16);
 }
 
 // Some Windows run-time libraries print three exponent digits: their printf
@@ -36,7 +54,7 @@ bool PrintfAgreesWithToChars() {
   static const bool agrees = [] {
     for (double probe : {0.25, -1234.5678, 6.02214076e23, 1e-300}) {
       char printed[kDoubleTextRoom], converted[kDoubleTextRoom];
-      if (Printf(probe, printed) != ToChars(probe, converted)) return false;
+      if (Printf(probe, printed, 6) != ToChars(probe, converted, 6)) return false;
     }
     return true;
   }();
@@ -47,8 +65,10 @@ bool PrintfAgreesWithToChars() {
 
 std::string_view FormatDoubleE(double value, char (&buffer)[kDoubleTextRoom]) {
   if (std::isfinite(value) && PointIsDot() && PrintfAgreesWithToChars())
-    return ToChars(value, buffer);
-  return Printf(value, buffer);
+    return ShortestToChars(value, buffer);
+  // Infinities and NaNs have no shorter spelling.
+  if (!std::isfinite(value)) return Printf(value, buffer, 6);
+  return ShortestPrintf(value, buffer);
 }
 
 }  // namespace tiz

@@ -1,5 +1,7 @@
-// The text of a DOUBLE in a tree file: printf's "%e" (six digits after the
-// point, so seven significant digits).
+// The text of a DOUBLE in a tree file: printf's "%e" shape (mantissa, 'e',
+// signed exponent of at least two digits) with the fewest significant digits
+// (at most 17) that read back as the identical value. Seven digits, as plain
+// "%e" gives, would lose most of a double.
 #ifndef TIZ_PERSIST_DOUBLETEXT_H
 #define TIZ_PERSIST_DOUBLETEXT_H
 
@@ -11,7 +13,7 @@ namespace tiz {
 // Room for any "%e" text of a double.
 constexpr size_t kDoubleTextRoom = 64;
 
-// Writes the "%e" text of `value` into `buffer` and returns it.
+// Writes the text of `value` into `buffer` and returns it.
 std::string_view FormatDoubleE(double value, char (&buffer)[kDoubleTextRoom]);
 
 }  // namespace tiz

@@ -26,21 +26,29 @@ ProfileDocument::ProfileDocument(std::string text)
 }
 
 void ProfileDocument::Parse(std::string_view text) {
+  // A UTF-8 byte order mark is no part of the first line; a rewrite keeps it.
+  if (text.substr(0, 3) == "\xEF\xBB\xBF") {
+    bom_ = text.substr(0, 3);
+    text.remove_prefix(3);
+  }
   const char *sectionStart = text.data();
-  TextLines lines(text);
-  std::string_view line, spelling;
+  std::string_view body = text;
+  loneCr_ = HoldsLoneCr(text);
+  hasNul_ = std::memchr(text.data(), '\0', text.size()) != nullptr;
+  TextLines lines(body, loneCr_);
+  std::string_view line, name;
   LineEnd end;
   while (lines.Next(&line, &end)) {
-    if (!ParseHeader(line, &spelling)) continue;
+    if (!ParseHeader(line, &name)) continue;
     sections_.back().text = std::string_view(sectionStart, line.data() - sectionStart);
     sectionStart = line.data();
-    std::string_view name =
-        SectionNameIsQuoted(spelling) ? arena_.Copy(DecodeSectionName(spelling)) : spelling;
+    // The platform's names end at a NUL.
+    if (hasNul_) name = name.substr(0, name.find('\0'));
     PushSection(NamedSection(name, ProfileNameHash(name)));
     sections_.back().bodyStart = static_cast<size_t>(lines.Rest().data() - sectionStart);
   }
   sections_.back().text = std::string_view(sectionStart, text.data() + text.size() - sectionStart);
-  IndexParsedSections();
+  Reindex();
 }
 
 ProfileDocument::Section ProfileDocument::NamedSection(std::string_view name, size_t hash) {
@@ -56,23 +64,12 @@ void ProfileDocument::PushSection(const Section &section) {
   sections_.push_back(section);
 }
 
-void ProfileDocument::IndexParsedSections() {
-  index_.Reserve(sections_.size());
-  listed_.reserve(sections_.size());
-  for (SectionNumber number = 1; number < sections_.size(); ++number) {
-    Section &section = sections_[number];
-    if (Lookup(section.name, section.hash) != kNoSection) continue;  // a later one of a name
-    section.listed = true;
-    listed_.push_back(number);
-    index_.Insert(section.hash, number);
-  }
-}
-
 ProfileDocument::SectionNumber ProfileDocument::Lookup(std::string_view name, size_t hash) const {
   return index_.Find(name, hash, [this](SectionNumber number) { return sections_[number].name; });
 }
 
 ProfileDocument::SectionNumber ProfileDocument::FindSection(std::string_view name) const {
+  name = TrimProfileBlanks(name);
   return Lookup(name, ProfileNameHash(name));
 }
 
@@ -82,30 +79,31 @@ ProfileDocument::SectionNumber ProfileDocument::FindOrAddSection(std::string_vie
   return found;
 }
 
-ProfileDocument::SectionNumber ProfileDocument::FindOrAdd(std::string_view name) {
+ProfileDocument::SectionNumber ProfileDocument::FindOrAdd(std::string_view spelling) {
   if (expected_ < sections_.size() && sections_[expected_].listed &&
-      sections_[expected_].name == name)
+      sections_[expected_].name == spelling)
     return expected_;
+  // The platform looks a name up without its blanks, and writes a new one
+  // without those at its start.
+  while (!spelling.empty() && IsProfileBlank(spelling.front())) spelling.remove_prefix(1);
+  std::string_view name = TrimProfileBlanks(spelling);
   size_t hash = ProfileNameHash(name);
   SectionNumber found = Lookup(name, hash);
   if (found != kNoSection) return found;
   // A blank line between sections, as the platform writes them.
-  Section &last = sections_.back();
+  size_t lastKept = sections_.size() - 1;
+  while (lastKept > 0 && sections_[lastKept].removed) --lastKept;
+  Section &last = sections_[lastKept];
   if (!last.split && !last.text.empty()) Split(last);
   if (last.last != kNoLine && !IsBlankLine(lines_[last.last].text))
     AppendLine(last, "", LineEnd::kCrLf);
-  std::string quoted;
-  bool plain = !SectionNameNeedsQuotes(name);
-  if (!plain) quoted = EncodeSectionName(name);
-  std::string_view spelling = plain ? name : std::string_view(quoted);
   char *header = arena_.Allocate(spelling.size() + 2);
   char *out = header;
   *out++ = '[';
   out = Put(out, spelling);
   *out = ']';
-  // A plain name is its own spelling: the header holds it.
-  std::string_view stored = plain ? std::string_view(header + 1, name.size()) : arena_.Copy(name);
-  SectionNumber added = AddSection(stored, hash);
+  // The header holds the name.
+  SectionNumber added = AddSection(std::string_view(header + 1, name.size()), hash);
   AppendLine(sections_[added], std::string_view(header, spelling.size() + 2), LineEnd::kCrLf);
   modified_ = true;
   return added;
@@ -123,7 +121,7 @@ ProfileDocument::SectionNumber ProfileDocument::AddSection(std::string_view name
 }
 
 void ProfileDocument::Split(Section &section) {
-  TextLines lines(section.text);
+  TextLines lines(section.text, loneCr_);
   std::string_view line;
   LineEnd end;
   while (lines.Next(&line, &end)) AppendLine(section, line, end);
@@ -151,7 +149,7 @@ ProfileDocument::KeyLine ProfileDocument::FindKeyLine(const Section &section,
                                                       std::string_view key) const {
   KeyLine found;
   if (!section.split) {
-    TextLines lines(section.text.substr(section.bodyStart));
+    TextLines lines(section.text.substr(section.bodyStart), loneCr_);
     while (lines.Next(&found.text, &found.end)) {
       if (MatchKeyLine(found.text, key, &found.key, &found.value)) {
         found.found = true;
@@ -184,11 +182,12 @@ ProfileDocument::KeyLine ProfileDocument::SplitToEdit(Section &section, std::str
   return FindKeyLine(section, key);
 }
 
-std::string_view ProfileDocument::MakeKeyLine(std::string_view key, std::string_view value) {
-  std::string quoted;
-  if (ProfileValueNeedsQuotes(value)) {
-    quoted = EncodeProfileValue(value);
-    value = quoted;
+std::string_view ProfileDocument::MakeKeyLine(std::string_view key, std::string_view value,
+                                              ValueSpelling spelling) {
+  std::string spelled;
+  if (spelling != ValueSpelling::kPlain) {
+    spelled = SpellValue(value, spelling);
+    value = spelled;
   }
   size_t size = key.size() + 1 + value.size();
   char *text = arena_.Allocate(size);
@@ -196,6 +195,25 @@ std::string_view ProfileDocument::MakeKeyLine(std::string_view key, std::string_
   *out++ = '=';
   Put(out, value);
   return std::string_view(text, size);
+}
+
+std::string_view ProfileDocument::DecodeValue(const Section &section, std::string_view key,
+                                              std::string_view spelled,
+                                              std::string *scratch) const {
+  // Only a double-quoted text holding a backslash can be escaped; others
+  // need no look for the marker.
+  if (MayBeEscaped(spelled)) {
+    std::string marker = EscapeMarkerKey(key);
+    KeyLine found = FindKeyLine(section, marker);
+    if (found.found && ReadProfileValue(found.value) == kEscapeMarkerValue)
+      return ReadEscapedProfileValue(spelled, scratch);
+  }
+  if (hasNul_) return ReadProfileValue(spelled);
+  // ReadProfileValue without the search for a NUL the text does not hold.
+  if (spelled.size() >= 2 && (spelled.front() == '"' || spelled.front() == '\'') &&
+      spelled.back() == spelled.front())
+    return spelled.substr(1, spelled.size() - 2);
+  return spelled;
 }
 
 bool ProfileDocument::FindValue(SectionNumber section, std::string_view key,
@@ -211,51 +229,174 @@ bool ProfileDocument::FindValue(SectionNumber section, std::string_view key,
   if (section == kNoSection) return false;
   KeyLine found = FindKeyLine(sections_[section], key);
   if (!found.found) return false;
-  *value = DecodeProfileValue(found.value, scratch);
+  *value = DecodeValue(sections_[section], key, found.value, scratch);
   return true;
 }
 
 void ProfileDocument::SetValue(SectionNumber section, std::string_view key,
                                std::string_view value) {
+  ValueSpelling spelling = SpellingOf(value);
+  bool wasEscaped = WriteLine(section, key, value, spelling);
+  // The marker covers exactly the value written escaped. It only acts on a
+  // quoted text holding a backslash, so a plain value needs no look for it
+  // unless the line it replaces may have been escaped.
+  if (spelling == ValueSpelling::kEscaped) {
+    std::string marker = EscapeMarkerKey(key);
+    WriteLine(section, marker, kEscapeMarkerValue, ValueSpelling::kPlain);
+  } else if (wasEscaped || spelling == ValueSpelling::kQuoted) {
+    RemoveLine(section, EscapeMarkerKey(key));
+  }
+}
+
+bool ProfileDocument::MayBeEscaped(std::string_view spelled) {
+  return spelled.size() >= 2 && spelled.front() == '"' &&
+         spelled.find('\\') != std::string_view::npos;
+}
+
+bool ProfileDocument::WriteLine(SectionNumber section, std::string_view key, std::string_view value,
+                                ValueSpelling spelling) {
   modified_ = true;
   Section &target = sections_[section];
   // A save over the last one mostly writes what the line already says: the
   // section then needs neither a split nor a copy.
   KeyLine found = FindKeyLine(target, key);
-  if (found.found && found.end == LineEnd::kCrLf && SpellsKeyLine(found.text, found.key, value))
-    return;
+  if (found.found && found.end == LineEnd::kCrLf && spelling == ValueSpelling::kPlain &&
+      SpellsKeyLine(found.text, found.key, value))
+    return false;
+  bool wasEscaped = found.found && MayBeEscaped(found.value);
   found = SplitToEdit(target, key, found);
   if (found.found) {
     // The key keeps the file's spelling of its name.
-    lines_[found.line].text = MakeKeyLine(found.key, value);
+    lines_[found.line].text = MakeKeyLine(found.key, value, spelling);
     lines_[found.line].end = LineEnd::kCrLf;
-    return;
+    return wasEscaped;
   }
   // After the section's last non-blank line: blank lines keep separating it
   // from the next section.
-  uint32_t added = NewLine(MakeKeyLine(key, value), LineEnd::kCrLf);
+  uint32_t added = NewLine(MakeKeyLine(key, value, spelling), LineEnd::kCrLf);
   lines_[added].next = lines_[found.lastNonBlank].next;
   lines_[found.lastNonBlank].next = added;
   if (target.last == found.lastNonBlank) target.last = added;
+  return false;
 }
 
 void ProfileDocument::RemoveKey(SectionNumber section, std::string_view key) {
   if (section == kNoSection) return;
+  if (RemoveLine(section, key)) RemoveLine(section, EscapeMarkerKey(key));
+}
+
+bool ProfileDocument::RemoveLine(SectionNumber section, std::string_view key) {
   Section &target = sections_[section];
   KeyLine found = FindKeyLine(target, key);
-  if (!found.found) return;
+  if (!found.found) return false;
+  bool wasEscaped = MayBeEscaped(found.value);
   found = SplitToEdit(target, key, found);
   lines_[found.previous].next = lines_[found.line].next;
   if (target.last == found.line) target.last = found.previous;
   modified_ = true;
+  return wasEscaped;
+}
+
+template <class Visit>
+void ProfileDocument::VisitLines(const Section &section, const Visit &visit) const {
+  if (!section.split) {
+    TextLines lines(section.text, loneCr_);
+    std::string_view line;
+    LineEnd end;
+    while (lines.Next(&line, &end)) visit(line);
+    return;
+  }
+  for (uint32_t i = section.first; i != kNoLine; i = lines_[i].next) visit(lines_[i].text);
+}
+
+uint32_t ProfileDocument::LineCount(const Section &section) const {
+  uint32_t count = 0;
+  VisitLines(section, [&count](std::string_view) { ++count; });
+  return count;
+}
+
+uint32_t ProfileDocument::HeaderLine(SectionNumber section) const {
+  if (section == kNoSection || section == 0 || section >= sections_.size() ||
+      sections_[section].removed)
+    return 0;
+  uint32_t line = 1;
+  for (SectionNumber number = 0; number < section; ++number) line += LineCount(sections_[number]);
+  return line;
+}
+
+void ProfileDocument::ForEachSection(const std::function<void(const SectionEntry &)> &visit) const {
+  uint32_t line = 1 + LineCount(sections_[0]);
+  for (SectionNumber number = 1; number < sections_.size(); ++number) {
+    const Section &section = sections_[number];
+    if (section.removed) continue;
+    visit(SectionEntry{number, section.name, line, section.listed});
+    line += LineCount(section);
+  }
+}
+
+void ProfileDocument::ForEachKey(SectionNumber section,
+                                 const std::function<void(const KeyEntry &)> &visit) const {
+  uint32_t line = section == 0 ? 1 : HeaderLine(section);
+  if (line == 0) return;
+  uint32_t number = line - 1;
+  bool header = section != 0;  // counted, but no key line
+  std::string scratch;
+  VisitLines(sections_[section], [&](std::string_view text) {
+    ++number;
+    if (header) {
+      header = false;
+      return;
+    }
+    std::string_view trimmed = TrimProfileBlanks(text);
+    if (trimmed.empty() || trimmed.front() == ';') return;
+    size_t equals = trimmed.find('=');
+    if (equals == std::string_view::npos) return;
+    std::string_view key = TrimProfileBlanks(trimmed.substr(0, equals));
+    if (key.empty()) return;
+    std::string_view value = DecodeValue(sections_[section], key,
+                                         TrimProfileBlanks(trimmed.substr(equals + 1)), &scratch);
+    visit(KeyEntry{key, value, number});
+  });
+}
+
+void ProfileDocument::RemoveSection(SectionNumber section) {
+  if (section == kNoSection || section == 0 || section >= sections_.size() ||
+      sections_[section].removed)
+    return;
+  Section &target = sections_[section];
+  target.removed = true;
+  target.listed = false;
+  target.split = true;
+  target.text = std::string_view();
+  target.first = target.last = kNoLine;
+  if (expected_ == section) expected_ = kNoSection;
+  Reindex();
+  modified_ = true;
+}
+
+void ProfileDocument::Reindex() {
+  index_.Clear();
+  listed_.clear();
+  for (Section &section : sections_) section.listed = false;
+  index_.Reserve(sections_.size());
+  for (SectionNumber number = 1; number < sections_.size(); ++number) {
+    Section &section = sections_[number];
+    // A header of no name is ignored, as the platform ignores it: its keys
+    // belong to no section that can be found.
+    if (section.removed || section.name.empty() || Lookup(section.name, section.hash) != kNoSection)
+      continue;
+    section.listed = true;
+    listed_.push_back(number);
+    index_.Insert(section.hash, number);
+  }
 }
 
 std::string ProfileDocument::Render() const {
-  size_t total = 2;  // for a last line that had no end
+  size_t total = 2 + bom_.size();  // 2 for a last line that had no end
   for (const Section &section : sections_) total += section.text.size();
   for (const Line &line : lines_) total += line.text.size() + 2;
   std::string out(total, '\0');
-  char *end = out.data();
+  char *end = Put(out.data(), bom_);
   // A line that had no end (only the file's last line can) gets one when
   // text now follows it.
   bool endMissing = false;
@@ -268,7 +409,7 @@ std::string ProfileDocument::Render() const {
       // Kept text holds its own line ends.
       if (section.text.empty()) continue;
       put(section.text);
-      endMissing = section.text.back() != '\n';
+      endMissing = section.text.back() != '\n' && section.text.back() != '\r';
       continue;
     }
     for (uint32_t i = section.first; i != kNoLine; i = lines_[i].next) {
@@ -277,6 +418,7 @@ std::string ProfileDocument::Render() const {
       endMissing = line.end == LineEnd::kNone;
       if (line.end == LineEnd::kLf) end = Put(end, "\n");
       if (line.end == LineEnd::kCrLf) end = Put(end, "\r\n");
+      if (line.end == LineEnd::kCr) end = Put(end, "\r");
     }
   }
   out.resize(static_cast<size_t>(end - out.data()));

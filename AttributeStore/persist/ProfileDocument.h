@@ -16,6 +16,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -23,14 +24,16 @@
 
 #include "persist/ProfileLines.h"
 #include "persist/ProfileNameIndex.h"
+#include "persist/ProfileText.h"
 #include "persist/TextArena.h"
 
 namespace tiz {
 
 class ProfileDocument {
  public:
-  // Sections are numbered in file order and never removed, so a number
-  // found once serves every key of its section.
+  // Sections are numbered in file order and a number never changes (a
+  // removed section keeps its number, unused), so a number found once
+  // serves every key of its section.
   using SectionNumber = uint32_t;
   static constexpr SectionNumber kNoSection = ProfileNameIndex::kNotFound;
 
@@ -51,9 +54,12 @@ class ProfileDocument {
   SectionNumber ListedSection(size_t index) const { return listed_[index]; }
   std::string_view NameOf(SectionNumber section) const { return sections_[section].name; }
 
-  // The first section of that name, or kNoSection.
+  // The first section of that name (blanks at its ends aside), or
+  // kNoSection.
   SectionNumber FindSection(std::string_view name) const;
-  // The same, adding a missing section at the end of the file.
+  // The same, adding a missing section at the end of the file. Its header
+  // spells the name without the blanks at its start, as the platform writes
+  // it; the caller makes sure it holds no line break.
   SectionNumber FindOrAddSection(std::string_view name);
 
   // The decoded value of `key`; false when it or the section (kNoSection)
@@ -64,11 +70,14 @@ class ProfileDocument {
   bool FindValue(SectionNumber section, std::string_view key, std::string_view *value,
                  std::string *scratch) const;
   // Writes `key` into a section from FindOrAddSection, overwriting its line
-  // in place or adding it at the end of the section. The key name must be
+  // in place or adding it at the end of the section, spelled as ProfileText
+  // says: a value holding a line break is written escaped, and the key's
+  // escape marker is written beside it or removed. The key name must be
   // plain: no '=', '[' at its start, control bytes or blanks at either end
   // (the caller's keys are fixed words).
   void SetValue(SectionNumber section, std::string_view key, std::string_view value);
-  // Removes the key's line; nothing happens when it is not there.
+  // Removes the key's line and its escape marker; nothing happens when it
+  // is not there.
   void RemoveKey(SectionNumber section, std::string_view key);
 
   // The same by section name, for a single key.
@@ -81,6 +90,47 @@ class ProfileDocument {
   void RemoveKey(std::string_view section, std::string_view key) {
     RemoveKey(FindSection(section), key);
   }
+
+  // Inspection and editing for tools that show and change a file as it is.
+  // Line numbers count from 1 in the text Render() gives now.
+
+  // A section header as the file holds it: `listed` is false for a later
+  // section of a name already used, which reads and writes never reach.
+  struct SectionEntry {
+    SectionNumber number;
+    std::string_view name;
+    uint32_t headerLine;
+    bool listed;
+  };
+  // Every section with a header, in file order, duplicates included.
+  void ForEachSection(const std::function<void(const SectionEntry &)> &visit) const;
+  // The line of the section's header; 0 for number 0 (the lines before the
+  // first header), kNoSection and a removed section.
+  uint32_t HeaderLine(SectionNumber section) const;
+
+  // A "key=value" line: the key as spelled, trimmed, and the decoded value
+  // (valid until the next edit).
+  struct KeyEntry {
+    std::string_view key;
+    std::string_view value;
+    uint32_t line;
+  };
+  // Every key line of the section in file order, duplicate keys included;
+  // comments (';' first), lines without '=' and lines with no key name are
+  // skipped. Number 0 visits the keys before the first header.
+  void ForEachKey(SectionNumber section, const std::function<void(const KeyEntry &)> &visit) const;
+
+  // Removes the section's header and all its lines; every other byte stays
+  // as it was. A later section of the same name then becomes the one that
+  // reads and writes reach. Number 0 and kNoSection are ignored.
+  void RemoveSection(SectionNumber section);
+
+  // How the file on disk holds the text: as it is (ANSI, or UTF-8 after a
+  // byte order mark the text keeps), or as UTF-16 with a byte order mark,
+  // which the text is converted from and is written back to.
+  enum class FileEncoding : uint8_t { kBytes, kUtf16Le, kUtf16Be };
+  FileEncoding Encoding() const { return encoding_; }
+  void SetEncoding(FileEncoding encoding) { encoding_ = encoding; }
 
   // True once an edit was made.
   bool Modified() const { return modified_; }
@@ -110,6 +160,7 @@ class ProfileDocument {
     uint32_t first = kNoLine;
     uint32_t last = kNoLine;
     bool listed = false;  // the first section of its name, which finds it
+    bool removed = false;
   };
   // A key's line: the file's spellings, and in a split section where it is
   // and where a missing key goes.
@@ -125,15 +176,19 @@ class ProfileDocument {
   static Section NamedSection(std::string_view name, size_t hash);
   void PushSection(const Section &section);
   void Parse(std::string_view text);
-  // Indexes the file's sections once all are read, so the index is sized
-  // once; a later section of a name already indexed is neither indexed nor
-  // listed.
-  void IndexParsedSections();
   SectionNumber Lookup(std::string_view name, size_t hash) const;
   SectionNumber FindOrAdd(std::string_view name);
   // A new section, split, indexed and listed, at the end of the file.
   SectionNumber AddSection(std::string_view name, size_t hash);
   void Split(Section &section);
+  // Calls visit(text) for each line of the section as it is now, in order.
+  template <class Visit>
+  void VisitLines(const Section &section, const Visit &visit) const;
+  uint32_t LineCount(const Section &section) const;
+  // Lists and indexes the sections: once all are read, so the index is
+  // sized once, and after a removal. A later section of a name already
+  // indexed is neither indexed nor listed.
+  void Reindex();
   // A line not linked yet, and a line at the end of a split section.
   uint32_t NewLine(std::string_view text, LineEnd end);
   void AppendLine(Section &section, std::string_view text, LineEnd end);
@@ -141,7 +196,20 @@ class ProfileDocument {
   // Splits the section for an edit: the key's line found again among its
   // lines.
   KeyLine SplitToEdit(Section &section, std::string_view key, const KeyLine &found);
-  std::string_view MakeKeyLine(std::string_view key, std::string_view value);
+  std::string_view MakeKeyLine(std::string_view key, std::string_view value,
+                               ValueSpelling spelling);
+  // The value of a key line as the reader gets it, escapes decoded where
+  // the section marks the key as escaped.
+  std::string_view DecodeValue(const Section &section, std::string_view key,
+                               std::string_view spelled, std::string *scratch) const;
+  // Both true when the line they replaced or removed may have held an
+  // escaped value.
+  bool WriteLine(SectionNumber section, std::string_view key, std::string_view value,
+                 ValueSpelling spelling);
+  bool RemoveLine(SectionNumber section, std::string_view key);
+  // Whether a spelled value can be an escaped one: the marker of its key
+  // acts on nothing else.
+  static bool MayBeEscaped(std::string_view spelled);
 
   std::unique_ptr<const std::string> source_;  // the file's text
   TextArena arena_;
@@ -154,6 +222,10 @@ class ProfileDocument {
   // them, and a name compared byte for byte costs less than a lookup.
   SectionNumber expected_ = kNoSection;
   bool modified_ = false;
+  bool loneCr_ = false;   // whether the file's text holds a CR without an LF
+  bool hasNul_ = false;   // whether it holds a NUL byte
+  std::string_view bom_;  // a UTF-8 byte order mark the file starts with
+  FileEncoding encoding_ = FileEncoding::kBytes;
 };
 
 }  // namespace tiz

@@ -1,5 +1,8 @@
 #include "persist/ProfileLines.h"
 
+#include <cstdint>
+#include <cstring>
+
 #include "persist/ProfileNames.h"
 #include "persist/ProfileText.h"
 
@@ -11,14 +14,49 @@ char FoldAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - '
 
 }  // namespace
 
-bool ParseHeader(std::string_view line, std::string_view *spelling) {
+bool HoldsLoneCr(std::string_view text) {
+  // Each CR is found by the run-time library's search, which is quick on
+  // the long stretches between them; a file of LF line ends has none.
+  const char *at = text.data(), *end = text.data() + text.size();
+  while (at != end) {
+    const void *cr = std::memchr(at, '\r', static_cast<size_t>(end - at));
+    if (!cr) return false;
+    at = static_cast<const char *>(cr) + 1;
+    if (at == end || *at != '\n') return true;
+    ++at;
+  }
+  return false;
+}
+
+bool TextLines::NextWithLoneCr(std::string_view *line, LineEnd *end) {
+  size_t at = 0;
+  while (at < rest_.size() && rest_[at] != '\n' && rest_[at] != '\r') ++at;
+  *line = rest_.substr(0, at);
+  size_t used = at;
+  if (at == rest_.size()) {
+    *end = LineEnd::kNone;
+  } else if (rest_[at] == '\n') {
+    *end = LineEnd::kLf;
+    used += 1;
+  } else if (at + 1 < rest_.size() && rest_[at + 1] == '\n') {
+    *end = LineEnd::kCrLf;
+    used += 2;
+  } else {
+    *end = LineEnd::kCr;
+    used += 1;
+  }
+  rest_.remove_prefix(used);
+  return true;
+}
+
+bool ParseHeader(std::string_view line, std::string_view *name) {
   size_t start = 0;
   while (start < line.size() && IsProfileBlank(line[start])) ++start;
   if (start == line.size() || line[start] != '[') return false;  // most lines, at once
   std::string_view text = TrimProfileBlanks(line.substr(start));
   size_t close = text.rfind(']');
-  if (close == std::string_view::npos || close == 0) return false;
-  *spelling = TrimProfileBlanks(text.substr(1, close - 1));
+  if (close == std::string_view::npos) return false;  // a key line, to the platform
+  *name = TrimProfileBlanks(text.substr(1, close - 1));
   return true;
 }
 
@@ -34,6 +72,11 @@ bool MatchKeyLine(std::string_view line, std::string_view key, std::string_view 
   // both is exact even for a lead byte, which folds to itself.
   if (FoldAscii(*start) != FoldAscii(key.front())) return false;
   const char *equals = start + key.size();
+  if (*equals == '\0') {
+    // The platform's names end at a NUL: the rest up to the '=' is no part of it.
+    equals = static_cast<const char *>(std::memchr(equals, '=', static_cast<size_t>(end - equals)));
+    if (!equals) return false;
+  }
   while (equals != end && IsProfileBlank(*equals)) ++equals;
   if (equals == end || *equals != '=') return false;
   std::string_view candidate(start, key.size());
@@ -45,8 +88,7 @@ bool MatchKeyLine(std::string_view line, std::string_view key, std::string_view 
 
 bool SpellsKeyLine(std::string_view line, std::string_view key, std::string_view value) {
   return line.size() == key.size() + 1 + value.size() && line.data() == key.data() &&
-         line[key.size()] == '=' && line.substr(key.size() + 1) == value &&
-         !ProfileValueNeedsQuotes(value);
+         line[key.size()] == '=' && line.substr(key.size() + 1) == value;
 }
 
 bool IsBlankLine(std::string_view line) {

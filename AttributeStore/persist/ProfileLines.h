@@ -1,32 +1,37 @@
 // The single lines of a profile file: splitting a text into lines, and
-// telling section headers and key lines apart.
+// telling section headers and key lines apart, as the platform's
+// private-profile functions do.
 #ifndef TIZ_PERSIST_PROFILELINES_H
 #define TIZ_PERSIST_PROFILELINES_H
 
 #include <cstdint>
+#include <cstring>
 #include <string_view>
 
 namespace tiz {
 
 // How a line ends; only the last line of a file may have no end.
-enum class LineEnd : uint8_t { kNone, kLf, kCrLf };
+enum class LineEnd : uint8_t { kNone, kLf, kCrLf, kCr };
 
-// The lines of a text, each without its end; a CR before the LF belongs to
-// the end.
+// The lines of a text, each without its end. LF, CR LF and a lone CR each
+// end a line, as on the platform. Lone CRs are rare: a text without them
+// (see HoldsLoneCr) is split at LFs alone, which costs one search a line.
 class TextLines {
  public:
-  explicit TextLines(std::string_view text) : rest_(text) {}
+  TextLines(std::string_view text, bool loneCr) : rest_(text), loneCr_(loneCr) {}
   // The next line; false after the last. Inline: parsing and reading call
   // it for every line.
   bool Next(std::string_view *line, LineEnd *end) {
     if (rest_.empty()) return false;
-    size_t newline = rest_.find('\n');
-    if (newline == std::string_view::npos) {
+    if (loneCr_) return NextWithLoneCr(line, end);
+    const void *lf = std::memchr(rest_.data(), '\n', rest_.size());
+    if (!lf) {
       *line = rest_;
       *end = LineEnd::kNone;
       rest_.remove_prefix(rest_.size());
       return true;
     }
+    size_t newline = static_cast<size_t>(static_cast<const char *>(lf) - rest_.data());
     *line = rest_.substr(0, newline);
     *end = LineEnd::kLf;
     rest_.remove_prefix(newline + 1);
@@ -40,21 +45,28 @@ class TextLines {
   std::string_view Rest() const { return rest_; }
 
  private:
+  bool NextWithLoneCr(std::string_view *line, LineEnd *end);
+
   std::string_view rest_;
+  bool loneCr_;
 };
 
-// "[name]" after optional blanks; the name's spelling runs, trimmed, to the
-// last ']' of the line.
-bool ParseHeader(std::string_view line, std::string_view *spelling);
+// Whether the text holds a CR that no LF follows.
+bool HoldsLoneCr(std::string_view text);
+
+// "[name]" after optional blanks; the name runs, trimmed, to the last ']' of
+// the line, and may be empty.
+bool ParseHeader(std::string_view line, std::string_view *name);
 
 // Whether the line is "key=value" for the given key (compared as profile
 // names), blanks around either part; the line's spellings of key and value
 // (trimmed) when it is. The key must be plain: no '=', no blanks at its ends.
+// A NUL after the key ends the line's name, as the platform compares names.
 bool MatchKeyLine(std::string_view line, std::string_view key, std::string_view *spelledKey,
                   std::string_view *value);
 
 // Whether `line` is exactly "key=value", where `key` is the line's own
-// spelling from MatchKeyLine and the value needs no quotes: the line that
+// spelling from MatchKeyLine: for a plain value (SpellingOf), the line that
 // writing the value would make.
 bool SpellsKeyLine(std::string_view line, std::string_view key, std::string_view value);
 

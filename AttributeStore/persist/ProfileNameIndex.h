@@ -33,6 +33,11 @@ class ProfileNameIndex {
   }
   // Files a number whose name is not in the index yet.
   void Insert(size_t hash, uint32_t number);
+  // Forgets every number.
+  void Clear() {
+    slots_.clear();
+    used_ = 0;
+  }
   // Makes room for `count` names in all, so that filing them grows nothing.
   void Reserve(size_t count);
 

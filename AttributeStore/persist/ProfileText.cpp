@@ -1,154 +1,105 @@
 #include "persist/ProfileText.h"
 
-#include <cstdint>
 #include <cstring>
 
 namespace tiz {
 
 namespace {
 
-constexpr char kHexDigits[] = "0123456789ABCDEF";
-
-bool IsControl(char c) { return static_cast<unsigned char>(c) < 0x20 && c != '\t'; }
-
 bool IsQuote(char c) { return c == '"' || c == '\''; }
 
-bool IsEnclosedIn(std::string_view text, char quote) {
-  return text.size() >= 2 && text.front() == quote && text.back() == quote;
+// What the platform's reader drops: a quote at the start, the same quote at
+// the end, and at least one byte after the first.
+bool IsEnclosed(std::string_view text) {
+  return text.size() >= 2 && IsQuote(text.front()) && text.back() == text.front();
 }
 
-bool IsSpecial(char c, bool isSectionName) { return IsControl(c) || (isSectionName && c == ']'); }
-
-// Whether eight bytes hold a byte below 0x20 (a tab among them, which may
-// pass) or, for a section name, a ']'.
-bool MayHoldSpecial(uint64_t word, bool isSectionName) {
-  constexpr uint64_t kOnes = 0x0101010101010101ull, kTop = 0x8080808080808080ull;
-  uint64_t below20 = (word - 0x20 * kOnes) & ~word & kTop;
-  uint64_t bracket = word ^ (']' * kOnes);
-  uint64_t brackets = isSectionName ? (bracket - kOnes) & ~bracket & kTop : 0;
-  return (below20 | brackets) != 0;
-}
-
-// Names and values are tested on every write: eight bytes at a time (the
-// last word may overlap the one before), and a word that may hold a control
-// byte (a tab may pass) byte by byte.
-bool HoldsSpecial(std::string_view text, bool isSectionName) {
-  constexpr size_t kWord = sizeof(uint64_t);
-  auto wordHoldsSpecial = [&](size_t at) {
-    uint64_t word;
-    std::memcpy(&word, text.data() + at, kWord);
-    if (!MayHoldSpecial(word, isSectionName)) return false;
-    for (size_t i = at; i < at + kWord; ++i) {
-      if (IsSpecial(text[i], isSectionName)) return true;
-    }
-    return false;
-  };
-  if (text.size() < kWord) {
-    for (char c : text) {
-      if (IsSpecial(c, isSectionName)) return true;
-    }
-    return false;
-  }
-  for (size_t at = 0; at + kWord < text.size(); at += kWord) {
-    if (wordHoldsSpecial(at)) return true;
-  }
-  return wordHoldsSpecial(text.size() - kWord);
-}
-
-bool NeedsQuoting(std::string_view text, bool isSectionName) {
-  if (text.empty()) return false;
-  if (IsProfileBlank(text.front()) || IsProfileBlank(text.back())) return true;
-  if (IsQuote(text.front()) && IsEnclosedIn(text, text.front())) return true;
-  return HoldsSpecial(text, isSectionName);
-}
-
-std::string Quote(std::string_view text) {
-  std::string out;
-  out.reserve(text.size() + 2);
-  out.push_back('"');
-  for (char c : text) {
-    if (c == '\\') {
-      out += "\\\\";
-    } else if (c == '\n') {
-      out += "\\n";
-    } else if (c == '\r') {
-      out += "\\r";
-    } else if (IsControl(c) || c == ']') {
-      auto byte = static_cast<unsigned char>(c);
-      out += "\\x";
-      out.push_back(kHexDigits[byte >> 4]);
-      out.push_back(kHexDigits[byte & 0xF]);
-    } else {
-      out.push_back(c);
-    }
-  }
-  out.push_back('"');
-  return out;
-}
-
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
-}
-
-// Undoes Quote on the text between the quotes. A backslash that starts no
-// known escape stands for itself, so a hand-edited file still loads.
-std::string Unquote(std::string_view body) {
-  std::string out;
-  out.reserve(body.size());
-  for (size_t i = 0; i < body.size(); ++i) {
-    char c = body[i];
-    if (c == '\\' && i + 1 < body.size()) {
-      char next = body[i + 1];
-      if (next == '\\' || next == 'n' || next == 'r') {
-        out.push_back(next == 'n' ? '\n' : next == 'r' ? '\r' : '\\');
-        ++i;
-        continue;
-      }
-      if (next == 'x' && i + 3 < body.size()) {
-        int high = HexValue(body[i + 2]), low = HexValue(body[i + 3]);
-        if (high >= 0 && low >= 0) {
-          out.push_back(static_cast<char>(high * 16 + low));
-          i += 3;
-          continue;
-        }
-      }
-    }
-    out.push_back(c);
-  }
-  return out;
+// The platform hands texts over as C strings.
+std::string_view CutAtNul(std::string_view text) {
+  const void *nul = std::memchr(text.data(), '\0', text.size());
+  if (!nul) return text;
+  return text.substr(0, static_cast<size_t>(static_cast<const char *>(nul) - text.data()));
 }
 
 }  // namespace
 
-bool ProfileValueNeedsQuotes(std::string_view value) { return NeedsQuoting(value, false); }
-
-std::string EncodeProfileValue(std::string_view value) {
-  return NeedsQuoting(value, false) ? Quote(value) : std::string(value);
-}
-
-std::string_view DecodeProfileValue(std::string_view spelling, std::string *scratch) {
-  if (IsEnclosedIn(spelling, '"')) {
-    *scratch = Unquote(spelling.substr(1, spelling.size() - 2));
-    return *scratch;
+bool HoldsLineBreak(std::string_view text) {
+  // Most texts are short words and numbers: a plain loop costs less than
+  // two searches.
+  if (text.size() < 32) {
+    for (char c : text) {
+      if (c == '\n' || c == '\r') return true;
+    }
+    return false;
   }
-  if (IsEnclosedIn(spelling, '\'')) return spelling.substr(1, spelling.size() - 2);
-  return spelling;
+  return std::memchr(text.data(), '\n', text.size()) != nullptr ||
+         std::memchr(text.data(), '\r', text.size()) != nullptr;
 }
 
-bool SectionNameNeedsQuotes(std::string_view name) { return NeedsQuoting(name, true); }
-
-std::string EncodeSectionName(std::string_view name) {
-  return NeedsQuoting(name, true) ? Quote(name) : std::string(name);
+ValueSpelling SpellingOf(std::string_view value) {
+  if (value.empty()) return ValueSpelling::kPlain;
+  // Most values are numbers and words: their ends decide at once, and only
+  // those are searched for a line break.
+  bool quoted = IsProfileBlank(value.front()) || IsProfileBlank(value.back()) || IsEnclosed(value);
+  if (HoldsLineBreak(value)) return ValueSpelling::kEscaped;
+  return quoted ? ValueSpelling::kQuoted : ValueSpelling::kPlain;
 }
 
-bool SectionNameIsQuoted(std::string_view spelling) { return IsEnclosedIn(spelling, '"'); }
+std::string SpellValue(std::string_view value, ValueSpelling spelling) {
+  if (spelling == ValueSpelling::kPlain) return std::string(value);
+  std::string out;
+  out.reserve(value.size() + 2);
+  out.push_back('"');
+  if (spelling == ValueSpelling::kQuoted) {
+    out.append(value);
+  } else {
+    for (char c : value) {
+      if (c == '\\') {
+        out += "\\\\";
+      } else if (c == '\n') {
+        out += "\\n";
+      } else if (c == '\r') {
+        out += "\\r";
+      } else {
+        out.push_back(c);
+      }
+    }
+  }
+  out.push_back('"');
+  return out;
+}
 
-std::string DecodeSectionName(std::string_view spelling) {
-  if (IsEnclosedIn(spelling, '"')) return Unquote(spelling.substr(1, spelling.size() - 2));
-  return std::string(spelling);
+std::string_view ReadProfileValue(std::string_view spelled) {
+  spelled = CutAtNul(spelled);
+  if (IsEnclosed(spelled)) return spelled.substr(1, spelled.size() - 2);
+  return spelled;
+}
+
+std::string_view ReadEscapedProfileValue(std::string_view spelled, std::string *scratch) {
+  std::string_view cut = CutAtNul(spelled);
+  if (cut.size() < 2 || cut.front() != '"' || cut.back() != '"') return ReadProfileValue(cut);
+  std::string_view read = cut.substr(1, cut.size() - 2);
+  scratch->clear();
+  scratch->reserve(read.size());
+  for (size_t i = 0; i < read.size(); ++i) {
+    char c = read[i];
+    if (c == '\\' && i + 1 < read.size()) {
+      char next = read[i + 1];
+      if (next == '\\' || next == 'n' || next == 'r') {
+        scratch->push_back(next == 'n' ? '\n' : next == 'r' ? '\r' : '\\');
+        ++i;
+        continue;
+      }
+    }
+    scratch->push_back(c);
+  }
+  return *scratch;
+}
+
+std::string EscapeMarkerKey(std::string_view key) {
+  std::string marker(key);
+  marker += "Escaped";
+  return marker;
 }
 
 }  // namespace tiz

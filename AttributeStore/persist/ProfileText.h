@@ -1,10 +1,19 @@
-// How names and values are spelled in a profile (INI) file. Plain texts are
-// written as they are, so the platform's own private-profile functions read
-// and write the same file. A text the layout cannot hold plainly (line
-// breaks and other control bytes, blanks at either end, enclosing quotes, and
-// ']' in a section name) is written between double quotes with backslash
-// escapes; the platform would read that form differently, but it never
-// appears for plain texts.
+// How names and values are spelled in a profile (INI) file, by the rules of
+// the platform's private-profile functions, so that they and this library
+// read every file alike and a value written here reads back through them as
+// it was written wherever the layout can hold it.
+//
+// Reading: blanks (see IsProfileBlank) are trimmed around names and values,
+// a NUL byte ends a value, and one pair of enclosing quotes (both ' or both
+// ") is dropped. Nothing else is interpreted: a backslash is a backslash.
+//
+// Writing: a value the reader would change (blanks at either end, enclosing
+// quotes) goes inside one pair of double quotes, which the reader drops. A
+// value holding a line break cannot be held by the layout at all: it is
+// written in an escaped form (between double quotes, "\\", "\r" and "\n"
+// for a backslash, CR and LF), and its section carries a marker key (see
+// EscapeMarkerKey) that tells this library to decode it. The platform's
+// reader ignores the marker and hands the escaped text over as it stands.
 #ifndef TIZ_PERSIST_PROFILETEXT_H
 #define TIZ_PERSIST_PROFILETEXT_H
 
@@ -14,30 +23,40 @@
 
 namespace tiz {
 
-// Space and tab: trimmed around names and values, as the platform does.
-// Inline, since parsing asks this of every line.
-inline bool IsProfileBlank(char c) { return c == ' ' || c == '\t'; }
+// Tab, LF, VT, FF, CR, space and the DOS end-of-file byte 0x1A: what the
+// platform trims around names and values. Inline, since parsing asks this
+// of every line.
+inline bool IsProfileBlank(char c) { return (c >= 0x09 && c <= 0x0D) || c == 0x1A || c == ' '; }
 inline std::string_view TrimProfileBlanks(std::string_view text) {
   while (!text.empty() && IsProfileBlank(text.front())) text.remove_prefix(1);
   while (!text.empty() && IsProfileBlank(text.back())) text.remove_suffix(1);
   return text;
 }
 
-// The spelling of a value after "key=", and the value of such a spelling
-// (already trimmed). Single quotes around a value are dropped, as the
-// platform drops them. A value that needs no quotes is spelled as it is, so
-// its value is a view of the spelling; only an escaped one is decoded, into
-// `scratch`.
-bool ProfileValueNeedsQuotes(std::string_view value);
-std::string EncodeProfileValue(std::string_view value);
-std::string_view DecodeProfileValue(std::string_view spelling, std::string *scratch);
+// How a value is written after "key=".
+enum class ValueSpelling {
+  kPlain,    // as it is
+  kQuoted,   // inside one pair of double quotes
+  kEscaped,  // quoted with escapes, under a marker key
+};
+ValueSpelling SpellingOf(std::string_view value);
+// The text after "key=" for a value of that spelling.
+std::string SpellValue(std::string_view value, ValueSpelling spelling);
 
-// The same for the text between "[" and "]" of a section header; a plain
-// spelling is the name itself, which spares most names a copy.
-bool SectionNameNeedsQuotes(std::string_view name);
-std::string EncodeSectionName(std::string_view name);
-bool SectionNameIsQuoted(std::string_view spelling);
-std::string DecodeSectionName(std::string_view spelling);
+// The value the platform's reader hands over for the text after "key="
+// (already trimmed): cut at a NUL, one pair of enclosing quotes dropped.
+std::string_view ReadProfileValue(std::string_view spelled);
+// The same for a key whose section carries its escape marker: escapes in a
+// double-quoted text are decoded into `scratch`.
+std::string_view ReadEscapedProfileValue(std::string_view spelled, std::string *scratch);
+
+// The key that marks `key` of the same section as escaped: the key's name
+// followed by "Escaped" ("ValueEscaped" for "Value"), with the value "1".
+std::string EscapeMarkerKey(std::string_view key);
+constexpr char kEscapeMarkerValue[] = "1";
+
+// A line break cannot be part of a section name: the header would end there.
+bool HoldsLineBreak(std::string_view text);
 
 }  // namespace tiz
 

@@ -114,6 +114,8 @@ int32_t LoadSettingsFile(uint32_t hAttrStore, std::string_view fileName) {
     return TIZ_E_NO_MEMORY_LINE;
   }
   std::string_view rest = text;
+  // An editor's UTF-8 byte order mark is no part of the first line.
+  if (rest.substr(0, 3) == "\xEF\xBB\xBF") rest.remove_prefix(3);
   SettingsLineTexts texts;
   for (;;) {
     while (!rest.empty() && IsSpace(rest.front())) rest.remove_prefix(1);

@@ -100,7 +100,19 @@ class TreeLoader {
   explicit TreeLoader(const ProfileDocument &doc) : doc_(doc), index_(doc) {}
 
   int32_t Load(CAttributeStore *target) {
-    walks_.emplace_back(target, index_.OwnedBy(target->m_name));
+    std::string_view owner = target->m_name;
+    // A file saved from a store linked below another names its sections
+    // after that store's path. Loaded into a root that owns nothing in it,
+    // the owner of its first section stands for "Root", and the stores it
+    // holds are named on the root's chain, so that saving the loaded tree
+    // writes a file that loads again.
+    SectionNameParts first;
+    if (owner == kRootStoreName && !index_.OwnedBy(owner) && doc_.SectionCount() > 0 &&
+        SplitSectionName(doc_.NameOf(doc_.ListedSection(0)), &first)) {
+      fileRoot_ = first.owner;
+      owner = fileRoot_;
+    }
+    walks_.emplace_back(target, index_.OwnedBy(owner));
     for (;;) {
       Walk &walk = walks_.back();
       if (walk.sections && walk.next < walk.sections->size()) {
@@ -153,7 +165,12 @@ class TreeLoader {
       walks_.reserve(walks_.size() + 1);
       CAttributeStore *nested = CreateStore();
       attr->m_value.store = nested->Handle();  // from here dropping attr drops the store
-      nested->m_name = name;
+      if (!fileRoot_.empty() && name.substr(0, fileRoot_.size()) == fileRoot_) {
+        nested->m_name = kRootStoreName;
+        nested->m_name.append(name.substr(fileRoot_.size()));
+      } else {
+        nested->m_name = name;
+      }
       Walk walk(nested, index_.OwnedBy(name));
       walk.holder = std::move(attr);
       walk.holderSection = section;
@@ -181,6 +198,9 @@ class TreeLoader {
   SectionIndex index_;
   std::vector<Walk> walks_;
   std::string group_, item_;
+  // The owner path that stands for "Root", when the file owns nothing under
+  // that name.
+  std::string_view fileRoot_;
 };
 
 // A text read as the platform's reader hands it over, as a C string: it
@@ -262,6 +282,8 @@ int32_t DeserializeAttribute(CAttribute &attr, const ProfileDocument &doc,
       return 0;
     }
     case kTypeBuffer: {
+      // An empty buffer is saved with no "Value" at all: it loads empty.
+      if (attr.m_size == 0) return 0;
       std::unique_ptr<unsigned char[]> bytes;
       if (!ReadProfileStruct(doc, section, kValueKey, attr.m_size, &bytes))
         return TIZ_E_READ_BUFFER;

@@ -11,8 +11,6 @@ namespace tiz {
 
 namespace {
 
-constexpr std::string_view kRootName = "Root";
-
 // The last `byte` of a text in a code page without lead bytes, where every
 // byte is a character: eight bytes are tested at a time, since a load splits
 // every section name.
@@ -52,7 +50,7 @@ bool SplitSectionName(std::string_view name, SectionNameParts *parts) {
   // Only 0x7F separates the group from the owner.
   size_t group = LastSeparator(head, kKeySeparator);
   parts->group = group == kNoPosition ? head : head.substr(group + 1);
-  parts->owner = group == kNoPosition ? kRootName : head.substr(0, group);
+  parts->owner = group == kNoPosition ? kRootStoreName : head.substr(0, group);
   return !parts->owner.empty() && !parts->group.empty() && !parts->item.empty();
 }
 

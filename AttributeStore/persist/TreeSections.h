@@ -8,6 +8,9 @@
 
 namespace tiz {
 
+// The path name of a root store, which owns the top sections of a file.
+constexpr std::string_view kRootStoreName = "Root";
+
 constexpr char kSizeKey[] = "Size";
 constexpr char kTypeKey[] = "Type";
 constexpr char kValueKey[] = "Value";

@@ -10,6 +10,7 @@
 #include "persist/DoubleText.h"
 #include "persist/ProfileDocument.h"
 #include "persist/ProfileKeys.h"
+#include "persist/ProfileText.h"
 #include "persist/TreeSections.h"
 #include "tiz.h"
 
@@ -57,8 +58,9 @@ int32_t SerializeStore(CAttributeStore *store, ProfileDocument &doc) {
   struct Level {
     CAttributeStore *store;
     KeyEntry *next;
+    bool nameBreaks;
   };
-  std::vector<Level> levels{{store, store->m_keyList.head}};
+  std::vector<Level> levels{{store, store->m_keyList.head, HoldsLineBreak(store->m_name)}};
   std::unordered_set<uint32_t> visited{store->Handle()};
   std::string section;
   while (!levels.empty()) {
@@ -73,10 +75,14 @@ int32_t SerializeStore(CAttributeStore *store, ProfileDocument &doc) {
     section.assign(level.store->m_name);
     section.push_back(kKeySeparator);
     section.append(entry->KeyView());
+    // A header ends at a line break: such a name cannot be written.
+    // The store's name is asked once, the key of each setting.
+    if (entry->attr->m_serializable && (level.nameBreaks || HoldsLineBreak(entry->KeyView())))
+      return TIZ_E_INVALID_ARG;
     CAttributeStore *nested = nullptr;
     if (int32_t r = SerializeAttribute(*entry->attr, doc, section, &nested)) return r;
     if (nested && visited.insert(nested->Handle()).second)
-      levels.push_back(Level{nested, nested->m_keyList.head});
+      levels.push_back(Level{nested, nested->m_keyList.head, HoldsLineBreak(nested->m_name)});
   }
   return 0;
 }

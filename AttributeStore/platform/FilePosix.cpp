@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "platform/FileNative.h"
 #include "platform/FileSystem.h"
 
 namespace tiz::platform {
@@ -135,8 +136,20 @@ FileStatus Size(File *file, uint64_t *bytes) {
 }  // namespace
 
 const FileSystem &NativeFileSystem() {
-  static const FileSystem table = {OpenRead, Read,   CreateTemp,    Write,  Flush,
-                                   Close,    Rename, SyncDirectory, Remove, Size};
+  static const FileSystem table = {OpenRead,
+                                   Read,
+                                   CreateTemp,
+                                   Write,
+                                   Flush,
+                                   Close,
+                                   Rename,
+                                   SyncDirectory,
+                                   Remove,
+                                   Size,
+                                   native::Lock,
+                                   native::Unlock,
+                                   native::ListDirectory,
+                                   native::ProcessGone};
   return table;
 }
 

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tiz::platform {
 
@@ -20,6 +21,13 @@ enum class FileStatus {
 
 // An open file of the platform; only the table's operations look inside.
 struct File;
+// A held advisory lock of a lock file.
+struct FileLock;
+
+enum class LockKind {
+  kShared,     // readers: any number at once, none while a writer holds it
+  kExclusive,  // one writer, no readers
+};
 
 struct FileSystem {
   // Opens an existing regular file for reading, denying other processes no
@@ -27,7 +35,9 @@ struct FileSystem {
   FileStatus (*openRead)(const char *path, File **file);
   // Reads up to `size` bytes; *count receives how many (0 at the end).
   FileStatus (*read)(File *file, void *buffer, size_t size, size_t *count);
-  // Creates a new, uniquely named file in the directory of `target`.
+  // Creates a new, uniquely named file in the directory of `target`, named
+  // "<target>.tmp<process id>-<number>" so that a later save of the same
+  // target can tell the leftovers of a process that died.
   FileStatus (*createTemp)(const char *target, std::string *tempPath, File **file);
   FileStatus (*write)(File *file, const void *data, size_t size);
   // Forces the data written so far onto the disk.
@@ -42,6 +52,20 @@ struct FileSystem {
   // The size of a file open for reading, as it was when opened: a hint that
   // lets a whole file be read into one buffer, not a limit.
   FileStatus (*size)(File *file, uint64_t *bytes);
+  // Takes the advisory lock of the lock file at `path`, waiting a bounded
+  // time while another process holds it. The lock dies with the process that
+  // holds it, so a crashed holder never blocks the others. An exclusive lock
+  // creates the lock file and removes it again on unlock, and reports
+  // kNotFound when the directory is missing or refuses new files (then no one
+  // can replace the guarded file); a shared lock never creates the lock file
+  // and reports kNotFound when there is none.
+  FileStatus (*lock)(const char *path, LockKind kind, FileLock **lock);
+  // Releases the lock; the handle is gone whatever the result.
+  FileStatus (*unlock)(FileLock *lock);
+  // The names of the entries of a directory, without "." and "..".
+  FileStatus (*listDirectory)(const char *directory, std::vector<std::string> *names);
+  // True only when no process with this id runs any more.
+  bool (*processGone)(uint32_t processId);
 };
 
 // The platform's own operations.
@@ -59,6 +83,12 @@ FileStatus ReadFilePrefix(const char *path, size_t limit, std::string *contents)
 // text goes to a temporary file beside it, which is flushed to the disk and
 // renamed over the old one, and the directory is flushed last.
 FileStatus ReplaceFileAtomically(const char *path, std::string_view contents);
+
+// Removes the temporary files that replaces of `path` by processes that no
+// longer run left beside it (a crash between creating one and renaming it).
+// Call it only while holding the exclusive lock of `path`; a failure leaves
+// the files for a later try.
+void RemoveStaleTemporaries(const char *path);
 
 }  // namespace tiz::platform
 

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "platform/FileNative.h"
 #include "platform/FileSystem.h"
 
 namespace tiz::platform {
@@ -110,8 +111,20 @@ FileStatus Size(File *file, uint64_t *bytes) {
 }  // namespace
 
 const FileSystem &NativeFileSystem() {
-  static const FileSystem table = {OpenRead, Read,   CreateTemp,    Write,  Flush,
-                                   Close,    Rename, SyncDirectory, Remove, Size};
+  static const FileSystem table = {OpenRead,
+                                   Read,
+                                   CreateTemp,
+                                   Write,
+                                   Flush,
+                                   Close,
+                                   Rename,
+                                   SyncDirectory,
+                                   Remove,
+                                   Size,
+                                   native::Lock,
+                                   native::Unlock,
+                                   native::ListDirectory,
+                                   native::ProcessGone};
   return table;
 }
 

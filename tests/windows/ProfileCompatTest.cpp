@@ -25,6 +25,7 @@ std::string Section(std::initializer_list<const char *> names) {
 }
 
 // The text "%e" makes of a double, read back: what a tree file can hold.
+// A double written with the old seven-digit "%e" text, as older files hold it.
 double AsSaved(double value) {
   char text[64];
   std::snprintf(text, sizeof text, "%e", value);
@@ -156,7 +157,8 @@ TEST_F(WinProfile, LibraryTreeFileReadsBackThroughTheProfileFunctions) {
     std::string s = Section({"Image", value > 0 ? "Gamma" : "Offset"});
     EXPECT_EQ(Int(s, "Size"), 8u);
     EXPECT_EQ(Text(s, "Type"), "DOUBLE");
-    EXPECT_EQ(std::atof(Text(s, "Value").c_str()), AsSaved(value)) << Text(s, "Value");
+    // Written with the digits the exact value needs.
+    EXPECT_EQ(std::atof(Text(s, "Value").c_str()), value) << Text(s, "Value");
   }
   for (const StringCase &c : kStrings) {
     std::string s = Section({"Job", c.item});

@@ -1,0 +1,35 @@
+#include "persist/ProfileEdit.h"
+
+#include "persist/ProfileFile.h"
+#include "platform/FileLock.h"
+
+namespace tiz {
+
+int32_t EditProfileFile(const std::string &path, const ProfileEditor &edit) {
+  platform::TargetLock lock;
+  // Not found: the directory takes no files, and a save that changes the
+  // file fails when it makes its temporary file, as it always has.
+  platform::FileStatus status = lock.Acquire(path, platform::LockKind::kExclusive);
+  if (status != platform::FileStatus::kOk && status != platform::FileStatus::kNotFound)
+    return kProfileFileFailed;
+  platform::RemoveStaleTemporaries(path.c_str());
+  ProfileDocument doc;
+  if (int32_t r = LoadProfileFile(path, &doc)) return r;
+  int32_t result = edit(doc);
+  if (doc.Modified()) {
+    int32_t saved = SaveProfileFile(path, doc);
+    if (result == 0) result = saved;
+  }
+  return result;
+}
+
+int32_t LoadProfileFileLocked(const std::string &path, ProfileDocument *doc) {
+  platform::TargetLock lock;
+  // No lock file: no edit is under way, and the file is read as it stands.
+  platform::FileStatus status = lock.Acquire(path, platform::LockKind::kShared);
+  if (status != platform::FileStatus::kOk && status != platform::FileStatus::kNotFound)
+    return kProfileFileFailed;
+  return LoadProfileFile(path, doc);
+}
+
+}  // namespace tiz

@@ -1,0 +1,129 @@
+// Locks, directory listings and process checks on Windows. A lock is
+// LockFileEx on the first byte of the lock file: the system drops it when its
+// holder's handle closes or its process dies. A writer opens the lock file
+// delete-on-close, so the file goes away with the last handle to it, and no
+// one can create a new one under the name while any handle to the old one is
+// open: every holder locks the same file.
+#ifdef _WIN32
+#include <windows.h>
+
+#include <memory>
+
+#include "platform/FileNative.h"
+
+namespace tiz::platform {
+
+struct FileLock {
+  HANDLE handle;
+};
+
+namespace native {
+
+namespace {
+
+// A save takes milliseconds; a holder that keeps the lock far longer is
+// stuck, and a failed save is better than a caller blocked for good.
+constexpr DWORD kLockWaitMs = 30000;
+constexpr DWORD kLongestPauseMs = 16;
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+HANDLE OpenLockFile(const char *path, bool exclusive) {
+  if (exclusive)
+    return CreateFileA(path, GENERIC_READ | GENERIC_WRITE | DELETE, kShareAll, nullptr, OPEN_ALWAYS,
+                       FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+  return CreateFileA(path, GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                     nullptr);
+}
+
+}  // namespace
+
+FileStatus Lock(const char *path, LockKind kind, FileLock **lock) {
+  const bool exclusive = kind == LockKind::kExclusive;
+  // Allocated before any handle is open, so that running out of memory
+  // cannot leak a held lock.
+  auto held = std::make_unique<FileLock>(FileLock{INVALID_HANDLE_VALUE});
+  const DWORD start = GetTickCount();
+  DWORD pauseMs = 1;
+  HANDLE handle = INVALID_HANDLE_VALUE;
+  for (;;) {
+    bool busy = false;
+    if (handle == INVALID_HANDLE_VALUE) {
+      handle = OpenLockFile(path, exclusive);
+      if (handle == INVALID_HANDLE_VALUE) {
+        DWORD error = GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
+          return FileStatus::kNotFound;
+        // A lock file whose last handle is closing is pending deletion and
+        // cannot be opened until it is gone.
+        if (error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION)
+          return FileStatus::kFailed;
+        // Denied while no lock file exists: the directory refuses new files,
+        // so no one can replace the guarded file either.
+        if (exclusive && GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES &&
+            GetLastError() == ERROR_FILE_NOT_FOUND)
+          return FileStatus::kNotFound;
+        busy = true;
+      }
+    }
+    if (!busy) {
+      OVERLAPPED at = {};
+      DWORD flags = LOCKFILE_FAIL_IMMEDIATELY | (exclusive ? LOCKFILE_EXCLUSIVE_LOCK : 0);
+      if (LockFileEx(handle, flags, 0, 1, 0, &at)) {
+        held->handle = handle;
+        *lock = held.release();
+        return FileStatus::kOk;
+      }
+      DWORD error = GetLastError();
+      if (error != ERROR_LOCK_VIOLATION && error != ERROR_IO_PENDING) {
+        CloseHandle(handle);
+        return FileStatus::kFailed;
+      }
+    }
+    if (GetTickCount() - start >= kLockWaitMs) {
+      if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
+      return FileStatus::kFailed;
+    }
+    Sleep(pauseMs);
+    pauseMs = pauseMs * 2 < kLongestPauseMs ? pauseMs * 2 : kLongestPauseMs;
+  }
+}
+
+FileStatus Unlock(FileLock *lock) {
+  std::unique_ptr<FileLock> held(lock);
+  return CloseHandle(held->handle) ? FileStatus::kOk : FileStatus::kFailed;
+}
+
+FileStatus ListDirectory(const char *directory, std::vector<std::string> *names) {
+  names->clear();
+  std::string pattern(directory);
+  if (!pattern.empty() && pattern.back() != '\\' && pattern.back() != '/') pattern += '\\';
+  pattern += '*';
+  WIN32_FIND_DATAA entry;
+  HANDLE find = FindFirstFileA(pattern.c_str(), &entry);
+  if (find == INVALID_HANDLE_VALUE) {
+    DWORD error = GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND) return FileStatus::kOk;
+    return error == ERROR_PATH_NOT_FOUND ? FileStatus::kNotFound : FileStatus::kFailed;
+  }
+  do {
+    std::string name(entry.cFileName);
+    if (name != "." && name != "..") names->push_back(std::move(name));
+  } while (FindNextFileA(find, &entry));
+  FindClose(find);
+  return FileStatus::kOk;
+}
+
+bool ProcessGone(uint32_t processId) {
+  if (processId == 0) return false;
+  HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, processId);
+  // No such process is the one answer that proves it gone; no access means
+  // it runs under another user.
+  if (!process) return GetLastError() == ERROR_INVALID_PARAMETER;
+  bool gone = WaitForSingleObject(process, 0) == WAIT_OBJECT_0;
+  CloseHandle(process);
+  return gone;
+}
+
+}  // namespace native
+}  // namespace tiz::platform
+#endif

@@ -1,0 +1,87 @@
+# The library's sources, one file per line and grouped by folder, so that a
+# new file is one added line. Files written for one platform are chosen here
+# rather than compiled everywhere and emptied by the preprocessor.
+
+set(TIZ_SOURCES
+  # Exports and their call frame.
+  AttributeStore/frame/ControlExports.cpp
+  AttributeStore/frame/DeleteIterateCloneExports.cpp
+  AttributeStore/frame/Frame.cpp
+  AttributeStore/frame/SettingExports.cpp
+  AttributeStore/frame/StoreExports.cpp
+
+  # Stores, settings and their walks.
+  AttributeStore/core/Attribute.cpp
+  AttributeStore/core/AttributeStore.cpp
+  AttributeStore/core/Clone.cpp
+  AttributeStore/core/Deletion.cpp
+  AttributeStore/core/Iteration.cpp
+  AttributeStore/core/KeyIndex.cpp
+  AttributeStore/core/Names.cpp
+  AttributeStore/core/SharedValues.cpp
+  AttributeStore/core/StoreHandles.cpp
+  AttributeStore/core/Teardown.cpp
+  AttributeStore/core/TypedValues.cpp
+  AttributeStore/core/UserDefined.cpp
+
+  # Tree files, settings files, display.
+  AttributeStore/persist/ConfiguredPaths.cpp
+  AttributeStore/persist/Display.cpp
+  AttributeStore/persist/DisplayExport.cpp
+  AttributeStore/persist/DoubleText.cpp
+  AttributeStore/persist/PersistExports.cpp
+  AttributeStore/persist/ProfileDocument.cpp
+  AttributeStore/persist/ProfileFile.cpp
+  AttributeStore/persist/ProfileKeys.cpp
+  AttributeStore/persist/ProfileLines.cpp
+  AttributeStore/persist/ProfileNameIndex.cpp
+  AttributeStore/persist/ProfileNames.cpp
+  AttributeStore/persist/ProfileText.cpp
+  AttributeStore/persist/SettingsFile.cpp
+  AttributeStore/persist/SettingsLine.cpp
+  AttributeStore/persist/TextArena.cpp
+  AttributeStore/persist/TreeFile.cpp
+  AttributeStore/persist/TreeReader.cpp
+  AttributeStore/persist/TreeSections.cpp
+  AttributeStore/persist/TreeWriter.cpp
+
+  # Text records of settings.
+  AttributeStore/records/Records.cpp
+
+  # The page tree and its bags.
+  AttributeStore/imagetree/BagExports.cpp
+  AttributeStore/imagetree/BagRef.cpp
+  AttributeStore/imagetree/ImageTree.cpp
+  AttributeStore/imagetree/ImageTreeExports.cpp
+  AttributeStore/imagetree/ImagesMatch.cpp
+  AttributeStore/imagetree/ScannerFlagsExports.cpp
+  AttributeStore/imagetree/Sides.cpp
+  AttributeStore/imagetree/StoredImagesExports.cpp
+  AttributeStore/imagetree/TreeMadeBags.cpp
+  AttributeStore/imagetree/TreeSurgery.cpp
+  AttributeStore/imagetree/ZoomDpi.cpp
+
+  # The image library's seam.
+  AttributeStore/imagelib/ImageLibrary.cpp
+
+  # Text helpers.
+  AttributeStore/support/MultiByte.cpp
+
+  # The platform layer: files common to every platform.
+  AttributeStore/platform/CodePage.cpp
+  AttributeStore/platform/FileSystem.cpp
+  AttributeStore/platform/Lock.cpp
+  AttributeStore/platform/Trace.cpp
+)
+
+if(WIN32)
+  list(APPEND TIZ_SOURCES
+    AttributeStore/platform/FileWin32.cpp
+  )
+else()
+  list(APPEND TIZ_SOURCES
+    AttributeStore/platform/FilePosix.cpp
+  )
+endif()
+
+list(TRANSFORM TIZ_SOURCES PREPEND ${PROJECT_SOURCE_DIR}/)

@@ -1,0 +1,146 @@
+// Several processes saving into one tree file: each save reads the file,
+// adds its sections and replaces the file under the file's lock, so no
+// process overwrites what another one saved, and a process that dies while
+// it holds the lock blocks no one.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#ifndef _WIN32
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
+#include "ScratchDirectory.h"
+#include "platform/FileSystem.h"
+#include "tiz.h"
+
+namespace {
+
+#ifndef _WIN32
+
+using tiz::platform::File;
+using tiz::platform::Files;
+using tiz::platform::FileStatus;
+
+// Runs `body` in a child process; the child's exit code is body's result.
+template <typename Body>
+pid_t Spawn(Body body) {
+  pid_t child = fork();
+  if (child == 0) _exit(body());
+  return child;
+}
+
+int ExitCodeOf(pid_t child) {
+  int status = 0;
+  if (waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
+  return WEXITSTATUS(status);
+}
+
+TEST(ConcurrentSave, EightProcessesSavingOneFileKeepEverySetting) {
+  constexpr int kProcesses = 8, kSaves = 20;
+  tiz_test::ScratchDirectory dir;
+  // Every child waits at the pipe until all have started, so their saves
+  // overlap as much as they can.
+  int start[2];
+  ASSERT_EQ(pipe(start), 0);
+  std::vector<pid_t> children;
+  for (int p = 0; p < kProcesses; ++p) {
+    children.push_back(Spawn([&, p] {
+      close(start[1]);
+      char go;
+      if (read(start[0], &go, 1) != 0) return 2;
+      for (int i = 0; i < kSaves; ++i) {
+        uint32_t store = 0;
+        if (TIZ_Create(&store) != 0) return 3;
+        std::string group = "Process" + std::to_string(p), item = "Save" + std::to_string(i);
+        TIZ_SetSettingDword(store, group.c_str(), item.c_str(), p * 1000 + i);
+        int32_t result = TIZ_Serialize(store, "shared.ini");
+        TIZ_Release(store);
+        if (result != 0) return 4;
+      }
+      return 0;
+    }));
+    ASSERT_GT(children.back(), 0);
+  }
+  close(start[0]);
+  close(start[1]);
+  for (pid_t child : children) EXPECT_EQ(ExitCodeOf(child), 0);
+
+  uint32_t loaded = 0;
+  ASSERT_EQ(TIZ_Create(&loaded), 0);
+  ASSERT_EQ(TIZ_Deserialize(loaded, "shared.ini"), 0);
+  int kept = 0;
+  for (int p = 0; p < kProcesses; ++p) {
+    for (int i = 0; i < kSaves; ++i) {
+      std::string group = "Process" + std::to_string(p), item = "Save" + std::to_string(i);
+      uint32_t value = 0;
+      if (TIZ_GetSettingDword(loaded, group.c_str(), item.c_str(), &value) == 0 &&
+          value == static_cast<uint32_t>(p * 1000 + i))
+        ++kept;
+    }
+  }
+  EXPECT_EQ(kept, kProcesses * kSaves);
+  TIZ_Release(loaded);
+  // The lock file goes with the last save; no temporary file stays.
+  EXPECT_EQ(dir.FileNames(), std::vector<std::string>{"shared.ini"});
+}
+
+// A save stuck in its write holds the lock until it is killed; the next save
+// then takes the lock at once and clears the dead save's temporary file.
+TEST(ConcurrentSave, AProcessKilledHoldingTheLockBlocksNoOne) {
+  tiz_test::ScratchDirectory dir;
+  int stuck[2];
+  ASSERT_EQ(pipe(stuck), 0);
+  pid_t child = Spawn([&] {
+    close(stuck[0]);
+    static int readyFd;
+    readyFd = stuck[1];
+    Files().write = [](File *, const void *, size_t) {
+      char ready = 1;
+      if (::write(readyFd, &ready, 1) != 1) _exit(5);
+      for (;;) pause();
+      return FileStatus::kFailed;
+    };
+    uint32_t store = 0;
+    TIZ_Create(&store);
+    TIZ_SetSettingDword(store, "Lost", "Value", 1);
+    TIZ_Serialize(store, "tree.ini");
+    return 6;
+  });
+  ASSERT_GT(child, 0);
+  close(stuck[1]);
+  char ready = 0;
+  ASSERT_EQ(read(stuck[0], &ready, 1), 1);
+  close(stuck[0]);
+  std::vector<std::string> during = dir.FileNames();
+  ASSERT_EQ(during.size(), 2u);  // the lock file and the temporary file
+  EXPECT_EQ(during[0], "tree.ini.lock");
+  EXPECT_EQ(during[1].rfind("tree.ini.tmp" + std::to_string(child) + "-", 0), 0u) << during[1];
+  kill(child, SIGKILL);
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+
+  uint32_t store = 0;
+  ASSERT_EQ(TIZ_Create(&store), 0);
+  ASSERT_EQ(TIZ_SetSettingDword(store, "Kept", "Value", 2), 0);
+  EXPECT_EQ(TIZ_Serialize(store, "tree.ini"), 0);
+  TIZ_Release(store);
+  EXPECT_EQ(dir.FileNames(), std::vector<std::string>{"tree.ini"});
+  ASSERT_EQ(TIZ_Create(&store), 0);
+  EXPECT_EQ(TIZ_Deserialize(store, "tree.ini"), 0);
+  uint32_t value = 0;
+  EXPECT_EQ(TIZ_GetSettingDword(store, "Kept", "Value", &value), 0);
+  EXPECT_EQ(value, 2u);
+  TIZ_Release(store);
+}
+
+#else
+TEST(ConcurrentSave, EightProcessesSavingOneFileKeepEverySetting) {
+  GTEST_SKIP() << "needs fork to run the saving processes";
+}
+#endif
+
+}  // namespace
