@@ -31,6 +31,7 @@ set(TIZ_SOURCES
   AttributeStore/persist/DoubleText.cpp
   AttributeStore/persist/PersistExports.cpp
   AttributeStore/persist/ProfileDocument.cpp
+  AttributeStore/persist/ProfileEdit.cpp
   AttributeStore/persist/ProfileFile.cpp
   AttributeStore/persist/ProfileKeys.cpp
   AttributeStore/persist/ProfileLines.cpp
@@ -68,7 +69,9 @@ set(TIZ_SOURCES
   AttributeStore/support/MultiByte.cpp
 
   # The platform layer: files common to every platform.
+  AttributeStore/platform/AnsiText.cpp
   AttributeStore/platform/CodePage.cpp
+  AttributeStore/platform/FileLock.cpp
   AttributeStore/platform/FileSystem.cpp
   AttributeStore/platform/Lock.cpp
   AttributeStore/platform/Trace.cpp
@@ -76,10 +79,12 @@ set(TIZ_SOURCES
 
 if(WIN32)
   list(APPEND TIZ_SOURCES
+    AttributeStore/platform/FileLockWin32.cpp
     AttributeStore/platform/FileWin32.cpp
   )
 else()
   list(APPEND TIZ_SOURCES
+    AttributeStore/platform/FileLockPosix.cpp
     AttributeStore/platform/FilePosix.cpp
   )
 endif()
