@@ -12,12 +12,17 @@ cmake --build "$dir" -j "$(nproc 2>/dev/null || echo 2)"
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 declare -A corpus=([SettingsFileFuzzer]=settings [TreeFileFuzzer]=tree
-                   [RecordsFuzzer]=records [ApiSequenceFuzzer]=api)
-for target in SettingsFileFuzzer TreeFileFuzzer RecordsFuzzer ApiSequenceFuzzer; do
+                   [RecordsFuzzer]=records [ApiSequenceFuzzer]=api
+                   [TreeRoundTripFuzzer]=roundtrip [SettingsFilebufferFuzzer]=filebuffer)
+# A "filebuffer" count on a file that cannot be read must fail without
+# claiming its memory: a smaller allocation limit makes that a finding.
+declare -A options=([SettingsFilebufferFuzzer]=-malloc_limit_mb=512)
+for target in SettingsFileFuzzer TreeFileFuzzer RecordsFuzzer ApiSequenceFuzzer \
+              TreeRoundTripFuzzer SettingsFilebufferFuzzer; do
   work="$dir/corpus-$target"
   mkdir -p "$work"
   echo "== $target: ${seconds}s =="
   "$dir/fuzz/$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
-    -artifact_prefix="$dir/$target-" -print_final_stats=1 \
+    -artifact_prefix="$dir/$target-" -print_final_stats=1 ${options[$target]:-} \
     "$work" "fuzz/corpus/${corpus[$target]}" 2>&1 | tail -n 15
 done
