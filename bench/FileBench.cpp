@@ -4,8 +4,8 @@
 
 #include <boost/property_tree/ini_parser.hpp>
 #include <chrono>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -19,7 +19,9 @@ namespace {
 
 std::filesystem::path BenchDir() {
   static std::filesystem::path dir = [] {
-    auto d = std::filesystem::temp_directory_path() / ("tiz-bench-" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
+    auto d = std::filesystem::temp_directory_path() /
+             ("tiz-bench-" +
+              std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
     std::filesystem::create_directories(d);
     // Tree files live in the configured directory: point it here.
     setenv("TIZ_PERSIST_DIR", d.c_str(), 1);
@@ -40,8 +42,7 @@ uint32_t MakeTree(size_t count) {
     if (i % 100 == 99) {
       uint32_t child = 0;
       TIZ_Create(&child);
-      TIZ_SetSettingAttrStoreChild(root, "Nested.Bags", ("Bag" + std::to_string(i)).c_str(),
-                                   child);
+      TIZ_SetSettingAttrStoreChild(root, "Nested.Bags", ("Bag" + std::to_string(i)).c_str(), child);
       TIZ_Release(child);
       target = child;
       continue;
@@ -49,11 +50,21 @@ uint32_t MakeTree(size_t count) {
     const char *g = keys[i].group.c_str();
     const char *it = keys[i].item.c_str();
     switch (i % 5) {
-      case 0: TIZ_SetSettingDword(target, g, it, static_cast<uint32_t>(i)); break;
-      case 1: TIZ_SetSettingDouble(target, g, it, i * 0.25); break;
-      case 2: TIZ_SetSettingString(target, g, it, kString32); break;
-      case 3: TIZ_SetSettingBuffer(target, g, it, bytes, sizeof bytes); break;
-      default: TIZ_SetSettingDword(target, g, it, 7); break;
+      case 0:
+        TIZ_SetSettingDword(target, g, it, static_cast<uint32_t>(i));
+        break;
+      case 1:
+        TIZ_SetSettingDouble(target, g, it, i * 0.25);
+        break;
+      case 2:
+        TIZ_SetSettingString(target, g, it, kString32);
+        break;
+      case 3:
+        TIZ_SetSettingBuffer(target, g, it, bytes, sizeof bytes);
+        break;
+      default:
+        TIZ_SetSettingDword(target, g, it, 7);
+        break;
     }
   }
   return root;
@@ -72,9 +83,9 @@ void BM_SaveLoadTree(benchmark::State &state) {
     TIZ_Deserialize(loaded, name.c_str());
     TIZ_Release(loaded);
   }
-  state.counters["per_setting_ns"] = benchmark::Counter(
-      static_cast<double>(count), benchmark::Counter::kIsIterationInvariantRate |
-                                      benchmark::Counter::kInvert);
+  state.counters["per_setting_ns"] =
+      benchmark::Counter(static_cast<double>(count), benchmark::Counter::kIsIterationInvariantRate |
+                                                         benchmark::Counter::kInvert);
   TIZ_Release(tree);
 }
 
@@ -94,9 +105,9 @@ void BM_SaveLoadPtree(benchmark::State &state) {
     boost::property_tree::read_ini(path, loaded);
     benchmark::DoNotOptimize(loaded.size());
   }
-  state.counters["per_setting_ns"] = benchmark::Counter(
-      static_cast<double>(count), benchmark::Counter::kIsIterationInvariantRate |
-                                      benchmark::Counter::kInvert);
+  state.counters["per_setting_ns"] =
+      benchmark::Counter(static_cast<double>(count), benchmark::Counter::kIsIterationInvariantRate |
+                                                         benchmark::Counter::kInvert);
 }
 
 void TreeSizes(benchmark::internal::Benchmark *b) {
@@ -116,7 +127,10 @@ void BM_LoadSettingsFile1MB(benchmark::State &state) {
     for (size_t i = 0; written < (1u << 20); ++i) {
       const Key &k = keys[i % keys.size()];
       std::string line = k.group + "=" + std::to_string(i) + "," + k.item +
-                         (i % 3 == 1 ? ",double" : i % 3 == 2 ? ",string" : "") + "\n";
+                         (i % 3 == 1   ? ",double"
+                          : i % 3 == 2 ? ",string"
+                                       : "") +
+                         "\n";
       out << line;
       written += line.size();
     }

@@ -45,8 +45,9 @@
  *     must be non-null and non-empty and an item non-null (else
  *     TIZ_E_INVALID_ARG); an empty item means "Value". The library never
  *     keeps a pointer to a caller's text: it copies what it keeps.
- *     Names holding the byte 0x7F are stored, but cloning and tree files
- *     pass such settings over (0x7F joins group and item inside a store).
+ *     Names holding the byte 0x7F are stored, but cloning passes such
+ *     settings over and a save stops at them (0x7F joins group and item
+ *     inside a store).
  *
  * (5) Bounded copies. A text copied into a caller's buffer of `len` bytes
  *     never writes beyond `len` bytes. Each function says what the buffer
@@ -406,7 +407,8 @@ int32_t TIZ_API TIZ_GetSettingConfidenceAttrStore(uint32_t hAttrStore, const cha
                                                   const char *item, int32_t *pConf,
                                                   uint32_t *phNested);
 /* Size, Type, Confidence: any type; no TIZ_E_WRONG_TYPE. Size is the
- * value's size in bytes: 4 for DWORD, IMAGE, structures and nested stores,
+ * value's size in bytes: 4 for DWORD, IMAGE, structures and nested stores
+ * (0 for an IMAGE setting that was only ever given the handle 0),
  * 8 for DOUBLE, text length + 1 for STRING, the byte count for BUFFER.
  * Type is a TIZ_TYPE_* code. */
 int32_t TIZ_API TIZ_GetSettingSize(uint32_t hAttrStore, const char *group, const char *item,
@@ -483,7 +485,9 @@ int32_t TIZ_API TIZ_IterateSetting(uint32_t hAttrStore, char *buffer, uint32_t l
  * does not write stay. Confidences, reference
  * counts, parents and structures are not saved. Returns 0, or the first
  * failure: a configuration code (see above), TIZ_E_OPEN_FILE,
- * TIZ_E_WRITE_BUFFER; TIZ_E_INVALID_HANDLE.
+ * TIZ_E_WRITE_BUFFER, TIZ_E_INVALID_ARG for a setting whose group or item
+ * (or whose store's name) holds a line break or the byte 0x7F, which no
+ * section name can hold; TIZ_E_INVALID_HANDLE.
  * TIZ_Deserialize adds the file's settings to the store: a setting the store
  * already has keeps its value. Nested stores come back as new stores linked
  * plainly: no parent, and one reference that no caller holds, so releasing

@@ -22,11 +22,10 @@ TEST(FuzzRegression, FileBufferCountOnAMissingOrShortFile) {
   tiz_test::ScratchDirectory dir;
   const auto data = dir.Path("four.bin");
   tiz_test::WriteFileText(data, "abcd");
-  tiz_test::WriteFileText(dir.Path("missing.txt"), "Data=" + dir.Path("absent.bin").string() +
-                                                       ",Value,filebuffer," +
-                                                       std::to_string(1u << 30));
-  tiz_test::WriteFileText(dir.Path("short.txt"),
-                          "Data=" + data.string() + ",Value,filebuffer,8");
+  tiz_test::WriteFileText(
+      dir.Path("missing.txt"),
+      "Data=" + dir.Path("absent.bin").string() + ",Value,filebuffer," + std::to_string(1u << 30));
+  tiz_test::WriteFileText(dir.Path("short.txt"), "Data=" + data.string() + ",Value,filebuffer,8");
 
   uint32_t store = NewStore();
   EXPECT_EQ(TIZ_LoadSettings(store, "missing.txt"), TIZ_E_OPEN_FILE);

@@ -198,10 +198,15 @@ TEST_F(PersistTree, AwkwardNamesAndTextsComeBackUnchanged) {
   }
 }
 
-// A group or item holding a line break cannot name a section: the save
+// A group or item holding a line break cannot name a section, and one
+// holding the separator 0x7F would load back under other names: the save
 // stops there with -24, and what it wrote before stays.
-TEST_F(PersistTree, ALineBreakInAGroupOrItemFailsTheSaveAtThatSetting) {
-  for (const char *name : {"a\nb", "a\rb"}) {
+TEST_F(PersistTree, ALineBreakOrSeparatorInAGroupOrItemFailsTheSaveAtThatSetting) {
+  for (const char *name : {"a\nb", "a\rb",
+                           "a\x7F"
+                           "b",
+                           "\x7F"
+                           "b"}) {
     uint32_t root = NewStore();
     ASSERT_EQ(TIZ_SetSettingDword(root, "First", "Value", 1), 0);
     ASSERT_EQ(TIZ_SetSettingDword(root, name, "Value", 2), 0);

@@ -62,7 +62,8 @@ class ProfileFile : public ::testing::Test {
 TEST_F(ProfileFile, ReplaceWritesTheWholeTextAndLeavesNoTemporaryFile) {
   fs::path path = dir_.Path("a.ini");
   WriteFileText(path, "old");
-  ASSERT_EQ(tiz::platform::ReplaceFileAtomically(path.string().c_str(), "new text"), FileStatus::kOk);
+  ASSERT_EQ(tiz::platform::ReplaceFileAtomically(path.string().c_str(), "new text"),
+            FileStatus::kOk);
   EXPECT_EQ(ReadFileText(path), "new text");
   EXPECT_EQ(dir_.FileNames(), std::vector<std::string>{"a.ini"});
 }
@@ -72,7 +73,8 @@ TEST_F(ProfileFile, AFailingStepOfAReplaceKeepsTheOldFile) {
   for (const FailingStep &step : kSaveSteps) {
     WriteFileText(path, "old text");
     step.inject(Files());
-    EXPECT_EQ(tiz::platform::ReplaceFileAtomically(path.string().c_str(), "new"), FileStatus::kFailed)
+    EXPECT_EQ(tiz::platform::ReplaceFileAtomically(path.string().c_str(), "new"),
+              FileStatus::kFailed)
         << step.name;
     Files() = saved_;
     EXPECT_EQ(ReadFileText(path), "old text") << step.name;
@@ -81,7 +83,8 @@ TEST_F(ProfileFile, AFailingStepOfAReplaceKeepsTheOldFile) {
   }
   // The directory flush fails after the rename: the new file is in place.
   Files().syncDirectory = [](const char *) { return FileStatus::kFailed; };
-  EXPECT_EQ(tiz::platform::ReplaceFileAtomically(path.string().c_str(), "new"), FileStatus::kFailed);
+  EXPECT_EQ(tiz::platform::ReplaceFileAtomically(path.string().c_str(), "new"),
+            FileStatus::kFailed);
   EXPECT_EQ(ReadFileText(path), "new");
 }
 

@@ -224,6 +224,25 @@ TEST_F(TreeFileWin32Rules, Utf16FilesLoadAndAreRewrittenInTheirEncoding) {
                                  "\r\n\r\n[Root|S|B]\r\nSize=4\r\nType=DWORD\r\nValue=2\r\n")));
 }
 
+// A UTF-16 file holding a character the ANSI code page lacks (here U+4E2D)
+// loads with '?' in its place, and no save replaces the file: writing it
+// back would put the '?' into the file.
+TEST_F(TreeFileWin32Rules, Utf16FilesWithCharactersOutsideTheCodePageAreNeverRewritten) {
+  std::string bytes = "\xFF\xFE";
+  for (char c : Sep("[Root|S|A]\r\nSize=4\r\nType=DWORD\r\nValue=5\r\n; ")) {
+    bytes.push_back(c);
+    bytes.push_back('\0');
+  }
+  bytes += std::string("\x2D\x4E", 2);
+  int32_t result = 1;
+  uint32_t h = Load(bytes, &result);
+  EXPECT_EQ(result, 0);
+  EXPECT_EQ(Dump(h), "S|A=DWORD:5");
+  ASSERT_EQ(TIZ_SetSettingDword(h, "S", "B", 2), 0);
+  EXPECT_EQ(TIZ_Serialize(h, "tree.ini"), TIZ_E_OPEN_FILE);
+  EXPECT_EQ(FileText(), bytes);
+}
+
 // A UTF-8 byte order mark stays when the file is rewritten.
 TEST_F(TreeFileWin32Rules, AUtf8ByteOrderMarkStaysOnRewrite) {
   int32_t result = 1;

@@ -131,6 +131,12 @@ class ProfileDocument {
   enum class FileEncoding : uint8_t { kBytes, kUtf16Le, kUtf16Be };
   FileEncoding Encoding() const { return encoding_; }
   void SetEncoding(FileEncoding encoding) { encoding_ = encoding; }
+  // A UTF-16 file holding characters the ANSI code page has no byte for
+  // reads with '?' in their place; writing the document back would put the
+  // '?' into the file, also in lines no one edited, so such a document is
+  // never written.
+  bool Writable() const { return writable_; }
+  void MarkUnwritable() { writable_ = false; }
 
   // True once an edit was made.
   bool Modified() const { return modified_; }
@@ -226,6 +232,7 @@ class ProfileDocument {
   bool hasNul_ = false;   // whether it holds a NUL byte
   std::string_view bom_;  // a UTF-8 byte order mark the file starts with
   FileEncoding encoding_ = FileEncoding::kBytes;
+  bool writable_ = true;
 };
 
 }  // namespace tiz

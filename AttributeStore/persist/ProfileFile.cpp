@@ -30,8 +30,11 @@ ProfileDocument ProfileDocumentFromBytes(std::string bytes) {
     auto second = static_cast<unsigned char>(bytes[3 + 2 * i]);
     units[i] = static_cast<char16_t>(little ? first | second << 8 : first << 8 | second);
   }
-  ProfileDocument doc(platform::Utf16ToAnsi(units));
+  std::string text = platform::Utf16ToAnsi(units);
+  bool lossless = bytes.size() % 2 == 0 && platform::AnsiToUtf16(text) == units;
+  ProfileDocument doc(std::move(text));
   doc.SetEncoding(encoding);
+  if (!lossless) doc.MarkUnwritable();
   return doc;
 }
 
@@ -63,6 +66,7 @@ int32_t LoadProfileFile(const std::string &path, ProfileDocument *doc) {
 }
 
 int32_t SaveProfileFile(const std::string &path, const ProfileDocument &doc) {
+  if (!doc.Writable()) return kProfileFileFailed;
   platform::FileStatus status =
       platform::ReplaceFileAtomically(path.c_str(), ProfileFileBytes(doc));
   return status == platform::FileStatus::kOk ? 0 : kProfileFileFailed;

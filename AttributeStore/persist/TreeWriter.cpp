@@ -53,6 +53,18 @@ int32_t SerializeAttribute(const CAttribute &attr, ProfileDocument &doc,
   }
 }
 
+namespace {
+
+// A full key holds exactly one separator, between group and item; a second
+// one belongs to the group or the item.
+bool KeyNamesHoldSeparator(std::string_view key) {
+  size_t first = key.find(kKeySeparator);
+  return first != std::string_view::npos &&
+         key.find(kKeySeparator, first + 1) != std::string_view::npos;
+}
+
+}  // namespace
+
 int32_t SerializeStore(CAttributeStore *store, ProfileDocument &doc) {
   // Depth first without recursion: a tree of any depth saves in constant stack.
   struct Level {
@@ -75,9 +87,11 @@ int32_t SerializeStore(CAttributeStore *store, ProfileDocument &doc) {
     section.assign(level.store->m_name);
     section.push_back(kKeySeparator);
     section.append(entry->KeyView());
-    // A header ends at a line break: such a name cannot be written.
-    // The store's name is asked once, the key of each setting.
-    if (entry->attr->m_serializable && (level.nameBreaks || HoldsLineBreak(entry->KeyView())))
+    // A header ends at a line break: such a name cannot be written. The
+    // store's name is asked once, the key of each setting. A group or item
+    // holding the separator itself would load back under other names.
+    if (entry->attr->m_serializable && (level.nameBreaks || HoldsLineBreak(entry->KeyView()) ||
+                                        KeyNamesHoldSeparator(entry->KeyView())))
       return TIZ_E_INVALID_ARG;
     CAttributeStore *nested = nullptr;
     if (int32_t r = SerializeAttribute(*entry->attr, doc, section, &nested)) return r;
