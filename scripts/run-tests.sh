@@ -15,6 +15,14 @@ cd "$(dirname "$0")/.."
 ./scripts/setup.sh
 
 jobs=$(nproc 2>/dev/null || echo 2)
+# The same sources build five times (normal, sanitizers, valgrind's, TSan,
+# fuzzing); a compiler cache keyed on paths relative to the checkout serves
+# repeated runs and other checkouts alike.
+if command -v ccache >/dev/null 2>&1; then
+  export CCACHE_BASEDIR=$PWD CCACHE_NOHASHDIR=1
+  export CMAKE_C_COMPILER_LAUNCHER=${CMAKE_C_COMPILER_LAUNCHER:-ccache}
+  export CMAKE_CXX_COMPILER_LAUNCHER=${CMAKE_CXX_COMPILER_LAUNCHER:-ccache}
+fi
 skip=" ${TIZ_SKIP:-} "
 
 run_suite() {
