@@ -202,7 +202,7 @@ TEST_F(Iteration, CursorEndsWhenTheStoreIsCleared) {
   ASSERT_EQ(TIZ_SetSettingDword(nested, "a", "1", 1), 0);
   ASSERT_EQ(TIZ_SetSettingDword(nested, "b", "1", 1), 0);
   ASSERT_EQ(TIZ_StartIteratorSorted(nested), 0);
-  tiz::ClearTable(LookupStore(nested), true);
+  tiz::ClearTable(LookupStore(nested));
   char buffer[8] = "";
   EXPECT_EQ(TIZ_IterateSetting(nested, buffer, sizeof buffer), TIZ_E_END_OF_ITERATION);
   TIZ_Release(nested);

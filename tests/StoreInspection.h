@@ -156,7 +156,6 @@ inline std::string StoreFaults(uint32_t handle) {
     if (!s || !seen.insert(h).second || !fault.empty()) return;
     std::ostringstream where;
     where << "store " << h << ": ";
-    if (s->m_signature != tiz::kStoreSignature) fault = where.str() + "bad signature";
     if (s->ParentHandle() != 0 && !s->Parent()) fault = where.str() + "parent gone";
     size_t count = 0;
     tiz::KeyEntry *prev = nullptr;

@@ -43,15 +43,13 @@ int32_t BucketOfKey(std::string_view key) {
 
 CAttributeStore::CAttributeStore()
     : m_name("Root"),
-      m_signature(kStoreSignature),
-      m_ownsAttributes(true),
       m_keyBuffer(new char[kInitialKeyBufferSize]),
       m_keyBufferSize(kInitialKeyBufferSize) {}
 
 CAttributeStore::~CAttributeStore() {
   // Normally DestroyStore has emptied the table; this covers a store that
   // never got that far (construction interrupted by exhausted memory).
-  ClearTable(this, m_ownsAttributes);
+  ClearTable(this);
 }
 
 KeyEntry *CAttributeStore::FindEntry(std::string_view key) const {

@@ -19,7 +19,6 @@
 
 namespace tiz {
 
-constexpr uint32_t kStoreSignature = 0x6E756765;
 constexpr int32_t kBucketCount = 1009;
 
 // The key list: every filed key once, in insertion order (iteration may sort
@@ -81,18 +80,14 @@ class CAttributeStore {
 
   KeyList m_keyList;
   KeyEntry *m_cursor = nullptr;  // next key of a sorted iteration
-  bool m_iterationStarted = false;
   uint32_t m_parentHandle = 0;
   std::string m_name;
-  uint32_t m_signature = 0;
-  bool m_isClone = false;
   int32_t m_refCount = 0;
-  bool m_ownsAttributes = false;
 
  private:
   friend class StoreHandles;
   friend void DestroyStore(CAttributeStore *store);
-  friend bool ClearTable(CAttributeStore *store, bool deleteAttributes);
+  friend bool ClearTable(CAttributeStore *store);
   friend int32_t DeleteChildStores(CAttributeStore *store);
 
   // Drops entries of m_linkedChildren that no longer name a live child of
@@ -127,8 +122,9 @@ void DestroyStore(CAttributeStore *store);
 // is then not destroyed a second time.
 void TearDownStore(CAttributeStore *store);
 // Empties the table, releasing values bucket by bucket in the order in which
-// the key list first reaches each bucket. True when an entry was freed.
-bool ClearTable(CAttributeStore *store, bool deleteAttributes);
+// the key list first reaches each bucket; the store owns its attributes and
+// deletes them. True when an entry was freed.
+bool ClearTable(CAttributeStore *store);
 
 }  // namespace tiz
 

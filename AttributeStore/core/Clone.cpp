@@ -217,7 +217,6 @@ int32_t CloneStore(CAttributeStore *source, CAttributeStore *destination) {
   CloneMap().clear();
   Cloner cloner;
   int32_t result = cloner.CloneInto(source, destination);
-  destination->m_isClone = true;
   return result;
 }
 

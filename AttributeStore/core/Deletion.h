@@ -14,7 +14,9 @@ class CAttributeStore;
 int32_t DeleteSetting(CAttributeStore *s, const char *group, const char *item);
 
 // Sets the count of `s` and of every store reachable through its
-// ATTRIBUTESTORE values to 0; -289 when an exception ended the walk.
+// ATTRIBUTESTORE values to 0 (each store once, so loops of plain links end).
+// Returns 0; exhausted memory while remembering the walked stores throws, to
+// the export's frame.
 int32_t ResetRefCounts(CAttributeStore *s);
 
 }  // namespace tiz

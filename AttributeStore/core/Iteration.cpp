@@ -77,7 +77,6 @@ bool SameGroup(const std::string &a, const std::string &b) noexcept {
 void StartIteratorSorted(CAttributeStore *s) noexcept {
   SortKeyList(s->m_keyList);
   s->m_cursor = s->m_keyList.head;
-  s->m_iterationStarted = true;
 }
 
 int32_t IterateSetting(CAttributeStore *s, char *buffer, uint32_t len) {

@@ -47,17 +47,16 @@ void TearDownStore(CAttributeStore *store) {
 }
 
 void DestroyStore(CAttributeStore *store) {
-  store->m_signature = 0;
   StoreHandles::Instance().Unregister(store->m_handle);
   store->m_keyBuffer.reset();
   store->m_keyBufferSize = 0;
   store->m_name.clear();
   store->m_name.shrink_to_fit();
-  ClearTable(store, store->m_ownsAttributes);
+  ClearTable(store);
   delete store;
 }
 
-bool ClearTable(CAttributeStore *store, bool deleteAttributes) {
+bool ClearTable(CAttributeStore *store) {
   KeyList &list = store->m_keyList;
   if (list.Empty()) return false;
 
@@ -84,7 +83,7 @@ bool ClearTable(CAttributeStore *store, bool deleteAttributes) {
       KeyEntry *next = e->next;
       CAttribute *attr = e->attr;
       KeyEntry::Free(e);
-      if (deleteAttributes) delete attr;
+      delete attr;
       e = next;
     }
     return true;
@@ -107,7 +106,7 @@ bool ClearTable(CAttributeStore *store, bool deleteAttributes) {
   for (const Item &item : order) {
     CAttribute *attr = item.entry->attr;
     KeyEntry::Free(item.entry);
-    if (deleteAttributes) delete attr;
+    delete attr;
   }
   return true;
 }

@@ -201,8 +201,9 @@ int32_t TIZ_API TIZ_SetConfidence(uint32_t h, const char *g, const char *i, int3
 }
 
 // --- getters ---------------------------------------------------------------
-// Null out pointers are refused with -24 before the lookup; a failed read
-// leaves every out parameter untouched.
+// Null out pointers are refused with -24 before the lookup. What a getter
+// writes when the lookup fails differs from getter to getter (the public
+// header says it for each): callers must not rely on untouched outputs.
 
 #define TIZ_REQUIRE(cond) \
   if (!(cond)) return TIZ_E_INVALID_ARG
