@@ -207,7 +207,7 @@ void DemoJob::SetAsideAndRestore(const std::string &where) {
        << ") and restored (result " << back << ")\n";
 }
 
-void DemoJob::SaveTree(const std::filesystem::path &file) { SaveTreeFile(global_, file); }
+void DemoJob::SaveTree(const std::filesystem::path &file) { ReplaceWholeTreeFile(global_, file); }
 
 void DemoJob::Finish() {
   uint32_t global = global_;

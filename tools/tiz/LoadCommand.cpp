@@ -22,7 +22,7 @@ int RunLoad(const LoadOptions &options) {
   StoreRef store = StoreRef::Create();
   for (const std::string &file : options.settingsFiles) ApplySettingsFile(store.Get(), file);
 
-  if (!options.saveAs.empty()) SaveTreeFile(store.Get(), options.saveAs);
+  if (!options.saveAs.empty()) ReplaceWholeTreeFile(store.Get(), options.saveAs);
   PrintStore(std::cout, ReadStore(store.Get(), "tiz"), options.json);
   return kExitSuccess;
 }

@@ -73,7 +73,7 @@ void RequireReadableFile(const fs::path &file) {
   if (!probe) throw Failure(file.string() + ": cannot open the file");
 }
 
-void SaveTreeFile(uint32_t store, const fs::path &file) {
+void ReplaceWholeTreeFile(uint32_t store, const fs::path &file) {
   tiz::ProfileDocument doc;
   Check(SaveStoreInto(store, doc), file.string(), "saving the tree file");
   WriteTreeFile(file, doc);

@@ -14,7 +14,7 @@ void RequireReadableFile(const std::filesystem::path &file);
 // Saves `store` and everything below it as the whole tree file, replacing
 // what was there (the library's save into an existing file would keep the
 // sections it does not write).
-void SaveTreeFile(uint32_t store, const std::filesystem::path &file);
+void ReplaceWholeTreeFile(uint32_t store, const std::filesystem::path &file);
 
 // Applies the settings file to `store` with the library's load. When a line
 // fails, the message names the file, the line and what the line asked for.
