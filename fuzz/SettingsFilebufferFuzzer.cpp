@@ -108,14 +108,24 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   FuzzedDataProvider in(data, size);
 
-  // The free text, its placeholders replaced.
+  // The free text, its placeholders replaced. Its numbers keep at most six
+  // digits: a "filebuffer" count on a readable file is honoured (the buffer
+  // is padded with zeros up to it), so a free count of 2147483647 would
+  // rightly claim 2 GB and trip the memory limit, which is there for the
+  // counts claimed before their file is read; the built lines below try
+  // huge counts where their outcome is known.
   const std::string raw = in.ConsumeRandomLengthString(4096);
   std::string text;
+  size_t digits = 0;
   for (size_t i = 0; i < raw.size(); ++i) {
     if (raw[i] == '$' && i + 1 < raw.size() && raw[i + 1] >= '0' && raw[i + 1] <= '9') {
       text += g_files[static_cast<size_t>(raw[++i] - '0')].name;
+      digits = 0;
+    } else if (raw[i] >= '0' && raw[i] <= '9') {
+      if (++digits <= 6) text += raw[i];
     } else {
       text += raw[i];
+      digits = 0;
     }
   }
   const std::string freePath = fuzz::ScratchPath("free.settings");
