@@ -11,6 +11,7 @@
 
 #include "ReleaseProbe.h"
 #include "ScratchDirectory.h"
+#include "StoreInspection.h"
 #include "core/AttributeStore.h"
 #include "core/StoreHandles.h"
 #include "talb310.h"
@@ -18,17 +19,10 @@
 
 namespace {
 
-bool Alive(uint32_t h) {
-  uint32_t parent = 0;
-  return TIZ_GetParent(h, &parent) == TIZ_OK;
-}
-
 // The count itself: the header promises how it moves, and a caller sees the
 // consequence (when the store goes), which Alive shows; the number shows why.
-int32_t RefCount(uint32_t h) {
-  const tiz::CAttributeStore *s = tiz::LookupStore(h);
-  return s ? s->m_refCount : -1;
-}
+using tiz_test::Alive;
+using tiz_test::RefCount;
 
 uint32_t NewStore() {
   uint32_t h = 0;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "ScratchDirectory.h"
+#include "StoreInspection.h"
 #include "core/AttributeStore.h"
 #include "core/StoreHandles.h"
 #include "talb310.h"
@@ -17,15 +18,8 @@
 
 namespace {
 
-bool Alive(uint32_t h) {
-  uint32_t parent = 0;
-  return TIZ_GetParent(h, &parent) == TIZ_OK;
-}
-
-int32_t RefCount(uint32_t h) {
-  const tiz::CAttributeStore *s = tiz::LookupStore(h);
-  return s ? s->m_refCount : -1;
-}
+using tiz_test::Alive;
+using tiz_test::RefCount;
 
 template <class Call>
 int32_t CodeOf(Call &&call) {
