@@ -1,5 +1,8 @@
-# Settings for the 32-bit Windows build (toolchain: cmake/mingw-i686.cmake),
-# taken before any target exists.
+# Settings for the Windows builds (toolchains: cmake/mingw-i686.cmake, the
+# product's 32-bit DLL, and cmake/mingw-x86_64.cmake, the 64-bit variant that
+# runs the suites where 32-bit Wine cannot), taken before any target exists.
+
+include(${CMAKE_CURRENT_LIST_DIR}/WindowsDefFile.cmake)
 
 # Every DLL and executable lands in one folder, so programs find the DLLs
 # beside them without any PATH setup.

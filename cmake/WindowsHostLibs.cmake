@@ -9,7 +9,7 @@
 # def: the module definition file, relative to the current source directory.
 # Sources and include directories: tiz_add_host_library (hostlibs/CMakeLists.txt).
 function(tiz_add_windows_host_library target dll def)
-  set(def_path ${CMAKE_CURRENT_SOURCE_DIR}/${def})
+  tiz_windows_def(${CMAKE_CURRENT_SOURCE_DIR}/${def} def_path)
   tiz_add_host_library(${target} ${def_path})
   set_target_properties(${target} PROPERTIES
     PREFIX ""

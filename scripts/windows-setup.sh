@@ -1,10 +1,14 @@
 #!/usr/bin/env bash
-# Installs what the 32-bit Windows build and its Wine test runs need on a
-# Debian machine: the MinGW-w64 cross compiler, GoogleTest's sources (built
-# with that compiler) and 32-bit Wine.
+# Installs what the Windows builds and their Wine test runs need on a Debian
+# machine: the MinGW-w64 cross compilers, GoogleTest's sources (built with
+# them), 32-bit Wine for the product's 32-bit DLL, and 64-bit Wine for the
+# 64-bit variant that runs the suites where the kernel starts no 32-bit
+# programs.
 set -euo pipefail
 
-packages=(cmake ninja-build g++-mingw-w64-i686 googletest wine wine32:i386)
+packages=(cmake ninja-build ccache googletest
+  g++-mingw-w64-i686 wine wine32:i386
+  g++-mingw-w64-x86-64 wine64)
 
 SUDO=""
 [ "$(id -u)" -ne 0 ] && SUDO="sudo"

@@ -1,9 +1,12 @@
 // tiz.dll as the product's processes use it: loaded by the Windows loader,
-// its functions found under their decorated stdcall names, its ordinal
-// imports bound to the host libraries, and the callers' stdcall callbacks
-// called back across the DLL boundary.
+// its functions found under their decorated stdcall names (plain names in the
+// 64-bit variant, which has no decoration), its ordinal imports bound to the
+// host libraries, and the callers' stdcall callbacks called back across the
+// DLL boundary.
 #include <gtest/gtest.h>
 #include <windows.h>
+
+#include <string>
 
 #include "orv310.h"
 #include "talb310.h"
@@ -27,18 +30,31 @@ class WinDll : public ::testing::Test {
   HMODULE module_ = nullptr;
 };
 
-TEST_F(WinDll, FunctionsAreFoundOnlyUnderTheirDecoratedNames) {
+#ifdef _WIN64
+constexpr bool kDecorated = false;
+#else
+constexpr bool kDecorated = true;
+#endif
+
+// The name a caller's import of `name` (taking `bytes` of arguments) uses.
+std::string ExportName(const std::string &name, int bytes) {
+  return kDecorated ? "_" + name + "@" + std::to_string(bytes) : name;
+}
+
+TEST_F(WinDll, FunctionsAreFoundOnlyUnderTheirExportNames) {
   using CreateFn = int32_t(__stdcall *)(uint32_t *);
   using SetDwordFn = int32_t(__stdcall *)(uint32_t, const char *, const char *, uint32_t);
   using GetDwordFn = int32_t(__stdcall *)(uint32_t, const char *, const char *, uint32_t *);
   using ReleaseFn = int32_t(__stdcall *)(uint32_t);
-  auto create = Find<CreateFn>("_TIZ_Create@4");
-  auto setDword = Find<SetDwordFn>("_TIZ_SetSettingDword@16");
-  auto getDword = Find<GetDwordFn>("_TIZ_GetSettingDword@16");
-  auto release = Find<ReleaseFn>("_TIZ_Release@4");
+  auto create = Find<CreateFn>(ExportName("TIZ_Create", 4).c_str());
+  auto setDword = Find<SetDwordFn>(ExportName("TIZ_SetSettingDword", 16).c_str());
+  auto getDword = Find<GetDwordFn>(ExportName("TIZ_GetSettingDword", 16).c_str());
+  auto release = Find<ReleaseFn>(ExportName("TIZ_Release", 4).c_str());
   ASSERT_TRUE(create && setDword && getDword && release);
-  for (const char *plain : {"TIZ_Create", "TIZ_Create@4", "_TIZ_Create"})
-    EXPECT_EQ(GetProcAddress(module_, plain), nullptr) << plain;
+  for (const char *other : {"TIZ_Create", "TIZ_Create@4", "_TIZ_Create", "_TIZ_Create@4"}) {
+    if (other != ExportName("TIZ_Create", 4))
+      EXPECT_EQ(GetProcAddress(module_, other), nullptr) << other;
+  }
 
   uint32_t store = 0;
   ASSERT_EQ(create(&store), 0);
@@ -66,6 +82,9 @@ TEST_F(WinDll, ImagesAreReleasedThroughTheImageLibraryOrdinal) {
 // hold) is reported through ORV310.dll ordinal 551, whose answer the export
 // returns.
 TEST_F(WinDll, ExceptionsAreReportedThroughTheSupportLibraryOrdinal) {
+  if (!kDecorated)
+    GTEST_SKIP() << "a 64-bit process can hold a copy of any 32-bit length, so no export "
+                    "runs out of memory on demand here; check-imports.sh checks the ordinal";
   uint32_t store = 0;
   ASSERT_EQ(TIZ_Create(&store), 0);
   const uint32_t reportsBefore = ORV_GetLastReport(nullptr, 0);

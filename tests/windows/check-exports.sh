@@ -2,10 +2,17 @@
 # Compares the export table of a built tiz.dll with exports.txt: every
 # function exported as _Name@Bytes, no name missing, no byte count wrong, no
 # name exported that the list does not hold (undecorated duplicates included).
+# With --plain, the 64-bit variant's table: the same functions under their
+# plain names (64-bit Windows has no stdcall decoration).
 #
-#   check-exports.sh path/to/tiz.dll [exports.txt]
+#   check-exports.sh [--plain] path/to/tiz.dll [exports.txt]
 # OBJDUMP names the PE-aware objdump (default: i686-w64-mingw32-objdump).
 set -euo pipefail
+shape='_%s@%s'
+if [ "${1:-}" = "--plain" ]; then
+  shape='%s'
+  shift
+fi
 dll=$1
 expected=${2:-$(dirname "$0")/exports.txt}
 objdump=${OBJDUMP:-i686-w64-mingw32-objdump}
@@ -14,7 +21,7 @@ actual=$("$objdump" -p "$dll" |
   awk '/^\[Ordinal\/Name Pointer\] Table/ {t = 1; next}
        t && NF == 0 {t = 0}
        t {print $NF}' | sort)
-wanted=$(grep -v '^#' "$expected" | awk 'NF == 2 {printf "_%s@%s\n", $1, $2}' | sort)
+wanted=$(grep -v '^#' "$expected" | awk -v shape="$shape" 'NF == 2 {printf shape "\n", $1, $2}' | sort)
 
 failures=0
 while read -r name; do

@@ -23,14 +23,22 @@ fi
 system_dll='^(kernel32|user32|advapi32|shlwapi|shell32|ole32|oleaut32|msvcrt|ntdll|ws2_32|gdi32|version|api-ms-win-[a-z0-9-]+)\.dll$'
 product_dll='^(talb310|orv310|brlconfigio|tiz)\.dll$'
 
-# One line per import: "DLL ordinal N" or "DLL name NAME".
+# One line per import: "DLL ordinal N" or "DLL name NAME". An ordinal import
+# is read from its thunk (flag bit, ordinal in the low 16 bits), which both
+# objdumps print alike; the 64-bit one prints the ordinal column in hex.
 imports_of() {
   "$objdump" -p "$1" |
-    awk '/^\tDLL Name: / {dll = $3; next}
+    awk 'function ordinal(thunk,  n, i) {
+           n = 0
+           for (i = length(thunk) - 3; i <= length(thunk); i++)
+             n = n * 16 + index("0123456789abcdef", tolower(substr(thunk, i, 1))) - 1
+           return n
+         }
+         /^\tDLL Name: / {dll = $3; next}
          dll != "" && NF == 0 {dll = ""; next}
          dll != "" && $1 == "vma:" {next}
          dll != "" && NF >= 3 {
-           if ($3 == "<none>") print dll, "ordinal", $2; else print dll, "name", $3
+           if ($3 == "<none>") print dll, "ordinal", ordinal($1); else print dll, "name", $3
          }'
 }
 
