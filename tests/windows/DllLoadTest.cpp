@@ -52,8 +52,9 @@ TEST_F(WinDll, FunctionsAreFoundOnlyUnderTheirExportNames) {
   auto release = Find<ReleaseFn>(ExportName("TIZ_Release", 4).c_str());
   ASSERT_TRUE(create && setDword && getDword && release);
   for (const char *other : {"TIZ_Create", "TIZ_Create@4", "_TIZ_Create", "_TIZ_Create@4"}) {
-    if (other != ExportName("TIZ_Create", 4))
+    if (other != ExportName("TIZ_Create", 4)) {
       EXPECT_EQ(GetProcAddress(module_, other), nullptr) << other;
+    }
   }
 
   uint32_t store = 0;

