@@ -11,10 +11,10 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 toolchain=cmake/mingw-i686.cmake
-build=build-win
+build="build-win"
 if [ "${1:-}" = "--win64" ]; then
   toolchain=cmake/mingw-x86_64.cmake
-  build=build-win64
+  build="build-win64"
   shift
 fi
 build=${1:-$build}
