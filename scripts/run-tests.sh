@@ -6,7 +6,8 @@
 #   3. the normal suite once more under valgrind memcheck, and a
 #      ThreadSanitizer build of the thread stress tests;
 #   4. the libFuzzer targets, each for a bounded time (TIZ_FUZZ_SECONDS);
-#   5. the 32-bit Windows build: export and import checks, the suite under Wine;
+#   5. the Windows builds: the 32-bit DLL's export and import checks, the suites under
+#      Wine (32-bit, or the 64-bit variant under wine64 where 32-bit Wine cannot start);
 #   6. the formatting of every C and C++ source (scripts/check-format.sh).
 # Every build treats warnings as errors (TIZ_WERROR).
 # TIZ_SKIP="valgrind tsan fuzz windows" leaves stages out for a quick local run.
@@ -63,7 +64,7 @@ if [[ $skip != *" fuzz "* ]]; then
 fi
 
 if [[ $skip != *" windows "* ]]; then
-  echo "== 32-bit Windows build under Wine =="
+  echo "== Windows builds, the suites under Wine =="
   ./scripts/run-windows-tests.sh build/windows
 fi
 echo "== source formatting =="
