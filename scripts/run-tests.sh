@@ -7,9 +7,10 @@
 #      ThreadSanitizer build of the thread stress tests;
 #   4. the libFuzzer targets, each for a bounded time (TIZ_FUZZ_SECONDS);
 #   5. the 32-bit Windows build: export and import checks, the suite under Wine;
-#   6. the formatting of every C and C++ source (scripts/check-format.sh).
+#   6. a gcov build of the suite: line and branch coverage of AttributeStore/;
+#   7. the formatting of every C and C++ source (scripts/check-format.sh).
 # Every build treats warnings as errors (TIZ_WERROR).
-# TIZ_SKIP="valgrind tsan fuzz windows" leaves stages out for a quick local run.
+# TIZ_SKIP="valgrind tsan fuzz windows coverage" leaves stages out for a quick local run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/setup.sh
@@ -65,6 +66,10 @@ fi
 if [[ $skip != *" windows "* ]]; then
   echo "== 32-bit Windows build under Wine =="
   ./scripts/run-windows-tests.sh build/windows
+fi
+if [[ $skip != *" coverage "* ]]; then
+  echo "== coverage =="
+  ./scripts/coverage.sh
 fi
 echo "== source formatting =="
 ./scripts/check-format.sh
