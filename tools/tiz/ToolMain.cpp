@@ -1,6 +1,5 @@
-// tiz: looks into tree files and settings files of the tiz library from the
-// command line. Exit status: 0 success, 1 a failed operation (one line on
-// standard error naming the file and the library's result code), 2 bad usage.
+#include "ToolMain.h"
+
 #include <CLI/CLI.hpp>
 #include <exception>
 #include <iostream>
@@ -9,8 +8,7 @@
 #include "Commands.h"
 #include "Failure.h"
 
-using namespace tiztool;
-
+namespace tiztool {
 namespace {
 
 int RunCommand(const Command &command) {
@@ -28,7 +26,7 @@ int RunCommand(const Command &command) {
 
 }  // namespace
 
-int main(int argc, char **argv) {
+int RunTool(int argc, char **argv) {
   CLI::App app("Looks into tree files and settings files of the tiz attribute-store library.",
                "tiz");
   app.require_subcommand(0, 1);
@@ -64,3 +62,5 @@ int main(int argc, char **argv) {
   std::cerr << "tiz: a subcommand is required (see tiz --help)\n";
   return kExitUsage;
 }
+
+}  // namespace tiztool
