@@ -40,24 +40,29 @@ TEST(MultiByteSectionNames, TheByteAfterALeadByteKeepsItsCase) {
     SCOPED_TRACE(group.size());
     const std::string onDisk = "[Root\x7f" + group + "a\x7fItem]\r\nSize=4\r\nType=DWORD\r\n" +
                                "Value=1\r\n\r\n[Root\x7fOther\x7fItem]\r\nSize=4\r\n" +
-                               "Type=DWORD\r\nValue=3\r\n\r\n";
+                               "Type=DWORD\r\nValue=3\r\n\r\n[Root\x7f" + group +
+                               "ab\x7fItem]\r\nSize=4\r\nType=DWORD\r\nValue=4\r\n\r\n";
     WriteFileText(scratch.Path("t.tree"), onDisk);
     uint32_t h = 0;
     ASSERT_EQ(TIZ_Create(&h), 0);
     ASSERT_EQ(TIZ_SetSettingDword(h, (group + "A").c_str(), "Item", 2), 0);
+    // Letters after the double-byte character fold as everywhere.
+    ASSERT_EQ(TIZ_SetSettingDword(h, (group + "aB").c_str(), "Item", 5), 0);
     ASSERT_EQ(TIZ_Serialize(h, "t.tree"), 0);
     EXPECT_EQ(TIZ_Release(h), 0);
 
     const std::string saved = ReadFileText(scratch.Path("t.tree"));
     EXPECT_EQ(Count(saved, "Value=3"), 1u) << "an unrelated section stays";
     if (DoubleByteCodePage()) {
-      EXPECT_EQ(Count(saved, "[Root\x7f"), 3u) << saved;
+      EXPECT_EQ(Count(saved, "[Root\x7f"), 4u) << saved;
       EXPECT_EQ(Count(saved, "Value=1"), 1u) << "the other character's section stays";
     } else {
-      EXPECT_EQ(Count(saved, "[Root\x7f"), 2u) << saved;
+      EXPECT_EQ(Count(saved, "[Root\x7f"), 3u) << saved;
       EXPECT_EQ(Count(saved, "Value=1"), 0u) << "the same name in another case is replaced";
     }
     EXPECT_EQ(Count(saved, "Value=2"), 1u);
+    EXPECT_EQ(Count(saved, "Value=4"), 0u) << "replaced by the same name in another case";
+    EXPECT_EQ(Count(saved, "Value=5"), 1u);
   }
 }
 
