@@ -7,6 +7,7 @@
 // refused, as is `demo`, which makes and removes directories of its own:
 // every file the tool touches lies in the scratch directory. Each run must end with an exit status
 // of 0, 1 or 2; sanitizer reports, leaks and escaping exceptions are findings.
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <cstdint>
@@ -105,7 +106,7 @@ void ResetScratch() {
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***) {
   std::string pattern = (fs::temp_directory_path() / "tiz-tool-fuzz-XXXXXX").string();
-  if (!mkdtemp(pattern.data()) || chdir(pattern.c_str()) != 0) {
+  if (!mkdtemp(pattern.data())) {
     std::perror("tiz-tool-fuzz: scratch directory");
     std::abort();
   }
@@ -142,6 +143,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     arguments.push_back(line);
   }
 
+  // The tool names files relative to the working directory; libFuzzer's own
+  // paths (corpus, artifacts) are relative to the one it was started in.
+  const int startedIn = open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (startedIn < 0 || chdir(g_scratch.c_str()) != 0) std::abort();
   ResetScratch();
   std::istringstream standardInput(input);
   std::streambuf *previousInput = std::cin.rdbuf(standardInput.rdbuf());
@@ -151,6 +156,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   argv.push_back(nullptr);
   int status = tiztool::RunTool(static_cast<int>(arguments.size()), argv.data());
   std::cin.rdbuf(previousInput);
+  if (fchdir(startedIn) != 0) std::abort();
+  close(startedIn);
   if (status < 0 || status > 2) {
     std::fprintf(stderr, "TOOL FINDING: exit status %d\n", status);
     std::abort();
