@@ -6,19 +6,21 @@ cd "$(dirname "$0")/.."
 seconds=${TIZ_FUZZ_SECONDS:-60}
 dir=build/fuzz
 CC=clang CXX=clang++ cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DTIZ_WERROR=ON -DTIZ_FUZZ=ON -DTIZ_BUILD_TESTS=OFF -DTIZ_BUILD_TOOLS=OFF \
+  -DTIZ_WERROR=ON -DTIZ_FUZZ=ON -DTIZ_BUILD_TESTS=OFF -DTIZ_BUILD_TOOLS=ON \
   -DTIZ_BUILD_BENCH=OFF >/dev/null
-cmake --build "$dir" -j "$(nproc 2>/dev/null || echo 2)"
+targets=(SettingsFileFuzzer TreeFileFuzzer RecordsFuzzer ApiSequenceFuzzer
+         TreeRoundTripFuzzer SettingsFilebufferFuzzer ToolArgumentsFuzzer)
+cmake --build "$dir" -j "$(nproc 2>/dev/null || echo 2)" --target "${targets[@]}"
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 declare -A corpus=([SettingsFileFuzzer]=settings [TreeFileFuzzer]=tree
                    [RecordsFuzzer]=records [ApiSequenceFuzzer]=api
-                   [TreeRoundTripFuzzer]=roundtrip [SettingsFilebufferFuzzer]=filebuffer)
+                   [TreeRoundTripFuzzer]=roundtrip [SettingsFilebufferFuzzer]=filebuffer
+                   [ToolArgumentsFuzzer]=tool)
 # A "filebuffer" count on a file that cannot be read must fail without
 # claiming its memory: a smaller allocation limit makes that a finding.
 declare -A options=([SettingsFilebufferFuzzer]=-malloc_limit_mb=512)
-for target in SettingsFileFuzzer TreeFileFuzzer RecordsFuzzer ApiSequenceFuzzer \
-              TreeRoundTripFuzzer SettingsFilebufferFuzzer; do
+for target in "${targets[@]}"; do
   work="$dir/corpus-$target"
   mkdir -p "$work"
   echo "== $target: ${seconds}s =="

@@ -8,9 +8,10 @@
 #   4. the libFuzzer targets, each for a bounded time (TIZ_FUZZ_SECONDS);
 #   5. the Windows builds: the 32-bit DLL's export and import checks, the suites under
 #      Wine (32-bit, or the 64-bit variant under wine64 where 32-bit Wine cannot start);
-#   6. the formatting of every C and C++ source (scripts/check-format.sh).
+#   6. a gcov build of the suite: line and branch coverage of AttributeStore/;
+#   7. the formatting of every C and C++ source (scripts/check-format.sh).
 # Every build treats warnings as errors (TIZ_WERROR).
-# TIZ_SKIP="valgrind tsan fuzz windows" leaves stages out for a quick local run.
+# TIZ_SKIP="valgrind tsan fuzz windows coverage" leaves stages out for a quick local run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/setup.sh
@@ -66,6 +67,10 @@ fi
 if [[ $skip != *" windows "* ]]; then
   echo "== Windows builds, the suites under Wine =="
   ./scripts/run-windows-tests.sh build/windows
+fi
+if [[ $skip != *" coverage "* ]]; then
+  echo "== coverage =="
+  ./scripts/coverage.sh
 fi
 echo "== source formatting =="
 ./scripts/check-format.sh

@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(build-essential cmake ninja-build pkg-config
           libgtest-dev libgmock-dev libbenchmark-dev libboost-dev
           libcli11-dev nlohmann-json3-dev clang libclang-rt-14-dev valgrind
-          clang-format-14 ccache)
+          clang-format-14 ccache gcovr)
 
 missing=()
 for p in "${packages[@]}"; do

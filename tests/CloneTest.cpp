@@ -10,6 +10,7 @@
 
 #include "AllocFailure.h"
 #include "ReleaseProbe.h"
+#include "ScratchDirectory.h"
 #include "StoreInspection.h"
 #include "core/AttributeStore.h"
 #include "core/SharedValues.h"
@@ -199,6 +200,27 @@ TEST_F(Clone, SettingsWhoseNamesHoldTheSeparatorArePassedOver) {
   ASSERT_EQ(TIZ_SetSettingDword(s, "plain", "z", 1), 0);
   ASSERT_EQ(TIZ_Clone(s, d), 0);
   EXPECT_EQ(Keys(d), std::vector<std::string>{"plain\x7Fz"});
+  Free(s);
+  Free(d);
+}
+
+// A tree-file section of an unknown type loads as a setting without a value;
+// the copy is such a setting too, with confidence 100 whatever the source's.
+TEST_F(Clone, SettingsWithoutAValueAreCopiedWithoutOne) {
+  tiz_test::ScratchDirectory scratch;
+  tiz_test::WriteFileText(scratch.Path("t.tree"),
+                          "[Root\x7FScan\x7FMode]\r\nSize=4\r\nType=GADGET\r\n\r\n");
+  uint32_t s = NewStore(), d = NewStore();
+  ASSERT_EQ(TIZ_Deserialize(s, "t.tree"), 0);
+  ASSERT_EQ(TIZ_SetConfidence(s, "Scan", "Mode", 7), 0);
+  ASSERT_EQ(TIZ_Clone(s, d), 0);
+  int32_t type = -1;
+  EXPECT_EQ(TIZ_GetSettingType(d, "Scan", "Mode", &type), 0);
+  EXPECT_EQ(type, TIZ_TYPE_UNDEFINED);
+  EXPECT_EQ(ConfidenceOf(d, "Scan", "Mode"), 100);
+  uint32_t value = 5;
+  EXPECT_EQ(TIZ_GetSettingDword(d, "Scan", "Mode", &value), TIZ_E_WRONG_TYPE);
+  EXPECT_EQ(value, 5u);
   Free(s);
   Free(d);
 }

@@ -243,6 +243,43 @@ TEST_F(TreeFileWin32Rules, Utf16FilesWithCharactersOutsideTheCodePageAreNeverRew
   EXPECT_EQ(FileText(), bytes);
 }
 
+// Code page 1252 holds characters above U+00FF in its bytes 0x80-0x9F (the
+// euro sign is 0x80), and passes its five undefined bytes (0x81, ...)
+// through as the same code units: such a file loads and is rewritten
+// unchanged. A character outside the plane, a surrogate pair, is one
+// character and reads as one '?'. Big-endian files read the same.
+TEST_F(TreeFileWin32Rules, Utf16FilesMapTheCodePagesUpperControlRangeAndSurrogatePairs) {
+  auto utf16 = [](const std::u16string &units, bool little) {
+    std::string bytes = little ? "\xFF\xFE" : "\xFE\xFF";
+    for (char16_t unit : units) {
+      char low = static_cast<char>(unit & 0xFF), high = static_cast<char>(unit >> 8);
+      bytes.push_back(little ? low : high);
+      bytes.push_back(little ? high : low);
+    }
+    return bytes;
+  };
+  auto units = [](const std::string &ascii) { return std::u16string(ascii.begin(), ascii.end()); };
+  for (bool little : {true, false}) {
+    SCOPED_TRACE(little ? "little-endian" : "big-endian");
+    const std::u16string mapped = units(Sep("[Root|S|A]\r\nSize=4\r\nType=STRING\r\nValue=")) +
+                                  u"\u20AC\u0081x" + units("\r\n");
+    int32_t result = 1;
+    uint32_t h = Load(utf16(mapped, little), &result);
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(Dump(h), "S|A=STRING:\x80\x81x/4");
+    ASSERT_EQ(TIZ_Serialize(h, "tree.ini"), 0);
+    EXPECT_EQ(FileText(), utf16(mapped, little)) << "rewritten unchanged";
+
+    const std::u16string pair = units(Sep("[Root|S|A]\r\nSize=4\r\nType=STRING\r\nValue=a")) +
+                                u"\U0001F600b" + units("\r\n");
+    h = Load(utf16(pair, little), &result);
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(Dump(h), "S|A=STRING:a?b/4");
+    EXPECT_EQ(TIZ_Serialize(h, "tree.ini"), TIZ_E_OPEN_FILE) << "the '?' would replace it";
+    EXPECT_EQ(FileText(), utf16(pair, little));
+  }
+}
+
 // A UTF-8 byte order mark stays when the file is rewritten.
 TEST_F(TreeFileWin32Rules, AUtf8ByteOrderMarkStaysOnRewrite) {
   int32_t result = 1;
