@@ -90,13 +90,7 @@ ProfileDocument::SectionNumber ProfileDocument::FindOrAdd(std::string_view spell
   size_t hash = ProfileNameHash(name);
   SectionNumber found = Lookup(name, hash);
   if (found != kNoSection) return found;
-  // A blank line between sections, as the platform writes them.
-  size_t lastKept = sections_.size() - 1;
-  while (lastKept > 0 && sections_[lastKept].removed) --lastKept;
-  Section &last = sections_[lastKept];
-  if (!last.split && !last.text.empty()) Split(last);
-  if (last.last != kNoLine && !IsBlankLine(lines_[last.last].text))
-    AppendLine(last, "", LineEnd::kCrLf);
+  SeparateLastSection();
   char *header = arena_.Allocate(spelling.size() + 2);
   char *out = header;
   *out++ = '[';
@@ -105,6 +99,80 @@ ProfileDocument::SectionNumber ProfileDocument::FindOrAdd(std::string_view spell
   // The header holds the name.
   SectionNumber added = AddSection(std::string_view(header + 1, name.size()), hash);
   AppendLine(sections_[added], std::string_view(header, spelling.size() + 2), LineEnd::kCrLf);
+  modified_ = true;
+  return added;
+}
+
+void ProfileDocument::SeparateLastSection() {
+  // A blank line between sections, as the platform writes them.
+  size_t lastKept = sections_.size() - 1;
+  while (lastKept > 0 && sections_[lastKept].removed) --lastKept;
+  Section &last = sections_[lastKept];
+  if (lastKept == appendedLast_ && !last.split) {
+    // Its text ends in a key line; the CR LF after it is the blank line.
+    last.text = std::string_view(last.text.data(), last.text.size() + 2);
+    appendedLast_ = kNoSection;
+    return;
+  }
+  appendedLast_ = kNoSection;
+  if (!last.split && !last.text.empty()) Split(last);
+  if (last.last != kNoLine && !IsBlankLine(lines_[last.last].text))
+    AppendLine(last, "", LineEnd::kCrLf);
+}
+
+ProfileDocument::SectionNumber ProfileDocument::AppendSection(std::string_view spelling,
+                                                              const KeyValue *keys, size_t count) {
+  // Named as FindOrAdd names a new section.
+  while (!spelling.empty() && IsProfileBlank(spelling.front())) spelling.remove_prefix(1);
+  std::string_view name = TrimProfileBlanks(spelling);
+  if (name.empty() || count > kMostAppendedKeys) return kNoSection;
+  size_t hash = ProfileNameHash(name);
+  if (Lookup(name, hash) != kNoSection) return kNoSection;
+  // Values the reader would change are spelled apart, before the size is known.
+  std::string spelled[kMostAppendedKeys];
+  ValueSpelling spellings[kMostAppendedKeys];
+  size_t size = spelling.size() + 4;  // "[name]" CR LF
+  for (size_t i = 0; i < count; ++i) {
+    spellings[i] = SpellingOf(keys[i].value);
+    std::string_view value = keys[i].value;
+    if (spellings[i] != ValueSpelling::kPlain) {
+      spelled[i] = SpellValue(value, spellings[i]);
+      value = spelled[i];
+    }
+    size += keys[i].key.size() + 1 + value.size() + 2;
+    if (spellings[i] == ValueSpelling::kEscaped)
+      size += EscapeMarkerKey(keys[i].key).size() + 1 + std::strlen(kEscapeMarkerValue) + 2;
+  }
+  SeparateLastSection();
+  // Room for a CR LF after the text: the blank line before a next section.
+  char *text = arena_.Allocate(size + 2);
+  char *out = text;
+  *out++ = '[';
+  out = Put(out, spelling);
+  out = Put(out, "]\r\n");
+  size_t bodyStart = static_cast<size_t>(out - text);
+  auto putLine = [&out](std::string_view key, std::string_view value) {
+    out = Put(out, key);
+    *out++ = '=';
+    out = Put(out, value);
+    out = Put(out, "\r\n");
+  };
+  for (size_t i = 0; i < count; ++i) {
+    putLine(keys[i].key, spellings[i] == ValueSpelling::kPlain ? keys[i].value : spelled[i]);
+    if (spellings[i] == ValueSpelling::kEscaped)
+      putLine(EscapeMarkerKey(keys[i].key), kEscapeMarkerValue);
+  }
+  Put(out, "\r\n");
+  Section section = NamedSection(std::string_view(text + 1, name.size()), hash);
+  section.text = std::string_view(text, size);
+  section.bodyStart = bodyStart;
+  section.listed = true;
+  PushSection(section);
+  auto added = static_cast<SectionNumber>(sections_.size() - 1);
+  listed_.push_back(added);
+  index_.Insert(hash, added);
+  appendedLast_ = added;
+  expected_ = added + 1;
   modified_ = true;
   return added;
 }

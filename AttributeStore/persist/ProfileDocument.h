@@ -80,6 +80,19 @@ class ProfileDocument {
   // is not there.
   void RemoveKey(SectionNumber section, std::string_view key);
 
+  // A new section written whole: the lines are those that FindOrAddSection
+  // and SetValue of each key in order would make, built as one text that is
+  // kept unsplit like the file's own sections, so that a save into a new
+  // file costs one copy per section. When a section of the name exists,
+  // nothing changes and the result is kNoSection: edit it key by key. The
+  // keys must be plain and distinct, and at most kMostAppendedKeys.
+  static constexpr size_t kMostAppendedKeys = 4;
+  struct KeyValue {
+    std::string_view key;
+    std::string_view value;
+  };
+  SectionNumber AppendSection(std::string_view name, const KeyValue *keys, size_t count);
+
   // The same by section name, for a single key.
   bool FindValue(std::string_view section, std::string_view key, std::string *value) const {
     return FindValue(FindSection(section), key, value);
@@ -184,6 +197,9 @@ class ProfileDocument {
   void Parse(std::string_view text);
   SectionNumber Lookup(std::string_view name, size_t hash) const;
   SectionNumber FindOrAdd(std::string_view name);
+  // The blank line the platform writes between the last section and a new
+  // one, when the last does not end in one.
+  void SeparateLastSection();
   // A new section, split, indexed and listed, at the end of the file.
   SectionNumber AddSection(std::string_view name, size_t hash);
   void Split(Section &section);
@@ -227,6 +243,10 @@ class ProfileDocument {
   // again visits the sections in the order in which the last save wrote
   // them, and a name compared byte for byte costs less than a lookup.
   SectionNumber expected_ = kNoSection;
+  // The section AppendSection made last, while it is the file's last: a CR
+  // LF follows its text in the arena, which the blank line before a next
+  // appended section takes in place of a split.
+  SectionNumber appendedLast_ = kNoSection;
   bool modified_ = false;
   bool loneCr_ = false;   // whether the file's text holds a CR without an LF
   bool hasNul_ = false;   // whether it holds a NUL byte
