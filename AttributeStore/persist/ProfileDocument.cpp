@@ -301,6 +301,39 @@ bool ProfileDocument::FindValue(SectionNumber section, std::string_view key,
   return true;
 }
 
+void ProfileDocument::FindValues(SectionNumber section, const std::string_view *keys, size_t count,
+                                 bool *found, std::string_view *values,
+                                 std::string *scratch) const {
+  for (size_t i = 0; i < count; ++i) found[i] = false;
+  if (section == kNoSection) return;
+  const Section &target = sections_[section];
+  size_t missing = count;
+  std::string_view spelledKey;
+  // The first line of each key, as FindKeyLine finds it: a line matches at
+  // most one of keys that differ.
+  auto match = [&](std::string_view line) {
+    for (size_t i = 0; i < count; ++i) {
+      if (!found[i] && MatchKeyLine(line, keys[i], &spelledKey, &values[i])) {
+        found[i] = true;
+        --missing;
+        return;
+      }
+    }
+  };
+  if (!target.split) {
+    TextLines lines(target.text.substr(target.bodyStart), loneCr_);
+    std::string_view line;
+    LineEnd end;
+    while (missing > 0 && lines.Next(&line, &end)) match(line);
+  } else if (target.first != kNoLine) {
+    for (uint32_t i = lines_[target.first].next; missing > 0 && i != kNoLine; i = lines_[i].next)
+      match(lines_[i].text);
+  }
+  for (size_t i = 0; i < count; ++i) {
+    if (found[i]) values[i] = DecodeValue(target, keys[i], values[i], &scratch[i]);
+  }
+}
+
 void ProfileDocument::SetValue(SectionNumber section, std::string_view key,
                                std::string_view value) {
   ValueSpelling spelling = SpellingOf(value);

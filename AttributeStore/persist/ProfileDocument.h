@@ -69,6 +69,12 @@ class ProfileDocument {
   // for an escaped value; valid until the next edit or use of `scratch`.
   bool FindValue(SectionNumber section, std::string_view key, std::string_view *value,
                  std::string *scratch) const;
+  // Several keys of one section at once, in one pass over its lines: for
+  // each key, found[i] and values[i] as FindValue gives them, scratch[i]
+  // serving an escaped value. The keys must be plain and differ also
+  // without regard to case.
+  void FindValues(SectionNumber section, const std::string_view *keys, size_t count, bool *found,
+                  std::string_view *values, std::string *scratch) const;
   // Writes `key` into a section from FindOrAddSection, overwriting its line
   // in place or adding it at the end of the section, spelled as ProfileText
   // says: a value holding a line break is written escaped, and the key's

@@ -37,7 +37,7 @@ int32_t ReadWord(const ProfileDocument &doc, SectionNumber section, std::string_
     *value = defaultValue;
     return 0;
   }
-  return ParseInteger32(text, value) ? 0 : kProfileNotANumber;
+  return ParseProfileWord(text, value);
 }
 
 int HexValue(char c) {
@@ -57,6 +57,10 @@ int ByteAt(std::string_view text, size_t index) {
 std::string_view FormatProfileInteger(uint32_t value, char (&buffer)[16]) {
   char *end = std::to_chars(buffer, buffer + sizeof buffer, value).ptr;
   return std::string_view(buffer, static_cast<size_t>(end - buffer));
+}
+
+int32_t ParseProfileWord(std::string_view text, uint32_t *value) {
+  return ParseInteger32(text, value) ? 0 : kProfileNotANumber;
 }
 
 int32_t WriteProfileInteger(ProfileDocument &doc, SectionNumber section, std::string_view key,
@@ -128,7 +132,11 @@ bool ReadProfileStruct(const ProfileDocument &doc, SectionNumber section, std::s
                        uint32_t size, std::unique_ptr<unsigned char[]> *data) {
   std::string scratch;
   std::string_view text;
-  if (!doc.FindValue(section, key, &text, &scratch)) return false;
+  return doc.FindValue(section, key, &text, &scratch) && ParseProfileStruct(text, size, data);
+}
+
+bool ParseProfileStruct(std::string_view text, uint32_t size,
+                        std::unique_ptr<unsigned char[]> *data) {
   if (text.size() != 2 * static_cast<uint64_t>(size) + 2) return false;
   std::unique_ptr<unsigned char[]> bytes(size ? new unsigned char[size] : nullptr);
   unsigned checksum = 0;

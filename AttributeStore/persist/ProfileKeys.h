@@ -54,6 +54,13 @@ int32_t ReadProfileText(const ProfileDocument &doc, SectionNumber section, std::
                         std::string_view defaultText, uint64_t bufferSize, std::string_view *text,
                         std::string *scratch);
 
+// The readings of a value already found (see ProfileDocument::FindValues):
+// a 32-bit word as ReadProfileWord reads it, and exactly `size` bytes as
+// ReadProfileStruct reads them.
+int32_t ParseProfileWord(std::string_view text, uint32_t *value);
+bool ParseProfileStruct(std::string_view text, uint32_t size,
+                        std::unique_ptr<unsigned char[]> *data);
+
 // The structure encoding: two uppercase hex digits per byte, then two for
 // the checksum (the byte sum modulo 256). Null data removes the key instead.
 // SpellProfileStruct gives the text, in `room`.
