@@ -16,6 +16,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <string>
@@ -242,7 +243,9 @@ class ProfileDocument {
   std::unique_ptr<const std::string> source_;  // the file's text
   TextArena arena_;
   std::vector<Line> lines_;  // in no particular order; sections link them
-  std::vector<Section> sections_;
+  // A deque: sections are added one by one to tens of thousands, and a
+  // vector's regrowth would copy them and take fresh memory each time.
+  std::deque<Section> sections_;
   std::vector<SectionNumber> listed_;
   ProfileNameIndex index_;
   // The section after the one FindOrAddSection gave last: saving a tree
