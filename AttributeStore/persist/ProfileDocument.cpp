@@ -1,6 +1,7 @@
 #include "persist/ProfileDocument.h"
 
 #include <cstring>
+#include <memory>
 #include <stdexcept>
 
 #include "persist/ProfileNames.h"
@@ -492,18 +493,15 @@ void ProfileDocument::Reindex() {
   }
 }
 
-std::string ProfileDocument::Render() const {
-  size_t total = 2 + bom_.size();  // 2 for a last line that had no end
-  for (const Section &section : sections_) total += section.text.size();
-  for (const Line &line : lines_) total += line.text.size() + 2;
-  std::string out(total, '\0');
-  char *end = Put(out.data(), bom_);
+template <class Emit>
+void ProfileDocument::EmitText(const Emit &emit) const {
+  emit(bom_);
   // A line that had no end (only the file's last line can) gets one when
   // text now follows it.
   bool endMissing = false;
   auto put = [&](std::string_view text) {
-    if (endMissing) end = Put(end, "\r\n");
-    end = Put(end, text);
+    if (endMissing) emit("\r\n");
+    emit(text);
   };
   for (const Section &section : sections_) {
     if (!section.split) {
@@ -517,13 +515,46 @@ std::string ProfileDocument::Render() const {
       const Line &line = lines_[i];
       put(line.text);
       endMissing = line.end == LineEnd::kNone;
-      if (line.end == LineEnd::kLf) end = Put(end, "\n");
-      if (line.end == LineEnd::kCrLf) end = Put(end, "\r\n");
-      if (line.end == LineEnd::kCr) end = Put(end, "\r");
+      if (line.end == LineEnd::kLf) emit("\n");
+      if (line.end == LineEnd::kCrLf) emit("\r\n");
+      if (line.end == LineEnd::kCr) emit("\r");
     }
   }
+}
+
+std::string ProfileDocument::Render() const {
+  size_t total = 2 + bom_.size();  // 2 for a last line that had no end
+  for (const Section &section : sections_) total += section.text.size();
+  for (const Line &line : lines_) total += line.text.size() + 2;
+  std::string out(total, '\0');
+  char *end = out.data();
+  EmitText([&end](std::string_view text) { end = Put(end, text); });
   out.resize(static_cast<size_t>(end - out.data()));
   return out;
+}
+
+bool ProfileDocument::RenderInPieces(const std::function<bool(std::string_view)> &take) const {
+  // Pieces of this size cost few calls, and the buffer comes from the heap
+  // the document's own texts use: no fresh memory for a file of any size.
+  constexpr size_t kPiece = 64 * 1024;
+  std::unique_ptr<char[]> buffer(new char[kPiece]);
+  size_t used = 0;
+  bool ok = true;
+  EmitText([&](std::string_view text) {
+    while (ok && !text.empty()) {
+      if (used == kPiece) {
+        ok = take(std::string_view(buffer.get(), used));
+        used = 0;
+        continue;
+      }
+      size_t n = text.size() < kPiece - used ? text.size() : kPiece - used;
+      std::memcpy(buffer.get() + used, text.data(), n);
+      used += n;
+      text.remove_prefix(n);
+    }
+  });
+  if (ok && used > 0) ok = take(std::string_view(buffer.get(), used));
+  return ok;
 }
 
 }  // namespace tiz

@@ -162,6 +162,9 @@ class ProfileDocument {
   bool Modified() const { return modified_; }
   // The file's text, with the edits.
   std::string Render() const;
+  // The same handed over in pieces, in order, without the whole text in
+  // memory at once; stops, giving false, when `take` gives false.
+  bool RenderInPieces(const std::function<bool(std::string_view)> &take) const;
 
  private:
   static constexpr uint32_t kNoLine = UINT32_MAX;
@@ -239,6 +242,9 @@ class ProfileDocument {
   // Whether a spelled value can be an escaped one: the marker of its key
   // acts on nothing else.
   static bool MayBeEscaped(std::string_view spelled);
+  // Calls emit(text) for each piece of the file's text, in order.
+  template <class Emit>
+  void EmitText(const Emit &emit) const;
 
   std::unique_ptr<const std::string> source_;  // the file's text
   TextArena arena_;
