@@ -23,16 +23,22 @@ namespace {
 // those of the section list, which orders the failures of a walk.
 class SectionIndex {
  public:
-  explicit SectionIndex(const ProfileDocument &doc) {
+  explicit SectionIndex(const ProfileDocument &doc) : doc_(doc) {
     std::string_view lastOwner;
     std::vector<uint32_t> *lastList = nullptr;
-    parts_.resize(doc.SectionCount());
+    splits_.reserve(doc.SectionCount());
     for (size_t i = 0; i < doc.SectionCount(); ++i) {
-      SectionNameParts &parts = parts_[i];
-      if (!SplitSectionName(doc.NameOf(doc.ListedSection(i)), &parts)) {
+      std::string_view name = doc.NameOf(doc.ListedSection(i));
+      SectionNameParts parts;
+      if (!SplitSectionName(name, &parts)) {
+        splits_.push_back(Split{});
         lastMalformed_ = static_cast<int64_t>(i);
         continue;
       }
+      splits_.push_back(Split{parts.owner.data() == name.data()
+                                  ? static_cast<size_t>(parts.group.data() - name.data())
+                                  : 0,
+                              static_cast<size_t>(parts.item.data() - name.data())});
       // A store's sections mostly follow each other: the owner of the last
       // one is asked first.
       if (!lastList || parts.owner != lastOwner) {
@@ -49,10 +55,24 @@ class SectionIndex {
   }
   // Position of the last malformed section, -1 when there is none.
   int64_t LastMalformed() const { return lastMalformed_; }
-  const SectionNameParts &PartsOf(uint32_t section) const { return parts_[section]; }
+  // The group and item of a well-formed section.
+  void GroupAndItemOf(uint32_t section, std::string_view *group, std::string_view *item) const {
+    std::string_view name = doc_.NameOf(doc_.ListedSection(section));
+    const Split &split = splits_[section];
+    *group = name.substr(split.groupAt, split.itemAt - 1 - split.groupAt);
+    *item = name.substr(split.itemAt);
+  }
 
  private:
-  std::vector<SectionNameParts> parts_;  // by position
+  // Where a section name's group and item start: two numbers in place of
+  // three views, since a load keeps one per section.
+  struct Split {
+    size_t groupAt = 0;
+    size_t itemAt = 0;
+  };
+
+  const ProfileDocument &doc_;
+  std::vector<Split> splits_;  // by position
   // Views into the document's names; a map keeps its values in place.
   std::unordered_map<std::string_view, std::vector<uint32_t>> owned_;
   int64_t lastMalformed_ = -1;
@@ -185,10 +205,11 @@ class TreeLoader {
       walk.Fail(section, code);
       return;
     }
-    const SectionNameParts &parts = index_.PartsOf(section);
+    std::string_view group, item;
+    index_.GroupAndItemOf(section, &group, &item);
     // ComposeKey takes C strings: kept buffers spare an allocation per setting.
-    group_.assign(parts.group);
-    item_.assign(parts.item);
+    group_.assign(group);
+    item_.assign(item);
     std::string_view key = walk.store->ComposeKey(group_.c_str(), item_.c_str());
     // A key the store already holds keeps its setting; the loaded one goes.
     if (walk.store->InsertAttribute(key, attr.get())) attr.release();
