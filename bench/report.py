@@ -106,7 +106,8 @@ def main(path):
         extra.append(["bytes per DWORD setting", f"{lib['bytes_per_setting']:.0f} B",
                       f"{base['bytes_per_setting']:.0f} B (map)",
                       f"{lib['bytes_per_setting'] / base['bytes_per_setting']:.2f}"])
-    print()
+    if rows and extra:
+        print()
     print_table(["measure", "library", "baseline", "ratio"], extra)
     spread = noise(data)
     if spread:
@@ -140,6 +141,8 @@ def ns(b, field):
 
 
 def print_table(header, rows):
+    if not rows:  # a run filtered to other benchmarks
+        return
     widths = [max(len(str(r[i])) for r in [header] + rows) for i in range(len(header))]
     line = lambda r: "| " + " | ".join(str(c).ljust(w) for c, w in zip(r, widths)) + " |"
     print(line(header))
