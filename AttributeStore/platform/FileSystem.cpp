@@ -83,10 +83,18 @@ FileStatus ReplaceFileAtomically(const char *path,
   if (status != FileStatus::kOk) return status;
   {
     OpenFile file(raw);
-    produce([&](std::string_view piece) {
-      if (status == FileStatus::kOk) status = Files().write(file.get(), piece.data(), piece.size());
-      return status == FileStatus::kOk;
-    });
+    try {
+      produce([&](std::string_view piece) {
+        if (status == FileStatus::kOk)
+          status = Files().write(file.get(), piece.data(), piece.size());
+        return status == FileStatus::kOk;
+      });
+    } catch (...) {
+      // Memory ran out making the contents: no half-written file is left.
+      file.Close();
+      Files().remove(tempPath.c_str());
+      throw;
+    }
     if (status == FileStatus::kOk) status = Files().flush(file.get());
     FileStatus closed = file.Close();
     if (status == FileStatus::kOk) status = closed;
