@@ -204,8 +204,9 @@ TEST(ProfileDocument, SeveralKeysAtOnceReadAsEachAlone) {
       std::string alone;
       bool expected = doc.FindValue(section, std::string(keys[i]), &alone);
       EXPECT_EQ(found[i], expected) << section << " " << keys[i];
-      if (expected && found[i])
+      if (expected && found[i]) {
         EXPECT_EQ(std::string(values[i]), alone) << section << " " << keys[i];
+      }
     }
   }
 }
