@@ -141,6 +141,76 @@ TEST(ProfileDocument, PlainSectionNamesAreWrittenAsTheyAre) {
   EXPECT_EQ(doc.Render(), "[Root\x7F[scan = ;y\x7FSpeed]\r\nSize=4\r\n");
 }
 
+// A section written whole must give the bytes that adding it key by key
+// gives, wherever it lands: after a file's last line with or without its end,
+// after another whole section and before one added key by key, with values
+// of every spelling.
+TEST(ProfileDocument, AWholeSectionIsWrittenAsKeyByKeyEditsWriteIt) {
+  using KeyValue = ProfileDocument::KeyValue;
+  const std::vector<std::vector<KeyValue>> sections = {
+      {{"Size", "4"}, {"Type", "DWORD"}, {"Value", "7"}},
+      {{"Size", "9"}, {"Type", "STRING"}, {"Value", " padded "}},
+      {{"Size", "5"}, {"Type", "STRING"}, {"Value", "a\r\nb\\"}},
+      {{"Size", "3"}, {"Type", "STRING"}, {"Value", "'q'"}},
+      {{"Size", "0"}, {"Type", "BUFFER"}},
+      {{"Size", "1"}, {"Type", "STRING"}, {"Value", ""}},
+  };
+  for (const char *before :
+       {"", "[Old]\r\nA=1", "; note\n[Old]\nA=1\n\n", "\xEF\xBB\xBF[Old]\r\n"}) {
+    ProfileDocument whole{std::string(before)}, byKey{std::string(before)};
+    for (size_t i = 0; i < sections.size(); ++i) {
+      std::string name = "  Root\x7FGroup" + std::to_string(i) + "\x7FItem ";
+      ASSERT_NE(whole.AppendSection(name, sections[i].data(), sections[i].size()),
+                ProfileDocument::kNoSection);
+      auto number = byKey.FindOrAddSection(name);
+      for (const KeyValue &kv : sections[i]) byKey.SetValue(number, kv.key, kv.value);
+    }
+    // A later section added key by key after the whole ones.
+    whole.SetValue("Tail", "K", "v");
+    byKey.SetValue("Tail", "K", "v");
+    EXPECT_EQ(whole.Render(), byKey.Render()) << "after " << before;
+    EXPECT_TRUE(whole.Modified());
+    // Written whole, read and edited like any other section.
+    EXPECT_EQ(ValueOf(whole, "root\x7Fgroup2\x7Fitem", "Value"), "a\r\nb\\");
+    whole.SetValue("Root\x7FGroup0\x7FItem", "Value", "8");
+    byKey.SetValue("Root\x7FGroup0\x7FItem", "Value", "8");
+    EXPECT_EQ(whole.Render(), byKey.Render()) << "after " << before;
+  }
+  // A name the file has already, in any case, is left to key by key edits.
+  ProfileDocument doc(std::string("[Root\x7FG\x7FI]\r\nSize=4\r\n"));
+  KeyValue size{"Size", "8"};
+  EXPECT_EQ(doc.AppendSection("ROOT\x7Fg\x7Fi", &size, 1), ProfileDocument::kNoSection);
+  EXPECT_FALSE(doc.Modified());
+}
+
+// Finding several keys in one pass reads each as FindValue reads it: the
+// first line of each key, in any case, escapes decoded under their marker.
+TEST(ProfileDocument, SeveralKeysAtOnceReadAsEachAlone) {
+  ProfileDocument doc(
+      std::string("[S]\r\n"
+                  " value = \"x\\ny\"\r\n"
+                  "SIZE=4\r\n"
+                  "Size=5\r\n"
+                  "ValueEscaped=1\r\n"
+                  "[T]\r\n"
+                  "Type='DWORD'\r\n"));
+  const std::string_view keys[3] = {"Size", "Type", "Value"};
+  for (const char *section : {"S", "T", "Missing"}) {
+    bool found[3];
+    std::string_view values[3];
+    std::string scratch[3];
+    doc.FindValues(doc.FindSection(section), keys, 3, found, values, scratch);
+    for (size_t i = 0; i < 3; ++i) {
+      std::string alone;
+      bool expected = doc.FindValue(section, std::string(keys[i]), &alone);
+      EXPECT_EQ(found[i], expected) << section << " " << keys[i];
+      if (expected && found[i]) {
+        EXPECT_EQ(std::string(values[i]), alone) << section << " " << keys[i];
+      }
+    }
+  }
+}
+
 TEST(ProfileKeys, IntegersReadBackUnchanged) {
   for (uint32_t value : {0u, 1u, 4u, 0x7FFFFFFFu, 0x80000000u, 0xFFFFFFFEu, 0xFFFFFFFFu}) {
     ProfileDocument doc;

@@ -1,6 +1,7 @@
 #include "persist/ProfileDocument.h"
 
 #include <cstring>
+#include <memory>
 #include <stdexcept>
 
 #include "persist/ProfileNames.h"
@@ -90,13 +91,7 @@ ProfileDocument::SectionNumber ProfileDocument::FindOrAdd(std::string_view spell
   size_t hash = ProfileNameHash(name);
   SectionNumber found = Lookup(name, hash);
   if (found != kNoSection) return found;
-  // A blank line between sections, as the platform writes them.
-  size_t lastKept = sections_.size() - 1;
-  while (lastKept > 0 && sections_[lastKept].removed) --lastKept;
-  Section &last = sections_[lastKept];
-  if (!last.split && !last.text.empty()) Split(last);
-  if (last.last != kNoLine && !IsBlankLine(lines_[last.last].text))
-    AppendLine(last, "", LineEnd::kCrLf);
+  SeparateLastSection();
   char *header = arena_.Allocate(spelling.size() + 2);
   char *out = header;
   *out++ = '[';
@@ -105,6 +100,80 @@ ProfileDocument::SectionNumber ProfileDocument::FindOrAdd(std::string_view spell
   // The header holds the name.
   SectionNumber added = AddSection(std::string_view(header + 1, name.size()), hash);
   AppendLine(sections_[added], std::string_view(header, spelling.size() + 2), LineEnd::kCrLf);
+  modified_ = true;
+  return added;
+}
+
+void ProfileDocument::SeparateLastSection() {
+  // A blank line between sections, as the platform writes them.
+  size_t lastKept = sections_.size() - 1;
+  while (lastKept > 0 && sections_[lastKept].removed) --lastKept;
+  Section &last = sections_[lastKept];
+  if (lastKept == appendedLast_ && !last.split) {
+    // Its text ends in a key line; the CR LF after it is the blank line.
+    last.text = std::string_view(last.text.data(), last.text.size() + 2);
+    appendedLast_ = kNoSection;
+    return;
+  }
+  appendedLast_ = kNoSection;
+  if (!last.split && !last.text.empty()) Split(last);
+  if (last.last != kNoLine && !IsBlankLine(lines_[last.last].text))
+    AppendLine(last, "", LineEnd::kCrLf);
+}
+
+ProfileDocument::SectionNumber ProfileDocument::AppendSection(std::string_view spelling,
+                                                              const KeyValue *keys, size_t count) {
+  // Named as FindOrAdd names a new section.
+  while (!spelling.empty() && IsProfileBlank(spelling.front())) spelling.remove_prefix(1);
+  std::string_view name = TrimProfileBlanks(spelling);
+  if (name.empty() || count > kMostAppendedKeys) return kNoSection;
+  size_t hash = ProfileNameHash(name);
+  if (Lookup(name, hash) != kNoSection) return kNoSection;
+  // Values the reader would change are spelled apart, before the size is known.
+  std::string spelled[kMostAppendedKeys];
+  ValueSpelling spellings[kMostAppendedKeys];
+  size_t size = spelling.size() + 4;  // "[name]" CR LF
+  for (size_t i = 0; i < count; ++i) {
+    spellings[i] = SpellingOf(keys[i].value);
+    std::string_view value = keys[i].value;
+    if (spellings[i] != ValueSpelling::kPlain) {
+      spelled[i] = SpellValue(value, spellings[i]);
+      value = spelled[i];
+    }
+    size += keys[i].key.size() + 1 + value.size() + 2;
+    if (spellings[i] == ValueSpelling::kEscaped)
+      size += EscapeMarkerKey(keys[i].key).size() + 1 + std::strlen(kEscapeMarkerValue) + 2;
+  }
+  SeparateLastSection();
+  // Room for a CR LF after the text: the blank line before a next section.
+  char *text = arena_.Allocate(size + 2);
+  char *out = text;
+  *out++ = '[';
+  out = Put(out, spelling);
+  out = Put(out, "]\r\n");
+  size_t bodyStart = static_cast<size_t>(out - text);
+  auto putLine = [&out](std::string_view key, std::string_view value) {
+    out = Put(out, key);
+    *out++ = '=';
+    out = Put(out, value);
+    out = Put(out, "\r\n");
+  };
+  for (size_t i = 0; i < count; ++i) {
+    putLine(keys[i].key, spellings[i] == ValueSpelling::kPlain ? keys[i].value : spelled[i]);
+    if (spellings[i] == ValueSpelling::kEscaped)
+      putLine(EscapeMarkerKey(keys[i].key), kEscapeMarkerValue);
+  }
+  Put(out, "\r\n");
+  Section section = NamedSection(std::string_view(text + 1, name.size()), hash);
+  section.text = std::string_view(text, size);
+  section.bodyStart = bodyStart;
+  section.listed = true;
+  PushSection(section);
+  auto added = static_cast<SectionNumber>(sections_.size() - 1);
+  listed_.push_back(added);
+  index_.Insert(hash, added);
+  appendedLast_ = added;
+  expected_ = added + 1;
   modified_ = true;
   return added;
 }
@@ -231,6 +300,39 @@ bool ProfileDocument::FindValue(SectionNumber section, std::string_view key,
   if (!found.found) return false;
   *value = DecodeValue(sections_[section], key, found.value, scratch);
   return true;
+}
+
+void ProfileDocument::FindValues(SectionNumber section, const std::string_view *keys, size_t count,
+                                 bool *found, std::string_view *values,
+                                 std::string *scratch) const {
+  for (size_t i = 0; i < count; ++i) found[i] = false;
+  if (section == kNoSection) return;
+  const Section &target = sections_[section];
+  size_t missing = count;
+  std::string_view spelledKey;
+  // The first line of each key, as FindKeyLine finds it: a line matches at
+  // most one of keys that differ.
+  auto match = [&](std::string_view line) {
+    for (size_t i = 0; i < count; ++i) {
+      if (!found[i] && MatchKeyLine(line, keys[i], &spelledKey, &values[i])) {
+        found[i] = true;
+        --missing;
+        return;
+      }
+    }
+  };
+  if (!target.split) {
+    TextLines lines(target.text.substr(target.bodyStart), loneCr_);
+    std::string_view line;
+    LineEnd end;
+    while (missing > 0 && lines.Next(&line, &end)) match(line);
+  } else if (target.first != kNoLine) {
+    for (uint32_t i = lines_[target.first].next; missing > 0 && i != kNoLine; i = lines_[i].next)
+      match(lines_[i].text);
+  }
+  for (size_t i = 0; i < count; ++i) {
+    if (found[i]) values[i] = DecodeValue(target, keys[i], values[i], &scratch[i]);
+  }
 }
 
 void ProfileDocument::SetValue(SectionNumber section, std::string_view key,
@@ -391,18 +493,15 @@ void ProfileDocument::Reindex() {
   }
 }
 
-std::string ProfileDocument::Render() const {
-  size_t total = 2 + bom_.size();  // 2 for a last line that had no end
-  for (const Section &section : sections_) total += section.text.size();
-  for (const Line &line : lines_) total += line.text.size() + 2;
-  std::string out(total, '\0');
-  char *end = Put(out.data(), bom_);
+template <class Emit>
+void ProfileDocument::EmitText(const Emit &emit) const {
+  emit(bom_);
   // A line that had no end (only the file's last line can) gets one when
   // text now follows it.
   bool endMissing = false;
   auto put = [&](std::string_view text) {
-    if (endMissing) end = Put(end, "\r\n");
-    end = Put(end, text);
+    if (endMissing) emit("\r\n");
+    emit(text);
   };
   for (const Section &section : sections_) {
     if (!section.split) {
@@ -416,13 +515,46 @@ std::string ProfileDocument::Render() const {
       const Line &line = lines_[i];
       put(line.text);
       endMissing = line.end == LineEnd::kNone;
-      if (line.end == LineEnd::kLf) end = Put(end, "\n");
-      if (line.end == LineEnd::kCrLf) end = Put(end, "\r\n");
-      if (line.end == LineEnd::kCr) end = Put(end, "\r");
+      if (line.end == LineEnd::kLf) emit("\n");
+      if (line.end == LineEnd::kCrLf) emit("\r\n");
+      if (line.end == LineEnd::kCr) emit("\r");
     }
   }
+}
+
+std::string ProfileDocument::Render() const {
+  size_t total = 2 + bom_.size();  // 2 for a last line that had no end
+  for (const Section &section : sections_) total += section.text.size();
+  for (const Line &line : lines_) total += line.text.size() + 2;
+  std::string out(total, '\0');
+  char *end = out.data();
+  EmitText([&end](std::string_view text) { end = Put(end, text); });
   out.resize(static_cast<size_t>(end - out.data()));
   return out;
+}
+
+bool ProfileDocument::RenderInPieces(const std::function<bool(std::string_view)> &take) const {
+  // Pieces of this size cost few calls, and the buffer comes from the heap
+  // the document's own texts use: no fresh memory for a file of any size.
+  constexpr size_t kPiece = 64 * 1024;
+  std::unique_ptr<char[]> buffer(new char[kPiece]);
+  size_t used = 0;
+  bool ok = true;
+  EmitText([&](std::string_view text) {
+    while (ok && !text.empty()) {
+      if (used == kPiece) {
+        ok = take(std::string_view(buffer.get(), used));
+        used = 0;
+        continue;
+      }
+      size_t n = text.size() < kPiece - used ? text.size() : kPiece - used;
+      std::memcpy(buffer.get() + used, text.data(), n);
+      used += n;
+      text.remove_prefix(n);
+    }
+  });
+  if (ok && used > 0) ok = take(std::string_view(buffer.get(), used));
+  return ok;
 }
 
 }  // namespace tiz

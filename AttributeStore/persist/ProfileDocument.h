@@ -16,6 +16,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <string>
@@ -69,6 +70,12 @@ class ProfileDocument {
   // for an escaped value; valid until the next edit or use of `scratch`.
   bool FindValue(SectionNumber section, std::string_view key, std::string_view *value,
                  std::string *scratch) const;
+  // Several keys of one section at once, in one pass over its lines: for
+  // each key, found[i] and values[i] as FindValue gives them, scratch[i]
+  // serving an escaped value. The keys must be plain and differ also
+  // without regard to case.
+  void FindValues(SectionNumber section, const std::string_view *keys, size_t count, bool *found,
+                  std::string_view *values, std::string *scratch) const;
   // Writes `key` into a section from FindOrAddSection, overwriting its line
   // in place or adding it at the end of the section, spelled as ProfileText
   // says: a value holding a line break is written escaped, and the key's
@@ -79,6 +86,19 @@ class ProfileDocument {
   // Removes the key's line and its escape marker; nothing happens when it
   // is not there.
   void RemoveKey(SectionNumber section, std::string_view key);
+
+  // A new section written whole: the lines are those that FindOrAddSection
+  // and SetValue of each key in order would make, built as one text that is
+  // kept unsplit like the file's own sections, so that a save into a new
+  // file costs one copy per section. When a section of the name exists,
+  // nothing changes and the result is kNoSection: edit it key by key. The
+  // keys must be plain and distinct, and at most kMostAppendedKeys.
+  static constexpr size_t kMostAppendedKeys = 4;
+  struct KeyValue {
+    std::string_view key;
+    std::string_view value;
+  };
+  SectionNumber AppendSection(std::string_view name, const KeyValue *keys, size_t count);
 
   // The same by section name, for a single key.
   bool FindValue(std::string_view section, std::string_view key, std::string *value) const {
@@ -142,6 +162,9 @@ class ProfileDocument {
   bool Modified() const { return modified_; }
   // The file's text, with the edits.
   std::string Render() const;
+  // The same handed over in pieces, in order, without the whole text in
+  // memory at once; stops, giving false, when `take` gives false.
+  bool RenderInPieces(const std::function<bool(std::string_view)> &take) const;
 
  private:
   static constexpr uint32_t kNoLine = UINT32_MAX;
@@ -184,6 +207,9 @@ class ProfileDocument {
   void Parse(std::string_view text);
   SectionNumber Lookup(std::string_view name, size_t hash) const;
   SectionNumber FindOrAdd(std::string_view name);
+  // The blank line the platform writes between the last section and a new
+  // one, when the last does not end in one.
+  void SeparateLastSection();
   // A new section, split, indexed and listed, at the end of the file.
   SectionNumber AddSection(std::string_view name, size_t hash);
   void Split(Section &section);
@@ -216,17 +242,26 @@ class ProfileDocument {
   // Whether a spelled value can be an escaped one: the marker of its key
   // acts on nothing else.
   static bool MayBeEscaped(std::string_view spelled);
+  // Calls emit(text) for each piece of the file's text, in order.
+  template <class Emit>
+  void EmitText(const Emit &emit) const;
 
   std::unique_ptr<const std::string> source_;  // the file's text
   TextArena arena_;
   std::vector<Line> lines_;  // in no particular order; sections link them
-  std::vector<Section> sections_;
+  // A deque: sections are added one by one to tens of thousands, and a
+  // vector's regrowth would copy them and take fresh memory each time.
+  std::deque<Section> sections_;
   std::vector<SectionNumber> listed_;
   ProfileNameIndex index_;
   // The section after the one FindOrAddSection gave last: saving a tree
   // again visits the sections in the order in which the last save wrote
   // them, and a name compared byte for byte costs less than a lookup.
   SectionNumber expected_ = kNoSection;
+  // The section AppendSection made last, while it is the file's last: a CR
+  // LF follows its text in the arena, which the blank line before a next
+  // appended section takes in place of a split.
+  SectionNumber appendedLast_ = kNoSection;
   bool modified_ = false;
   bool loneCr_ = false;   // whether the file's text holds a CR without an LF
   bool hasNul_ = false;   // whether it holds a NUL byte

@@ -67,8 +67,15 @@ int32_t LoadProfileFile(const std::string &path, ProfileDocument *doc) {
 
 int32_t SaveProfileFile(const std::string &path, const ProfileDocument &doc) {
   if (!doc.Writable()) return kProfileFileFailed;
-  platform::FileStatus status =
-      platform::ReplaceFileAtomically(path.c_str(), ProfileFileBytes(doc));
+  platform::FileStatus status;
+  if (doc.Encoding() == FileEncoding::kBytes) {
+    // Written as it is rendered, never held whole: a tree file may run to
+    // many megabytes.
+    status = platform::ReplaceFileAtomically(
+        path.c_str(), [&doc](const platform::PieceWriter &write) { doc.RenderInPieces(write); });
+  } else {
+    status = platform::ReplaceFileAtomically(path.c_str(), ProfileFileBytes(doc));
+  }
   return status == platform::FileStatus::kOk ? 0 : kProfileFileFailed;
 }
 

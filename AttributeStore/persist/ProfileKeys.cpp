@@ -37,7 +37,7 @@ int32_t ReadWord(const ProfileDocument &doc, SectionNumber section, std::string_
     *value = defaultValue;
     return 0;
   }
-  return ParseInteger32(text, value) ? 0 : kProfileNotANumber;
+  return ParseProfileWord(text, value);
 }
 
 int HexValue(char c) {
@@ -54,11 +54,19 @@ int ByteAt(std::string_view text, size_t index) {
 
 }  // namespace
 
+std::string_view FormatProfileInteger(uint32_t value, char (&buffer)[16]) {
+  char *end = std::to_chars(buffer, buffer + sizeof buffer, value).ptr;
+  return std::string_view(buffer, static_cast<size_t>(end - buffer));
+}
+
+int32_t ParseProfileWord(std::string_view text, uint32_t *value) {
+  return ParseInteger32(text, value) ? 0 : kProfileNotANumber;
+}
+
 int32_t WriteProfileInteger(ProfileDocument &doc, SectionNumber section, std::string_view key,
                             uint32_t value) {
   char text[16];
-  char *end = std::to_chars(text, text + sizeof text, value).ptr;
-  doc.SetValue(section, key, std::string_view(text, static_cast<size_t>(end - text)));
+  doc.SetValue(section, key, FormatProfileInteger(value, text));
   return 0;
 }
 
@@ -100,9 +108,15 @@ bool WriteProfileStruct(ProfileDocument &doc, SectionNumber section, std::string
     doc.RemoveKey(section, key);
     return true;
   }
+  std::string text;
+  doc.SetValue(section, key, SpellProfileStruct(data, size, &text));
+  return true;
+}
+
+std::string_view SpellProfileStruct(const void *data, uint32_t size, std::string *room) {
   const auto *bytes = static_cast<const unsigned char *>(data);
-  std::string text(2 * static_cast<size_t>(size) + 2, '\0');
-  char *digit = text.data();
+  room->resize(2 * static_cast<size_t>(size) + 2);
+  char *digit = room->data();
   unsigned checksum = 0;
   for (uint32_t i = 0; i < size; ++i) {
     *digit++ = kHexDigits[bytes[i] >> 4];
@@ -111,15 +125,18 @@ bool WriteProfileStruct(ProfileDocument &doc, SectionNumber section, std::string
   }
   *digit++ = kHexDigits[(checksum >> 4) & 0xF];
   *digit = kHexDigits[checksum & 0xF];
-  doc.SetValue(section, key, text);
-  return true;
+  return *room;
 }
 
 bool ReadProfileStruct(const ProfileDocument &doc, SectionNumber section, std::string_view key,
                        uint32_t size, std::unique_ptr<unsigned char[]> *data) {
   std::string scratch;
   std::string_view text;
-  if (!doc.FindValue(section, key, &text, &scratch)) return false;
+  return doc.FindValue(section, key, &text, &scratch) && ParseProfileStruct(text, size, data);
+}
+
+bool ParseProfileStruct(std::string_view text, uint32_t size,
+                        std::unique_ptr<unsigned char[]> *data) {
   if (text.size() != 2 * static_cast<uint64_t>(size) + 2) return false;
   std::unique_ptr<unsigned char[]> bytes(size ? new unsigned char[size] : nullptr);
   unsigned checksum = 0;

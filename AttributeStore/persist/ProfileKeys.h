@@ -30,6 +30,8 @@ constexpr int32_t kProfileNotANumber = TIZ_E_INVALID_ARG;
 // The text does not fit the reader's buffer with its terminating NUL.
 constexpr int32_t kProfileTextTooLong = TIZ_E_TOO_SMALL;
 
+// The decimal text of an integer as WriteProfileInteger writes it.
+std::string_view FormatProfileInteger(uint32_t value, char (&buffer)[16]);
 // Ordinal 327: writes a 32-bit integer.
 int32_t WriteProfileInteger(ProfileDocument &doc, SectionNumber section, std::string_view key,
                             uint32_t value);
@@ -52,8 +54,17 @@ int32_t ReadProfileText(const ProfileDocument &doc, SectionNumber section, std::
                         std::string_view defaultText, uint64_t bufferSize, std::string_view *text,
                         std::string *scratch);
 
+// The readings of a value already found (see ProfileDocument::FindValues):
+// a 32-bit word as ReadProfileWord reads it, and exactly `size` bytes as
+// ReadProfileStruct reads them.
+int32_t ParseProfileWord(std::string_view text, uint32_t *value);
+bool ParseProfileStruct(std::string_view text, uint32_t size,
+                        std::unique_ptr<unsigned char[]> *data);
+
 // The structure encoding: two uppercase hex digits per byte, then two for
 // the checksum (the byte sum modulo 256). Null data removes the key instead.
+// SpellProfileStruct gives the text, in `room`.
+std::string_view SpellProfileStruct(const void *data, uint32_t size, std::string *room);
 bool WriteProfileStruct(ProfileDocument &doc, SectionNumber section, std::string_view key,
                         const void *data, uint32_t size);
 // Reads exactly `size` bytes: false when the key is missing, its length is

@@ -65,6 +65,15 @@ bool ParseHeader(std::string_view line, std::string_view *name) {
 // search for the '=' in lines of other keys.
 bool MatchKeyLine(std::string_view line, std::string_view key, std::string_view *spelledKey,
                   std::string_view *value) {
+  // The line as this library writes it: the key spelled alike and '=' at
+  // once. A plain key starts with no blank, so the general way below would
+  // find the same.
+  if (line.size() > key.size() && line[key.size()] == '=' && !key.empty() &&
+      std::memcmp(line.data(), key.data(), key.size()) == 0) {
+    *spelledKey = line.substr(0, key.size());
+    *value = TrimProfileBlanks(line.substr(key.size() + 1));
+    return true;
+  }
   const char *start = line.data(), *end = line.data() + line.size();
   while (start != end && IsProfileBlank(*start)) ++start;
   if (key.empty() || static_cast<size_t>(end - start) <= key.size()) return false;

@@ -23,16 +23,22 @@ namespace {
 // those of the section list, which orders the failures of a walk.
 class SectionIndex {
  public:
-  explicit SectionIndex(const ProfileDocument &doc) {
+  explicit SectionIndex(const ProfileDocument &doc) : doc_(doc) {
     std::string_view lastOwner;
     std::vector<uint32_t> *lastList = nullptr;
-    parts_.resize(doc.SectionCount());
+    splits_.reserve(doc.SectionCount());
     for (size_t i = 0; i < doc.SectionCount(); ++i) {
-      SectionNameParts &parts = parts_[i];
-      if (!SplitSectionName(doc.NameOf(doc.ListedSection(i)), &parts)) {
+      std::string_view name = doc.NameOf(doc.ListedSection(i));
+      SectionNameParts parts;
+      if (!SplitSectionName(name, &parts)) {
+        splits_.push_back(Split{});
         lastMalformed_ = static_cast<int64_t>(i);
         continue;
       }
+      splits_.push_back(Split{parts.owner.data() == name.data()
+                                  ? static_cast<size_t>(parts.group.data() - name.data())
+                                  : 0,
+                              static_cast<size_t>(parts.item.data() - name.data())});
       // A store's sections mostly follow each other: the owner of the last
       // one is asked first.
       if (!lastList || parts.owner != lastOwner) {
@@ -49,10 +55,24 @@ class SectionIndex {
   }
   // Position of the last malformed section, -1 when there is none.
   int64_t LastMalformed() const { return lastMalformed_; }
-  const SectionNameParts &PartsOf(uint32_t section) const { return parts_[section]; }
+  // The group and item of a well-formed section.
+  void GroupAndItemOf(uint32_t section, std::string_view *group, std::string_view *item) const {
+    std::string_view name = doc_.NameOf(doc_.ListedSection(section));
+    const Split &split = splits_[section];
+    *group = name.substr(split.groupAt, split.itemAt - 1 - split.groupAt);
+    *item = name.substr(split.itemAt);
+  }
 
  private:
-  std::vector<SectionNameParts> parts_;  // by position
+  // Where a section name's group and item start: two numbers in place of
+  // three views, since a load keeps one per section.
+  struct Split {
+    size_t groupAt = 0;
+    size_t itemAt = 0;
+  };
+
+  const ProfileDocument &doc_;
+  std::vector<Split> splits_;  // by position
   // Views into the document's names; a map keeps its values in place.
   std::unordered_map<std::string_view, std::vector<uint32_t>> owned_;
   int64_t lastMalformed_ = -1;
@@ -185,10 +205,11 @@ class TreeLoader {
       walk.Fail(section, code);
       return;
     }
-    const SectionNameParts &parts = index_.PartsOf(section);
+    std::string_view group, item;
+    index_.GroupAndItemOf(section, &group, &item);
     // ComposeKey takes C strings: kept buffers spare an allocation per setting.
-    group_.assign(parts.group);
-    item_.assign(parts.item);
+    group_.assign(group);
+    item_.assign(item);
     std::string_view key = walk.store->ComposeKey(group_.c_str(), item_.c_str());
     // A key the store already holds keeps its setting; the loaded one goes.
     if (walk.store->InsertAttribute(key, attr.get())) attr.release();
@@ -219,49 +240,71 @@ const char *CopyCString(std::string_view text, char (&buffer)[N]) {
   return buffer;
 }
 
-int32_t ReadInertWord(CAttribute &attr, const ProfileDocument &doc, SectionNumber section,
-                      uint32_t *word) {
-  // Inert before anything is stored: a number from another process is never
-  // released or called, not even when this setting is dropped.
-  attr.m_inert = true;
-  return ReadProfileWord(doc, section, kValueKey, 0, word);
-}
+// A section's three keys, read in one pass over its lines. Each reads as
+// the profile keys read it: a missing key as its default, a text that does
+// not fit its buffer with its NUL as kProfileTextTooLong.
+class SettingKeys {
+ public:
+  SettingKeys(const ProfileDocument &doc, SectionNumber section) {
+    static constexpr std::string_view kKeys[3] = {kSizeKey, kTypeKey, kValueKey};
+    doc.FindValues(section, kKeys, 3, found_, values_, scratch_);
+  }
+  int32_t Word(size_t key, uint32_t *value) const {
+    if (!found_[key]) {
+      *value = 0;
+      return 0;
+    }
+    return ParseProfileWord(values_[key], value);
+  }
+  int32_t Text(size_t key, uint64_t bufferSize, std::string_view *text) const {
+    *text = found_[key] ? values_[key] : std::string_view();
+    return text->size() < bufferSize ? 0 : kProfileTextTooLong;
+  }
+  bool Struct(size_t key, uint32_t size, std::unique_ptr<unsigned char[]> *data) const {
+    return found_[key] && ParseProfileStruct(values_[key], size, data);
+  }
+
+  static constexpr size_t kSize = 0, kType = 1, kValue = 2;
+
+ private:
+  bool found_[3];
+  std::string_view values_[3];
+  std::string scratch_[3];
+};
 
 }  // namespace
 
 int32_t DeserializeAttribute(CAttribute &attr, const ProfileDocument &doc,
                              ProfileDocument::SectionNumber section) {
   attr.m_serializable = true;
-  int32_t size = 0;
-  if (int32_t r = ReadProfileInteger(doc, section, kSizeKey, 0, &size)) return r;
-  attr.m_size = static_cast<uint32_t>(size);
-  std::string scratch;
+  SettingKeys keys(doc, section);
+  uint32_t size = 0;
+  if (int32_t r = keys.Word(SettingKeys::kSize, &size)) return r;
+  attr.m_size = size;
   std::string_view text;
-  if (int32_t r = ReadProfileText(doc, section, kTypeKey, "", kTypeTextSize, &text, &scratch))
-    return r;
+  if (int32_t r = keys.Text(SettingKeys::kType, kTypeTextSize, &text)) return r;
   char keyword[kTypeTextSize];
   if (*CopyCString(text, keyword) == '\0') return TIZ_E_EMPTY_TYPE;
   attr.m_type = TypeFromKeyword(keyword);
   attr.m_value.raw = 0;
   switch (attr.m_type) {
     case kTypeDword:
-      return ReadProfileWord(doc, section, kValueKey, 0, &attr.m_value.dword);
-    case kTypeImage: {
-      uint32_t word = 0;
-      int32_t r = ReadInertWord(attr, doc, section, &word);
-      attr.m_value.image = word;
-      return r;
-    }
+      return keys.Word(SettingKeys::kValue, &attr.m_value.dword);
+    case kTypeImage:
     case kTypeUserDefined: {
+      // Inert before anything is stored: a number from another process is
+      // never released or called, not even when this setting is dropped.
+      attr.m_inert = true;
       uint32_t word = 0;
-      int32_t r = ReadInertWord(attr, doc, section, &word);
-      attr.m_value.structure = reinterpret_cast<CUserDefined *>(static_cast<uintptr_t>(word));
+      int32_t r = keys.Word(SettingKeys::kValue, &word);
+      if (attr.m_type == kTypeImage)
+        attr.m_value.image = word;
+      else
+        attr.m_value.structure = reinterpret_cast<CUserDefined *>(static_cast<uintptr_t>(word));
       return r;
     }
     case kTypeDouble: {
-      if (int32_t r =
-              ReadProfileText(doc, section, kValueKey, "", kDoubleTextSize, &text, &scratch))
-        return r;
+      if (int32_t r = keys.Text(SettingKeys::kValue, kDoubleTextSize, &text)) return r;
       char number[kDoubleTextSize];
       attr.m_value.dbl = std::atof(CopyCString(text, number));
       return 0;
@@ -272,7 +315,7 @@ int32_t DeserializeAttribute(CAttribute &attr, const ProfileDocument &doc,
       // the load allocate what the file does not hold nor hand a reader a
       // size beyond the text.
       uint64_t room = static_cast<uint64_t>(attr.m_size) + 1;
-      if (int32_t r = ReadProfileText(doc, section, kValueKey, "", room, &text, &scratch)) return r;
+      if (int32_t r = keys.Text(SettingKeys::kValue, room, &text)) return r;
       size_t length = CStringLength(text);
       auto *copy = new char[length + 1];
       if (length > 0) std::memcpy(copy, text.data(), length);
@@ -285,8 +328,7 @@ int32_t DeserializeAttribute(CAttribute &attr, const ProfileDocument &doc,
       // An empty buffer is saved with no "Value" at all: it loads empty.
       if (attr.m_size == 0) return 0;
       std::unique_ptr<unsigned char[]> bytes;
-      if (!ReadProfileStruct(doc, section, kValueKey, attr.m_size, &bytes))
-        return TIZ_E_READ_BUFFER;
+      if (!keys.Struct(SettingKeys::kValue, attr.m_size, &bytes)) return TIZ_E_READ_BUFFER;
       attr.m_value.bytes = bytes.release();
       return 0;
     }

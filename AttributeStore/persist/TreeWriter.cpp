@@ -1,6 +1,7 @@
 #include "persist/TreeWriter.h"
 
 #include <cstdint>
+#include <string>
 #include <unordered_set>
 #include <vector>
 
@@ -16,44 +17,66 @@
 
 namespace tiz {
 
-int32_t SerializeAttribute(const CAttribute &attr, ProfileDocument &doc,
-                           std::string_view sectionName, CAttributeStore **nested) {
+namespace {
+
+// One setting's section; `room` holds a buffer's text, kept across settings
+// so that a save allocates for none but the largest.
+int32_t WriteSetting(const CAttribute &attr, ProfileDocument &doc, std::string_view sectionName,
+                     CAttributeStore **nested, std::string &room) {
   *nested = nullptr;
   if (!attr.m_serializable) return 0;
-  // Looked up once for all three keys: the name is long, and the lookup
-  // folds its case.
-  SectionNumber section = doc.FindOrAddSection(sectionName);
-  if (int32_t r = WriteProfileInteger(doc, section, kSizeKey, attr.m_size)) return r;
-  if (int32_t r = WriteProfileText(doc, section, kTypeKey, KeywordFromType(attr.m_type))) return r;
+  char sizeText[16], numberText[16], doubleText[kDoubleTextRoom];
+  ProfileDocument::KeyValue keys[3] = {
+      {kSizeKey, FormatProfileInteger(attr.m_size, sizeText)},
+      {kTypeKey, KeywordFromType(attr.m_type)},
+      {kValueKey, {}},
+  };
+  size_t count = 3;
+  // A buffer without bytes has no "Value": an old one is removed.
+  bool removeValue = false;
   switch (attr.m_type) {
     case kTypeAttributeStore:
       *nested = LookupStore(attr.m_value.store);
-      return 0;
+      count = 2;
+      break;
     case kTypeDword:
-      return WriteProfileInteger(doc, section, kValueKey, attr.m_value.dword);
+      keys[2].value = FormatProfileInteger(attr.m_value.dword, numberText);
+      break;
     case kTypeImage:
-      return WriteProfileInteger(doc, section, kValueKey, attr.m_value.image);
+      keys[2].value = FormatProfileInteger(attr.m_value.image, numberText);
+      break;
     case kTypeUserDefined:
       // Only the reference is saved, as a number.
-      return WriteProfileInteger(
-          doc, section, kValueKey,
-          static_cast<uint32_t>(reinterpret_cast<uintptr_t>(attr.m_value.structure)));
-    case kTypeDouble: {
-      char text[kDoubleTextRoom];
-      return WriteProfileText(doc, section, kValueKey, FormatDoubleE(attr.m_value.dbl, text));
-    }
+      keys[2].value = FormatProfileInteger(
+          static_cast<uint32_t>(reinterpret_cast<uintptr_t>(attr.m_value.structure)), numberText);
+      break;
+    case kTypeDouble:
+      keys[2].value = FormatDoubleE(attr.m_value.dbl, doubleText);
+      break;
     case kTypeString:
-      return WriteProfileText(doc, section, kValueKey, attr.m_value.text ? attr.m_value.text : "");
+      keys[2].value = attr.m_value.text ? attr.m_value.text : "";
+      break;
     case kTypeBuffer:
-      return WriteProfileStruct(doc, section, kValueKey, attr.m_value.bytes, attr.m_size)
-                 ? 0
-                 : TIZ_E_WRITE_BUFFER;
+      if (attr.m_value.bytes) {
+        keys[2].value = SpellProfileStruct(attr.m_value.bytes, attr.m_size, &room);
+      } else {
+        removeValue = true;
+        count = 2;
+      }
+      break;
     default:
-      return 0;
+      count = 2;
+      break;
   }
+  // A new section is written whole; one the file has already, key by key.
+  if (doc.AppendSection(sectionName, keys, count) != ProfileDocument::kNoSection) return 0;
+  // Looked up once for all keys: the name is long, and the lookup folds its
+  // case.
+  SectionNumber section = doc.FindOrAddSection(sectionName);
+  for (size_t i = 0; i < count; ++i) doc.SetValue(section, keys[i].key, keys[i].value);
+  if (removeValue) doc.RemoveKey(section, kValueKey);
+  return 0;
 }
-
-namespace {
 
 // A full key holds exactly one separator, between group and item; a second
 // one belongs to the group or the item.
@@ -65,6 +88,12 @@ bool KeyNamesHoldSeparator(std::string_view key) {
 
 }  // namespace
 
+int32_t SerializeAttribute(const CAttribute &attr, ProfileDocument &doc,
+                           std::string_view sectionName, CAttributeStore **nested) {
+  std::string room;
+  return WriteSetting(attr, doc, sectionName, nested, room);
+}
+
 int32_t SerializeStore(CAttributeStore *store, ProfileDocument &doc) {
   // Depth first without recursion: a tree of any depth saves in constant stack.
   struct Level {
@@ -74,7 +103,7 @@ int32_t SerializeStore(CAttributeStore *store, ProfileDocument &doc) {
   };
   std::vector<Level> levels{{store, store->m_keyList.head, HoldsLineBreak(store->m_name)}};
   std::unordered_set<uint32_t> visited{store->Handle()};
-  std::string section;
+  std::string section, room;
   while (!levels.empty()) {
     Level &level = levels.back();
     KeyEntry *entry = level.next;
@@ -94,7 +123,7 @@ int32_t SerializeStore(CAttributeStore *store, ProfileDocument &doc) {
                                         KeyNamesHoldSeparator(entry->KeyView())))
       return TIZ_E_INVALID_ARG;
     CAttributeStore *nested = nullptr;
-    if (int32_t r = SerializeAttribute(*entry->attr, doc, section, &nested)) return r;
+    if (int32_t r = WriteSetting(*entry->attr, doc, section, &nested, room)) return r;
     if (nested && visited.insert(nested->Handle()).second)
       levels.push_back(Level{nested, nested->m_keyList.head, HoldsLineBreak(nested->m_name)});
   }

@@ -72,13 +72,29 @@ FileStatus ReadFilePrefix(const char *path, size_t limit, std::string *contents)
 }
 
 FileStatus ReplaceFileAtomically(const char *path, std::string_view contents) {
+  return ReplaceFileAtomically(path, [contents](const PieceWriter &write) { write(contents); });
+}
+
+FileStatus ReplaceFileAtomically(const char *path,
+                                 const std::function<void(const PieceWriter &write)> &produce) {
   std::string tempPath;
   File *raw = nullptr;
   FileStatus status = Files().createTemp(path, &tempPath, &raw);
   if (status != FileStatus::kOk) return status;
   {
     OpenFile file(raw);
-    status = Files().write(file.get(), contents.data(), contents.size());
+    try {
+      produce([&](std::string_view piece) {
+        if (status == FileStatus::kOk)
+          status = Files().write(file.get(), piece.data(), piece.size());
+        return status == FileStatus::kOk;
+      });
+    } catch (...) {
+      // Memory ran out making the contents: no half-written file is left.
+      file.Close();
+      Files().remove(tempPath.c_str());
+      throw;
+    }
     if (status == FileStatus::kOk) status = Files().flush(file.get());
     FileStatus closed = file.Close();
     if (status == FileStatus::kOk) status = closed;

@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -85,6 +86,12 @@ FileStatus ReadFilePrefix(const char *path, size_t limit, std::string *contents)
 // text goes to a temporary file beside it, which is flushed to the disk and
 // renamed over the old one, and the directory is flushed last.
 FileStatus ReplaceFileAtomically(const char *path, std::string_view contents);
+// The same for contents made piece by piece: `produce` hands each piece, in
+// order, to the writer it is given, and stops when the writer gives false.
+// The status of the first failing step is the result.
+using PieceWriter = std::function<bool(std::string_view piece)>;
+FileStatus ReplaceFileAtomically(const char *path,
+                                 const std::function<void(const PieceWriter &write)> &produce);
 
 // Removes the temporary files that replaces of `path` by processes that no
 // longer run left beside it (a crash between creating one and renaming it).
