@@ -233,13 +233,6 @@ class Builder {
       }
       default: {
         e.type = TIZ_TYPE_ATTRIBUTESTORE;
-        // Finding 1: a nested store held by an item ending in a blank
-        // loads empty.
-        if (!BuildKnownFindings() && TrimEnd(item) != item) {
-          e.type = TIZ_TYPE_DWORD;
-          result = TIZ_SetSettingDword(store, g, i, 0);
-          break;
-        }
         e.nested = std::make_unique<Node>();
         uint32_t nested = 0;
         if (TIZ_Create(&nested) != 0) Finding("", "TIZ_Create failed");

@@ -324,4 +324,27 @@ TEST_F(TreeFileWin32Rules, AFileSavedFromALinkedStoreLoadsIntoANewRoot) {
   EXPECT_EQ(Dump(mixed), "Own|Value=DWORD:1");
 }
 
+// An item ending in a blank is read back without it, as the platform trims a
+// section name's end; the stores such items hold keep their settings, at
+// every depth, and a save of the loaded tree loads alike again.
+TEST_F(TreeFileWin32Rules, StoresHeldByItemsEndingInABlankKeepTheirSettings) {
+  uint32_t root = NewStore(), outer = NewStore(), inner = NewStore();
+  ASSERT_EQ(TIZ_SetSettingAttrStore(root, "Stage", "Deskew\t", outer), 0);
+  ASSERT_EQ(TIZ_SetSettingDword(outer, "Angle", "Value", 5), 0);
+  ASSERT_EQ(TIZ_SetSettingAttrStore(outer, "Page", "Front ", inner), 0);
+  ASSERT_EQ(TIZ_SetSettingString(inner, "Side", "Name\x1A", "front"), 0);
+  ASSERT_EQ(TIZ_Serialize(root, "tree.ini"), 0);
+
+  const std::string outline =
+      "Stage|Deskew={Angle|Value=DWORD:5;Page|Front={Side|Name=STRING:front/6}}";
+  uint32_t loaded = NewStore();
+  ASSERT_EQ(TIZ_Deserialize(loaded, "tree.ini"), 0);
+  EXPECT_EQ(Dump(loaded), outline);
+
+  ASSERT_EQ(TIZ_Serialize(loaded, "again.ini"), 0);
+  uint32_t again = NewStore();
+  ASSERT_EQ(TIZ_Deserialize(again, "again.ini"), 0);
+  EXPECT_EQ(Dump(again), outline);
+}
+
 }  // namespace

@@ -27,6 +27,10 @@ namespace tiz {
 // platform trims around names and values. Inline, since parsing asks this
 // of every line.
 inline bool IsProfileBlank(char c) { return (c >= 0x09 && c <= 0x0D) || c == 0x1A || c == ' '; }
+inline std::string_view TrimTrailingProfileBlanks(std::string_view text) {
+  while (!text.empty() && IsProfileBlank(text.back())) text.remove_suffix(1);
+  return text;
+}
 inline std::string_view TrimProfileBlanks(std::string_view text) {
   while (!text.empty() && IsProfileBlank(text.front())) text.remove_prefix(1);
   while (!text.empty() && IsProfileBlank(text.back())) text.remove_suffix(1);

@@ -11,6 +11,7 @@
 #include "core/StoreHandles.h"
 #include "persist/ProfileDocument.h"
 #include "persist/ProfileKeys.h"
+#include "persist/ProfileText.h"
 #include "persist/TreeSections.h"
 #include "tiz.h"
 
@@ -39,11 +40,15 @@ class SectionIndex {
                                   ? static_cast<size_t>(parts.group.data() - name.data())
                                   : 0,
                               static_cast<size_t>(parts.item.data() - name.data())});
+      // A holder's section name is read with its trailing blanks trimmed,
+      // while the sections of the store it holds keep them in the middle of
+      // their names: owners are filed trimmed, so both meet.
+      std::string_view owner = TrimTrailingProfileBlanks(parts.owner);
       // A store's sections mostly follow each other: the owner of the last
       // one is asked first.
-      if (!lastList || parts.owner != lastOwner) {
-        lastOwner = parts.owner;
-        lastList = &owned_[parts.owner];
+      if (!lastList || owner != lastOwner) {
+        lastOwner = owner;
+        lastList = &owned_[owner];
       }
       lastList->push_back(static_cast<uint32_t>(i));
     }
@@ -55,6 +60,11 @@ class SectionIndex {
   }
   // Position of the last malformed section, -1 when there is none.
   int64_t LastMalformed() const { return lastMalformed_; }
+  // Length of the owner path written at the front of a section's name; 0
+  // when the name has no owner part and belongs to the root.
+  size_t OwnerLengthOf(uint32_t section) const {
+    return splits_[section].groupAt == 0 ? 0 : splits_[section].groupAt - 1;
+  }
   // The group and item of a well-formed section.
   void GroupAndItemOf(uint32_t section, std::string_view *group, std::string_view *item) const {
     std::string_view name = doc_.NameOf(doc_.ListedSection(section));
@@ -129,8 +139,7 @@ class TreeLoader {
     SectionNameParts first;
     if (owner == kRootStoreName && !index_.OwnedBy(owner) && doc_.SectionCount() > 0 &&
         SplitSectionName(doc_.NameOf(doc_.ListedSection(0)), &first)) {
-      fileRoot_ = first.owner;
-      owner = fileRoot_;
+      owner = TrimTrailingProfileBlanks(first.owner);
     }
     walks_.emplace_back(target, index_.OwnedBy(owner));
     for (;;) {
@@ -185,9 +194,16 @@ class TreeLoader {
       walks_.reserve(walks_.size() + 1);
       CAttributeStore *nested = CreateStore();
       attr->m_value.store = nested->Handle();  // from here dropping attr drops the store
-      if (!fileRoot_.empty() && name.substr(0, fileRoot_.size()) == fileRoot_) {
-        nested->m_name = kRootStoreName;
-        nested->m_name.append(name.substr(fileRoot_.size()));
+      // The nested store is named on its holder's chain: the name the file
+      // gives it, with the owner path replaced by the holding store's own
+      // name where the two differ (a file saved under another root name, an
+      // owner read trimmed), so that saving the loaded tree writes names
+      // that load again.
+      const size_t ownerLength = index_.OwnerLengthOf(section);
+      const std::string &holderName = walks_.back().store->m_name;
+      if (ownerLength > 0 && name.substr(0, ownerLength) != holderName) {
+        nested->m_name = holderName;
+        nested->m_name.append(name.substr(ownerLength));
       } else {
         nested->m_name = name;
       }
@@ -219,9 +235,6 @@ class TreeLoader {
   SectionIndex index_;
   std::vector<Walk> walks_;
   std::string group_, item_;
-  // The owner path that stands for "Root", when the file owns nothing under
-  // that name.
-  std::string_view fileRoot_;
 };
 
 // A text read as the platform's reader hands it over, as a C string: it
