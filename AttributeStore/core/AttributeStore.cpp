@@ -186,4 +186,16 @@ CAttributeStore *CreateStore() {
   return store;
 }
 
+int32_t CreateStoreOut(uint32_t *phStore) {
+  if (!phStore) return TIZ_E_INVALID_ARG;
+  *phStore = CreateStore()->Handle();
+  return 0;
+}
+
+int32_t GetParentHandle(const CAttributeStore *store, uint32_t *phParent) {
+  const CAttributeStore *parent = store->Parent();
+  *phParent = parent ? parent->Handle() : 0;
+  return 0;
+}
+
 }  // namespace tiz

@@ -110,6 +110,12 @@ int32_t BucketOfKey(std::string_view key);
 
 // Allocates a store with one reference and a handle. Throws on exhausted memory.
 CAttributeStore *CreateStore();
+// Worker of TIZ_Create: a new store's handle, with its reference, to
+// *phStore; -24 for a null phStore (nothing made).
+int32_t CreateStoreOut(uint32_t *phStore);
+// Worker of TIZ_GetParent: the parent's handle, or 0 without a (live)
+// parent. No reference is added.
+int32_t GetParentHandle(const CAttributeStore *store, uint32_t *phParent);
 
 // Teardown. DeleteChildStores destroys, depth first, the stores child-linked
 // under `store`: those its settings hold, in key-list order, then those no

@@ -11,6 +11,7 @@
 #include "core/Names.h"
 #include "core/SharedValues.h"
 #include "core/StoreHandles.h"
+#include "support/ProcessLifetime.h"
 #include "tiz.h"
 
 namespace tiz {
@@ -25,8 +26,8 @@ using StoreMap = std::map<uint32_t, uint32_t>;  // source handle -> copy handle
 // a tree (every bag that was once a side's current bag has the shortcut's
 // name), and a link must never be redirected to the copy of another store.
 StoreMap &CloneMap() {
-  static auto *map = new StoreMap();
-  return *map;
+  static ProcessLifetime<StoreMap> map;
+  return *map.Get();
 }
 
 struct EntryFree {

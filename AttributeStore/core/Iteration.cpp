@@ -74,9 +74,10 @@ bool SameGroup(const std::string &a, const std::string &b) noexcept {
 
 }  // namespace
 
-void StartIteratorSorted(CAttributeStore *s) noexcept {
+int32_t StartIteratorSorted(CAttributeStore *s) noexcept {
   SortKeyList(s->m_keyList);
   s->m_cursor = s->m_keyList.head;
+  return 0;
 }
 
 int32_t IterateSetting(CAttributeStore *s, char *buffer, uint32_t len) {

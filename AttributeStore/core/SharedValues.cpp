@@ -3,6 +3,8 @@
 #include <new>
 #include <unordered_map>
 
+#include "support/ProcessLifetime.h"
+
 namespace tiz {
 
 namespace {
@@ -29,20 +31,17 @@ class HolderCounts {
   std::unordered_map<Key, size_t> extra_;  // holders besides the first
 };
 
-// Built in static storage and never destroyed: releases run in destructors,
-// which must not fail for want of memory, and a store torn down late in
-// process exit still finds the counts.
-template <class Counts>
-Counts &NeverDestroyed() {
-  alignas(Counts) static unsigned char storage[sizeof(Counts)];
-  static Counts *counts = new (storage) Counts();
-  return *counts;
+// Process-lifetime: releases run in destructors, which must not fail for
+// want of memory, and a store torn down late in process exit still finds the
+// counts.
+HolderCounts<uint32_t> &Images() {
+  static ProcessLifetime<HolderCounts<uint32_t>> counts;
+  return *counts.Get();
 }
 
-HolderCounts<uint32_t> &Images() { return NeverDestroyed<HolderCounts<uint32_t>>(); }
-
 HolderCounts<const CUserDefined *> &Structures() {
-  return NeverDestroyed<HolderCounts<const CUserDefined *>>();
+  static ProcessLifetime<HolderCounts<const CUserDefined *>> counts;
+  return *counts.Get();
 }
 
 }  // namespace

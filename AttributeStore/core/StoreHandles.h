@@ -10,17 +10,19 @@
 #include <deque>
 #include <vector>
 
+#include "support/ProcessLifetime.h"
+
 namespace tiz {
 
 class CAttributeStore;
 
 class StoreHandles {
  public:
-  // Lives for the process: built on first use, never destroyed, so late
-  // callers (static destructors of a host) still find it.
+  // Lives for the process, so late callers (static destructors of a host)
+  // still find it.
   static StoreHandles &Instance() {
-    static StoreHandles *instance = new StoreHandles();
-    return *instance;
+    static ProcessLifetime<StoreHandles> instance;
+    return *instance.Get();
   }
 
   // Issues a handle for the store (sets its m_handle). Throws on exhaustion.

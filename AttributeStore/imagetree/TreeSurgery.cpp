@@ -5,10 +5,10 @@
 #include "core/AttributeStore.h"
 #include "core/StoreHandles.h"
 #include "core/TypedValues.h"
-#include "frame/Frame.h"
 #include "imagetree/BagNames.h"
 #include "imagetree/BagRef.h"
 #include "imagetree/TreeMadeBags.h"
+#include "platform/Trace.h"
 #include "tiz.h"
 
 namespace tiz {
@@ -77,7 +77,7 @@ void FreeBagTree(CAttributeStore *root) {
 }
 
 int32_t UtilDeleteThisChild(CAttributeStore *store, CAttributeStore *child) {
-  frame::Trace("TEV: UtilDeleteThisChild : pChildAttr=0x%08x\n", child->Handle());
+  platform::Trace("TEV: UtilDeleteThisChild : pChildAttr=0x%08x\n", child->Handle());
   if (store->m_keyList.Empty()) return 0;
   std::string key;
   if (!FindHoldingKey(store, child, &key)) return 0;
@@ -111,8 +111,8 @@ int32_t UtilDeleteThisChild(CAttributeStore *store, CAttributeStore *child) {
 int32_t UtilDeleteTree(CAttributeStore *bag, uint32_t globalBag) {
   CAttributeStore *parent = bag->Parent();
   if (!parent) return TIZ_E_INVALID_ARG;
-  frame::Trace("TEV: UtilDeleteTree : pGlobalAttrStore=0x%08x parent_store=0x%08x\n", globalBag,
-               parent->Handle());
+  platform::Trace("TEV: UtilDeleteTree : pGlobalAttrStore=0x%08x parent_store=0x%08x\n", globalBag,
+                  parent->Handle());
   return UtilDeleteThisChild(parent, bag);
 }
 

@@ -18,10 +18,6 @@
 
 namespace tiz::platform {
 
-// Writes one diagnostic line: the debugger output on Windows, standard error
-// elsewhere.
-void WriteTraceLine(const char *line);
-
 namespace detail {
 // Lead bytes of the process's ANSI code page, filled once at load; text
 // scanning asks for every byte, so the answer must be a table lookup.
