@@ -71,6 +71,7 @@ set(TIZ_SOURCES
   AttributeStore/imagetree/ZoomDpi.cpp
 
   # The seams to the host libraries: image, support and configuration.
+  AttributeStore/configlib/ConfigLibrary.cpp
   AttributeStore/imagelib/ImageLibrary.cpp
   AttributeStore/supportlib/SupportLibrary.cpp
 
