@@ -43,7 +43,7 @@ bool Reaches(CAttributeStore *from, CAttributeStore *target) {
     CAttributeStore *s = pending.back();
     pending.pop_back();
     if (s == target) return true;
-    for (KeyEntry *e = s->m_keyList.head; e; e = e->next) {
+    for (KeyEntry *e = s->Keys().head; e; e = e->next) {
       if (!e->attr || e->attr->m_type != kTypeAttributeStore) continue;
       CAttributeStore *nested = LookupStore(e->attr->m_value.store);
       if (nested && seen.insert(nested->Handle()).second) pending.push_back(nested);
@@ -108,19 +108,19 @@ uint32_t Cloner::CopyOf(uint32_t source) const {
 }
 
 int32_t Cloner::CloneInto(CAttributeStore *s, CAttributeStore *d) {
-  if (s->m_keyList.Empty()) {
-    d->m_refCount = s->m_refCount;
+  if (s->Keys().Empty()) {
+    d->SetRefCount(s->RefCount());
     return 0;
   }
   InProgressMark mark(inProgress_, s->Handle(), d->Handle());
-  for (KeyEntry *e = s->m_keyList.head; e; e = e->next) {
+  for (KeyEntry *e = s->Keys().head; e; e = e->next) {
     if (!e->attr) continue;
     // A group or item holding the separator splits into other parts than it
     // was made of; such settings are passed over.
-    std::string full = s->m_name;
+    std::string full = s->Name();
     full.push_back(kKeySeparator);
     full.append(e->KeyView());
-    if (OwnerOfName(full) != s->m_name) continue;
+    if (OwnerOfName(full) != s->Name()) continue;
     std::string group = GroupOfName(full);
     std::string item = ItemOfName(full);
     // Reserved before the value is copied: a setting the destination already
@@ -132,7 +132,7 @@ int32_t Cloner::CloneInto(CAttributeStore *s, CAttributeStore *d) {
     if (int32_t result = CloneSetting(s, d, *e->attr, *copy)) return result;
     d->FileEntry(entry.release(), copy.release());
   }
-  d->m_refCount = s->m_refCount;
+  d->SetRefCount(s->RefCount());
   return 0;
 }
 
@@ -191,14 +191,14 @@ int32_t Cloner::CloneStoreValue(CAttributeStore *s, CAttributeStore *d, const CA
   t.m_value.store = copy->Handle();
   int32_t result;
   try {
-    copy->m_name = nested->m_name;
+    copy->SetName(nested->Name());
     result = CloneInto(nested, copy);
     // Only owned copies are shared with later links; a plainly linked store
     // met again is copied again.
     if (result == 0 && childLinked) {
       CloneMap()[nested->Handle()] = copy->Handle();
       copy->SetParent(d);  // cannot close a cycle: the copy is new
-      copy->m_refCount = nested->m_refCount;
+      copy->SetRefCount(nested->RefCount());
     }
   } catch (...) {
     TearDownStore(copy);  // a copy that did not make it goes with its subtree

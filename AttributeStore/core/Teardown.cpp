@@ -39,7 +39,7 @@ int32_t DeleteChildStores(CAttributeStore *store) {
 
 void TearDownStore(CAttributeStore *store) {
   const uint32_t handle = store->Handle();
-  store->m_refCount = 0;
+  store->SetRefCount(0);
   DeleteChildStores(store);  // -303, nothing below, is no error
   // A callback run by the children's values may have taken the store down
   // already (deleting the setting that held it, say).

@@ -218,10 +218,10 @@ int32_t WriteStoreLink(CAttributeStore *s, const char *group, const char *item, 
   if (!ValidNames(group, item)) return TIZ_E_INVALID_ARG;
   std::string_view key = s->ComposeKey(group, item);
   std::string name;
-  name.reserve(s->m_name.size() + 1 + key.size());
-  name.append(s->m_name).push_back('\x7F');
+  name.reserve(s->Name().size() + 1 + key.size());
+  name.append(s->Name()).push_back('\x7F');
   name.append(key);
-  nested->m_name.swap(name);
+  nested->SetName(std::move(name));
   uint32_t handle = nested->Handle();
   return WriteSetting(s, group, item, [&](CAttribute &a) {
     CAttribute old;

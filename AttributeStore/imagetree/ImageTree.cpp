@@ -58,7 +58,7 @@ CAttributeStore *ChainHeadBelow(CAttributeStore *bag, const CAttributeStore *hol
 uint32_t ChainEndBelow(const CAttributeStore *holder) {
   uint32_t last = 0;
   const CAttributeStore *z = holder;
-  const KeyEntry *e = z->m_keyList.head;
+  const KeyEntry *e = z->Keys().head;
   while (e) {
     const CAttribute *attr = e->attr;
     if (attr && attr->m_type == kTypeAttributeStore) {
@@ -66,7 +66,7 @@ uint32_t ChainEndBelow(const CAttributeStore *holder) {
       const CAttributeStore *v = LookupStore(last);
       if (v && v->ParentHandle() == z->Handle()) {
         z = v;
-        e = z->m_keyList.head;
+        e = z->Keys().head;
         continue;
       }
     }
@@ -77,10 +77,10 @@ uint32_t ChainEndBelow(const CAttributeStore *holder) {
 
 // Clears the parent link of every store linked below `holder`.
 void UnlinkChildren(const CAttributeStore *holder) {
-  for (const KeyEntry *e = holder->m_keyList.head; e; e = e->next) {
+  for (const KeyEntry *e = holder->Keys().head; e; e = e->next) {
     if (!e->attr || e->attr->m_type != kTypeAttributeStore) continue;
     CAttributeStore *nested = LookupStore(e->attr->m_value.store);
-    if (nested && nested->ParentHandle() == holder->Handle()) nested->m_parentHandle = 0;
+    if (nested && nested->ParentHandle() == holder->Handle()) nested->DetachFromParent();
   }
 }
 

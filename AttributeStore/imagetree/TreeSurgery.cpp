@@ -19,7 +19,7 @@ namespace {
 
 // The full key of the first setting, in key-list order, that holds `child`.
 bool FindHoldingKey(const CAttributeStore *store, const CAttributeStore *child, std::string *key) {
-  for (const KeyEntry *e = store->m_keyList.head; e; e = e->next) {
+  for (const KeyEntry *e = store->Keys().head; e; e = e->next) {
     const CAttribute *attr = e->attr;
     if (attr && attr->m_type == kTypeAttributeStore && attr->m_value.store == child->Handle()) {
       key->assign(e->Key(), e->keyLen);
@@ -31,7 +31,7 @@ bool FindHoldingKey(const CAttributeStore *store, const CAttributeStore *child, 
 
 // The first store, in key-list order, that `store` holds as a linked child.
 CAttributeStore *FirstLinkedChild(const CAttributeStore *store) {
-  for (const KeyEntry *e = store->m_keyList.head; e; e = e->next) {
+  for (const KeyEntry *e = store->Keys().head; e; e = e->next) {
     const CAttribute *attr = e->attr;
     if (!attr || attr->m_type != kTypeAttributeStore) continue;
     CAttributeStore *nested = LookupStore(attr->m_value.store);
@@ -45,7 +45,7 @@ CAttributeStore *FirstLinkedChild(const CAttributeStore *store) {
 // and it went, taking its children along.
 bool GiveBackChildReferences(CAttributeStore *store, const CAttributeStore *child) {
   uint32_t storeHandle = store->Handle();
-  for (int32_t n = child->m_refCount; n > 0; --n) {
+  for (int32_t n = child->RefCount(); n > 0; --n) {
     CAttributeStore *live = LookupStore(storeHandle);
     if (!live) return false;
     live->Release();
@@ -67,7 +67,7 @@ void FreeBagTree(CAttributeStore *root) {
     }
     bool atRoot = cur->Handle() == rootHandle;
     uint32_t parent = cur->ParentHandle();
-    cur->m_refCount = 0;
+    cur->SetRefCount(0);
     DestroyStore(cur);
     if (atRoot) return;
     // Values released above may have run callbacks that changed the tree.
@@ -78,7 +78,7 @@ void FreeBagTree(CAttributeStore *root) {
 
 int32_t UtilDeleteThisChild(CAttributeStore *store, CAttributeStore *child) {
   platform::Trace("TEV: UtilDeleteThisChild : pChildAttr=0x%08x\n", child->Handle());
-  if (store->m_keyList.Empty()) return 0;
+  if (store->Keys().Empty()) return 0;
   std::string key;
   if (!FindHoldingKey(store, child, &key)) return 0;
   uint32_t storeHandle = store->Handle();
@@ -91,12 +91,12 @@ int32_t UtilDeleteThisChild(CAttributeStore *store, CAttributeStore *child) {
   // references remain (others' references keep it, detached), the creation
   // reference of a bag the tree made being nobody's. Stores it merely points
   // at keep their counts.
-  child->m_parentHandle = 0;
+  child->DetachFromParent();
   bool treeHoldsCreation = ForgetTreeMadeBag(childHandle);
-  if (!child->m_keyList.Empty()) {
+  if (!child->Keys().Empty()) {
     FreeBagTree(child);
   } else {
-    if (treeHoldsCreation && child->m_refCount > 0) child->Release();
+    if (treeHoldsCreation && child->RefCount() > 0) child->Release();
     if ((child = LookupStore(childHandle)) != nullptr) {
       child->AddRef();
       child->Release();
@@ -122,13 +122,13 @@ int32_t UtilMoveChild(CAttributeStore *store, CAttributeStore *child, const char
   if (!FindHoldingKey(store, child, &oldKey)) return TIZ_NOT_FOUND;
   // Filed under the new key first: everything that can run out of memory
   // happens while the child is still held where it was.
-  std::string oldName = child->m_name;
+  std::string oldName = child->Name();
   bool sameKey = store->ComposeKey(group, item) == oldKey;
   int32_t r;
   try {
     r = SetAttrStoreChild(store, group, item, kDefaultConfidence, child);
   } catch (...) {
-    child->m_name.swap(oldName);
+    child->SetName(std::move(oldName));
     throw;
   }
   if (r != 0) return r;

@@ -66,7 +66,7 @@ void DestroyLoadedTree(uint32_t handle) noexcept {
   uint32_t current = handle;
   while (CAttributeStore *store = LookupStore(current)) {
     uint32_t child = 0;
-    while (KeyEntry *entry = store->m_keyList.head) {
+    while (KeyEntry *entry = store->Keys().head) {
       const CAttribute *attr = entry->attr;
       uint32_t nested = (attr && attr->m_type == kTypeAttributeStore) ? attr->m_value.store : 0;
       store->RemoveEntry(entry->KeyView(), true);
@@ -76,11 +76,11 @@ void DestroyLoadedTree(uint32_t handle) noexcept {
       }
     }
     if (child) {
-      LookupStore(child)->m_parentHandle = current;
+      LookupStore(child)->AttachToParentUncounted(current);
       current = child;
       continue;
     }
-    current = store->m_parentHandle;
+    current = store->ParentHandle();
     DestroyStore(store);
   }
 }
@@ -100,7 +100,7 @@ class TreeLoader {
   explicit TreeLoader(const ProfileDocument &doc) : doc_(doc), index_(doc) {}
 
   int32_t Load(CAttributeStore *target) {
-    std::string_view owner = target->m_name;
+    std::string_view owner = target->Name();
     // A file saved from a store linked below another names its sections
     // after that store's path. Loaded into a root that owns nothing in it,
     // the owner of its first section stands for "Root", and the stores it
@@ -166,10 +166,9 @@ class TreeLoader {
       CAttributeStore *nested = CreateStore();
       attr->m_value.store = nested->Handle();  // from here dropping attr drops the store
       if (!fileRoot_.empty() && name.substr(0, fileRoot_.size()) == fileRoot_) {
-        nested->m_name = kRootStoreName;
-        nested->m_name.append(name.substr(fileRoot_.size()));
+        nested->SetName(std::string(kRootStoreName).append(name.substr(fileRoot_.size())));
       } else {
-        nested->m_name = name;
+        nested->SetName(std::string(name));
       }
       Walk walk(nested, index_.OwnedBy(name));
       walk.holder = std::move(attr);
