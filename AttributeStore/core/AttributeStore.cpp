@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "core/Names.h"
 #include "core/StoreHandles.h"
 #include "tiz.h"
 
@@ -9,7 +10,6 @@ namespace tiz {
 
 namespace {
 constexpr size_t kInitialKeyBufferSize = 512;
-constexpr char kSeparator = '\x7F';
 }  // namespace
 
 void KeyList::Append(KeyEntry *e) {
@@ -112,7 +112,7 @@ std::string_view CAttributeStore::ComposeKey(const char *group, const char *item
   }
   char *out = m_keyBuffer.get();
   std::memcpy(out, g, gl);
-  out[gl] = kSeparator;
+  out[gl] = kKeySeparator;
   std::memcpy(out + gl + 1, i, il);
   out[gl + 1 + il] = '\0';
   return {out, gl + 1 + il};

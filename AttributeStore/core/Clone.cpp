@@ -11,6 +11,7 @@
 #include "core/Names.h"
 #include "core/SharedValues.h"
 #include "core/StoreHandles.h"
+#include "core/StoreWalk.h"
 #include "support/ProcessLifetime.h"
 #include "tiz.h"
 
@@ -30,10 +31,6 @@ StoreMap &CloneMap() {
   return *map.Get();
 }
 
-struct EntryFree {
-  void operator()(KeyEntry *e) const { KeyEntry::Free(e); }
-};
-
 // Whether `target` is `from` or is reachable from it through ATTRIBUTESTORE
 // values, plain links and loops included.
 bool Reaches(CAttributeStore *from, CAttributeStore *target) {
@@ -43,11 +40,9 @@ bool Reaches(CAttributeStore *from, CAttributeStore *target) {
     CAttributeStore *s = pending.back();
     pending.pop_back();
     if (s == target) return true;
-    for (KeyEntry *e = s->Keys().head; e; e = e->next) {
-      if (!e->attr || e->attr->m_type != kTypeAttributeStore) continue;
-      CAttributeStore *nested = LookupStore(e->attr->m_value.store);
-      if (nested && seen.insert(nested->Handle()).second) pending.push_back(nested);
-    }
+    ForEachNestedStore(s, [&](CAttributeStore *nested) {
+      if (seen.insert(nested->Handle()).second) pending.push_back(nested);
+    });
   }
   return false;
 }
@@ -82,25 +77,25 @@ class Cloner {
 
   // Stores whose copy is being filled, with that copy: a loop of plain links
   // back to one of them links the copy instead of copying forever.
-  StoreMap inProgress_;
+  StoreMap m_inProgress;
 };
 
 class InProgressMark {
  public:
-  InProgressMark(StoreMap &map, uint32_t source, uint32_t copy) : map_(map), source_(source) {
-    map_.emplace(source, copy);
+  InProgressMark(StoreMap &map, uint32_t source, uint32_t copy) : m_map(map), m_source(source) {
+    m_map.emplace(source, copy);
   }
-  ~InProgressMark() { map_.erase(source_); }
+  ~InProgressMark() { m_map.erase(m_source); }
   InProgressMark(const InProgressMark &) = delete;
   InProgressMark &operator=(const InProgressMark &) = delete;
 
  private:
-  StoreMap &map_;
-  uint32_t source_;
+  StoreMap &m_map;
+  uint32_t m_source;
 };
 
 uint32_t Cloner::CopyOf(uint32_t source) const {
-  for (const StoreMap *map : {&inProgress_, static_cast<const StoreMap *>(&CloneMap())}) {
+  for (const StoreMap *map : {&m_inProgress, static_cast<const StoreMap *>(&CloneMap())}) {
     auto it = map->find(source);
     if (it != map->end() && LookupStore(it->second)) return it->second;
   }
@@ -112,7 +107,7 @@ int32_t Cloner::CloneInto(CAttributeStore *s, CAttributeStore *d) {
     d->SetRefCount(s->RefCount());
     return 0;
   }
-  InProgressMark mark(inProgress_, s->Handle(), d->Handle());
+  InProgressMark mark(m_inProgress, s->Handle(), d->Handle());
   for (KeyEntry *e = s->Keys().head; e; e = e->next) {
     if (!e->attr) continue;
     // A group or item holding the separator splits into other parts than it

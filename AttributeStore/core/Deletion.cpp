@@ -5,6 +5,7 @@
 
 #include "core/AttributeStore.h"
 #include "core/StoreHandles.h"
+#include "core/StoreWalk.h"
 #include "tiz.h"
 
 namespace tiz {
@@ -46,18 +47,15 @@ void ResetWalk(CAttributeStore *s, const WalkPath *up,
                std::unordered_set<uint32_t> &walked) noexcept {
   if (s->Keys().Empty()) return;  // a store without settings keeps its count
   const WalkPath path{s->Handle(), up};
-  for (KeyEntry *e = s->Keys().head; e; e = e->next) {
-    CAttribute *a = e->attr;
-    if (!a || a->m_type != kTypeAttributeStore) continue;
-    CAttributeStore *nested = LookupStore(a->m_value.store);
-    if (!nested || path.Holds(nested->Handle())) continue;
+  ForEachNestedStore(s, [&](CAttributeStore *nested) {
+    if (path.Holds(nested->Handle())) return;
     try {
-      if (!walked.insert(nested->Handle()).second) continue;
+      if (!walked.insert(nested->Handle()).second) return;
     } catch (...) {
       // Out of memory: the store may be walked twice, which is harmless.
     }
     ResetWalk(nested, &path, walked);
-  }
+  });
   s->SetRefCount(0);
 }
 

@@ -5,6 +5,7 @@
 
 #include "core/AttributeStore.h"
 #include "core/ComposedKey.h"
+#include "core/Names.h"
 #include "core/SharedValues.h"
 #include "core/StoreHandles.h"
 #include "core/UserDefined.h"
@@ -17,10 +18,6 @@ namespace tiz {
 namespace {
 
 bool ValidNames(const char *group, const char *item) { return group && *group && item; }
-
-struct EntryFree {
-  void operator()(KeyEntry *e) const { KeyEntry::Free(e); }
-};
 
 bool HoldsStructure(const CAttribute &a) {
   return a.m_type == kTypeUserDefined && a.m_value.structure && !a.m_inert;
@@ -219,7 +216,7 @@ int32_t WriteStoreLink(CAttributeStore *s, const char *group, const char *item, 
   std::string_view key = s->ComposeKey(group, item);
   std::string name;
   name.reserve(s->Name().size() + 1 + key.size());
-  name.append(s->Name()).push_back('\x7F');
+  name.append(s->Name()).push_back(kKeySeparator);
   name.append(key);
   nested->SetName(std::move(name));
   uint32_t handle = nested->Handle();

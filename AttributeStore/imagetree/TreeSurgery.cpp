@@ -4,6 +4,7 @@
 
 #include "core/AttributeStore.h"
 #include "core/StoreHandles.h"
+#include "core/StoreWalk.h"
 #include "core/TypedValues.h"
 #include "imagetree/BagNames.h"
 #include "imagetree/BagRef.h"
@@ -20,24 +21,12 @@ namespace {
 // The full key of the first setting, in key-list order, that holds `child`.
 bool FindHoldingKey(const CAttributeStore *store, const CAttributeStore *child, std::string *key) {
   for (const KeyEntry *e = store->Keys().head; e; e = e->next) {
-    const CAttribute *attr = e->attr;
-    if (attr && attr->m_type == kTypeAttributeStore && attr->m_value.store == child->Handle()) {
+    if (NestedHandleOf(e->attr) == child->Handle()) {
       key->assign(e->Key(), e->keyLen);
       return true;
     }
   }
   return false;
-}
-
-// The first store, in key-list order, that `store` holds as a linked child.
-CAttributeStore *FirstLinkedChild(const CAttributeStore *store) {
-  for (const KeyEntry *e = store->Keys().head; e; e = e->next) {
-    const CAttribute *attr = e->attr;
-    if (!attr || attr->m_type != kTypeAttributeStore) continue;
-    CAttributeStore *nested = LookupStore(attr->m_value.store);
-    if (nested && nested != store && nested->ParentHandle() == store->Handle()) return nested;
-  }
-  return nullptr;
 }
 
 // Takes back from `store` (and its ancestors) the references that `child`

@@ -9,6 +9,7 @@
 
 #include "core/AttributeStore.h"
 #include "core/StoreHandles.h"
+#include "core/StoreWalk.h"
 #include "persist/ProfileDocument.h"
 #include "persist/ProfileKeys.h"
 #include "persist/TreeSections.h"
@@ -68,7 +69,7 @@ void DestroyLoadedTree(uint32_t handle) noexcept {
     uint32_t child = 0;
     while (KeyEntry *entry = store->Keys().head) {
       const CAttribute *attr = entry->attr;
-      uint32_t nested = (attr && attr->m_type == kTypeAttributeStore) ? attr->m_value.store : 0;
+      uint32_t nested = NestedHandleOf(attr);
       store->RemoveEntry(entry->KeyView(), true);
       if (nested && LookupStore(nested)) {
         child = nested;
