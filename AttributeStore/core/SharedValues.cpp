@@ -12,23 +12,23 @@ namespace {
 template <class Key>
 class HolderCounts {
  public:
-  void Add(Key key) { ++extra_[key]; }
+  void Add(Key key) { ++m_extra[key]; }
 
   bool Drop(Key key) noexcept {
-    if (extra_.empty()) return true;
-    auto it = extra_.find(key);
-    if (it == extra_.end()) return true;
-    if (--it->second == 0) extra_.erase(it);
+    if (m_extra.empty()) return true;
+    auto it = m_extra.find(key);
+    if (it == m_extra.end()) return true;
+    if (--it->second == 0) m_extra.erase(it);
     return false;
   }
 
   size_t Extra(Key key) const noexcept {
-    auto it = extra_.find(key);
-    return it == extra_.end() ? 0 : it->second;
+    auto it = m_extra.find(key);
+    return it == m_extra.end() ? 0 : it->second;
   }
 
  private:
-  std::unordered_map<Key, size_t> extra_;  // holders besides the first
+  std::unordered_map<Key, size_t> m_extra;  // holders besides the first
 };
 
 // Process-lifetime: releases run in destructors, which must not fail for

@@ -47,7 +47,7 @@ class NativeMutex {
   void Leave();
 
  private:
-  alignas(8) unsigned char storage_[64];
+  alignas(8) unsigned char m_storage[64];
 };
 
 // True while the process has never had a second thread (known only where
