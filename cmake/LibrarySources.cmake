@@ -3,12 +3,23 @@
 # rather than compiled everywhere and emptied by the preprocessor.
 
 set(TIZ_SOURCES
-  # Exports and their call frame.
+  # Exports and their call frame: one file per family of the public header.
+  AttributeStore/frame/BagExports.cpp
+  AttributeStore/frame/CloneExports.cpp
   AttributeStore/frame/ControlExports.cpp
-  AttributeStore/frame/DeleteIterateCloneExports.cpp
+  AttributeStore/frame/DeletionExports.cpp
+  AttributeStore/frame/DisplayExports.cpp
   AttributeStore/frame/Frame.cpp
-  AttributeStore/frame/SettingExports.cpp
+  AttributeStore/frame/GetterExports.cpp
+  AttributeStore/frame/ImageTreeExports.cpp
+  AttributeStore/frame/IterationExports.cpp
+  AttributeStore/frame/RecordExports.cpp
+  AttributeStore/frame/ScannerFlagsExports.cpp
+  AttributeStore/frame/SetterExports.cpp
+  AttributeStore/frame/SettingsFileExports.cpp
   AttributeStore/frame/StoreExports.cpp
+  AttributeStore/frame/StoredImagesExports.cpp
+  AttributeStore/frame/TreeFileExports.cpp
 
   # Stores, settings and their walks.
   AttributeStore/core/Attribute.cpp
@@ -28,9 +39,7 @@ set(TIZ_SOURCES
   # Tree files, settings files, display.
   AttributeStore/persist/ConfiguredPaths.cpp
   AttributeStore/persist/Display.cpp
-  AttributeStore/persist/DisplayExport.cpp
   AttributeStore/persist/DoubleText.cpp
-  AttributeStore/persist/PersistExports.cpp
   AttributeStore/persist/ProfileDocument.cpp
   AttributeStore/persist/ProfileEdit.cpp
   AttributeStore/persist/ProfileFile.cpp
@@ -51,20 +60,20 @@ set(TIZ_SOURCES
   AttributeStore/records/Records.cpp
 
   # The page tree and its bags.
-  AttributeStore/imagetree/BagExports.cpp
   AttributeStore/imagetree/BagRef.cpp
   AttributeStore/imagetree/ImageTree.cpp
-  AttributeStore/imagetree/ImageTreeExports.cpp
   AttributeStore/imagetree/ImagesMatch.cpp
-  AttributeStore/imagetree/ScannerFlagsExports.cpp
+  AttributeStore/imagetree/ScannerFlags.cpp
   AttributeStore/imagetree/Sides.cpp
-  AttributeStore/imagetree/StoredImagesExports.cpp
+  AttributeStore/imagetree/StoredImages.cpp
   AttributeStore/imagetree/TreeMadeBags.cpp
   AttributeStore/imagetree/TreeSurgery.cpp
   AttributeStore/imagetree/ZoomDpi.cpp
 
-  # The image library's seam.
+  # The seams to the host libraries: image, support and configuration.
+  AttributeStore/configlib/ConfigLibrary.cpp
   AttributeStore/imagelib/ImageLibrary.cpp
+  AttributeStore/supportlib/SupportLibrary.cpp
 
   # Text helpers.
   AttributeStore/support/MultiByte.cpp

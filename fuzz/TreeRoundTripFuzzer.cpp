@@ -297,7 +297,7 @@ void Compare(const Node &node, uint32_t handle, const std::string &path) {
   if (!s) Finding(path, "the loaded nested store is gone");
   size_t index = 0;
   std::set<std::string> seen;
-  for (tiz::KeyEntry *entry = s->m_keyList.head; entry; entry = entry->next, ++index) {
+  for (tiz::KeyEntry *entry = s->Keys().head; entry; entry = entry->next, ++index) {
     const std::string key(entry->KeyView());
     const tiz::CAttribute &a = *entry->attr;
     if (index >= node.settings.size()) Finding(path, "extra setting " + Printable(key));

@@ -186,7 +186,8 @@ typedef int32_t(TIZ_API *TIZ_DISPLAY_FN)(void *data, char *dest, int32_t len);
  * TIZ_InitLogging: any non-zero value switches the "TEV: " trace lines on
  * (debugger output on Windows, standard error elsewhere), 0 switches them
  * off; it takes effect at the next trace point.
- * TIZ_SetScanningThreadID: keeps the value; nothing reads it. */
+ * TIZ_SetScanningThreadID: accepted for the host; the library has no use
+ * for the value. */
 int32_t TIZ_API TIZ_InitCriticalSection(void);
 int32_t TIZ_API TIZ_DeleteCriticalSection(void);
 int32_t TIZ_API TIZ_InitLogging(uint32_t enabled);

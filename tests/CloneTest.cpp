@@ -65,7 +65,7 @@ class Clone : public ::testing::Test {
   // Frees a store whatever its count (copies mirror their sources' counts).
   static void Free(uint32_t h) {
     if (tiz::CAttributeStore *s = LookupStore(h)) {
-      s->m_refCount = 1;
+      s->SetRefCount(1);
       TIZ_Release(h);
     }
   }
@@ -124,7 +124,7 @@ TEST_F(Clone, EmptySourceGivesOnlyItsCount) {
   EXPECT_EQ(TIZ_Clone(s, d), 0);
   EXPECT_EQ(RefCount(d), 3);
   EXPECT_EQ(Keys(d), std::vector<std::string>{"own\x7Fi"});
-  EXPECT_EQ(LookupStore(d)->m_name, "Root");
+  EXPECT_EQ(LookupStore(d)->Name(), "Root");
   Free(s);
   Free(d);
 }
@@ -177,7 +177,7 @@ TEST_F(Clone, DestinationKeepsItsOwnSettingsAndNameAndParent) {
   ASSERT_EQ(TIZ_SetSettingDword(s, "shared", "i", 1), 0);
   ASSERT_EQ(TIZ_SetSettingDword(s, "new", "i", 2), 0);
   ASSERT_EQ(TIZ_SetSettingString(d, "shared", "i", "mine"), 0);
-  std::string name = LookupStore(d)->m_name;
+  std::string name = LookupStore(d)->Name();
   ASSERT_EQ(TIZ_Clone(s, d), 0);
   char text[8] = "";
   EXPECT_EQ(TIZ_GetSettingString(d, "shared", "i", text, sizeof text), 0);
@@ -185,7 +185,7 @@ TEST_F(Clone, DestinationKeepsItsOwnSettingsAndNameAndParent) {
   uint32_t v = 0;
   EXPECT_EQ(TIZ_GetSettingDword(d, "new", "i", &v), 0);
   EXPECT_EQ(v, 2u);
-  EXPECT_EQ(LookupStore(d)->m_name, name);
+  EXPECT_EQ(LookupStore(d)->Name(), name);
   uint32_t got = 0;
   EXPECT_EQ(TIZ_GetParent(d, &got), 0);
   EXPECT_EQ(got, parent);
@@ -245,7 +245,7 @@ TEST_F(Clone, ChildLinkedStoresAreCopiedUnderTheDestination) {
   EXPECT_EQ(parent, d);
   EXPECT_EQ(TIZ_GetParent(grandchild2, &parent), 0);
   EXPECT_EQ(parent, child2);
-  EXPECT_EQ(LookupStore(child2)->m_name, LookupStore(child)->m_name);
+  EXPECT_EQ(LookupStore(child2)->Name(), LookupStore(child)->Name());
   EXPECT_EQ(ConfidenceOf(d, "child", "i"), 42);
   // Each copy has its source's count.
   EXPECT_EQ(RefCount(d), RefCount(s));
@@ -345,7 +345,7 @@ TEST_F(Clone, PathNamesThatRepeatDoNotMixUpCopies) {
   ASSERT_EQ(TIZ_SetSettingAttrStoreChild(first, "next", "i", second), 0);
   ASSERT_EQ(TIZ_SetSettingAttrStore(g, "shortcut", "i", first), 0);
   ASSERT_EQ(TIZ_SetSettingAttrStore(g, "shortcut", "i", second), 0);
-  ASSERT_EQ(LookupStore(first)->m_name, LookupStore(second)->m_name);
+  ASSERT_EQ(LookupStore(first)->Name(), LookupStore(second)->Name());
   TIZ_Release(second);
   TIZ_Release(first);
   ASSERT_EQ(TIZ_Clone(g, d), 0);

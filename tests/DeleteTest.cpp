@@ -285,7 +285,7 @@ TEST(DeleteResetRefCounts, ZeroesTheSubtreeWhateverTheLinkAndLeavesEmptyStores) 
   ASSERT_EQ(TIZ_DeleteSetting(plain, "loop", "i"), 0);
   EXPECT_FALSE(Alive(root));
   EXPECT_FALSE(Alive(child));
-  LookupStore(plain)->m_refCount = 1;
+  LookupStore(plain)->SetRefCount(1);
   TIZ_Release(plain);
   EXPECT_FALSE(Alive(plain));
   TIZ_Release(empty);
@@ -312,7 +312,7 @@ TEST(DeleteResetRefCounts, ExhaustedMemoryNeverEndsTheWalk) {
   ASSERT_EQ(TIZ_SetSettingAttrStoreChild(shared, "leaf", "i", leaf), 0);
   ASSERT_EQ(TIZ_SetSettingDword(leaf, "d", "i", 1), 0);
   for (size_t n = 0; n < 8; ++n) {
-    for (uint32_t h : {root, child, shared, leaf}) LookupStore(h)->m_refCount = 5;
+    for (uint32_t h : {root, child, shared, leaf}) LookupStore(h)->SetRefCount(5);
     int32_t result;
     {
       tiz_test::ScopedAllocationFailure failure(n);
@@ -321,10 +321,10 @@ TEST(DeleteResetRefCounts, ExhaustedMemoryNeverEndsTheWalk) {
     EXPECT_EQ(result, 0) << n;
     for (uint32_t h : {root, child, shared, leaf}) EXPECT_EQ(RefCount(h), 0) << n;
   }
-  LookupStore(root)->m_refCount = 1;
+  LookupStore(root)->SetRefCount(1);
   TIZ_Release(root);
   EXPECT_FALSE(Alive(child));
-  LookupStore(shared)->m_refCount = 1;
+  LookupStore(shared)->SetRefCount(1);
   TIZ_Release(shared);
   EXPECT_FALSE(Alive(leaf));
 }

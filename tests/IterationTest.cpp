@@ -57,7 +57,7 @@ class Iteration : public ::testing::Test {
 
   std::vector<std::string> Keys() {
     std::vector<std::string> keys;
-    for (tiz::KeyEntry *e = LookupStore(store_)->m_keyList.head; e; e = e->next) {
+    for (tiz::KeyEntry *e = LookupStore(store_)->Keys().head; e; e = e->next) {
       keys.push_back(e->Key());
     }
     return keys;
@@ -225,7 +225,7 @@ TEST_F(Iteration, SortIsByteOrderOverManyKeys) {
   ASSERT_EQ(TIZ_StartIteratorSorted(store_), 0);
   EXPECT_EQ(Keys(), keys);
   // The back links agree with the forward order.
-  tiz::KeyList &list = LookupStore(store_)->m_keyList;
+  const tiz::KeyList &list = LookupStore(store_)->Keys();
   std::vector<std::string> backwards;
   for (tiz::KeyEntry *e = list.tail; e; e = e->prev) backwards.insert(backwards.begin(), e->Key());
   EXPECT_EQ(backwards, keys);
@@ -241,7 +241,7 @@ TEST_F(Iteration, CloneAfterASortVisitsTheSortedOrder) {
   ASSERT_EQ(TIZ_Create(&copy), 0);
   ASSERT_EQ(TIZ_Clone(store_, copy), 0);
   std::vector<std::string> copied;
-  for (tiz::KeyEntry *e = LookupStore(copy)->m_keyList.head; e; e = e->next) {
+  for (tiz::KeyEntry *e = LookupStore(copy)->Keys().head; e; e = e->next) {
     copied.push_back(e->Key());
   }
   EXPECT_EQ(copied,

@@ -31,7 +31,7 @@ class NamesStore : public testing::Test {
     store_ = tiz::LookupStore(h_);
   }
   void TearDown() override { TIZ_Release(h_); }
-  std::string Name(uint32_t h) { return tiz::LookupStore(h)->m_name; }
+  std::string Name(uint32_t h) { return tiz::LookupStore(h)->Name(); }
   uint32_t h_ = 0;
   tiz::CAttributeStore *store_ = nullptr;
 };
@@ -80,8 +80,8 @@ TEST_F(NamesStore, AnEmptyItemIsTheItemValue) {
   ASSERT_EQ(TIZ_SetSettingDword(h_, "Current.ImageStore", "Value", 8), 0);
   EXPECT_EQ(TIZ_GetSettingDword(h_, "Current.ImageStore", "", &value), 0);
   EXPECT_EQ(value, 8u);
-  ASSERT_EQ(store_->m_keyList.size, 1u);
-  EXPECT_EQ(std::string(store_->m_keyList.head->KeyView()), Key("Current.ImageStore|Value"));
+  ASSERT_EQ(store_->Keys().size, 1u);
+  EXPECT_EQ(std::string(store_->Keys().head->KeyView()), Key("Current.ImageStore|Value"));
 }
 
 TEST_F(NamesStore, NamesAreCaseSensitiveAndGroupsSeparateEqualItems) {
@@ -94,7 +94,7 @@ TEST_F(NamesStore, NamesAreCaseSensitiveAndGroupsSeparateEqualItems) {
     EXPECT_EQ(TIZ_GetSettingDword(h_, names[n][0], names[n][1], &value), 0);
     EXPECT_EQ(value, n);
   }
-  EXPECT_EQ(store_->m_keyList.size, 4u);
+  EXPECT_EQ(store_->Keys().size, 4u);
 }
 
 TEST_F(NamesStore, ASeparatorInsideANameMovesTheSplit) {
@@ -102,7 +102,7 @@ TEST_F(NamesStore, ASeparatorInsideANameMovesTheSplit) {
   ASSERT_EQ(TIZ_SetSettingDword(h_, Key("A|B").c_str(), "Z", 1), 0);
   uint32_t value = 0;
   EXPECT_EQ(TIZ_GetSettingDword(h_, "A", Key("B|Z").c_str(), &value), 0);
-  std::string key(store_->m_keyList.head->KeyView());
+  std::string key(store_->Keys().head->KeyView());
   EXPECT_EQ(OwnerOfName(key), "A");
   EXPECT_EQ(GroupOfName(key), "B");
   EXPECT_EQ(ItemOfName(key), "Z");

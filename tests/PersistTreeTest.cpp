@@ -76,7 +76,7 @@ class PersistTree : public ::testing::Test {
     tiz::CAttributeStore *s = tiz::LookupStore(h);
     if (!s) return "<gone>";
     std::string out;
-    for (tiz::KeyEntry *e = s->m_keyList.head; e; e = e->next) {
+    for (tiz::KeyEntry *e = s->Keys().head; e; e = e->next) {
       if (!out.empty()) out += ",";
       out += Readable(e->KeyView());
       if (e->attr->m_type == tiz::kTypeAttributeStore)
@@ -156,7 +156,7 @@ TEST_F(PersistTree, ARoundTripRestoresEveryValueWithDefaultConfidence) {
   // The nested store is named after its section and linked plainly.
   uint32_t nested = Nested(loaded, "Pass", "Count");
   ASSERT_NE(nested, 0u);
-  EXPECT_EQ(Readable(tiz::LookupStore(nested)->m_name), "Root|Pass|Count");
+  EXPECT_EQ(Readable(tiz::LookupStore(nested)->Name()), "Root|Pass|Count");
   uint32_t parent = 1;
   EXPECT_EQ(TIZ_GetParent(nested, &parent), 0);
   EXPECT_EQ(parent, 0u);

@@ -72,7 +72,7 @@ TEST_F(ScannerFlags, BlackBackgroundErrors) {
   EXPECT_EQ(value, 0u);
   EXPECT_EQ(TIZ_UtilSetScannerIsBlackBackground(bare, 1), TIZ_NOT_FOUND);
   EXPECT_EQ(TIZ_UtilSetScannerIsBlackBackgroundDefault(bare, 1), TIZ_NOT_FOUND);
-  EXPECT_EQ(tiz::LookupStore(bare)->m_keyList.size, 0u);
+  EXPECT_EQ(tiz::LookupStore(bare)->Keys().size, 0u);
   TIZ_Release(bare);
 }
 

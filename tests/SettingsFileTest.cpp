@@ -47,7 +47,7 @@ class SettingsFile : public ::testing::Test {
     }
   }
 
-  size_t SettingCount() { return tiz::LookupStore(store_)->m_keyList.size; }
+  size_t SettingCount() { return tiz::LookupStore(store_)->Keys().size; }
 
   tiz_test::ScratchDirectory dir_;
   uint32_t store_ = 0;

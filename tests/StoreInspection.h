@@ -57,14 +57,14 @@ inline void DumpTree(std::ostream &out, uint32_t handle, int depth, std::set<uin
     out << " gone\n";
     return;
   }
-  out << " refs=" << s->m_refCount << " parent=";
+  out << " refs=" << s->RefCount() << " parent=";
   if (handles)
     out << s->ParentHandle();
   else
     out << (s->ParentHandle() != 0);
-  out << " name=" << s->m_name.size() << "\n";
+  out << " name=" << s->Name().size() << "\n";
   if (!seen.insert(handle).second) return;  // links may form loops
-  for (tiz::KeyEntry *e = s->m_keyList.head; e; e = e->next) {
+  for (tiz::KeyEntry *e = s->Keys().head; e; e = e->next) {
     const tiz::CAttribute &a = *e->attr;
     out << std::string(depth * 2 + 1, ' ') << e->KeyView() << " t=" << a.m_type << " s=" << a.m_size
         << " c=" << a.m_confidence << " v=";
@@ -100,7 +100,7 @@ inline void ReleaseTree(uint32_t root) {
     seen.insert(root);
     for (size_t i = 0; i < order.size(); ++i) {
       tiz::CAttributeStore *s = tiz::LookupStore(order[i]);
-      for (tiz::KeyEntry *e = s ? s->m_keyList.head : nullptr; e; e = e->next) {
+      for (tiz::KeyEntry *e = s ? s->Keys().head : nullptr; e; e = e->next) {
         uint32_t nested = e->attr->m_type == tiz::kTypeAttributeStore ? e->attr->m_value.store : 0;
         if (nested && seen.insert(nested).second) order.push_back(nested);
       }
@@ -118,15 +118,15 @@ inline bool Alive(uint32_t h) { return tiz::LookupStore(h) != nullptr; }
 // count is far below any real one, so a check fails loudly.
 inline int32_t RefCount(uint32_t h) {
   tiz::CAttributeStore *s = tiz::LookupStore(h);
-  return s ? s->m_refCount : -1000;
+  return s ? s->RefCount() : -1000;
 }
 
-inline size_t KeyCount(uint32_t h) { return tiz::LookupStore(h)->m_keyList.size; }
+inline size_t KeyCount(uint32_t h) { return tiz::LookupStore(h)->Keys().size; }
 
 // The keys of the store in list order.
 inline std::vector<std::string> Keys(uint32_t h) {
   std::vector<std::string> keys;
-  for (tiz::KeyEntry *e = tiz::LookupStore(h)->m_keyList.head; e; e = e->next)
+  for (tiz::KeyEntry *e = tiz::LookupStore(h)->Keys().head; e; e = e->next)
     keys.push_back(e->Key());
   return keys;
 }
@@ -159,15 +159,15 @@ inline std::string StoreFaults(uint32_t handle) {
     if (s->ParentHandle() != 0 && !s->Parent()) fault = where.str() + "parent gone";
     size_t count = 0;
     tiz::KeyEntry *prev = nullptr;
-    for (tiz::KeyEntry *e = s->m_keyList.head; e && fault.empty(); prev = e, e = e->next) {
+    for (tiz::KeyEntry *e = s->Keys().head; e && fault.empty(); prev = e, e = e->next) {
       ++count;
       if (e->prev != prev) fault = where.str() + "broken back link";
       if (!e->attr) fault = where.str() + "entry without attribute";
       if (s->FindEntry(e->KeyView()) != e) fault = where.str() + "listed key not found";
     }
-    if (fault.empty() && s->m_keyList.tail != prev) fault = where.str() + "wrong tail";
-    if (fault.empty() && count != s->m_keyList.size) fault = where.str() + "wrong list size";
-    for (tiz::KeyEntry *e = s->m_keyList.head; e && fault.empty(); e = e->next) {
+    if (fault.empty() && s->Keys().tail != prev) fault = where.str() + "wrong tail";
+    if (fault.empty() && count != s->Keys().size) fault = where.str() + "wrong list size";
+    for (tiz::KeyEntry *e = s->Keys().head; e && fault.empty(); e = e->next) {
       if (e->attr->m_type == tiz::kTypeAttributeStore && e->attr->m_value.store)
         self(self, e->attr->m_value.store);
     }

@@ -17,9 +17,9 @@ TEST(StoreLife, NewStoreHasOneReferenceNoParentAndRootName) {
   ASSERT_NE(h, 0u);
   tiz::CAttributeStore *s = tiz::LookupStore(h);
   ASSERT_NE(s, nullptr);
-  EXPECT_EQ(s->m_refCount, 1);
-  EXPECT_EQ(s->m_name, "Root");
-  EXPECT_TRUE(s->m_keyList.Empty());
+  EXPECT_EQ(s->RefCount(), 1);
+  EXPECT_EQ(s->Name(), "Root");
+  EXPECT_TRUE(s->Keys().Empty());
   uint32_t parent = 123;
   EXPECT_EQ(TIZ_GetParent(h, &parent), 0);
   EXPECT_EQ(parent, 0u);
@@ -76,12 +76,12 @@ TEST(StoreLife, AddRefOnChildRaisesLowerParentInStepsOfThousand) {
   ASSERT_EQ(TIZ_Create(&parent), 0);
   ASSERT_EQ(TIZ_Create(&child), 0);
   ASSERT_EQ(TIZ_SetSettingAttrStoreChild(parent, "a", "b", child), 0);
-  tiz::LookupStore(parent)->m_refCount = 0;  // ends up below the child's count
+  tiz::LookupStore(parent)->SetRefCount(0);  // ends up below the child's count
   ASSERT_EQ(TIZ_AddRef(child), 0);
   EXPECT_EQ(RefCount(child), 2);
   EXPECT_EQ(RefCount(parent), 1001);
-  tiz::LookupStore(parent)->m_refCount = 1;
-  tiz::LookupStore(child)->m_refCount = 1;
+  tiz::LookupStore(parent)->SetRefCount(1);
+  tiz::LookupStore(child)->SetRefCount(1);
   TIZ_Release(child);
 }
 
@@ -143,7 +143,7 @@ TEST(StoreLife, KeysFiledOnceAndFoundSeparatelyInOneBucket) {
   EXPECT_EQ(s->FindAttribute("ab"), a);
   EXPECT_EQ(s->FindAttribute("ba"), b);
   EXPECT_EQ(s->FindAttribute("AB"), nullptr);
-  EXPECT_EQ(s->m_keyList.size, 2u);
+  EXPECT_EQ(s->Keys().size, 2u);
   s->Release();
 }
 

@@ -129,7 +129,7 @@ TEST_F(Structure, RefusedSetLeavesTheDataWithTheCaller) {
               TIZ_E_INVALID_ARG);
   }
   EXPECT_EQ(probe.releases, 0);
-  EXPECT_TRUE(tiz::LookupStore(store_)->m_keyList.Empty());
+  EXPECT_TRUE(tiz::LookupStore(store_)->Keys().Empty());
 }
 
 // Every way a setting loses its structure releases the data exactly once,

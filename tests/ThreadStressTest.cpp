@@ -108,7 +108,7 @@ TEST(ThreadStress, SharedAndPrivateStoresStayConsistent) {
   EXPECT_EQ(total, increments.load());
   tiz::CAttributeStore *s = tiz::LookupStore(shared);
   ASSERT_NE(s, nullptr);
-  EXPECT_EQ(s->m_refCount, 2);  // its own and the child's
+  EXPECT_EQ(s->RefCount(), 2);  // its own and the child's
   TIZ_Release(sharedChild);
   EXPECT_EQ(TIZ_Release(shared), 0);
   EXPECT_EQ(LiveStores(), liveBefore);

@@ -55,7 +55,7 @@ class TreeFileWin32Rules : public ::testing::Test {
     tiz::CAttributeStore *s = tiz::LookupStore(h);
     if (!s) return "<gone>";
     std::string out;
-    for (tiz::KeyEntry *e = s->m_keyList.head; e; e = e->next) {
+    for (tiz::KeyEntry *e = s->Keys().head; e; e = e->next) {
       const tiz::CAttribute &a = *e->attr;
       std::string key(e->KeyView());
       for (char &c : key) c = c == '\x7F' ? '|' : c;
@@ -308,7 +308,7 @@ TEST_F(TreeFileWin32Rules, AFileSavedFromALinkedStoreLoadsIntoANewRoot) {
   tiz::CAttributeStore *s = tiz::LookupStore(loaded);
   tiz::CAttribute *detail = s->FindAttribute(s->ComposeKey("Job", "Detail"));
   ASSERT_NE(detail, nullptr);
-  EXPECT_EQ(tiz::LookupStore(detail->m_value.store)->m_name, Sep("Root|Job|Detail"));
+  EXPECT_EQ(tiz::LookupStore(detail->m_value.store)->Name(), Sep("Root|Job|Detail"));
 
   ASSERT_EQ(TIZ_Serialize(loaded, "again.ini"), 0);
   uint32_t again = NewStore();

@@ -168,7 +168,7 @@ TEST_F(TypedValues, SetConfidenceChangesOnlyTheConfidenceOfASettingOfThisStore) 
   EXPECT_EQ(TIZ_SetConfidence(h_, "missing", "", 1), TIZ_NOT_FOUND);
   EXPECT_EQ(TIZ_SetConfidence(h_, "", "", 1), TIZ_E_INVALID_ARG);
   EXPECT_EQ(TIZ_SetConfidence(h_, nullptr, "", 1), TIZ_E_INVALID_ARG);
-  EXPECT_EQ(tiz::LookupStore(h_)->m_keyList.size, 1u);
+  EXPECT_EQ(tiz::LookupStore(h_)->Keys().size, 1u);
 }
 
 // --- replacing values ---------------------------------------------------
@@ -246,7 +246,7 @@ TEST(TypedValuesReplace, AnyTypeReplacesAnyOtherAndTheOldValueIsReleasedOnce) {
       EXPECT_EQ(FindOwn(h, "v", "")->m_serializable, to != kStructure);
       EXPECT_EQ(first.Releases(), first.Owned() ? 1u : 0u);
       EXPECT_EQ(second.Releases(), 0u);
-      EXPECT_EQ(tiz::LookupStore(h)->m_keyList.size, 1u);
+      EXPECT_EQ(tiz::LookupStore(h)->Keys().size, 1u);
       // A replaced store link leaves the store alone.
       if (first.store) {
         EXPECT_NE(tiz::LookupStore(first.store), nullptr);
@@ -350,7 +350,7 @@ TEST_F(TypedValues, NewSettingsKeepInsertionOrderAndRewritesKeepTheirPlace) {
   ASSERT_EQ(TIZ_SetSettingString(h_, "a", "", "x"), 0);
   ASSERT_EQ(TIZ_SetSettingString(h_, "", "", "refused"), TIZ_E_INVALID_ARG);
   std::vector<std::string> keys;
-  for (tiz::KeyEntry *e = tiz::LookupStore(h_)->m_keyList.head; e; e = e->next)
+  for (tiz::KeyEntry *e = tiz::LookupStore(h_)->Keys().head; e; e = e->next)
     keys.emplace_back(e->KeyView());
   EXPECT_EQ(keys, (std::vector<std::string>{"a\x7FValue", "b\x7FValue", "c\x7FValue"}));
 }
@@ -616,9 +616,9 @@ TEST_F(TypedValues, EmptyOrNullNamesAreRefusedByEverySetter) {
     for (const Names &n : refused)
       EXPECT_EQ(setter.call(h_, n.group, n.item, nested), TIZ_E_INVALID_ARG);
   }
-  EXPECT_TRUE(tiz::LookupStore(h_)->m_keyList.Empty());
+  EXPECT_TRUE(tiz::LookupStore(h_)->Keys().Empty());
   EXPECT_EQ(tiz_test::g_tableReleases, 0);  // a refused structure stays the caller's
-  EXPECT_EQ(tiz::LookupStore(nested)->m_name, "Root");
+  EXPECT_EQ(tiz::LookupStore(nested)->Name(), "Root");
   EXPECT_EQ(RefCount(nested), 1);
 }
 
@@ -632,7 +632,7 @@ TEST_F(TypedValues, NullPointersAreRefusedAndChangeNothing) {
   EXPECT_EQ(TIZ_SetSettingString(h_, "new", "", nullptr), TIZ_E_INVALID_ARG);
   EXPECT_META(h_, "s", TIZ_TYPE_STRING, 5u, 100);
   EXPECT_META(h_, "b", TIZ_TYPE_BUFFER, 4u, 100);
-  EXPECT_EQ(tiz::LookupStore(h_)->m_keyList.size, 2u);
+  EXPECT_EQ(tiz::LookupStore(h_)->Keys().size, 2u);
 
   ASSERT_EQ(TIZ_SetSettingDword(h_, "d", "", 1), 0);
   ASSERT_EQ(TIZ_SetSettingDouble(h_, "f", "", 1), 0);

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "core/Names.h"
 #include "core/StoreHandles.h"
 #include "tiz.h"
 
@@ -9,7 +10,6 @@ namespace tiz {
 
 namespace {
 constexpr size_t kInitialKeyBufferSize = 512;
-constexpr char kSeparator = '\x7F';
 }  // namespace
 
 void KeyList::Append(KeyEntry *e) {
@@ -112,7 +112,7 @@ std::string_view CAttributeStore::ComposeKey(const char *group, const char *item
   }
   char *out = m_keyBuffer.get();
   std::memcpy(out, g, gl);
-  out[gl] = kSeparator;
+  out[gl] = kKeySeparator;
   std::memcpy(out + gl + 1, i, il);
   out[gl + 1 + il] = '\0';
   return {out, gl + 1 + il};
@@ -184,6 +184,18 @@ CAttributeStore *CreateStore() {
   }
   store->AddRef();
   return store;
+}
+
+int32_t CreateStoreOut(uint32_t *phStore) {
+  if (!phStore) return TIZ_E_INVALID_ARG;
+  *phStore = CreateStore()->Handle();
+  return 0;
+}
+
+int32_t GetParentHandle(const CAttributeStore *store, uint32_t *phParent) {
+  const CAttributeStore *parent = store->Parent();
+  *phParent = parent ? parent->Handle() : 0;
+  return 0;
 }
 
 }  // namespace tiz

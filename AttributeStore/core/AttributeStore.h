@@ -76,19 +76,41 @@ class CAttributeStore {
   CAttributeStore *Parent() const { return m_parentHandle ? LookupStore(m_parentHandle) : nullptr; }
   uint32_t ParentHandle() const { return m_parentHandle; }
 
+  // Forgets the parent link without touching any count: the caller has
+  // given back (or never gave) the references the link carried.
+  void DetachFromParent() { m_parentHandle = 0; }
+  // Links to `parentHandle` without counting references in it: for a tree
+  // whose counts the caller sets up itself (a tree read back from a file).
+  void AttachToParentUncounted(uint32_t parentHandle) { m_parentHandle = parentHandle; }
+
   uint32_t Handle() const { return m_handle; }
 
-  KeyList m_keyList;
-  KeyEntry *m_cursor = nullptr;  // next key of a sorted iteration
-  uint32_t m_parentHandle = 0;
-  std::string m_name;
-  int32_t m_refCount = 0;
+  // --- key list, path name, count -----------------------------------------
+  // The settings in key-list order (insertion order, or sorted by iteration).
+  const KeyList &Keys() const { return m_keyList; }
+  // The store's path name: "Root", or its holder's name, 0x7F and the full
+  // key it is held under.
+  const std::string &Name() const { return m_name; }
+  void SetName(std::string name) noexcept { m_name.swap(name); }
+  int32_t RefCount() const { return m_refCount; }
+  // Sets the count outright, where a count is handed over rather than
+  // counted: a copy takes its source's count, a reset or a tree being freed
+  // zeroes it.
+  void SetRefCount(int32_t count) { m_refCount = count; }
 
  private:
   friend class StoreHandles;
   friend void DestroyStore(CAttributeStore *store);
   friend bool ClearTable(CAttributeStore *store);
   friend int32_t DeleteChildStores(CAttributeStore *store);
+  friend int32_t StartIteratorSorted(CAttributeStore *store) noexcept;
+  friend int32_t IterateSetting(CAttributeStore *store, char *buffer, uint32_t len);
+
+  KeyList m_keyList;
+  KeyEntry *m_cursor = nullptr;  // next key of a sorted iteration
+  uint32_t m_parentHandle = 0;
+  std::string m_name;
+  int32_t m_refCount = 0;
 
   // Drops entries of m_linkedChildren that no longer name a live child of
   // this store, keeping the others in link order.
@@ -110,6 +132,12 @@ int32_t BucketOfKey(std::string_view key);
 
 // Allocates a store with one reference and a handle. Throws on exhausted memory.
 CAttributeStore *CreateStore();
+// Worker of TIZ_Create: a new store's handle, with its reference, to
+// *phStore; -24 for a null phStore (nothing made).
+int32_t CreateStoreOut(uint32_t *phStore);
+// Worker of TIZ_GetParent: the parent's handle, or 0 without a (live)
+// parent. No reference is added.
+int32_t GetParentHandle(const CAttributeStore *store, uint32_t *phParent);
 
 // Teardown. DeleteChildStores destroys, depth first, the stores child-linked
 // under `store`: those its settings hold, in key-list order, then those no

@@ -11,6 +11,8 @@
 #include "core/Names.h"
 #include "core/SharedValues.h"
 #include "core/StoreHandles.h"
+#include "core/StoreWalk.h"
+#include "support/ProcessLifetime.h"
 #include "tiz.h"
 
 namespace tiz {
@@ -25,13 +27,9 @@ using StoreMap = std::map<uint32_t, uint32_t>;  // source handle -> copy handle
 // a tree (every bag that was once a side's current bag has the shortcut's
 // name), and a link must never be redirected to the copy of another store.
 StoreMap &CloneMap() {
-  static auto *map = new StoreMap();
-  return *map;
+  static ProcessLifetime<StoreMap> map;
+  return *map.Get();
 }
-
-struct EntryFree {
-  void operator()(KeyEntry *e) const { KeyEntry::Free(e); }
-};
 
 // Whether `target` is `from` or is reachable from it through ATTRIBUTESTORE
 // values, plain links and loops included.
@@ -42,11 +40,9 @@ bool Reaches(CAttributeStore *from, CAttributeStore *target) {
     CAttributeStore *s = pending.back();
     pending.pop_back();
     if (s == target) return true;
-    for (KeyEntry *e = s->m_keyList.head; e; e = e->next) {
-      if (!e->attr || e->attr->m_type != kTypeAttributeStore) continue;
-      CAttributeStore *nested = LookupStore(e->attr->m_value.store);
-      if (nested && seen.insert(nested->Handle()).second) pending.push_back(nested);
-    }
+    ForEachNestedStore(s, [&](CAttributeStore *nested) {
+      if (seen.insert(nested->Handle()).second) pending.push_back(nested);
+    });
   }
   return false;
 }
@@ -81,25 +77,25 @@ class Cloner {
 
   // Stores whose copy is being filled, with that copy: a loop of plain links
   // back to one of them links the copy instead of copying forever.
-  StoreMap inProgress_;
+  StoreMap m_inProgress;
 };
 
 class InProgressMark {
  public:
-  InProgressMark(StoreMap &map, uint32_t source, uint32_t copy) : map_(map), source_(source) {
-    map_.emplace(source, copy);
+  InProgressMark(StoreMap &map, uint32_t source, uint32_t copy) : m_map(map), m_source(source) {
+    m_map.emplace(source, copy);
   }
-  ~InProgressMark() { map_.erase(source_); }
+  ~InProgressMark() { m_map.erase(m_source); }
   InProgressMark(const InProgressMark &) = delete;
   InProgressMark &operator=(const InProgressMark &) = delete;
 
  private:
-  StoreMap &map_;
-  uint32_t source_;
+  StoreMap &m_map;
+  uint32_t m_source;
 };
 
 uint32_t Cloner::CopyOf(uint32_t source) const {
-  for (const StoreMap *map : {&inProgress_, static_cast<const StoreMap *>(&CloneMap())}) {
+  for (const StoreMap *map : {&m_inProgress, static_cast<const StoreMap *>(&CloneMap())}) {
     auto it = map->find(source);
     if (it != map->end() && LookupStore(it->second)) return it->second;
   }
@@ -107,19 +103,19 @@ uint32_t Cloner::CopyOf(uint32_t source) const {
 }
 
 int32_t Cloner::CloneInto(CAttributeStore *s, CAttributeStore *d) {
-  if (s->m_keyList.Empty()) {
-    d->m_refCount = s->m_refCount;
+  if (s->Keys().Empty()) {
+    d->SetRefCount(s->RefCount());
     return 0;
   }
-  InProgressMark mark(inProgress_, s->Handle(), d->Handle());
-  for (KeyEntry *e = s->m_keyList.head; e; e = e->next) {
+  InProgressMark mark(m_inProgress, s->Handle(), d->Handle());
+  for (KeyEntry *e = s->Keys().head; e; e = e->next) {
     if (!e->attr) continue;
     // A group or item holding the separator splits into other parts than it
     // was made of; such settings are passed over.
-    std::string full = s->m_name;
+    std::string full = s->Name();
     full.push_back(kKeySeparator);
     full.append(e->KeyView());
-    if (OwnerOfName(full) != s->m_name) continue;
+    if (OwnerOfName(full) != s->Name()) continue;
     std::string group = GroupOfName(full);
     std::string item = ItemOfName(full);
     // Reserved before the value is copied: a setting the destination already
@@ -131,7 +127,7 @@ int32_t Cloner::CloneInto(CAttributeStore *s, CAttributeStore *d) {
     if (int32_t result = CloneSetting(s, d, *e->attr, *copy)) return result;
     d->FileEntry(entry.release(), copy.release());
   }
-  d->m_refCount = s->m_refCount;
+  d->SetRefCount(s->RefCount());
   return 0;
 }
 
@@ -190,14 +186,14 @@ int32_t Cloner::CloneStoreValue(CAttributeStore *s, CAttributeStore *d, const CA
   t.m_value.store = copy->Handle();
   int32_t result;
   try {
-    copy->m_name = nested->m_name;
+    copy->SetName(nested->Name());
     result = CloneInto(nested, copy);
     // Only owned copies are shared with later links; a plainly linked store
     // met again is copied again.
     if (result == 0 && childLinked) {
       CloneMap()[nested->Handle()] = copy->Handle();
       copy->SetParent(d);  // cannot close a cycle: the copy is new
-      copy->m_refCount = nested->m_refCount;
+      copy->SetRefCount(nested->RefCount());
     }
   } catch (...) {
     TearDownStore(copy);  // a copy that did not make it goes with its subtree

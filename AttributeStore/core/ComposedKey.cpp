@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "core/KeyIndex.h"
+#include "core/Names.h"
 
 namespace tiz {
 
@@ -10,18 +11,18 @@ ComposedKey::ComposedKey(const char *group, const char *item) {
   const char *g = *group ? group : "Default";
   const char *i = *item ? item : "Value";
   const size_t gl = std::strlen(g), il = std::strlen(i);
-  length_ = gl + 1 + il;
-  char *out = local_;
-  if (length_ + 1 > kLocalSize) {
-    heap_.reset(new char[length_ + 1]);
-    out = heap_.get();
+  m_length = gl + 1 + il;
+  char *out = m_local;
+  if (m_length + 1 > kLocalSize) {
+    m_heap.reset(new char[m_length + 1]);
+    out = m_heap.get();
   }
   std::memcpy(out, g, gl);
-  out[gl] = '\x7F';
+  out[gl] = kKeySeparator;
   std::memcpy(out + gl + 1, i, il);
-  out[length_] = '\0';
-  text_ = out;
-  hash_ = HashKey(View());
+  out[m_length] = '\0';
+  m_text = out;
+  m_hash = HashKey(View());
 }
 
 }  // namespace tiz

@@ -20,16 +20,16 @@ class ComposedKey {
   ComposedKey(const ComposedKey &) = delete;
   ComposedKey &operator=(const ComposedKey &) = delete;
 
-  std::string_view View() const { return {text_, length_}; }
-  uint32_t Hash() const { return hash_; }
+  std::string_view View() const { return {m_text, m_length}; }
+  uint32_t Hash() const { return m_hash; }
 
  private:
   static constexpr size_t kLocalSize = 256;
-  char local_[kLocalSize];
-  std::unique_ptr<char[]> heap_;
-  const char *text_;
-  size_t length_;
-  uint32_t hash_;
+  char m_local[kLocalSize];
+  std::unique_ptr<char[]> m_heap;
+  const char *m_text;
+  size_t m_length;
+  uint32_t m_hash;
 };
 
 }  // namespace tiz

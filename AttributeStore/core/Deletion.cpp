@@ -5,6 +5,7 @@
 
 #include "core/AttributeStore.h"
 #include "core/StoreHandles.h"
+#include "core/StoreWalk.h"
 #include "tiz.h"
 
 namespace tiz {
@@ -16,7 +17,7 @@ namespace {
 // that, the parent could never reach 0 again and the whole tree would leak.
 void DestroyNestedStore(CAttributeStore *nested) {
   uint32_t parent = nested->ParentHandle();
-  int32_t given = nested->m_refCount;
+  int32_t given = nested->RefCount();
   TearDownStore(nested);
   for (int32_t i = 0; i < given; ++i) {
     // Re-checked each time: the parent itself goes when its count reaches 0.
@@ -44,21 +45,18 @@ struct WalkPath {
 // the same counts).
 void ResetWalk(CAttributeStore *s, const WalkPath *up,
                std::unordered_set<uint32_t> &walked) noexcept {
-  if (s->m_keyList.Empty()) return;  // a store without settings keeps its count
+  if (s->Keys().Empty()) return;  // a store without settings keeps its count
   const WalkPath path{s->Handle(), up};
-  for (KeyEntry *e = s->m_keyList.head; e; e = e->next) {
-    CAttribute *a = e->attr;
-    if (!a || a->m_type != kTypeAttributeStore) continue;
-    CAttributeStore *nested = LookupStore(a->m_value.store);
-    if (!nested || path.Holds(nested->Handle())) continue;
+  ForEachNestedStore(s, [&](CAttributeStore *nested) {
+    if (path.Holds(nested->Handle())) return;
     try {
-      if (!walked.insert(nested->Handle()).second) continue;
+      if (!walked.insert(nested->Handle()).second) return;
     } catch (...) {
       // Out of memory: the store may be walked twice, which is harmless.
     }
     ResetWalk(nested, &path, walked);
-  }
-  s->m_refCount = 0;
+  });
+  s->SetRefCount(0);
 }
 
 }  // namespace
@@ -66,7 +64,7 @@ void ResetWalk(CAttributeStore *s, const WalkPath *up,
 int32_t DeleteSetting(CAttributeStore *s, const char *group, const char *item) {
   if (!group || !*group || !item) return TIZ_E_INVALID_ARG;
   std::string_view composed = s->ComposeKey(group, item);
-  if (s->m_keyList.Empty()) return 0;
+  if (s->Keys().Empty()) return 0;
   CAttribute *a = s->FindAttribute(composed);
   if (!a) return TIZ_NOT_FOUND;
   // Owned copy: tearing a nested store down runs structure callbacks, which

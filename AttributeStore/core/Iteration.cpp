@@ -5,6 +5,7 @@
 
 #include "core/AttributeStore.h"
 #include "core/Names.h"
+#include "support/Text.h"
 #include "tiz.h"
 
 namespace tiz {
@@ -59,24 +60,12 @@ void SortKeyList(KeyList &list) noexcept {
   list.tail = prev;
 }
 
-// Equal apart from the case of ASCII letters.
-bool SameGroup(const std::string &a, const std::string &b) noexcept {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    unsigned char x = static_cast<unsigned char>(a[i]);
-    unsigned char y = static_cast<unsigned char>(b[i]);
-    if (x >= 'A' && x <= 'Z') x = static_cast<unsigned char>(x - 'A' + 'a');
-    if (y >= 'A' && y <= 'Z') y = static_cast<unsigned char>(y - 'A' + 'a');
-    if (x != y) return false;
-  }
-  return true;
-}
-
 }  // namespace
 
-void StartIteratorSorted(CAttributeStore *s) noexcept {
+int32_t StartIteratorSorted(CAttributeStore *s) noexcept {
   SortKeyList(s->m_keyList);
   s->m_cursor = s->m_keyList.head;
+  return 0;
 }
 
 int32_t IterateSetting(CAttributeStore *s, char *buffer, uint32_t len) {
@@ -89,7 +78,7 @@ int32_t IterateSetting(CAttributeStore *s, char *buffer, uint32_t len) {
     KeyEntry *e = s->m_cursor;
     s->m_cursor = e->next;
     std::string group = GroupOfName(e->KeyView());
-    if (!SameGroup(group, previous)) {
+    if (!EqualsIgnoringAsciiCase(group, previous)) {
       next.swap(group);
       result = 0;
       break;

@@ -10,8 +10,8 @@ namespace tiz {
 class CAttributeStore;
 
 // Sorts the store's key list in place (stable, unsigned bytes, shorter
-// prefix first) and puts the cursor on its first key. Cannot fail.
-void StartIteratorSorted(CAttributeStore *s) noexcept;
+// prefix first) and puts the cursor on its first key. Cannot fail: 0.
+int32_t StartIteratorSorted(CAttributeStore *s) noexcept;
 
 // Reads the previous group from `buffer` (at most `len` bytes), moves the
 // cursor past every key of that group (letter case aside) and writes the

@@ -24,8 +24,8 @@ void KeyEntry::Free(KeyEntry *entry) {
 void KeyIndex::Reserve(size_t count) {
   // Load factor at most 1/2 keeps probe sequences short.
   size_t needed = count * 2;
-  if (needed <= slots_.size()) return;
-  size_t capacity = slots_.empty() ? 16 : slots_.size();
+  if (needed <= m_slots.size()) return;
+  size_t capacity = m_slots.empty() ? 16 : m_slots.size();
   while (capacity < needed) capacity *= 2;
   Rehash(capacity);
 }
@@ -33,45 +33,45 @@ void KeyIndex::Reserve(size_t count) {
 void KeyIndex::Rehash(size_t capacity) {
   std::vector<KeyEntry *> fresh(capacity, nullptr);
   size_t mask = capacity - 1;
-  for (KeyEntry *e : slots_) {
+  for (KeyEntry *e : m_slots) {
     if (!e) continue;
     size_t i = e->hash & mask;
     while (fresh[i]) i = (i + 1) & mask;
     fresh[i] = e;
   }
-  slots_.swap(fresh);
+  m_slots.swap(fresh);
 }
 
 void KeyIndex::Insert(KeyEntry *entry) {
-  Reserve(size_ + 1);
-  size_t mask = slots_.size() - 1;
+  Reserve(m_size + 1);
+  size_t mask = m_slots.size() - 1;
   size_t i = entry->hash & mask;
-  while (slots_[i]) i = (i + 1) & mask;
-  slots_[i] = entry;
-  ++size_;
+  while (m_slots[i]) i = (i + 1) & mask;
+  m_slots[i] = entry;
+  ++m_size;
 }
 
 void KeyIndex::Erase(KeyEntry *entry) {
-  if (slots_.empty()) return;
-  size_t mask = slots_.size() - 1;
+  if (m_slots.empty()) return;
+  size_t mask = m_slots.size() - 1;
   size_t i = entry->hash & mask;
-  while (slots_[i] != entry) {
-    if (!slots_[i]) return;
+  while (m_slots[i] != entry) {
+    if (!m_slots[i]) return;
     i = (i + 1) & mask;
   }
   // Backward-shift deletion: no tombstones, so lookups never slow down after
   // many removals.
   size_t hole = i;
-  for (size_t j = (hole + 1) & mask; slots_[j]; j = (j + 1) & mask) {
-    size_t home = slots_[j]->hash & mask;
+  for (size_t j = (hole + 1) & mask; m_slots[j]; j = (j + 1) & mask) {
+    size_t home = m_slots[j]->hash & mask;
     bool movable = (hole <= j) ? (home <= hole || home > j) : (home <= hole && home > j);
     if (movable) {
-      slots_[hole] = slots_[j];
+      m_slots[hole] = m_slots[j];
       hole = j;
     }
   }
-  slots_[hole] = nullptr;
-  --size_;
+  m_slots[hole] = nullptr;
+  --m_size;
 }
 
 }  // namespace tiz

@@ -31,6 +31,12 @@ struct KeyEntry {
   static void Free(KeyEntry *entry);
 };
 
+// Frees an entry not (or no longer) filed: the deleter of an owning pointer
+// to a prepared entry.
+struct EntryFree {
+  void operator()(KeyEntry *entry) const { KeyEntry::Free(entry); }
+};
+
 // The index's hash of a full key: eight bytes per step, multiply and fold,
 // inline, since every call of the library hashes one key. Not seeded: keys
 // come from the host's own pipeline, and probing stays short at half load.
@@ -64,10 +70,10 @@ inline uint32_t HashKey(std::string_view key) {
 class KeyIndex {
  public:
   KeyEntry *Find(std::string_view key, uint32_t hash) const {
-    if (slots_.empty()) return nullptr;
-    const size_t mask = slots_.size() - 1;
+    if (m_slots.empty()) return nullptr;
+    const size_t mask = m_slots.size() - 1;
     for (size_t i = hash & mask;; i = (i + 1) & mask) {
-      KeyEntry *e = slots_[i];
+      KeyEntry *e = m_slots[i];
       if (!e) return nullptr;
       if (e->hash == hash && e->keyLen == key.size() &&
           std::memcmp(e->Key(), key.data(), key.size()) == 0)
@@ -78,12 +84,12 @@ class KeyIndex {
   void Reserve(size_t count);
   void Insert(KeyEntry *entry);  // the key must not be present
   void Erase(KeyEntry *entry);
-  size_t Size() const { return size_; }
+  size_t Size() const { return m_size; }
 
  private:
   void Rehash(size_t capacity);
-  std::vector<KeyEntry *> slots_;
-  size_t size_ = 0;
+  std::vector<KeyEntry *> m_slots;
+  size_t m_size = 0;
 };
 
 }  // namespace tiz

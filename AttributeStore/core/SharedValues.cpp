@@ -3,6 +3,8 @@
 #include <new>
 #include <unordered_map>
 
+#include "support/ProcessLifetime.h"
+
 namespace tiz {
 
 namespace {
@@ -10,39 +12,36 @@ namespace {
 template <class Key>
 class HolderCounts {
  public:
-  void Add(Key key) { ++extra_[key]; }
+  void Add(Key key) { ++m_extra[key]; }
 
   bool Drop(Key key) noexcept {
-    if (extra_.empty()) return true;
-    auto it = extra_.find(key);
-    if (it == extra_.end()) return true;
-    if (--it->second == 0) extra_.erase(it);
+    if (m_extra.empty()) return true;
+    auto it = m_extra.find(key);
+    if (it == m_extra.end()) return true;
+    if (--it->second == 0) m_extra.erase(it);
     return false;
   }
 
   size_t Extra(Key key) const noexcept {
-    auto it = extra_.find(key);
-    return it == extra_.end() ? 0 : it->second;
+    auto it = m_extra.find(key);
+    return it == m_extra.end() ? 0 : it->second;
   }
 
  private:
-  std::unordered_map<Key, size_t> extra_;  // holders besides the first
+  std::unordered_map<Key, size_t> m_extra;  // holders besides the first
 };
 
-// Built in static storage and never destroyed: releases run in destructors,
-// which must not fail for want of memory, and a store torn down late in
-// process exit still finds the counts.
-template <class Counts>
-Counts &NeverDestroyed() {
-  alignas(Counts) static unsigned char storage[sizeof(Counts)];
-  static Counts *counts = new (storage) Counts();
-  return *counts;
+// Process-lifetime: releases run in destructors, which must not fail for
+// want of memory, and a store torn down late in process exit still finds the
+// counts.
+HolderCounts<uint32_t> &Images() {
+  static ProcessLifetime<HolderCounts<uint32_t>> counts;
+  return *counts.Get();
 }
 
-HolderCounts<uint32_t> &Images() { return NeverDestroyed<HolderCounts<uint32_t>>(); }
-
 HolderCounts<const CUserDefined *> &Structures() {
-  return NeverDestroyed<HolderCounts<const CUserDefined *>>();
+  static ProcessLifetime<HolderCounts<const CUserDefined *>> counts;
+  return *counts.Get();
 }
 
 }  // namespace

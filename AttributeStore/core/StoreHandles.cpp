@@ -8,32 +8,32 @@ namespace tiz {
 
 uint32_t StoreHandles::Register(CAttributeStore *store) {
   uint32_t index;
-  if (free_.size() > kMinFreeBeforeReuse) {
-    index = free_.front();
-    free_.pop_front();
+  if (m_free.size() > kMinFreeBeforeReuse) {
+    index = m_free.front();
+    m_free.pop_front();
   } else {
-    if (slots_.size() >= kIndexMask) throw std::bad_alloc();
-    slots_.push_back(Slot{nullptr, 1});
-    index = static_cast<uint32_t>(slots_.size() - 1);
+    if (m_slots.size() >= kIndexMask) throw std::bad_alloc();
+    m_slots.push_back(Slot{nullptr, 1});
+    index = static_cast<uint32_t>(m_slots.size() - 1);
   }
-  Slot &slot = slots_[index];
+  Slot &slot = m_slots[index];
   slot.store = store;
-  ++live_;
+  ++m_live;
   store->m_handle = (slot.generation << kIndexBits) | (index + 1);
   return store->m_handle;
 }
 
 void StoreHandles::Unregister(uint32_t handle) {
   uint32_t index = (handle & kIndexMask) - 1;
-  if (index >= slots_.size()) return;
-  Slot &slot = slots_[index];
+  if (index >= m_slots.size()) return;
+  Slot &slot = m_slots[index];
   if (slot.generation != (handle >> kIndexBits) || !slot.store) return;
   slot.store = nullptr;
   slot.generation = (slot.generation + 1) & kGenerationMask;
   if (slot.generation == 0) slot.generation = 1;
-  --live_;
+  --m_live;
   try {
-    free_.push_back(index);
+    m_free.push_back(index);
   } catch (...) {
     // Out of memory: the slot is simply never reused.
   }

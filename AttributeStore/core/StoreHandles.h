@@ -10,17 +10,19 @@
 #include <deque>
 #include <vector>
 
+#include "support/ProcessLifetime.h"
+
 namespace tiz {
 
 class CAttributeStore;
 
 class StoreHandles {
  public:
-  // Lives for the process: built on first use, never destroyed, so late
-  // callers (static destructors of a host) still find it.
+  // Lives for the process, so late callers (static destructors of a host)
+  // still find it.
   static StoreHandles &Instance() {
-    static StoreHandles *instance = new StoreHandles();
-    return *instance;
+    static ProcessLifetime<StoreHandles> instance;
+    return *instance.Get();
   }
 
   // Issues a handle for the store (sets its m_handle). Throws on exhaustion.
@@ -29,11 +31,11 @@ class StoreHandles {
   // The live store of a handle, or null (0, stale, never issued).
   CAttributeStore *Lookup(uint32_t handle) const {
     uint32_t index = (handle & kIndexMask) - 1;
-    if (index >= slots_.size()) return nullptr;
-    const Slot &slot = slots_[index];
+    if (index >= m_slots.size()) return nullptr;
+    const Slot &slot = m_slots[index];
     return slot.generation == (handle >> kIndexBits) ? slot.store : nullptr;
   }
-  size_t LiveCount() const { return live_; }
+  size_t LiveCount() const { return m_live; }
 
  private:
   static constexpr uint32_t kIndexBits = 22;
@@ -45,9 +47,9 @@ class StoreHandles {
     CAttributeStore *store;
     uint32_t generation;
   };
-  std::vector<Slot> slots_;
-  std::deque<uint32_t> free_;
-  size_t live_ = 0;
+  std::vector<Slot> m_slots;
+  std::deque<uint32_t> m_free;
+  size_t m_live = 0;
 };
 
 inline CAttributeStore *LookupStore(uint32_t handle) {

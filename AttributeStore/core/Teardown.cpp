@@ -6,6 +6,7 @@
 
 #include "core/AttributeStore.h"
 #include "core/StoreHandles.h"
+#include "core/StoreWalk.h"
 #include "tiz.h"
 
 namespace tiz {
@@ -16,12 +17,7 @@ int32_t DeleteChildStores(CAttributeStore *store) {
   // Collect first: a child's teardown may run callbacks that re-enter the
   // library, and this walk must not hold list positions across that.
   std::vector<uint32_t> children;
-  for (KeyEntry *e = store->m_keyList.head; e; e = e->next) {
-    CAttribute *attr = e->attr;
-    if (!attr || attr->m_type != kTypeAttributeStore) continue;
-    CAttributeStore *nested = LookupStore(attr->m_value.store);
-    if (nested && nested->ParentHandle() == self) children.push_back(nested->Handle());
-  }
+  ForEachLinkedChild(store, [&](CAttributeStore *child) { children.push_back(child->Handle()); });
   // Taken over whole once nothing can throw: links made while the children
   // go (by callbacks) are not this teardown's business.
   std::vector<uint32_t> linked = std::move(store->m_linkedChildren);
@@ -39,7 +35,7 @@ int32_t DeleteChildStores(CAttributeStore *store) {
 
 void TearDownStore(CAttributeStore *store) {
   const uint32_t handle = store->Handle();
-  store->m_refCount = 0;
+  store->SetRefCount(0);
   DeleteChildStores(store);  // -303, nothing below, is no error
   // A callback run by the children's values may have taken the store down
   // already (deleting the setting that held it, say).

@@ -5,10 +5,12 @@
 
 #include "core/AttributeStore.h"
 #include "core/ComposedKey.h"
+#include "core/Names.h"
 #include "core/SharedValues.h"
 #include "core/StoreHandles.h"
 #include "core/UserDefined.h"
 #include "imagelib/ImageLibrary.h"
+#include "platform/Trace.h"
 #include "tiz.h"
 
 namespace tiz {
@@ -16,10 +18,6 @@ namespace tiz {
 namespace {
 
 bool ValidNames(const char *group, const char *item) { return group && *group && item; }
-
-struct EntryFree {
-  void operator()(KeyEntry *e) const { KeyEntry::Free(e); }
-};
 
 bool HoldsStructure(const CAttribute &a) {
   return a.m_type == kTypeUserDefined && a.m_value.structure && !a.m_inert;
@@ -217,10 +215,10 @@ int32_t WriteStoreLink(CAttributeStore *s, const char *group, const char *item, 
   if (!ValidNames(group, item)) return TIZ_E_INVALID_ARG;
   std::string_view key = s->ComposeKey(group, item);
   std::string name;
-  name.reserve(s->m_name.size() + 1 + key.size());
-  name.append(s->m_name).push_back('\x7F');
+  name.reserve(s->Name().size() + 1 + key.size());
+  name.append(s->Name()).push_back(kKeySeparator);
   name.append(key);
-  nested->m_name.swap(name);
+  nested->SetName(std::move(name));
   uint32_t handle = nested->Handle();
   return WriteSetting(s, group, item, [&](CAttribute &a) {
     CAttribute old;
@@ -375,6 +373,53 @@ int32_t GetConfidence(CAttributeStore *s, const char *group, const char *item, i
     *conf = a.m_confidence;
     return 0;
   });
+}
+
+int32_t GetByte(CAttributeStore *s, const char *group, const char *item, int32_t *conf,
+                uint8_t *value) {
+  uint32_t dword = 0;
+  int32_t r = GetDword(s, group, item, conf, &dword);
+  if (r == 0 || r == TIZ_FOUND_IN_ANCESTOR) *value = static_cast<uint8_t>(dword & 0xFF);
+  return r;
+}
+
+int32_t GetStructureData(CAttributeStore *s, const char *group, const char *item, int32_t *conf,
+                         void **data) {
+  CUserDefined *structure = nullptr;
+  int32_t r = GetStructure(s, group, item, conf, &structure);
+  if (r == 0 || r == TIZ_FOUND_IN_ANCESTOR) *data = structure ? structure->Data() : nullptr;
+  return r;
+}
+
+int32_t GetAttrStoreHandle(CAttributeStore *s, const char *group, const char *item, int32_t *conf,
+                           uint32_t *phNested, NestedOnFailure onFailure) {
+  CAttributeStore *nested = nullptr;
+  int32_t r = GetAttrStore(s, group, item, conf, &nested);
+  if (r == 0)
+    *phNested = nested ? nested->Handle() : 0;
+  else if (onFailure == NestedOnFailure::kZero)
+    *phNested = 0;
+  return r;
+}
+
+int32_t GetValuePointer(CAttributeStore *s, const char *group, const char *item, int32_t *conf,
+                        uint32_t *size, int32_t type, void **pointer) {
+  if (!group || !*group || !item || !size) return TIZ_E_INVALID_ARG;
+  CAttribute *a = nullptr;
+  int32_t where = LookupInherited(s, group, item, &a);
+  if (where < 0 || where == TIZ_NOT_FOUND) return where;
+  // Another type: no pointer. Handing out its raw value word as an address
+  // would invite the caller to dereference a number.
+  if (int32_t r = a->CheckType(type)) return r;
+  *size = a->m_size;
+  if (conf) *conf = a->m_confidence;
+  *pointer = type == kTypeString ? static_cast<void *>(a->m_value.text)
+                                 : static_cast<void *>(a->m_value.bytes);
+  return where;
+}
+
+void TraceSetImage(uint32_t hStore, uint32_t hImage) {
+  platform::Trace("TEV: TIZ_SetSettingImage : hAttrStore=0x%08x hImage=0x%08x\n", hStore, hImage);
 }
 
 }  // namespace tiz

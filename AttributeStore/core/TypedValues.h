@@ -63,9 +63,30 @@ int32_t GetStructure(CAttributeStore *s, const char *group, const char *item, in
 // null store with result 0.
 int32_t GetAttrStore(CAttributeStore *s, const char *group, const char *item, int32_t *conf,
                      CAttributeStore **nested);
+// The low byte of a DWORD setting; *value is written only on 0 and 1.
+int32_t GetByte(CAttributeStore *s, const char *group, const char *item, int32_t *conf,
+                uint8_t *value);
+// The caller's data of a structure setting (null for one read back from a
+// file); *data is written only on 0 and 1.
+int32_t GetStructureData(CAttributeStore *s, const char *group, const char *item, int32_t *conf,
+                         void **data);
+// GetAttrStore as a handle: on 0 the nested store's handle (0 when it is
+// gone); on failure *phNested is left alone or set to 0, as asked.
+enum class NestedOnFailure { kUntouched, kZero };
+int32_t GetAttrStoreHandle(CAttributeStore *s, const char *group, const char *item, int32_t *conf,
+                           uint32_t *phNested, NestedOnFailure onFailure);
+// The address of a STRING's text or a BUFFER's bytes (`type` says which),
+// owned by the setting, with its size: 0 or 1 where found, 2, -24 for a null
+// name or size, -313 for another type (no pointer then).
+int32_t GetValuePointer(CAttributeStore *s, const char *group, const char *item, int32_t *conf,
+                        uint32_t *size, int32_t type, void **pointer);
 int32_t GetSize(CAttributeStore *s, const char *group, const char *item, uint32_t *size);
 int32_t GetType(CAttributeStore *s, const char *group, const char *item, int32_t *type);
 int32_t GetConfidence(CAttributeStore *s, const char *group, const char *item, int32_t *conf);
+
+// The trace line of an image handed to a store, written whether or not the
+// store then takes it.
+void TraceSetImage(uint32_t hStore, uint32_t hImage);
 
 // Finds the setting in `s` or its ancestors: *found receives the attribute
 // and the result is 0 (here), 1 (ancestor) or 2 (nowhere). Group must be

@@ -15,7 +15,7 @@ class CUserDefined {
   CUserDefined(void *data, TIZ_RELEASE_FN release, TIZ_DISPLAY_FN display)
       : m_releaseFn(release), m_displayFn(display), m_data(data) {}
   // Calls the release callback with the data, when there is one.
-  virtual ~CUserDefined();
+  ~CUserDefined();
   CUserDefined(const CUserDefined &) = delete;
   CUserDefined &operator=(const CUserDefined &) = delete;
 

@@ -1,39 +1,29 @@
-// Library control: lock life, logging and the scanning thread id. No lock
-// taken, no handle, no exception report.
-#include <atomic>
-
+// Library control: lock life, logging and the scanning thread id. No frame:
+// no lock taken, no handle, nothing that throws.
 #include "frame/Frame.h"
+#include "platform/Trace.h"
 #include "tiz.h"
 
-namespace tiz::frame {
-void CreateLock();
-void DeleteLock();
-extern std::atomic<uint32_t> g_loggingFlag;
-extern std::atomic<uint32_t> g_scanningThreadId;
-}  // namespace tiz::frame
-
-using namespace tiz::frame;
+using namespace tiz;
 
 extern "C" {
 
 int32_t TIZ_API TIZ_InitCriticalSection(void) {
-  CreateLock();
+  frame::CreateLock();
   return 0;
 }
 
 int32_t TIZ_API TIZ_DeleteCriticalSection(void) {
-  DeleteLock();
+  frame::DeleteLock();
   return 0;
 }
 
 int32_t TIZ_API TIZ_InitLogging(uint32_t enabled) {
-  g_loggingFlag.store(enabled, std::memory_order_relaxed);
+  platform::SetTracing(enabled != 0);
   return 0;
 }
 
-int32_t TIZ_API TIZ_SetScanningThreadID(uint32_t threadId) {
-  g_scanningThreadId.store(threadId, std::memory_order_relaxed);
-  return 0;
-}
+// The host hands over its scanning thread; the library has no use for it.
+int32_t TIZ_API TIZ_SetScanningThreadID(uint32_t) { return 0; }
 
 }  // extern "C"

@@ -4,6 +4,7 @@
 
 #include "core/AttributeStore.h"
 #include "core/StoreHandles.h"
+#include "core/StoreWalk.h"
 #include "core/TypedValues.h"
 #include "imagetree/BagNames.h"
 #include "imagetree/BagRef.h"
@@ -58,15 +59,14 @@ CAttributeStore *ChainHeadBelow(CAttributeStore *bag, const CAttributeStore *hol
 uint32_t ChainEndBelow(const CAttributeStore *holder) {
   uint32_t last = 0;
   const CAttributeStore *z = holder;
-  const KeyEntry *e = z->m_keyList.head;
+  const KeyEntry *e = z->Keys().head;
   while (e) {
-    const CAttribute *attr = e->attr;
-    if (attr && attr->m_type == kTypeAttributeStore) {
-      last = attr->m_value.store;
+    if (uint32_t nested = NestedHandleOf(e->attr)) {
+      last = nested;
       const CAttributeStore *v = LookupStore(last);
       if (v && v->ParentHandle() == z->Handle()) {
         z = v;
-        e = z->m_keyList.head;
+        e = z->Keys().head;
         continue;
       }
     }
@@ -77,11 +77,7 @@ uint32_t ChainEndBelow(const CAttributeStore *holder) {
 
 // Clears the parent link of every store linked below `holder`.
 void UnlinkChildren(const CAttributeStore *holder) {
-  for (const KeyEntry *e = holder->m_keyList.head; e; e = e->next) {
-    if (!e->attr || e->attr->m_type != kTypeAttributeStore) continue;
-    CAttributeStore *nested = LookupStore(e->attr->m_value.store);
-    if (nested && nested->ParentHandle() == holder->Handle()) nested->m_parentHandle = 0;
-  }
+  ForEachLinkedChild(holder, [](CAttributeStore *child) { child->DetachFromParent(); });
 }
 
 // Frees a previous page's bag (read with a reference) with its tree.

@@ -5,8 +5,8 @@
 #include "core/AttributeStore.h"
 #include "core/StoreHandles.h"
 #include "core/TypedValues.h"
-#include "frame/Frame.h"
 #include "imagetree/BagNames.h"
+#include "platform/Trace.h"
 #include "tiz.h"
 
 namespace tiz {
@@ -61,7 +61,7 @@ int32_t UtilGetShortCut(CAttributeStore *globalBag, uint32_t bCurrentSide, const
                         BagRef *out) {
   const char *sideItem = nullptr;
   if (int32_t r = UtilGetSideAttrName(globalBag, bCurrentSide, &sideItem)) return r;
-  frame::Trace(
+  platform::Trace(
       "TEV: UtilGetShortCut : bCurrentSide=%d, pGlobalBag=0x%08x cszSettingName=%s, "
       "cszSideAttrName=%s\n",
       static_cast<int32_t>(bCurrentSide), globalBag->Handle(), settingName, sideItem);
@@ -125,8 +125,8 @@ int32_t UtilAppendNewCurrentBag(CAttributeStore *globalBag, uint32_t bCurrentSid
                                 uint32_t *newBag) {
   BagRef old;
   if (int32_t r = UtilGetShortCut(globalBag, bCurrentSide, kCurrentImageStore, &old)) return r;
-  frame::Trace("TEV: UtilAppendNewCurrentBag : pGlobalBag=0x%08x pOldCurrent=0x%08x\n",
-               globalBag->Handle(), old.Handle());
+  platform::Trace("TEV: UtilAppendNewCurrentBag : pGlobalBag=0x%08x pOldCurrent=0x%08x\n",
+                  globalBag->Handle(), old.Handle());
   CAttributeStore *oldBag = old.Store();
   if (!oldBag) return TIZ_E_INVALID_HANDLE;
 
@@ -148,6 +148,42 @@ int32_t UtilAppendNewCurrentBag(CAttributeStore *globalBag, uint32_t bCurrentSid
   if ((r = UtilSetShortCut(globalBag, bCurrentSide, kCurrentImageStore, bag)) != 0) return r;
   *newBag = unreceived.handle;
   unreceived.handle = 0;
+  platform::Trace("TEV: TIZ_UtilAppendNewCurrentBag : *phCurrentBag=0x%08x\n", *newBag);
+  return 0;
+}
+
+namespace {
+
+// Hands the side's shortcut bag, with its reference, to the caller.
+int32_t ShortCutOut(CAttributeStore *globalBag, uint32_t bCurrentSide, const char *settingName,
+                    uint32_t *phBag) {
+  BagRef bag;
+  int32_t r = UtilGetShortCut(globalBag, bCurrentSide, settingName, &bag);
+  if (r == 0) *phBag = bag.Detach();
+  return r;
+}
+
+}  // namespace
+
+int32_t UtilGetCurrentBag(CAttributeStore *globalBag, uint32_t bCurrentSide, uint32_t *phBag) {
+  int32_t r = ShortCutOut(globalBag, bCurrentSide, kCurrentImageStore, phBag);
+  if (r == 0) {
+    platform::Trace("TEV: TIZ_UtilGetCurrentBag : *phCurrentBag=0x%08x, cszSettingName=%s\n",
+                    *phBag, kCurrentImageStore);
+  }
+  return r;
+}
+
+int32_t UtilGetPersistentBag(CAttributeStore *globalBag, uint32_t bCurrentSide, uint32_t *phBag) {
+  return ShortCutOut(globalBag, bCurrentSide, kPersistentImageStore, phBag);
+}
+
+int32_t UtilIsABackSideBag(CAttributeStore *bag, uint32_t *pbIsBackSide) {
+  // Every bag of the back chain inherits the marker.
+  uint32_t marker = 0;
+  int32_t r = GetDword(bag, kPersistentBack, kValue, nullptr, &marker);
+  if (r < 0) return r;
+  *pbIsBackSide = marker;
   return 0;
 }
 

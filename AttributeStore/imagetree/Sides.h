@@ -43,6 +43,15 @@ int32_t UtilSetSide(CAttributeStore *globalBag, uint32_t bFront);
 int32_t UtilAppendNewCurrentBag(CAttributeStore *globalBag, uint32_t bCurrentSide,
                                 uint32_t *newBag);
 
+// The side's current or persistent bag, with a reference for the caller, to
+// *phBag on 0; 2 when the shortcut is absent (out untouched), or an error.
+int32_t UtilGetCurrentBag(CAttributeStore *globalBag, uint32_t bCurrentSide, uint32_t *phBag);
+int32_t UtilGetPersistentBag(CAttributeStore *globalBag, uint32_t bCurrentSide, uint32_t *phBag);
+
+// The back-side marker the bag holds or inherits (0 without one); the flag
+// is written only on 0.
+int32_t UtilIsABackSideBag(CAttributeStore *bag, uint32_t *pbIsBackSide);
+
 }  // namespace tiz
 
 #endif

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "core/StoreHandles.h"
+#include "support/ProcessLifetime.h"
 
 namespace tiz {
 
@@ -12,8 +13,8 @@ namespace {
 // A handful of bags per page: a plain list, pruned of bags that are gone
 // whenever room is made.
 std::vector<uint32_t> &Recorded() {
-  static std::vector<uint32_t> bags;
-  return bags;
+  static ProcessLifetime<std::vector<uint32_t>> bags;
+  return *bags.Get();
 }
 
 }  // namespace

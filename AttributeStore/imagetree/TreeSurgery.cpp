@@ -4,11 +4,12 @@
 
 #include "core/AttributeStore.h"
 #include "core/StoreHandles.h"
+#include "core/StoreWalk.h"
 #include "core/TypedValues.h"
-#include "frame/Frame.h"
 #include "imagetree/BagNames.h"
 #include "imagetree/BagRef.h"
 #include "imagetree/TreeMadeBags.h"
+#include "platform/Trace.h"
 #include "tiz.h"
 
 namespace tiz {
@@ -19,9 +20,8 @@ namespace {
 
 // The full key of the first setting, in key-list order, that holds `child`.
 bool FindHoldingKey(const CAttributeStore *store, const CAttributeStore *child, std::string *key) {
-  for (const KeyEntry *e = store->m_keyList.head; e; e = e->next) {
-    const CAttribute *attr = e->attr;
-    if (attr && attr->m_type == kTypeAttributeStore && attr->m_value.store == child->Handle()) {
+  for (const KeyEntry *e = store->Keys().head; e; e = e->next) {
+    if (NestedHandleOf(e->attr) == child->Handle()) {
       key->assign(e->Key(), e->keyLen);
       return true;
     }
@@ -29,23 +29,12 @@ bool FindHoldingKey(const CAttributeStore *store, const CAttributeStore *child, 
   return false;
 }
 
-// The first store, in key-list order, that `store` holds as a linked child.
-CAttributeStore *FirstLinkedChild(const CAttributeStore *store) {
-  for (const KeyEntry *e = store->m_keyList.head; e; e = e->next) {
-    const CAttribute *attr = e->attr;
-    if (!attr || attr->m_type != kTypeAttributeStore) continue;
-    CAttributeStore *nested = LookupStore(attr->m_value.store);
-    if (nested && nested != store && nested->ParentHandle() == store->Handle()) return nested;
-  }
-  return nullptr;
-}
-
 // Takes back from `store` (and its ancestors) the references that `child`
 // gave it when it was linked. False when that was the store's last reference
 // and it went, taking its children along.
 bool GiveBackChildReferences(CAttributeStore *store, const CAttributeStore *child) {
   uint32_t storeHandle = store->Handle();
-  for (int32_t n = child->m_refCount; n > 0; --n) {
+  for (int32_t n = child->RefCount(); n > 0; --n) {
     CAttributeStore *live = LookupStore(storeHandle);
     if (!live) return false;
     live->Release();
@@ -67,7 +56,7 @@ void FreeBagTree(CAttributeStore *root) {
     }
     bool atRoot = cur->Handle() == rootHandle;
     uint32_t parent = cur->ParentHandle();
-    cur->m_refCount = 0;
+    cur->SetRefCount(0);
     DestroyStore(cur);
     if (atRoot) return;
     // Values released above may have run callbacks that changed the tree.
@@ -77,8 +66,8 @@ void FreeBagTree(CAttributeStore *root) {
 }
 
 int32_t UtilDeleteThisChild(CAttributeStore *store, CAttributeStore *child) {
-  frame::Trace("TEV: UtilDeleteThisChild : pChildAttr=0x%08x\n", child->Handle());
-  if (store->m_keyList.Empty()) return 0;
+  platform::Trace("TEV: UtilDeleteThisChild : pChildAttr=0x%08x\n", child->Handle());
+  if (store->Keys().Empty()) return 0;
   std::string key;
   if (!FindHoldingKey(store, child, &key)) return 0;
   uint32_t storeHandle = store->Handle();
@@ -91,12 +80,12 @@ int32_t UtilDeleteThisChild(CAttributeStore *store, CAttributeStore *child) {
   // references remain (others' references keep it, detached), the creation
   // reference of a bag the tree made being nobody's. Stores it merely points
   // at keep their counts.
-  child->m_parentHandle = 0;
+  child->DetachFromParent();
   bool treeHoldsCreation = ForgetTreeMadeBag(childHandle);
-  if (!child->m_keyList.Empty()) {
+  if (!child->Keys().Empty()) {
     FreeBagTree(child);
   } else {
-    if (treeHoldsCreation && child->m_refCount > 0) child->Release();
+    if (treeHoldsCreation && child->RefCount() > 0) child->Release();
     if ((child = LookupStore(childHandle)) != nullptr) {
       child->AddRef();
       child->Release();
@@ -111,8 +100,8 @@ int32_t UtilDeleteThisChild(CAttributeStore *store, CAttributeStore *child) {
 int32_t UtilDeleteTree(CAttributeStore *bag, uint32_t globalBag) {
   CAttributeStore *parent = bag->Parent();
   if (!parent) return TIZ_E_INVALID_ARG;
-  frame::Trace("TEV: UtilDeleteTree : pGlobalAttrStore=0x%08x parent_store=0x%08x\n", globalBag,
-               parent->Handle());
+  platform::Trace("TEV: UtilDeleteTree : pGlobalAttrStore=0x%08x parent_store=0x%08x\n", globalBag,
+                  parent->Handle());
   return UtilDeleteThisChild(parent, bag);
 }
 
@@ -122,13 +111,13 @@ int32_t UtilMoveChild(CAttributeStore *store, CAttributeStore *child, const char
   if (!FindHoldingKey(store, child, &oldKey)) return TIZ_NOT_FOUND;
   // Filed under the new key first: everything that can run out of memory
   // happens while the child is still held where it was.
-  std::string oldName = child->m_name;
+  std::string oldName = child->Name();
   bool sameKey = store->ComposeKey(group, item) == oldKey;
   int32_t r;
   try {
     r = SetAttrStoreChild(store, group, item, kDefaultConfidence, child);
   } catch (...) {
-    child->m_name.swap(oldName);
+    child->SetName(std::move(oldName));
     throw;
   }
   if (r != 0) return r;

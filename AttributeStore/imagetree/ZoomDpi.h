@@ -10,7 +10,7 @@ namespace tiz {
 class CZoomDPI {
  public:
   explicit CZoomDPI(uint32_t dpiMask) : m_dpiMask(dpiMask) {}
-  virtual ~CZoomDPI() = default;
+  ~CZoomDPI() = default;
 
   // Fills the list from the mask, in ascending resolution; false when the
   // mask holds none of the known resolution bits.

@@ -1,19 +1,13 @@
 #include "persist/ConfiguredPaths.h"
 
-#include "brlconfigio.h"
+#include <utility>
+
+#include "configlib/ConfigLibrary.h"
 #include "platform/Platform.h"
 
 namespace tiz {
 
 namespace {
-
-constexpr const char kPersistParameter[] = "ATTRIBUTESTORE\\BAGSETTINGSPERSIST";
-constexpr int32_t kFileDestination = 2;
-constexpr uint32_t kPersistPathSize = 260;
-
-constexpr const char kSettingsKey[] = "MOXSETTINGS\\BRELL200\\Defaults";
-constexpr const char kSettingsValue[] = "ZEBPath";
-constexpr uint32_t kSettingsDirectorySize = 256;
 
 #ifdef _WIN32
 constexpr char kDirectorySeparator = '\\';
@@ -35,14 +29,6 @@ bool IsAbsoluteSettingsName(std::string_view name) {
   return name.find(':') != std::string_view::npos;
 }
 
-// The text of a buffer the configuration library filled, bounded by its size
-// even if the library left it unterminated.
-std::string TextOf(const char *buffer, size_t size) {
-  size_t length = 0;
-  while (length < size && buffer[length] != '\0') ++length;
-  return std::string(buffer, length);
-}
-
 }  // namespace
 
 std::string_view LastPathComponent(std::string_view path) {
@@ -60,17 +46,7 @@ std::string_view LastPathComponent(std::string_view path) {
 }
 
 int32_t ResolvePersistPath(std::string_view fileName, std::string *path) {
-  std::string component(LastPathComponent(fileName));
-  int32_t result =
-      BCIO_SetConfigParameterDest(kPersistParameter, kFileDestination, component.c_str());
-  if (result != 0) return result;
-  char buffer[kPersistPathSize] = {};
-  uint32_t reserved = 0;
-  uint32_t size = kPersistPathSize;
-  result = BCIO_GetConfigParameterDest(kPersistParameter, &reserved, buffer, &size);
-  if (result != 0) return result;
-  *path = TextOf(buffer, sizeof buffer);
-  return 0;
+  return configlib::TreeFilePath(std::string(LastPathComponent(fileName)), path);
 }
 
 int32_t ResolveSettingsPath(std::string_view fileName, std::string *path) {
@@ -78,11 +54,10 @@ int32_t ResolveSettingsPath(std::string_view fileName, std::string *path) {
     *path = std::string(fileName);
     return 0;
   }
-  char buffer[kSettingsDirectorySize] = {};
-  uint32_t size = kSettingsDirectorySize;
-  int32_t result = BCIO_GetConfigParamStr(kSettingsKey, kSettingsValue, buffer, &size, nullptr);
+  std::string directory;
+  int32_t result = configlib::SettingsDirectory(&directory);
   if (result < 0) return result;
-  *path = TextOf(buffer, sizeof buffer);
+  *path = std::move(directory);
   path->push_back(kDirectorySeparator);
   path->append(fileName);
   return 0;

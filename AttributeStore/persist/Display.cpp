@@ -41,7 +41,7 @@ int32_t DisplayValue(const CAttribute &attribute, char *buffer, int32_t length) 
     case kTypeAttributeStore: {
       // A plainly linked store may have been released by its owner since.
       const CAttributeStore *nested = LookupStore(attribute.m_value.store);
-      return CopyText("AttributeStore:\t", nested ? TextOf(nested->m_name.c_str()) : "", buffer,
+      return CopyText("AttributeStore:\t", nested ? TextOf(nested->Name().c_str()) : "", buffer,
                       length);
     }
     case kTypeDword:

@@ -3,11 +3,11 @@
 #include <charconv>
 #include <string>
 
+#include "support/Text.h"
+
 namespace tiz {
 
 namespace {
-
-constexpr char kHexDigits[] = "0123456789ABCDEF";
 
 // A decimal integer in the range of either 32-bit reading, with an optional
 // sign; its bits as a 32-bit word.
@@ -40,15 +40,8 @@ int32_t ReadWord(const ProfileDocument &doc, SectionNumber section, std::string_
   return ParseProfileWord(text, value);
 }
 
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
-}
-
 int ByteAt(std::string_view text, size_t index) {
-  int high = HexValue(text[2 * index]), low = HexValue(text[2 * index + 1]);
+  int high = HexDigitValue(text[2 * index]), low = HexDigitValue(text[2 * index + 1]);
   return (high < 0 || low < 0) ? -1 : high * 16 + low;
 }
 

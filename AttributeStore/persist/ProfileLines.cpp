@@ -5,14 +5,9 @@
 
 #include "persist/ProfileNames.h"
 #include "persist/ProfileText.h"
+#include "support/Text.h"
 
 namespace tiz {
-
-namespace {
-
-char FoldAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-}  // namespace
 
 bool HoldsLoneCr(std::string_view text) {
   // Each CR is found by the run-time library's search, which is quick on

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/Platform.h"
+#include "support/Text.h"
 
 namespace tiz {
 
@@ -13,8 +14,6 @@ namespace {
 // operation hashes one: without lead bytes in the code page, eight bytes are
 // folded and mixed at a time.
 constexpr size_t kWord = sizeof(uint64_t);
-
-char FoldAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 // Lowers the ASCII capitals among eight bytes at once. Each byte's low seven
 // bits plus a bias reach 0x80 exactly from 'A' (or past 'Z'), and no sum

@@ -13,6 +13,7 @@
 #include "persist/ConfiguredPaths.h"
 #include "persist/SettingsLine.h"
 #include "platform/FileSystem.h"
+#include "support/Text.h"
 #include "tiz.h"
 
 namespace tiz {
@@ -20,16 +21,6 @@ namespace tiz {
 namespace {
 
 bool IsSpace(char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; }
-
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
-  }
-  return true;
-}
 
 // A signed 64-bit decimal after optional blanks, saturating, stopping at the
 // first non-digit (0 for no digits): the run-time library's 64-bit parse.

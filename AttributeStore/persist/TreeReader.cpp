@@ -9,6 +9,7 @@
 
 #include "core/AttributeStore.h"
 #include "core/StoreHandles.h"
+#include "core/StoreWalk.h"
 #include "persist/ProfileDocument.h"
 #include "persist/ProfileKeys.h"
 #include "persist/ProfileText.h"
@@ -96,9 +97,9 @@ void DestroyLoadedTree(uint32_t handle) noexcept {
   uint32_t current = handle;
   while (CAttributeStore *store = LookupStore(current)) {
     uint32_t child = 0;
-    while (KeyEntry *entry = store->m_keyList.head) {
+    while (KeyEntry *entry = store->Keys().head) {
       const CAttribute *attr = entry->attr;
-      uint32_t nested = (attr && attr->m_type == kTypeAttributeStore) ? attr->m_value.store : 0;
+      uint32_t nested = NestedHandleOf(attr);
       store->RemoveEntry(entry->KeyView(), true);
       if (nested && LookupStore(nested)) {
         child = nested;
@@ -106,11 +107,11 @@ void DestroyLoadedTree(uint32_t handle) noexcept {
       }
     }
     if (child) {
-      LookupStore(child)->m_parentHandle = current;
+      LookupStore(child)->AttachToParentUncounted(current);
       current = child;
       continue;
     }
-    current = store->m_parentHandle;
+    current = store->ParentHandle();
     DestroyStore(store);
   }
 }
@@ -130,7 +131,7 @@ class TreeLoader {
   explicit TreeLoader(const ProfileDocument &doc) : doc_(doc), index_(doc) {}
 
   int32_t Load(CAttributeStore *target) {
-    std::string_view owner = target->m_name;
+    std::string_view owner = target->Name();
     // A file saved from a store linked below another names its sections
     // after that store's path. Loaded into a root that owns nothing in it,
     // the owner of its first section stands for "Root", and the stores it
@@ -200,12 +201,11 @@ class TreeLoader {
       // owner read trimmed), so that saving the loaded tree writes names
       // that load again.
       const size_t ownerLength = index_.OwnerLengthOf(section);
-      const std::string &holderName = walks_.back().store->m_name;
+      const std::string &holderName = walks_.back().store->Name();
       if (ownerLength > 0 && name.substr(0, ownerLength) != holderName) {
-        nested->m_name = holderName;
-        nested->m_name.append(name.substr(ownerLength));
+        nested->SetName(std::string(holderName).append(name.substr(ownerLength)));
       } else {
-        nested->m_name = name;
+        nested->SetName(std::string(name));
       }
       Walk walk(nested, index_.OwnedBy(name));
       walk.holder = std::move(attr);

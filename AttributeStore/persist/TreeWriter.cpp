@@ -101,7 +101,7 @@ int32_t SerializeStore(CAttributeStore *store, ProfileDocument &doc) {
     KeyEntry *next;
     bool nameBreaks;
   };
-  std::vector<Level> levels{{store, store->m_keyList.head, HoldsLineBreak(store->m_name)}};
+  std::vector<Level> levels{{store, store->Keys().head, HoldsLineBreak(store->Name())}};
   std::unordered_set<uint32_t> visited{store->Handle()};
   std::string section, room;
   while (!levels.empty()) {
@@ -113,7 +113,7 @@ int32_t SerializeStore(CAttributeStore *store, ProfileDocument &doc) {
     }
     level.next = entry->next;
     if (!entry->attr) continue;
-    section.assign(level.store->m_name);
+    section.assign(level.store->Name());
     section.push_back(kKeySeparator);
     section.append(entry->KeyView());
     // A header ends at a line break: such a name cannot be written. The
@@ -125,7 +125,7 @@ int32_t SerializeStore(CAttributeStore *store, ProfileDocument &doc) {
     CAttributeStore *nested = nullptr;
     if (int32_t r = WriteSetting(*entry->attr, doc, section, &nested, room)) return r;
     if (nested && visited.insert(nested->Handle()).second)
-      levels.push_back(Level{nested, nested->m_keyList.head, HoldsLineBreak(nested->m_name)});
+      levels.push_back(Level{nested, nested->Keys().head, HoldsLineBreak(nested->Name())});
   }
   return 0;
 }

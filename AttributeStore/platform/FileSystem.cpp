@@ -11,21 +11,21 @@ constexpr size_t kReadChunk = 64 * 1024;
 // Closes on every way out; a failed close turns success into failure.
 class OpenFile {
  public:
-  explicit OpenFile(File *file) : file_(file) {}
+  explicit OpenFile(File *file) : m_file(file) {}
   ~OpenFile() {
-    if (file_) Files().close(file_);
+    if (m_file) Files().close(m_file);
   }
   OpenFile(const OpenFile &) = delete;
   OpenFile &operator=(const OpenFile &) = delete;
-  File *get() const { return file_; }
+  File *get() const { return m_file; }
   FileStatus Close() {
-    File *file = file_;
-    file_ = nullptr;
+    File *file = m_file;
+    m_file = nullptr;
     return Files().close(file);
   }
 
  private:
-  File *file_;
+  File *m_file;
 };
 
 FileStatus OpenForReading(const char *path, File **file) {

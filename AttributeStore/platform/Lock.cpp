@@ -27,10 +27,10 @@ namespace tiz::platform {
 
 static_assert(sizeof(NativeLock) <= 64, "lock storage too small");
 
-NativeMutex::NativeMutex() { Init(reinterpret_cast<NativeLock *>(storage_)); }
-NativeMutex::~NativeMutex() { Fini(reinterpret_cast<NativeLock *>(storage_)); }
-void NativeMutex::Enter() { Lock(reinterpret_cast<NativeLock *>(storage_)); }
-void NativeMutex::Leave() { Unlock(reinterpret_cast<NativeLock *>(storage_)); }
+NativeMutex::NativeMutex() { Init(reinterpret_cast<NativeLock *>(m_storage)); }
+NativeMutex::~NativeMutex() { Fini(reinterpret_cast<NativeLock *>(m_storage)); }
+void NativeMutex::Enter() { Lock(reinterpret_cast<NativeLock *>(m_storage)); }
+void NativeMutex::Leave() { Unlock(reinterpret_cast<NativeLock *>(m_storage)); }
 
 void YieldThread() { std::this_thread::yield(); }
 
@@ -40,10 +40,10 @@ void SharedRecursiveLock::WaitOutReaders() {
   // Only slots handed out so far can hold a reader; the count is read after
   // publishing the owner, so a reader that took a new slot before seeing
   // the owner is counted.
-  uint32_t used = nextSlot_.load(std::memory_order_seq_cst);
+  uint32_t used = m_nextSlot.load(std::memory_order_seq_cst);
   if (used > kSlots) used = kSlots;
   for (uint32_t i = 0; i < used; ++i) {
-    for (int spins = 0; slots_[i].readers.load(std::memory_order_seq_cst) != 0; ++spins) {
+    for (int spins = 0; m_slots[i].readers.load(std::memory_order_seq_cst) != 0; ++spins) {
       if (spins >= 64) YieldThread();
     }
   }

@@ -18,10 +18,6 @@
 
 namespace tiz::platform {
 
-// Writes one diagnostic line: the debugger output on Windows, standard error
-// elsewhere.
-void WriteTraceLine(const char *line);
-
 namespace detail {
 // Lead bytes of the process's ANSI code page, filled once at load; text
 // scanning asks for every byte, so the answer must be a table lookup.
@@ -51,7 +47,7 @@ class NativeMutex {
   void Leave();
 
  private:
-  alignas(8) unsigned char storage_[64];
+  alignas(8) unsigned char m_storage[64];
 };
 
 // True while the process has never had a second thread (known only where

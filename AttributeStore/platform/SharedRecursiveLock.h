@@ -5,7 +5,7 @@
 // thread announces itself in a counter of its own cache line (one of a fixed
 // set of slots, handed out round-robin; threads beyond the set share slots,
 // which costs speed, never correctness). An exclusive owner publishes itself
-// in `owner_`, then waits until every slot in use reads zero. A reader that
+// in `m_owner`, then waits until every slot in use reads zero. A reader that
 // finds an owner steps back out of its slot and queues on the native mutex
 // behind the owner. Both sides store first and load second, all sequentially
 // consistent, so at least one of them sees the other: a reader never runs
@@ -43,26 +43,26 @@ class SharedRecursiveLock {
 
   void Enter() {
     ThreadState &self = CurrentThread();
-    if (owner_.load(std::memory_order_relaxed) == &self) {
-      ++depth_;
+    if (m_owner.load(std::memory_order_relaxed) == &self) {
+      ++m_depth;
       return;
     }
-    mutex_.Enter();
-    depth_ = 1;
+    m_mutex.Enter();
+    m_depth = 1;
     if (ProcessIsSingleThreaded()) {
       // No other thread, so no reader to wait for; one created later (by a
       // callback in this section) starts after this store and sees it.
-      owner_.store(&self, std::memory_order_relaxed);
+      m_owner.store(&self, std::memory_order_relaxed);
       return;
     }
-    owner_.store(&self, std::memory_order_seq_cst);
+    m_owner.store(&self, std::memory_order_seq_cst);
     WaitOutReaders();
   }
 
   void Leave() {
-    if (--depth_ > 0) return;
-    owner_.store(nullptr, std::memory_order_release);
-    mutex_.Leave();
+    if (--m_depth > 0) return;
+    m_owner.store(nullptr, std::memory_order_release);
+    m_mutex.Leave();
   }
 
   // Enters for reading. The answer goes back to LeaveShared: the reader
@@ -76,16 +76,16 @@ class SharedRecursiveLock {
     ThreadState &self = CurrentThread();
     std::atomic<uint32_t> &readers = SlotOf(self);
     readers.fetch_add(1, std::memory_order_seq_cst);
-    const ThreadState *owner = owner_.load(std::memory_order_seq_cst);
+    const ThreadState *owner = m_owner.load(std::memory_order_seq_cst);
     if (owner == nullptr) return &readers;
     readers.fetch_sub(1, std::memory_order_release);
     if (owner == &self) return nullptr;
     // An exclusive owner is in: wait for it on the mutex. Owners publish
     // themselves only while holding the mutex, so none can be in while we
     // hold it, and any later one waits for this slot.
-    mutex_.Enter();
+    m_mutex.Enter();
     readers.fetch_add(1, std::memory_order_seq_cst);
-    mutex_.Leave();
+    m_mutex.Leave();
     return &readers;
   }
 
@@ -112,18 +112,18 @@ class SharedRecursiveLock {
 
   std::atomic<uint32_t> &SlotOf(ThreadState &self) {
     if (self.slot == 0) self.slot = AssignSlot();
-    return slots_[self.slot - 1].readers;
+    return m_slots[self.slot - 1].readers;
   }
 
-  uint32_t AssignSlot() { return nextSlot_.fetch_add(1, std::memory_order_seq_cst) % kSlots + 1; }
+  uint32_t AssignSlot() { return m_nextSlot.fetch_add(1, std::memory_order_seq_cst) % kSlots + 1; }
 
   void WaitOutReaders();
 
-  NativeMutex mutex_;
-  alignas(kLine) std::atomic<const ThreadState *> owner_{nullptr};
-  uint32_t depth_ = 0;  // touched only by the owner
-  std::atomic<uint32_t> nextSlot_{0};
-  Slot slots_[kSlots];
+  NativeMutex m_mutex;
+  alignas(kLine) std::atomic<const ThreadState *> m_owner{nullptr};
+  uint32_t m_depth = 0;  // touched only by the owner
+  std::atomic<uint32_t> m_nextSlot{0};
+  Slot m_slots[kSlots];
 };
 
 }  // namespace tiz::platform

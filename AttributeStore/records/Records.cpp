@@ -4,12 +4,14 @@
 // Names and texts are written as given: keeping blanks out of the names and
 // line feeds out of both is the caller's part.
 //
-// These exports take no lock and keep no state, so any number of threads may
+// These workers take no lock and keep no state, so any number of threads may
 // call them at once on buffers of their own. They never allocate: records
 // are read in place in the caller's text and written straight into the
 // caller's buffer, so a record or a value of any length is handled, nothing
 // is ever written past a buffer the caller sized, and no exception can leave
 // through the C interface.
+#include "records/Records.h"
+
 #include <charconv>
 #include <climits>
 #include <cstddef>
@@ -18,6 +20,8 @@
 #include <initializer_list>
 
 #include "tiz.h"
+
+namespace tiz {
 
 namespace {
 
@@ -119,9 +123,7 @@ void CopyOut(const Field &field, char *dest) {
 
 }  // namespace
 
-extern "C" {
-
-int32_t TIZ_API UtilAttribute_Count(const char *text) {
+int32_t CountRecords(const char *text) {
   if (!text) return TIZ_E_INVALID_ARG;
   // Every complete record ends with exactly one line feed.
   int32_t count = 0;
@@ -132,8 +134,8 @@ int32_t TIZ_API UtilAttribute_Count(const char *text) {
   return count;
 }
 
-int32_t TIZ_API UtilAttribute_Pack(char *buffer, uint32_t size, const char *group, const char *item,
-                                   uint32_t isDword, const void *value) {
+int32_t PackRecord(char *buffer, uint32_t size, const char *group, const char *item,
+                   uint32_t isDword, const void *value) {
   if (!buffer) return TIZ_E_INVALID_HANDLE;
   if (!group || !item || !value) return TIZ_E_INVALID_ARG;
 
@@ -182,9 +184,8 @@ int32_t TIZ_API UtilAttribute_Pack(char *buffer, uint32_t size, const char *grou
   return TIZ_OK;
 }
 
-int32_t TIZ_API UtilAttribute_UnpackOneAttribute(const char *text, int32_t index, uint32_t fieldLen,
-                                                 char *group, char *item, uint32_t *pKind,
-                                                 uint32_t *pDword, char *str) {
+int32_t UnpackRecord(const char *text, int32_t index, uint32_t fieldLen, char *group, char *item,
+                     uint32_t *pKind, uint32_t *pDword, char *str) {
   if (!text || !group || !item || !pKind || !pDword || !str) return TIZ_E_INVALID_ARG;
 
   const char *begin = nullptr;
@@ -225,4 +226,4 @@ int32_t TIZ_API UtilAttribute_UnpackOneAttribute(const char *text, int32_t index
   return TIZ_OK;
 }
 
-}  // extern "C"
+}  // namespace tiz

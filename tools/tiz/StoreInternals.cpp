@@ -27,7 +27,7 @@ tiz::CAttributeStore *StoreOf(uint32_t handle) {
 std::vector<SettingKey> KeysOfStore(uint32_t handle) {
   tiz::frame::LockScope lock;
   std::vector<SettingKey> keys;
-  for (tiz::KeyEntry *entry = StoreOf(handle)->m_keyList.head; entry; entry = entry->next) {
+  for (tiz::KeyEntry *entry = StoreOf(handle)->Keys().head; entry; entry = entry->next) {
     if (!entry->attr) continue;
     std::string_view key = entry->KeyView();
     size_t separator = key.rfind(tiz::kKeySeparator);
@@ -39,14 +39,14 @@ std::vector<SettingKey> KeysOfStore(uint32_t handle) {
 
 std::string NameOfStore(uint32_t handle) {
   tiz::frame::LockScope lock;
-  return StoreOf(handle)->m_name;
+  return StoreOf(handle)->Name();
 }
 
 int32_t LoadDocumentInto(uint32_t handle, const std::string &name,
                          const tiz::ProfileDocument &doc) {
   tiz::frame::LockScope lock;
   tiz::CAttributeStore *store = StoreOf(handle);
-  store->m_name = name;
+  store->SetName(name);
   try {
     return tiz::DeserializeStore(store, doc);
   } catch (const std::bad_alloc &) {
@@ -66,7 +66,7 @@ int32_t SaveSettingInto(uint32_t handle, const SettingKey &key, tiz::ProfileDocu
   const tiz::CAttribute *attr = store->FindAttribute(full);
   if (!attr) return TIZ_NOT_FOUND;
   tiz::CAttributeStore *nested = nullptr;
-  return tiz::SerializeAttribute(*attr, doc, store->m_name + tiz::kKeySeparator + full, &nested);
+  return tiz::SerializeAttribute(*attr, doc, store->Name() + tiz::kKeySeparator + full, &nested);
 }
 
 int32_t ReadSectionAsLoaded(const tiz::ProfileDocument &doc, const std::string &section,
