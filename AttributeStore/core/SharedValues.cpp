@@ -55,8 +55,5 @@ bool DropStructureHolder(const CUserDefined *structure) noexcept {
 }
 
 size_t ExtraImageHolders(uint32_t hImage) noexcept { return Images().Extra(hImage); }
-size_t ExtraStructureHolders(const CUserDefined *structure) noexcept {
-  return Structures().Extra(structure);
-}
 
 }  // namespace tiz

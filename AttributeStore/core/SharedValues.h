@@ -25,9 +25,8 @@ void AddStructureHolder(const CUserDefined *structure);
 bool DropImageHolder(uint32_t hImage) noexcept;
 bool DropStructureHolder(const CUserDefined *structure) noexcept;
 
-// How many settings besides one hold the value (0 when unshared).
+// How many settings besides one hold the image (0 when unshared).
 size_t ExtraImageHolders(uint32_t hImage) noexcept;
-size_t ExtraStructureHolders(const CUserDefined *structure) noexcept;
 
 }  // namespace tiz
 

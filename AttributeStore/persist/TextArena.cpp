@@ -1,6 +1,5 @@
 #include "persist/TextArena.h"
 
-#include <cstring>
 
 namespace tiz {
 
@@ -24,12 +23,6 @@ char *TextArena::Allocate(size_t size) {
   free_ += size;
   left_ -= size;
   return room;
-}
-
-std::string_view TextArena::Copy(std::string_view text) {
-  char *room = Allocate(text.size());
-  if (!text.empty()) std::memcpy(room, text.data(), text.size());
-  return std::string_view(room, text.size());
 }
 
 }  // namespace tiz

@@ -6,7 +6,6 @@
 
 #include <cstddef>
 #include <memory>
-#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -27,7 +26,6 @@ class TextArena {
 
   // Room for `size` bytes, for the caller to fill.
   char *Allocate(size_t size);
-  std::string_view Copy(std::string_view text);
 
  private:
   std::vector<std::unique_ptr<char[]>> blocks_;
