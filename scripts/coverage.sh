@@ -30,10 +30,13 @@ find "$dir" -name '*.gcda' -delete
 # would cost minutes.
 ctest --test-dir "$dir" --output-on-failure -j "$jobs" -E '^debian_packages$'
 
-# gcov runs once, into one JSON file that the reports below read.
+# gcov runs once, into one JSON file that the reports below read. Only the
+# coverage build is searched for counts: other build folders hold Wine
+# prefixes whose drive letters lead back to the whole file system.
 gcovr --root . --object-directory "$dir" --exclude-directories "$dir/CMakeFiles/[0-9]" \
   --filter 'AttributeStore/' --exclude '.*Win32.*' \
-  --exclude-throw-branches --exclude-unreachable-branches -j "$jobs" --json "$dir/coverage.json"
+  --exclude-throw-branches --exclude-unreachable-branches -j "$jobs" --json "$dir/coverage.json" \
+  "$dir"
 report=(gcovr --root . --add-tracefile "$dir/coverage.json")
 if [[ ${1:-} == --details ]]; then
   "${report[@]}" --txt

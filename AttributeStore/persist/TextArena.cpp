@@ -1,6 +1,5 @@
 #include "persist/TextArena.h"
 
-
 namespace tiz {
 
 namespace {
