@@ -3,30 +3,17 @@
 #include <utility>
 
 #include "configlib/ConfigLibrary.h"
+#include "platform/PathRules.h"
 #include "platform/Platform.h"
 
 namespace tiz {
 
 namespace {
 
-#ifdef _WIN32
-constexpr char kDirectorySeparator = '\\';
-#else
-constexpr char kDirectorySeparator = '/';
-#endif
-
-bool IsPathSeparator(char c) {
-#ifdef _WIN32
-  if (c == ':') return true;
-#endif
-  return c == '/' || c == '\\';
-}
-
+// A name with a drive or a colon anywhere is taken as a whole path on every
+// platform, as is one that starts at the file system's root.
 bool IsAbsoluteSettingsName(std::string_view name) {
-#ifndef _WIN32
-  if (name.front() == '/') return true;
-#endif
-  return name.find(':') != std::string_view::npos;
+  return platform::StartsAtFileSystemRoot(name) || name.find(':') != std::string_view::npos;
 }
 
 }  // namespace
@@ -39,7 +26,8 @@ std::string_view LastPathComponent(std::string_view path) {
       ++i;  // the second byte of a double-byte character is never a separator
       continue;
     }
-    if (IsPathSeparator(path[i]) && i + 1 < path.size() && !IsPathSeparator(path[i + 1]))
+    if (platform::IsPathSeparator(path[i]) && i + 1 < path.size() &&
+        !platform::IsPathSeparator(path[i + 1]))
       start = i + 1;
   }
   return path.substr(start);
@@ -58,7 +46,7 @@ int32_t ResolveSettingsPath(std::string_view fileName, std::string *path) {
   int32_t result = configlib::SettingsDirectory(&directory);
   if (result < 0) return result;
   *path = std::move(directory);
-  path->push_back(kDirectorySeparator);
+  path->push_back(platform::kDirectorySeparator);
   path->append(fileName);
   return 0;
 }
