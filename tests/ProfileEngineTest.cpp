@@ -166,7 +166,7 @@ TEST(ProfileEngineSections, NamesSplitAsTheCoreSplitsThem) {
   for (int round = 0; round < 20000; ++round) {
     std::string name(random() % 24, ' ');
     for (char &c : name) c = alphabet[random() % sizeof alphabet];
-    tiz::SectionNameParts parts;
+    tiz::NameParts parts;
     bool whole = tiz::SplitSectionName(name, &parts);
     std::string owner = tiz::OwnerOfName(name), group = tiz::GroupOfName(name),
                 item = tiz::ItemOfName(name);

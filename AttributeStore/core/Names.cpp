@@ -6,45 +6,45 @@ namespace tiz {
 
 namespace {
 
-// The last separator, counted only at index 1 or later: a name that starts
-// with the separator has no parts.
-size_t LastSeparator(std::string_view name) {
-  size_t pos = ReverseFindByte(name, static_cast<unsigned char>(kKeySeparator));
-  if (pos != kNoPosition && pos >= 1) return pos;
-  pos = ReverseFindByte(name, static_cast<unsigned char>(kAltKeySeparator));
-  if (pos != kNoPosition && pos >= 1) return pos;
-  return kNoPosition;
-}
-
-// Position of the separator before the group, within the text before the
-// last separator (only 0x7F counts here).
-size_t GroupSeparator(std::string_view head) {
-  size_t pos = ReverseFindByte(head, static_cast<unsigned char>(kKeySeparator));
+// A separator counts only at index 1 or later: a name that starts with the
+// separator has no parts.
+size_t LastSeparator(std::string_view text, char separator) {
+  size_t pos = ReverseFindByte(text, static_cast<unsigned char>(separator));
   return (pos != kNoPosition && pos >= 1) ? pos : kNoPosition;
 }
 
 }  // namespace
 
+bool SplitName(std::string_view name, NameParts *parts) {
+  *parts = NameParts{};
+  size_t last = LastSeparator(name, kKeySeparator);
+  if (last == kNoPosition) last = LastSeparator(name, kAltKeySeparator);
+  if (last == kNoPosition) return false;
+  parts->item = name.substr(last + 1);
+  std::string_view head = name.substr(0, last);
+  // Only 0x7F separates the group from the owner.
+  size_t group = LastSeparator(head, kKeySeparator);
+  parts->group = group == kNoPosition ? head : head.substr(group + 1);
+  parts->owner = group == kNoPosition ? kRootStoreName : head.substr(0, group);
+  return true;
+}
+
 std::string ItemOfName(std::string_view name) {
-  size_t last = LastSeparator(name);
-  if (last == kNoPosition) return {};
-  return std::string(name.substr(last + 1));
+  NameParts parts;
+  SplitName(name, &parts);
+  return std::string(parts.item);
 }
 
 std::string GroupOfName(std::string_view name) {
-  size_t last = LastSeparator(name);
-  if (last == kNoPosition) return {};
-  std::string_view head = name.substr(0, last);
-  size_t sep = GroupSeparator(head);
-  return std::string(sep == kNoPosition ? head : head.substr(sep + 1));
+  NameParts parts;
+  SplitName(name, &parts);
+  return std::string(parts.group);
 }
 
 std::string OwnerOfName(std::string_view name) {
-  size_t last = LastSeparator(name);
-  if (last == kNoPosition) return {};
-  std::string_view head = name.substr(0, last);
-  size_t sep = GroupSeparator(head);
-  return sep == kNoPosition ? std::string("Root") : std::string(head.substr(0, sep));
+  NameParts parts;
+  SplitName(name, &parts);
+  return std::string(parts.owner);
 }
 
 }  // namespace tiz

@@ -31,7 +31,7 @@ class SectionIndex {
     splits_.reserve(doc.SectionCount());
     for (size_t i = 0; i < doc.SectionCount(); ++i) {
       std::string_view name = doc.NameOf(doc.ListedSection(i));
-      SectionNameParts parts;
+      NameParts parts;
       if (!SplitSectionName(name, &parts)) {
         splits_.push_back(Split{});
         lastMalformed_ = static_cast<int64_t>(i);
@@ -137,7 +137,7 @@ class TreeLoader {
     // the owner of its first section stands for "Root", and the stores it
     // holds are named on the root's chain, so that saving the loaded tree
     // writes a file that loads again.
-    SectionNameParts first;
+    NameParts first;
     if (owner == kRootStoreName && !index_.OwnedBy(owner) && doc_.SectionCount() > 0 &&
         SplitSectionName(doc_.NameOf(doc_.ListedSection(0)), &first)) {
       owner = TrimTrailingProfileBlanks(first.owner);

@@ -6,10 +6,9 @@
 #include <cstddef>
 #include <string_view>
 
-namespace tiz {
+#include "core/Names.h"
 
-// The path name of a root store, which owns the top sections of a file.
-constexpr std::string_view kRootStoreName = "Root";
+namespace tiz {
 
 constexpr char kSizeKey[] = "Size";
 constexpr char kTypeKey[] = "Type";
@@ -19,14 +18,10 @@ constexpr char kValueKey[] = "Value";
 constexpr size_t kTypeTextSize = 256;
 constexpr size_t kDoubleTextSize = 256;
 
-// A section name split into the holding store's path name, the group and
-// the item, by the rules of OwnerOfName, GroupOfName and ItemOfName
-// (core/Names.h); views into the name, since a load splits every section.
-struct SectionNameParts {
-  std::string_view owner, group, item;
-};
-// False when a part is empty: the section belongs to no store.
-bool SplitSectionName(std::string_view name, SectionNameParts *parts);
+// A section name split by SplitName into the holding store's path name, the
+// group and the item. False when a part is empty: the section belongs to no
+// store.
+bool SplitSectionName(std::string_view name, NameParts *parts);
 
 }  // namespace tiz
 
