@@ -18,37 +18,37 @@ char *Put(char *out, std::string_view text) {
 
 }  // namespace
 
-ProfileDocument::ProfileDocument() { sections_.emplace_back(); }
+ProfileDocument::ProfileDocument() { m_sections.emplace_back(); }
 
 ProfileDocument::ProfileDocument(std::string text)
-    : source_(std::make_unique<const std::string>(std::move(text))) {
-  sections_.emplace_back();
-  Parse(*source_);
+    : m_source(std::make_unique<const std::string>(std::move(text))) {
+  m_sections.emplace_back();
+  Parse(*m_source);
 }
 
 void ProfileDocument::Parse(std::string_view text) {
   // A UTF-8 byte order mark is no part of the first line; a rewrite keeps it.
   if (text.substr(0, 3) == "\xEF\xBB\xBF") {
-    bom_ = text.substr(0, 3);
+    m_bom = text.substr(0, 3);
     text.remove_prefix(3);
   }
   const char *sectionStart = text.data();
   std::string_view body = text;
-  loneCr_ = HoldsLoneCr(text);
-  hasNul_ = std::memchr(text.data(), '\0', text.size()) != nullptr;
-  TextLines lines(body, loneCr_);
+  m_loneCr = HoldsLoneCr(text);
+  m_hasNul = std::memchr(text.data(), '\0', text.size()) != nullptr;
+  TextLines lines(body, m_loneCr);
   std::string_view line, name;
   LineEnd end;
   while (lines.Next(&line, &end)) {
     if (!ParseHeader(line, &name)) continue;
-    sections_.back().text = std::string_view(sectionStart, line.data() - sectionStart);
+    m_sections.back().text = std::string_view(sectionStart, line.data() - sectionStart);
     sectionStart = line.data();
     // The platform's names end at a NUL.
-    if (hasNul_) name = name.substr(0, name.find('\0'));
+    if (m_hasNul) name = name.substr(0, name.find('\0'));
     PushSection(NamedSection(name, ProfileNameHash(name)));
-    sections_.back().bodyStart = static_cast<size_t>(lines.Rest().data() - sectionStart);
+    m_sections.back().bodyStart = static_cast<size_t>(lines.Rest().data() - sectionStart);
   }
-  sections_.back().text = std::string_view(sectionStart, text.data() + text.size() - sectionStart);
+  m_sections.back().text = std::string_view(sectionStart, text.data() + text.size() - sectionStart);
   Reindex();
 }
 
@@ -61,12 +61,13 @@ ProfileDocument::Section ProfileDocument::NamedSection(std::string_view name, si
 
 void ProfileDocument::PushSection(const Section &section) {
   // Section numbers are 32-bit; a file of four billion sections is refused.
-  if (sections_.size() >= kNoSection) throw std::length_error("profile file has too many sections");
-  sections_.push_back(section);
+  if (m_sections.size() >= kNoSection)
+    throw std::length_error("profile file has too many sections");
+  m_sections.push_back(section);
 }
 
 ProfileDocument::SectionNumber ProfileDocument::Lookup(std::string_view name, size_t hash) const {
-  return index_.Find(name, hash, [this](SectionNumber number) { return sections_[number].name; });
+  return m_index.Find(name, hash, [this](SectionNumber number) { return m_sections[number].name; });
 }
 
 ProfileDocument::SectionNumber ProfileDocument::FindSection(std::string_view name) const {
@@ -76,14 +77,14 @@ ProfileDocument::SectionNumber ProfileDocument::FindSection(std::string_view nam
 
 ProfileDocument::SectionNumber ProfileDocument::FindOrAddSection(std::string_view name) {
   SectionNumber found = FindOrAdd(name);
-  expected_ = found + 1;
+  m_expected = found + 1;
   return found;
 }
 
 ProfileDocument::SectionNumber ProfileDocument::FindOrAdd(std::string_view spelling) {
-  if (expected_ < sections_.size() && sections_[expected_].listed &&
-      sections_[expected_].name == spelling)
-    return expected_;
+  if (m_expected < m_sections.size() && m_sections[m_expected].listed &&
+      m_sections[m_expected].name == spelling)
+    return m_expected;
   // The platform looks a name up without its blanks, and writes a new one
   // without those at its start.
   while (!spelling.empty() && IsProfileBlank(spelling.front())) spelling.remove_prefix(1);
@@ -92,32 +93,32 @@ ProfileDocument::SectionNumber ProfileDocument::FindOrAdd(std::string_view spell
   SectionNumber found = Lookup(name, hash);
   if (found != kNoSection) return found;
   SeparateLastSection();
-  char *header = arena_.Allocate(spelling.size() + 2);
+  char *header = m_arena.Allocate(spelling.size() + 2);
   char *out = header;
   *out++ = '[';
   out = Put(out, spelling);
   *out = ']';
   // The header holds the name.
   SectionNumber added = AddSection(std::string_view(header + 1, name.size()), hash);
-  AppendLine(sections_[added], std::string_view(header, spelling.size() + 2), LineEnd::kCrLf);
-  modified_ = true;
+  AppendLine(m_sections[added], std::string_view(header, spelling.size() + 2), LineEnd::kCrLf);
+  m_modified = true;
   return added;
 }
 
 void ProfileDocument::SeparateLastSection() {
   // A blank line between sections, as the platform writes them.
-  size_t lastKept = sections_.size() - 1;
-  while (lastKept > 0 && sections_[lastKept].removed) --lastKept;
-  Section &last = sections_[lastKept];
-  if (lastKept == appendedLast_ && !last.split) {
+  size_t lastKept = m_sections.size() - 1;
+  while (lastKept > 0 && m_sections[lastKept].removed) --lastKept;
+  Section &last = m_sections[lastKept];
+  if (lastKept == m_appendedLast && !last.split) {
     // Its text ends in a key line; the CR LF after it is the blank line.
     last.text = std::string_view(last.text.data(), last.text.size() + 2);
-    appendedLast_ = kNoSection;
+    m_appendedLast = kNoSection;
     return;
   }
-  appendedLast_ = kNoSection;
+  m_appendedLast = kNoSection;
   if (!last.split && !last.text.empty()) Split(last);
-  if (last.last != kNoLine && !IsBlankLine(lines_[last.last].text))
+  if (last.last != kNoLine && !IsBlankLine(m_lines[last.last].text))
     AppendLine(last, "", LineEnd::kCrLf);
 }
 
@@ -146,7 +147,7 @@ ProfileDocument::SectionNumber ProfileDocument::AppendSection(std::string_view s
   }
   SeparateLastSection();
   // Room for a CR LF after the text: the blank line before a next section.
-  char *text = arena_.Allocate(size + 2);
+  char *text = m_arena.Allocate(size + 2);
   char *out = text;
   *out++ = '[';
   out = Put(out, spelling);
@@ -169,12 +170,12 @@ ProfileDocument::SectionNumber ProfileDocument::AppendSection(std::string_view s
   section.bodyStart = bodyStart;
   section.listed = true;
   PushSection(section);
-  auto added = static_cast<SectionNumber>(sections_.size() - 1);
-  listed_.push_back(added);
-  index_.Insert(hash, added);
-  appendedLast_ = added;
-  expected_ = added + 1;
-  modified_ = true;
+  auto added = static_cast<SectionNumber>(m_sections.size() - 1);
+  m_listed.push_back(added);
+  m_index.Insert(hash, added);
+  m_appendedLast = added;
+  m_expected = added + 1;
+  m_modified = true;
   return added;
 }
 
@@ -183,14 +184,14 @@ ProfileDocument::SectionNumber ProfileDocument::AddSection(std::string_view name
   section.split = true;
   section.listed = true;
   PushSection(section);
-  auto number = static_cast<SectionNumber>(sections_.size() - 1);
-  listed_.push_back(number);
-  index_.Insert(hash, number);
+  auto number = static_cast<SectionNumber>(m_sections.size() - 1);
+  m_listed.push_back(number);
+  m_index.Insert(hash, number);
   return number;
 }
 
 void ProfileDocument::Split(Section &section) {
-  TextLines lines(section.text, loneCr_);
+  TextLines lines(section.text, m_loneCr);
   std::string_view line;
   LineEnd end;
   while (lines.Next(&line, &end)) AppendLine(section, line, end);
@@ -200,9 +201,9 @@ void ProfileDocument::Split(Section &section) {
 
 uint32_t ProfileDocument::NewLine(std::string_view text, LineEnd end) {
   // Line numbers are 32-bit; four billion lines are refused.
-  if (lines_.size() >= kNoLine) throw std::length_error("profile file has too many lines");
-  lines_.push_back(Line{text, kNoLine, end});
-  return static_cast<uint32_t>(lines_.size() - 1);
+  if (m_lines.size() >= kNoLine) throw std::length_error("profile file has too many lines");
+  m_lines.push_back(Line{text, kNoLine, end});
+  return static_cast<uint32_t>(m_lines.size() - 1);
 }
 
 void ProfileDocument::AppendLine(Section &section, std::string_view text, LineEnd end) {
@@ -210,7 +211,7 @@ void ProfileDocument::AppendLine(Section &section, std::string_view text, LineEn
   if (section.last == kNoLine)
     section.first = added;
   else
-    lines_[section.last].next = added;
+    m_lines[section.last].next = added;
   section.last = added;
 }
 
@@ -218,7 +219,7 @@ ProfileDocument::KeyLine ProfileDocument::FindKeyLine(const Section &section,
                                                       std::string_view key) const {
   KeyLine found;
   if (!section.split) {
-    TextLines lines(section.text.substr(section.bodyStart), loneCr_);
+    TextLines lines(section.text.substr(section.bodyStart), m_loneCr);
     while (lines.Next(&found.text, &found.end)) {
       if (MatchKeyLine(found.text, key, &found.key, &found.value)) {
         found.found = true;
@@ -229,8 +230,8 @@ ProfileDocument::KeyLine ProfileDocument::FindKeyLine(const Section &section,
   }
   found.lastNonBlank = section.first;
   uint32_t previous = section.first;
-  for (uint32_t i = lines_[section.first].next; i != kNoLine; previous = i, i = lines_[i].next) {
-    const Line &line = lines_[i];
+  for (uint32_t i = m_lines[section.first].next; i != kNoLine; previous = i, i = m_lines[i].next) {
+    const Line &line = m_lines[i];
     if (MatchKeyLine(line.text, key, &found.key, &found.value)) {
       found.found = true;
       found.text = line.text;
@@ -259,7 +260,7 @@ std::string_view ProfileDocument::MakeKeyLine(std::string_view key, std::string_
     value = spelled;
   }
   size_t size = key.size() + 1 + value.size();
-  char *text = arena_.Allocate(size);
+  char *text = m_arena.Allocate(size);
   char *out = Put(text, key);
   *out++ = '=';
   Put(out, value);
@@ -277,7 +278,7 @@ std::string_view ProfileDocument::DecodeValue(const Section &section, std::strin
     if (found.found && ReadProfileValue(found.value) == kEscapeMarkerValue)
       return ReadEscapedProfileValue(spelled, scratch);
   }
-  if (hasNul_) return ReadProfileValue(spelled);
+  if (m_hasNul) return ReadProfileValue(spelled);
   // ReadProfileValue without the search for a NUL the text does not hold.
   if (spelled.size() >= 2 && (spelled.front() == '"' || spelled.front() == '\'') &&
       spelled.back() == spelled.front())
@@ -296,9 +297,9 @@ bool ProfileDocument::FindValue(SectionNumber section, std::string_view key,
 bool ProfileDocument::FindValue(SectionNumber section, std::string_view key,
                                 std::string_view *value, std::string *scratch) const {
   if (section == kNoSection) return false;
-  KeyLine found = FindKeyLine(sections_[section], key);
+  KeyLine found = FindKeyLine(m_sections[section], key);
   if (!found.found) return false;
-  *value = DecodeValue(sections_[section], key, found.value, scratch);
+  *value = DecodeValue(m_sections[section], key, found.value, scratch);
   return true;
 }
 
@@ -307,7 +308,7 @@ void ProfileDocument::FindValues(SectionNumber section, const std::string_view *
                                  std::string *scratch) const {
   for (size_t i = 0; i < count; ++i) found[i] = false;
   if (section == kNoSection) return;
-  const Section &target = sections_[section];
+  const Section &target = m_sections[section];
   size_t missing = count;
   std::string_view spelledKey;
   // The first line of each key, as FindKeyLine finds it: a line matches at
@@ -322,13 +323,13 @@ void ProfileDocument::FindValues(SectionNumber section, const std::string_view *
     }
   };
   if (!target.split) {
-    TextLines lines(target.text.substr(target.bodyStart), loneCr_);
+    TextLines lines(target.text.substr(target.bodyStart), m_loneCr);
     std::string_view line;
     LineEnd end;
     while (missing > 0 && lines.Next(&line, &end)) match(line);
   } else if (target.first != kNoLine) {
-    for (uint32_t i = lines_[target.first].next; missing > 0 && i != kNoLine; i = lines_[i].next)
-      match(lines_[i].text);
+    for (uint32_t i = m_lines[target.first].next; missing > 0 && i != kNoLine; i = m_lines[i].next)
+      match(m_lines[i].text);
   }
   for (size_t i = 0; i < count; ++i) {
     if (found[i]) values[i] = DecodeValue(target, keys[i], values[i], &scratch[i]);
@@ -357,8 +358,8 @@ bool ProfileDocument::MayBeEscaped(std::string_view spelled) {
 
 bool ProfileDocument::WriteLine(SectionNumber section, std::string_view key, std::string_view value,
                                 ValueSpelling spelling) {
-  modified_ = true;
-  Section &target = sections_[section];
+  m_modified = true;
+  Section &target = m_sections[section];
   // A save over the last one mostly writes what the line already says: the
   // section then needs neither a split nor a copy.
   KeyLine found = FindKeyLine(target, key);
@@ -369,15 +370,15 @@ bool ProfileDocument::WriteLine(SectionNumber section, std::string_view key, std
   found = SplitToEdit(target, key, found);
   if (found.found) {
     // The key keeps the file's spelling of its name.
-    lines_[found.line].text = MakeKeyLine(found.key, value, spelling);
-    lines_[found.line].end = LineEnd::kCrLf;
+    m_lines[found.line].text = MakeKeyLine(found.key, value, spelling);
+    m_lines[found.line].end = LineEnd::kCrLf;
     return wasEscaped;
   }
   // After the section's last non-blank line: blank lines keep separating it
   // from the next section.
   uint32_t added = NewLine(MakeKeyLine(key, value, spelling), LineEnd::kCrLf);
-  lines_[added].next = lines_[found.lastNonBlank].next;
-  lines_[found.lastNonBlank].next = added;
+  m_lines[added].next = m_lines[found.lastNonBlank].next;
+  m_lines[found.lastNonBlank].next = added;
   if (target.last == found.lastNonBlank) target.last = added;
   return false;
 }
@@ -388,27 +389,27 @@ void ProfileDocument::RemoveKey(SectionNumber section, std::string_view key) {
 }
 
 bool ProfileDocument::RemoveLine(SectionNumber section, std::string_view key) {
-  Section &target = sections_[section];
+  Section &target = m_sections[section];
   KeyLine found = FindKeyLine(target, key);
   if (!found.found) return false;
   bool wasEscaped = MayBeEscaped(found.value);
   found = SplitToEdit(target, key, found);
-  lines_[found.previous].next = lines_[found.line].next;
+  m_lines[found.previous].next = m_lines[found.line].next;
   if (target.last == found.line) target.last = found.previous;
-  modified_ = true;
+  m_modified = true;
   return wasEscaped;
 }
 
 template <class Visit>
 void ProfileDocument::VisitLines(const Section &section, const Visit &visit) const {
   if (!section.split) {
-    TextLines lines(section.text, loneCr_);
+    TextLines lines(section.text, m_loneCr);
     std::string_view line;
     LineEnd end;
     while (lines.Next(&line, &end)) visit(line);
     return;
   }
-  for (uint32_t i = section.first; i != kNoLine; i = lines_[i].next) visit(lines_[i].text);
+  for (uint32_t i = section.first; i != kNoLine; i = m_lines[i].next) visit(m_lines[i].text);
 }
 
 uint32_t ProfileDocument::LineCount(const Section &section) const {
@@ -418,18 +419,18 @@ uint32_t ProfileDocument::LineCount(const Section &section) const {
 }
 
 uint32_t ProfileDocument::HeaderLine(SectionNumber section) const {
-  if (section == kNoSection || section == 0 || section >= sections_.size() ||
-      sections_[section].removed)
+  if (section == kNoSection || section == 0 || section >= m_sections.size() ||
+      m_sections[section].removed)
     return 0;
   uint32_t line = 1;
-  for (SectionNumber number = 0; number < section; ++number) line += LineCount(sections_[number]);
+  for (SectionNumber number = 0; number < section; ++number) line += LineCount(m_sections[number]);
   return line;
 }
 
 void ProfileDocument::ForEachSection(const std::function<void(const SectionEntry &)> &visit) const {
-  uint32_t line = 1 + LineCount(sections_[0]);
-  for (SectionNumber number = 1; number < sections_.size(); ++number) {
-    const Section &section = sections_[number];
+  uint32_t line = 1 + LineCount(m_sections[0]);
+  for (SectionNumber number = 1; number < m_sections.size(); ++number) {
+    const Section &section = m_sections[number];
     if (section.removed) continue;
     visit(SectionEntry{number, section.name, line, section.listed});
     line += LineCount(section);
@@ -443,7 +444,7 @@ void ProfileDocument::ForEachKey(SectionNumber section,
   uint32_t number = line - 1;
   bool header = section != 0;  // counted, but no key line
   std::string scratch;
-  VisitLines(sections_[section], [&](std::string_view text) {
+  VisitLines(m_sections[section], [&](std::string_view text) {
     ++number;
     if (header) {
       header = false;
@@ -455,47 +456,47 @@ void ProfileDocument::ForEachKey(SectionNumber section,
     if (equals == std::string_view::npos) return;
     std::string_view key = TrimProfileBlanks(trimmed.substr(0, equals));
     if (key.empty()) return;
-    std::string_view value = DecodeValue(sections_[section], key,
+    std::string_view value = DecodeValue(m_sections[section], key,
                                          TrimProfileBlanks(trimmed.substr(equals + 1)), &scratch);
     visit(KeyEntry{key, value, number});
   });
 }
 
 void ProfileDocument::RemoveSection(SectionNumber section) {
-  if (section == kNoSection || section == 0 || section >= sections_.size() ||
-      sections_[section].removed)
+  if (section == kNoSection || section == 0 || section >= m_sections.size() ||
+      m_sections[section].removed)
     return;
-  Section &target = sections_[section];
+  Section &target = m_sections[section];
   target.removed = true;
   target.listed = false;
   target.split = true;
   target.text = std::string_view();
   target.first = target.last = kNoLine;
-  if (expected_ == section) expected_ = kNoSection;
+  if (m_expected == section) m_expected = kNoSection;
   Reindex();
-  modified_ = true;
+  m_modified = true;
 }
 
 void ProfileDocument::Reindex() {
-  index_.Clear();
-  listed_.clear();
-  for (Section &section : sections_) section.listed = false;
-  index_.Reserve(sections_.size());
-  for (SectionNumber number = 1; number < sections_.size(); ++number) {
-    Section &section = sections_[number];
+  m_index.Clear();
+  m_listed.clear();
+  for (Section &section : m_sections) section.listed = false;
+  m_index.Reserve(m_sections.size());
+  for (SectionNumber number = 1; number < m_sections.size(); ++number) {
+    Section &section = m_sections[number];
     // A header of no name is ignored, as the platform ignores it: its keys
     // belong to no section that can be found.
     if (section.removed || section.name.empty() || Lookup(section.name, section.hash) != kNoSection)
       continue;
     section.listed = true;
-    listed_.push_back(number);
-    index_.Insert(section.hash, number);
+    m_listed.push_back(number);
+    m_index.Insert(section.hash, number);
   }
 }
 
 template <class Emit>
 void ProfileDocument::EmitText(const Emit &emit) const {
-  emit(bom_);
+  emit(m_bom);
   // A line that had no end (only the file's last line can) gets one when
   // text now follows it.
   bool endMissing = false;
@@ -503,7 +504,7 @@ void ProfileDocument::EmitText(const Emit &emit) const {
     if (endMissing) emit("\r\n");
     emit(text);
   };
-  for (const Section &section : sections_) {
+  for (const Section &section : m_sections) {
     if (!section.split) {
       // Kept text holds its own line ends.
       if (section.text.empty()) continue;
@@ -511,8 +512,8 @@ void ProfileDocument::EmitText(const Emit &emit) const {
       endMissing = section.text.back() != '\n' && section.text.back() != '\r';
       continue;
     }
-    for (uint32_t i = section.first; i != kNoLine; i = lines_[i].next) {
-      const Line &line = lines_[i];
+    for (uint32_t i = section.first; i != kNoLine; i = m_lines[i].next) {
+      const Line &line = m_lines[i];
       put(line.text);
       endMissing = line.end == LineEnd::kNone;
       if (line.end == LineEnd::kLf) emit("\n");
@@ -523,9 +524,9 @@ void ProfileDocument::EmitText(const Emit &emit) const {
 }
 
 std::string ProfileDocument::Render() const {
-  size_t total = 2 + bom_.size();  // 2 for a last line that had no end
-  for (const Section &section : sections_) total += section.text.size();
-  for (const Line &line : lines_) total += line.text.size() + 2;
+  size_t total = 2 + m_bom.size();  // 2 for a last line that had no end
+  for (const Section &section : m_sections) total += section.text.size();
+  for (const Line &line : m_lines) total += line.text.size() + 2;
   std::string out(total, '\0');
   char *end = out.data();
   EmitText([&end](std::string_view text) { end = Put(end, text); });

@@ -50,10 +50,10 @@ class ProfileDocument {
 
   // The distinct section names in file order, spelled as the file first
   // spells them.
-  size_t SectionCount() const { return listed_.size(); }
-  std::string SectionName(size_t index) const { return std::string(NameOf(listed_[index])); }
-  SectionNumber ListedSection(size_t index) const { return listed_[index]; }
-  std::string_view NameOf(SectionNumber section) const { return sections_[section].name; }
+  size_t SectionCount() const { return m_listed.size(); }
+  std::string SectionName(size_t index) const { return std::string(NameOf(m_listed[index])); }
+  SectionNumber ListedSection(size_t index) const { return m_listed[index]; }
+  std::string_view NameOf(SectionNumber section) const { return m_sections[section].name; }
 
   // The first section of that name (blanks at its ends aside), or
   // kNoSection.
@@ -149,17 +149,17 @@ class ProfileDocument {
   // byte order mark the text keeps), or as UTF-16 with a byte order mark,
   // which the text is converted from and is written back to.
   enum class FileEncoding : uint8_t { kBytes, kUtf16Le, kUtf16Be };
-  FileEncoding Encoding() const { return encoding_; }
-  void SetEncoding(FileEncoding encoding) { encoding_ = encoding; }
+  FileEncoding Encoding() const { return m_encoding; }
+  void SetEncoding(FileEncoding encoding) { m_encoding = encoding; }
   // A UTF-16 file holding characters the ANSI code page has no byte for
   // reads with '?' in their place; writing the document back would put the
   // '?' into the file, also in lines no one edited, so such a document is
   // never written.
-  bool Writable() const { return writable_; }
-  void MarkUnwritable() { writable_ = false; }
+  bool Writable() const { return m_writable; }
+  void MarkUnwritable() { m_writable = false; }
 
   // True once an edit was made.
-  bool Modified() const { return modified_; }
+  bool Modified() const { return m_modified; }
   // The file's text, with the edits.
   std::string Render() const;
   // The same handed over in pieces, in order, without the whole text in
@@ -246,28 +246,28 @@ class ProfileDocument {
   template <class Emit>
   void EmitText(const Emit &emit) const;
 
-  std::unique_ptr<const std::string> source_;  // the file's text
-  TextArena arena_;
-  std::vector<Line> lines_;  // in no particular order; sections link them
+  std::unique_ptr<const std::string> m_source;  // the file's text
+  TextArena m_arena;
+  std::vector<Line> m_lines;  // in no particular order; sections link them
   // A deque: sections are added one by one to tens of thousands, and a
   // vector's regrowth would copy them and take fresh memory each time.
-  std::deque<Section> sections_;
-  std::vector<SectionNumber> listed_;
-  ProfileNameIndex index_;
+  std::deque<Section> m_sections;
+  std::vector<SectionNumber> m_listed;
+  ProfileNameIndex m_index;
   // The section after the one FindOrAddSection gave last: saving a tree
   // again visits the sections in the order in which the last save wrote
   // them, and a name compared byte for byte costs less than a lookup.
-  SectionNumber expected_ = kNoSection;
+  SectionNumber m_expected = kNoSection;
   // The section AppendSection made last, while it is the file's last: a CR
   // LF follows its text in the arena, which the blank line before a next
   // appended section takes in place of a split.
-  SectionNumber appendedLast_ = kNoSection;
-  bool modified_ = false;
-  bool loneCr_ = false;   // whether the file's text holds a CR without an LF
-  bool hasNul_ = false;   // whether it holds a NUL byte
-  std::string_view bom_;  // a UTF-8 byte order mark the file starts with
-  FileEncoding encoding_ = FileEncoding::kBytes;
-  bool writable_ = true;
+  SectionNumber m_appendedLast = kNoSection;
+  bool m_modified = false;
+  bool m_loneCr = false;   // whether the file's text holds a CR without an LF
+  bool m_hasNul = false;   // whether it holds a NUL byte
+  std::string_view m_bom;  // a UTF-8 byte order mark the file starts with
+  FileEncoding m_encoding = FileEncoding::kBytes;
+  bool m_writable = true;
 };
 
 }  // namespace tiz

@@ -25,22 +25,22 @@ bool HoldsLoneCr(std::string_view text) {
 
 bool TextLines::NextWithLoneCr(std::string_view *line, LineEnd *end) {
   size_t at = 0;
-  while (at < rest_.size() && rest_[at] != '\n' && rest_[at] != '\r') ++at;
-  *line = rest_.substr(0, at);
+  while (at < m_rest.size() && m_rest[at] != '\n' && m_rest[at] != '\r') ++at;
+  *line = m_rest.substr(0, at);
   size_t used = at;
-  if (at == rest_.size()) {
+  if (at == m_rest.size()) {
     *end = LineEnd::kNone;
-  } else if (rest_[at] == '\n') {
+  } else if (m_rest[at] == '\n') {
     *end = LineEnd::kLf;
     used += 1;
-  } else if (at + 1 < rest_.size() && rest_[at + 1] == '\n') {
+  } else if (at + 1 < m_rest.size() && m_rest[at + 1] == '\n') {
     *end = LineEnd::kCrLf;
     used += 2;
   } else {
     *end = LineEnd::kCr;
     used += 1;
   }
-  rest_.remove_prefix(used);
+  m_rest.remove_prefix(used);
   return true;
 }
 

@@ -18,23 +18,23 @@ enum class LineEnd : uint8_t { kNone, kLf, kCrLf, kCr };
 // (see HoldsLoneCr) is split at LFs alone, which costs one search a line.
 class TextLines {
  public:
-  TextLines(std::string_view text, bool loneCr) : rest_(text), loneCr_(loneCr) {}
+  TextLines(std::string_view text, bool loneCr) : m_rest(text), m_loneCr(loneCr) {}
   // The next line; false after the last. Inline: parsing and reading call
   // it for every line.
   bool Next(std::string_view *line, LineEnd *end) {
-    if (rest_.empty()) return false;
-    if (loneCr_) return NextWithLoneCr(line, end);
-    const void *lf = std::memchr(rest_.data(), '\n', rest_.size());
+    if (m_rest.empty()) return false;
+    if (m_loneCr) return NextWithLoneCr(line, end);
+    const void *lf = std::memchr(m_rest.data(), '\n', m_rest.size());
     if (!lf) {
-      *line = rest_;
+      *line = m_rest;
       *end = LineEnd::kNone;
-      rest_.remove_prefix(rest_.size());
+      m_rest.remove_prefix(m_rest.size());
       return true;
     }
-    size_t newline = static_cast<size_t>(static_cast<const char *>(lf) - rest_.data());
-    *line = rest_.substr(0, newline);
+    size_t newline = static_cast<size_t>(static_cast<const char *>(lf) - m_rest.data());
+    *line = m_rest.substr(0, newline);
     *end = LineEnd::kLf;
-    rest_.remove_prefix(newline + 1);
+    m_rest.remove_prefix(newline + 1);
     if (!line->empty() && line->back() == '\r') {
       line->remove_suffix(1);
       *end = LineEnd::kCrLf;
@@ -42,13 +42,13 @@ class TextLines {
     return true;
   }
   // The text after the lines read so far.
-  std::string_view Rest() const { return rest_; }
+  std::string_view Rest() const { return m_rest; }
 
  private:
   bool NextWithLoneCr(std::string_view *line, LineEnd *end);
 
-  std::string_view rest_;
-  bool loneCr_;
+  std::string_view m_rest;
+  bool m_loneCr;
 };
 
 // Whether the text holds a CR that no LF follows.

@@ -22,11 +22,11 @@ class ProfileNameIndex {
   // ProfileNameHash, and `nameOf(number)` gives the name of a filed number.
   template <class NameOf>
   uint32_t Find(std::string_view name, size_t hash, const NameOf &nameOf) const {
-    if (slots_.empty()) return kNotFound;
+    if (m_slots.empty()) return kNotFound;
     auto tag = static_cast<uint32_t>(hash);
-    size_t mask = slots_.size() - 1;
+    size_t mask = m_slots.size() - 1;
     for (size_t i = tag & mask;; i = (i + 1) & mask) {
-      const Slot &slot = slots_[i];
+      const Slot &slot = m_slots[i];
       if (slot.number == kNotFound) return kNotFound;
       if (slot.tag == tag && ProfileNamesEqual(nameOf(slot.number), name)) return slot.number;
     }
@@ -35,8 +35,8 @@ class ProfileNameIndex {
   void Insert(size_t hash, uint32_t number);
   // Forgets every number.
   void Clear() {
-    slots_.clear();
-    used_ = 0;
+    m_slots.clear();
+    m_used = 0;
   }
   // Makes room for `count` names in all, so that filing them grows nothing.
   void Reserve(size_t count);
@@ -49,8 +49,8 @@ class ProfileNameIndex {
 
   void Rebuild(size_t size);
 
-  std::vector<Slot> slots_;  // a power of two in size, at most half used
-  size_t used_ = 0;
+  std::vector<Slot> m_slots;  // a power of two in size, at most half used
+  size_t m_used = 0;
 };
 
 }  // namespace tiz

@@ -47,16 +47,16 @@ uint64_t LoadShort(std::string_view name) {
 class WordHasher {
  public:
   void Add(uint64_t word) {
-    hash_ = (hash_ ^ word) * 0x9E3779B97F4A7C15ull;
-    hash_ ^= hash_ >> 29;
+    m_hash = (m_hash ^ word) * 0x9E3779B97F4A7C15ull;
+    m_hash ^= m_hash >> 29;
   }
   size_t Finish(size_t length) {
     Add(length);
-    return static_cast<size_t>(hash_ ^ (hash_ >> 32));
+    return static_cast<size_t>(m_hash ^ (m_hash >> 32));
   }
 
  private:
-  uint64_t hash_ = 0x243F6A8885A308D3ull;
+  uint64_t m_hash = 0x243F6A8885A308D3ull;
 };
 
 // A name of a word or more ends with the word of its last eight bytes,

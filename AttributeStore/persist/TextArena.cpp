@@ -10,17 +10,17 @@ constexpr size_t kLargestBlock = 1 << 20;
 }  // namespace
 
 char *TextArena::Allocate(size_t size) {
-  if (size > left_) {
-    size_t blockSize = size > nextBlockSize_ ? size : nextBlockSize_;
+  if (size > m_left) {
+    size_t blockSize = size > m_nextBlockSize ? size : m_nextBlockSize;
     std::unique_ptr<char[]> block(new char[blockSize]);
-    blocks_.push_back(std::move(block));
-    if (nextBlockSize_ < kLargestBlock) nextBlockSize_ *= 2;
-    free_ = blocks_.back().get();
-    left_ = blockSize;
+    m_blocks.push_back(std::move(block));
+    if (m_nextBlockSize < kLargestBlock) m_nextBlockSize *= 2;
+    m_free = m_blocks.back().get();
+    m_left = blockSize;
   }
-  char *room = free_;
-  free_ += size;
-  left_ -= size;
+  char *room = m_free;
+  m_free += size;
+  m_left -= size;
   return room;
 }
 

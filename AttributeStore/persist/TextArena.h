@@ -17,10 +17,10 @@ class TextArena {
   // A moved-from arena starts afresh instead of sharing the free room.
   TextArena(TextArena &&other) noexcept { *this = std::move(other); }
   TextArena &operator=(TextArena &&other) noexcept {
-    blocks_ = std::move(other.blocks_);
-    free_ = std::exchange(other.free_, nullptr);
-    left_ = std::exchange(other.left_, 0);
-    nextBlockSize_ = other.nextBlockSize_;
+    m_blocks = std::move(other.m_blocks);
+    m_free = std::exchange(other.m_free, nullptr);
+    m_left = std::exchange(other.m_left, 0);
+    m_nextBlockSize = other.m_nextBlockSize;
     return *this;
   }
 
@@ -28,10 +28,10 @@ class TextArena {
   char *Allocate(size_t size);
 
  private:
-  std::vector<std::unique_ptr<char[]>> blocks_;
-  char *free_ = nullptr;
-  size_t left_ = 0;
-  size_t nextBlockSize_ = 4096;
+  std::vector<std::unique_ptr<char[]>> m_blocks;
+  char *m_free = nullptr;
+  size_t m_left = 0;
+  size_t m_nextBlockSize = 4096;
 };
 
 }  // namespace tiz

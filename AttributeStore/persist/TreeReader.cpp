@@ -25,22 +25,22 @@ namespace {
 // those of the section list, which orders the failures of a walk.
 class SectionIndex {
  public:
-  explicit SectionIndex(const ProfileDocument &doc) : doc_(doc) {
+  explicit SectionIndex(const ProfileDocument &doc) : m_doc(doc) {
     std::string_view lastOwner;
     std::vector<uint32_t> *lastList = nullptr;
-    splits_.reserve(doc.SectionCount());
+    m_splits.reserve(doc.SectionCount());
     for (size_t i = 0; i < doc.SectionCount(); ++i) {
       std::string_view name = doc.NameOf(doc.ListedSection(i));
       NameParts parts;
       if (!SplitSectionName(name, &parts)) {
-        splits_.push_back(Split{});
-        lastMalformed_ = static_cast<int64_t>(i);
+        m_splits.push_back(Split{});
+        m_lastMalformed = static_cast<int64_t>(i);
         continue;
       }
-      splits_.push_back(Split{parts.owner.data() == name.data()
-                                  ? static_cast<size_t>(parts.group.data() - name.data())
-                                  : 0,
-                              static_cast<size_t>(parts.item.data() - name.data())});
+      m_splits.push_back(Split{parts.owner.data() == name.data()
+                                   ? static_cast<size_t>(parts.group.data() - name.data())
+                                   : 0,
+                               static_cast<size_t>(parts.item.data() - name.data())});
       // A holder's section name is read with its trailing blanks trimmed,
       // while the sections of the store it holds keep them in the middle of
       // their names: owners are filed trimmed, so both meet.
@@ -49,27 +49,27 @@ class SectionIndex {
       // one is asked first.
       if (!lastList || owner != lastOwner) {
         lastOwner = owner;
-        lastList = &owned_[owner];
+        lastList = &m_owned[owner];
       }
       lastList->push_back(static_cast<uint32_t>(i));
     }
   }
 
   const std::vector<uint32_t> *OwnedBy(std::string_view owner) const {
-    auto it = owned_.find(owner);
-    return it == owned_.end() ? nullptr : &it->second;
+    auto it = m_owned.find(owner);
+    return it == m_owned.end() ? nullptr : &it->second;
   }
   // Position of the last malformed section, -1 when there is none.
-  int64_t LastMalformed() const { return lastMalformed_; }
+  int64_t LastMalformed() const { return m_lastMalformed; }
   // Length of the owner path written at the front of a section's name; 0
   // when the name has no owner part and belongs to the root.
   size_t OwnerLengthOf(uint32_t section) const {
-    return splits_[section].groupAt == 0 ? 0 : splits_[section].groupAt - 1;
+    return m_splits[section].groupAt == 0 ? 0 : m_splits[section].groupAt - 1;
   }
   // The group and item of a well-formed section.
   void GroupAndItemOf(uint32_t section, std::string_view *group, std::string_view *item) const {
-    std::string_view name = doc_.NameOf(doc_.ListedSection(section));
-    const Split &split = splits_[section];
+    std::string_view name = m_doc.NameOf(m_doc.ListedSection(section));
+    const Split &split = m_splits[section];
     *group = name.substr(split.groupAt, split.itemAt - 1 - split.groupAt);
     *item = name.substr(split.itemAt);
   }
@@ -82,11 +82,11 @@ class SectionIndex {
     size_t itemAt = 0;
   };
 
-  const ProfileDocument &doc_;
-  std::vector<Split> splits_;  // by position
+  const ProfileDocument &m_doc;
+  std::vector<Split> m_splits;  // by position
   // Views into the document's names; a map keeps its values in place.
-  std::unordered_map<std::string_view, std::vector<uint32_t>> owned_;
-  int64_t lastMalformed_ = -1;
+  std::unordered_map<std::string_view, std::vector<uint32_t>> m_owned;
+  int64_t m_lastMalformed = -1;
 };
 
 // Destroys a store made by this load together with every store loaded into
@@ -128,7 +128,7 @@ using LoadedSetting = std::unique_ptr<CAttribute, DropLoaded>;
 
 class TreeLoader {
  public:
-  explicit TreeLoader(const ProfileDocument &doc) : doc_(doc), index_(doc) {}
+  explicit TreeLoader(const ProfileDocument &doc) : m_doc(doc), m_index(doc) {}
 
   int32_t Load(CAttributeStore *target) {
     std::string_view owner = target->Name();
@@ -138,23 +138,23 @@ class TreeLoader {
     // holds are named on the root's chain, so that saving the loaded tree
     // writes a file that loads again.
     NameParts first;
-    if (owner == kRootStoreName && !index_.OwnedBy(owner) && doc_.SectionCount() > 0 &&
-        SplitSectionName(doc_.NameOf(doc_.ListedSection(0)), &first)) {
+    if (owner == kRootStoreName && !m_index.OwnedBy(owner) && m_doc.SectionCount() > 0 &&
+        SplitSectionName(m_doc.NameOf(m_doc.ListedSection(0)), &first)) {
       owner = TrimTrailingProfileBlanks(first.owner);
     }
-    walks_.emplace_back(target, index_.OwnedBy(owner));
+    m_walks.emplace_back(target, m_index.OwnedBy(owner));
     for (;;) {
-      Walk &walk = walks_.back();
+      Walk &walk = m_walks.back();
       if (walk.sections && walk.next < walk.sections->size()) {
         DeserializeSection((*walk.sections)[walk.next++]);
         continue;
       }
-      int32_t code = walk.Result(index_.LastMalformed());
-      if (walks_.size() == 1) return code;
+      int32_t code = walk.Result(m_index.LastMalformed());
+      if (m_walks.size() == 1) return code;
       LoadedSetting holder = std::move(walk.holder);
       uint32_t section = walk.holderSection;
-      walks_.pop_back();
-      FileSetting(walks_.back(), section, code, std::move(holder));
+      m_walks.pop_back();
+      FileSetting(m_walks.back(), section, code, std::move(holder));
     }
   }
 
@@ -187,12 +187,12 @@ class TreeLoader {
   // Reads a section of the current walk's store; a nested store gets a walk
   // of its own and is filed when that walk ends.
   void DeserializeSection(uint32_t section) {
-    SectionNumber number = doc_.ListedSection(section);
-    std::string_view name = doc_.NameOf(number);
+    SectionNumber number = m_doc.ListedSection(section);
+    std::string_view name = m_doc.NameOf(number);
     LoadedSetting attr(new CAttribute);
-    int32_t code = DeserializeAttribute(*attr, doc_, number);
+    int32_t code = DeserializeAttribute(*attr, m_doc, number);
     if (code == 0 && attr->m_type == kTypeAttributeStore) {
-      walks_.reserve(walks_.size() + 1);
+      m_walks.reserve(m_walks.size() + 1);
       CAttributeStore *nested = CreateStore();
       attr->m_value.store = nested->Handle();  // from here dropping attr drops the store
       // The nested store is named on its holder's chain: the name the file
@@ -200,20 +200,20 @@ class TreeLoader {
       // name where the two differ (a file saved under another root name, an
       // owner read trimmed), so that saving the loaded tree writes names
       // that load again.
-      const size_t ownerLength = index_.OwnerLengthOf(section);
-      const std::string &holderName = walks_.back().store->Name();
+      const size_t ownerLength = m_index.OwnerLengthOf(section);
+      const std::string &holderName = m_walks.back().store->Name();
       if (ownerLength > 0 && name.substr(0, ownerLength) != holderName) {
         nested->SetName(std::string(holderName).append(name.substr(ownerLength)));
       } else {
         nested->SetName(std::string(name));
       }
-      Walk walk(nested, index_.OwnedBy(name));
+      Walk walk(nested, m_index.OwnedBy(name));
       walk.holder = std::move(attr);
       walk.holderSection = section;
-      walks_.push_back(std::move(walk));
+      m_walks.push_back(std::move(walk));
       return;
     }
-    FileSetting(walks_.back(), section, code, std::move(attr));
+    FileSetting(m_walks.back(), section, code, std::move(attr));
   }
 
   void FileSetting(Walk &walk, uint32_t section, int32_t code, LoadedSetting attr) {
@@ -222,19 +222,19 @@ class TreeLoader {
       return;
     }
     std::string_view group, item;
-    index_.GroupAndItemOf(section, &group, &item);
+    m_index.GroupAndItemOf(section, &group, &item);
     // ComposeKey takes C strings: kept buffers spare an allocation per setting.
-    group_.assign(group);
-    item_.assign(item);
-    std::string_view key = walk.store->ComposeKey(group_.c_str(), item_.c_str());
+    m_group.assign(group);
+    m_item.assign(item);
+    std::string_view key = walk.store->ComposeKey(m_group.c_str(), m_item.c_str());
     // A key the store already holds keeps its setting; the loaded one goes.
     if (walk.store->InsertAttribute(key, attr.get())) attr.release();
   }
 
-  const ProfileDocument &doc_;
-  SectionIndex index_;
-  std::vector<Walk> walks_;
-  std::string group_, item_;
+  const ProfileDocument &m_doc;
+  SectionIndex m_index;
+  std::vector<Walk> m_walks;
+  std::string m_group, m_item;
 };
 
 // A text read as the platform's reader hands it over, as a C string: it
@@ -260,29 +260,29 @@ class SettingKeys {
  public:
   SettingKeys(const ProfileDocument &doc, SectionNumber section) {
     static constexpr std::string_view kKeys[3] = {kSizeKey, kTypeKey, kValueKey};
-    doc.FindValues(section, kKeys, 3, found_, values_, scratch_);
+    doc.FindValues(section, kKeys, 3, m_found, m_values, m_scratch);
   }
   int32_t Word(size_t key, uint32_t *value) const {
-    if (!found_[key]) {
+    if (!m_found[key]) {
       *value = 0;
       return 0;
     }
-    return ParseProfileWord(values_[key], value);
+    return ParseProfileWord(m_values[key], value);
   }
   int32_t Text(size_t key, uint64_t bufferSize, std::string_view *text) const {
-    *text = found_[key] ? values_[key] : std::string_view();
+    *text = m_found[key] ? m_values[key] : std::string_view();
     return text->size() < bufferSize ? 0 : kProfileTextTooLong;
   }
   bool Struct(size_t key, uint32_t size, std::unique_ptr<unsigned char[]> *data) const {
-    return found_[key] && ParseProfileStruct(values_[key], size, data);
+    return m_found[key] && ParseProfileStruct(m_values[key], size, data);
   }
 
   static constexpr size_t kSize = 0, kType = 1, kValue = 2;
 
  private:
-  bool found_[3];
-  std::string_view values_[3];
-  std::string scratch_[3];
+  bool m_found[3];
+  std::string_view m_values[3];
+  std::string m_scratch[3];
 };
 
 }  // namespace

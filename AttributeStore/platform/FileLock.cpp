@@ -13,14 +13,14 @@ FileStatus TargetLock::Acquire(const std::string &target, LockKind kind) {
   Release();
   FileLock *lock = nullptr;
   FileStatus status = Files().lock(LockPathOf(target).c_str(), kind, &lock);
-  if (status == FileStatus::kOk) lock_ = lock;
+  if (status == FileStatus::kOk) m_lock = lock;
   return status;
 }
 
 void TargetLock::Release() {
-  if (!lock_) return;
-  FileLock *lock = lock_;
-  lock_ = nullptr;
+  if (!m_lock) return;
+  FileLock *lock = m_lock;
+  m_lock = nullptr;
   Files().unlock(lock);
 }
 

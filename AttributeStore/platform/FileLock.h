@@ -29,7 +29,7 @@ class TargetLock {
   void Release();
 
  private:
-  FileLock *lock_ = nullptr;
+  FileLock *m_lock = nullptr;
 };
 
 }  // namespace tiz::platform
