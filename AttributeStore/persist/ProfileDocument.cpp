@@ -548,10 +548,10 @@ bool ProfileDocument::RenderInPieces(const std::function<bool(std::string_view)>
         used = 0;
         continue;
       }
-      size_t n = text.size() < kPiece - used ? text.size() : kPiece - used;
-      std::memcpy(buffer.get() + used, text.data(), n);
-      used += n;
-      text.remove_prefix(n);
+      size_t count = text.size() < kPiece - used ? text.size() : kPiece - used;
+      std::memcpy(buffer.get() + used, text.data(), count);
+      used += count;
+      text.remove_prefix(count);
     }
   });
   if (ok && used > 0) ok = take(std::string_view(buffer.get(), used));

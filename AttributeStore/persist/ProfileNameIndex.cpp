@@ -12,9 +12,9 @@ void ProfileNameIndex::Insert(size_t hash, uint32_t number) {
   if (2 * (m_used + 1) > m_slots.size()) Rebuild(m_slots.empty() ? kFirstSize : 2 * m_slots.size());
   auto tag = static_cast<uint32_t>(hash);
   size_t mask = m_slots.size() - 1;
-  size_t i = tag & mask;
-  while (m_slots[i].number != kNotFound) i = (i + 1) & mask;
-  m_slots[i] = Slot{tag, number};
+  size_t probe = tag & mask;
+  while (m_slots[probe].number != kNotFound) probe = (probe + 1) & mask;
+  m_slots[probe] = Slot{tag, number};
   ++m_used;
 }
 
@@ -29,9 +29,9 @@ void ProfileNameIndex::Rebuild(size_t size) {
   size_t mask = larger.size() - 1;
   for (const Slot &slot : m_slots) {
     if (slot.number == kNotFound) continue;
-    size_t i = slot.tag & mask;
-    while (larger[i].number != kNotFound) i = (i + 1) & mask;
-    larger[i] = slot;
+    size_t probe = slot.tag & mask;
+    while (larger[probe].number != kNotFound) probe = (probe + 1) & mask;
+    larger[probe] = slot;
   }
   m_slots.swap(larger);
 }
