@@ -106,7 +106,7 @@ class Checker {
 
   void CheckSection(const SectionAt &section, size_t repeats) {
     const std::string shown = Shown(section.name);
-    tiz::SectionNameParts parts;
+    tiz::NameParts parts;
     if (!tiz::SplitSectionName(section.name, &parts)) {
       Add(section.line,
           "section " + shown +

@@ -69,19 +69,19 @@ std::string TopStoreName(const TreeLayout &layout) {
   bool rootOwnsOne = false;
   for (const SectionAt &section : layout.sections) {
     names.insert(section.name);
-    tiz::SectionNameParts parts;
+    tiz::NameParts parts;
     if (!tiz::SplitSectionName(section.name, &parts)) continue;
     if (!first) first = &section;
     if (parts.owner == "Root") rootOwnsOne = true;
   }
   if (!first || rootOwnsOne) return "Root";
-  tiz::SectionNameParts parts;
+  tiz::NameParts parts;
   tiz::SplitSectionName(first->name, &parts);
   std::string top(parts.owner);
   // Up while the owner is itself a setting of the file; bounded by the
   // number of sections, since each step shortens the name.
   while (names.count(top) != 0) {
-    tiz::SectionNameParts up;
+    tiz::NameParts up;
     if (!tiz::SplitSectionName(top, &up)) break;
     top = std::string(up.owner);
   }
