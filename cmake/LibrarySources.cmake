@@ -76,6 +76,7 @@ set(TIZ_SOURCES
   AttributeStore/supportlib/SupportLibrary.cpp
 
   # Text helpers.
+  AttributeStore/support/Decimal.cpp
   AttributeStore/support/MultiByte.cpp
 
   # The platform layer: files common to every platform.

@@ -3,31 +3,12 @@
 #include <charconv>
 #include <string>
 
+#include "support/Decimal.h"
 #include "support/Text.h"
 
 namespace tiz {
 
 namespace {
-
-// A decimal integer in the range of either 32-bit reading, with an optional
-// sign; its bits as a 32-bit word.
-bool ParseInteger32(std::string_view text, uint32_t *bits) {
-  bool negative = false;
-  if (!text.empty() && (text.front() == '-' || text.front() == '+')) {
-    negative = text.front() == '-';
-    text.remove_prefix(1);
-  }
-  if (text.empty()) return false;
-  uint64_t magnitude = 0;
-  for (char c : text) {
-    if (c < '0' || c > '9') return false;
-    magnitude = magnitude * 10 + static_cast<uint64_t>(c - '0');
-    if (magnitude > 0xFFFFFFFFull) return false;
-  }
-  if (negative && magnitude > 0x80000000ull) return false;
-  *bits = static_cast<uint32_t>(negative ? 0 - magnitude : magnitude);
-  return true;
-}
 
 int32_t ReadWord(const ProfileDocument &doc, SectionNumber section, std::string_view key,
                  uint32_t defaultValue, uint32_t *value) {
@@ -53,7 +34,9 @@ std::string_view FormatProfileInteger(uint32_t value, char (&buffer)[16]) {
 }
 
 int32_t ParseProfileWord(std::string_view text, uint32_t *value) {
-  return ParseInteger32(text, value) ? 0 : kProfileNotANumber;
+  // The whole text is the number: "12abc" is no number here.
+  const DecimalNumber number = ReadDecimal(text);
+  return number.length == text.size() && DecimalToWord32(number, value) ? 0 : kProfileNotANumber;
 }
 
 int32_t WriteProfileInteger(ProfileDocument &doc, SectionNumber section, std::string_view key,

@@ -1,6 +1,5 @@
 #include "persist/SettingsFile.h"
 
-#include <cctype>
 #include <cstdint>
 #include <cstdlib>
 #include <new>
@@ -13,6 +12,7 @@
 #include "persist/ConfiguredPaths.h"
 #include "persist/SettingsLine.h"
 #include "platform/FileSystem.h"
+#include "support/Decimal.h"
 #include "support/Text.h"
 #include "tiz.h"
 
@@ -20,38 +20,26 @@ namespace tiz {
 
 namespace {
 
-bool IsSpace(char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; }
-
 // A signed 64-bit decimal after optional blanks, saturating, stopping at the
 // first non-digit (0 for no digits): the run-time library's 64-bit parse.
 int64_t ParseInt64(std::string_view text) {
-  size_t i = 0;
-  while (i < text.size() && IsSpace(text[i])) ++i;
-  bool negative = false;
-  if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
-  uint64_t limit = negative ? uint64_t{1} << 63 : (uint64_t{1} << 63) - 1;
-  uint64_t magnitude = 0;
-  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-    unsigned digit = static_cast<unsigned>(text[i] - '0');
-    magnitude = (magnitude > (limit - digit) / 10) ? limit : magnitude * 10 + digit;
-  }
-  return negative ? static_cast<int64_t>(0 - magnitude) : static_cast<int64_t>(magnitude);
+  while (!text.empty() && IsAsciiSpace(text.front())) text.remove_prefix(1);
+  const DecimalNumber number = ReadDecimal(text);
+  const uint64_t limit = number.negative ? uint64_t{1} << 63 : (uint64_t{1} << 63) - 1;
+  const uint64_t magnitude = number.magnitude < limit ? number.magnitude : limit;
+  return number.negative ? static_cast<int64_t>(0 - magnitude) : static_cast<int64_t>(magnitude);
 }
 
 // The byte count of a "filebuffer" line: a decimal from 0 to INT32_MAX,
 // blanks allowed around it; false for anything else.
 bool ParseByteCount(std::string_view text, uint32_t *count) {
-  while (!text.empty() && IsSpace(text.front())) text.remove_prefix(1);
-  while (!text.empty() && IsSpace(text.back())) text.remove_suffix(1);
-  if (!text.empty() && text.front() == '+') text.remove_prefix(1);
-  if (text.empty()) return false;
-  uint64_t value = 0;
-  for (char c : text) {
-    if (c < '0' || c > '9') return false;
-    value = value * 10 + static_cast<unsigned>(c - '0');
-    if (value > INT32_MAX) return false;
-  }
-  *count = static_cast<uint32_t>(value);
+  while (!text.empty() && IsAsciiSpace(text.front())) text.remove_prefix(1);
+  while (!text.empty() && IsAsciiSpace(text.back())) text.remove_suffix(1);
+  const DecimalNumber number = ReadDecimal(text);
+  if (number.length == 0 || number.negative || number.length != text.size() ||
+      number.magnitude > INT32_MAX)
+    return false;
+  *count = static_cast<uint32_t>(number.magnitude);
   return true;
 }
 
@@ -109,7 +97,7 @@ int32_t LoadSettingsFile(uint32_t hAttrStore, std::string_view fileName) {
   if (rest.substr(0, 3) == "\xEF\xBB\xBF") rest.remove_prefix(3);
   SettingsLineTexts texts;
   for (;;) {
-    while (!rest.empty() && IsSpace(rest.front())) rest.remove_prefix(1);
+    while (!rest.empty() && IsAsciiSpace(rest.front())) rest.remove_prefix(1);
     if (rest.empty()) return 0;
     size_t newline = rest.find('\n');
     std::string_view line = rest.substr(0, newline);

@@ -18,7 +18,10 @@
 #include <cstdint>
 #include <cstring>
 #include <initializer_list>
+#include <string_view>
 
+#include "support/Decimal.h"
+#include "support/Text.h"
 #include "tiz.h"
 
 namespace tiz {
@@ -45,37 +48,14 @@ struct Record {
   Field value;
 };
 
-bool IsSpace(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
 // Reads a decimal number as "%d" does: leading white space, an optional
 // sign, then at least one digit; reading stops at the first byte that is not
-// a digit. Anything from -2147483648 to 4294967295 is taken, so a DWORD
-// written as a negative number and one written unsigned both come back with
-// the same bits; a number outside that range is refused rather than
-// truncated into some other value.
+// a digit. A number outside the range of a 32-bit reading is refused rather
+// than truncated into some other value.
 bool ReadNumber(const Field &field, uint32_t *out) {
-  const char *p = field.begin;
-  const char *end = field.begin + field.length;
-  while (p < end && IsSpace(*p)) ++p;
-  bool negative = false;
-  if (p < end && (*p == '+' || *p == '-')) {
-    negative = *p == '-';
-    ++p;
-  }
-  if (p == end || !IsDigit(*p)) return false;
-  const uint64_t limit = negative ? uint64_t{1} << 31 : uint64_t{UINT32_MAX};
-  uint64_t magnitude = 0;
-  for (; p < end && IsDigit(*p); ++p) {
-    magnitude = magnitude * 10 + static_cast<uint64_t>(*p - '0');
-    if (magnitude > limit) return false;
-  }
-  const uint32_t bits = static_cast<uint32_t>(magnitude);
-  *out = negative ? 0u - bits : bits;
-  return true;
+  std::string_view text(field.begin, field.length);
+  while (!text.empty() && IsAsciiSpace(text.front())) text.remove_prefix(1);
+  return DecimalToWord32(ReadDecimal(text), out);
 }
 
 // Finds record `index`. Record 0 starts at the start of the text; record k
@@ -217,7 +197,7 @@ int32_t UnpackRecord(const char *text, int32_t index, uint32_t fieldLen, char *g
     // The text starts after the white space that follows the kind; inner
     // and trailing blanks are kept.
     Field text = record.value;
-    while (text.length > 0 && IsSpace(*text.begin)) {
+    while (text.length > 0 && IsAsciiSpace(*text.begin)) {
       ++text.begin;
       --text.length;
     }

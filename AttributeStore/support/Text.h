@@ -16,6 +16,12 @@ constexpr char FoldAscii(char c) {
   return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
+// The white space of the C locale, which the run-time library's number
+// parsers skip; fixed, so that a host's locale cannot change how a file reads.
+constexpr bool IsAsciiSpace(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
 // Equal apart from the case of ASCII letters.
 inline bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) noexcept {
   if (a.size() != b.size()) return false;
