@@ -100,22 +100,15 @@ bool CAttributeStore::RemoveEntry(std::string_view key, bool deleteAttribute) {
 }
 
 std::string_view CAttributeStore::ComposeKey(const char *group, const char *item) {
-  const char *g = (group && *group) ? group : "Default";
-  const char *i = (item && *item) ? item : "Value";
-  size_t gl = std::strlen(g), il = std::strlen(i);
-  size_t needed = gl + il + 2;
+  const KeyNames names = KeyNamesOf(group, item);
+  const size_t needed = names.Length() + 1;
   if (needed > m_keyBufferSize) {
     size_t size = m_keyBufferSize;
     while (needed > size) size *= 2;
     m_keyBuffer.reset(new char[size]);
     m_keyBufferSize = size;
   }
-  char *out = m_keyBuffer.get();
-  std::memcpy(out, g, gl);
-  out[gl] = kKeySeparator;
-  std::memcpy(out + gl + 1, i, il);
-  out[gl + 1 + il] = '\0';
-  return {out, gl + 1 + il};
+  return WriteKey(names, m_keyBuffer.get());
 }
 
 int32_t CAttributeStore::AddRef() {

@@ -4,6 +4,7 @@
 #ifndef TIZ_CORE_NAMES_H
 #define TIZ_CORE_NAMES_H
 
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -15,6 +16,25 @@ constexpr char kAltKeySeparator = '\xB3';
 
 // The path name of a root store, the owner of a name with one separator.
 constexpr std::string_view kRootStoreName = "Root";
+
+// The group and item of a full key, with "Default" and "Value" standing in
+// for an empty or null group and item.
+struct KeyNames {
+  std::string_view group, item;
+  size_t Length() const { return group.size() + 1 + item.size(); }
+};
+inline KeyNames KeyNamesOf(const char *group, const char *item) {
+  return {(group && *group) ? group : "Default", (item && *item) ? item : "Value"};
+}
+// Writes group 0x7F item and a closing zero into `out`, which holds at least
+// Length() + 1 bytes; returns the key without the zero.
+inline std::string_view WriteKey(const KeyNames &names, char *out) {
+  std::memcpy(out, names.group.data(), names.group.size());
+  out[names.group.size()] = kKeySeparator;
+  std::memcpy(out + names.group.size() + 1, names.item.data(), names.item.size());
+  out[names.Length()] = '\0';
+  return {out, names.Length()};
+}
 
 // A name's parts as views into the name, except an owner of kRootStoreName,
 // which views that constant: a tree load splits every section name.
