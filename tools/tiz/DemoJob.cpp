@@ -44,16 +44,16 @@ std::string Fixed(double value, int digits) {
 }  // namespace
 
 DemoJob::DemoJob(const std::filesystem::path &directory, bool duplex, std::ostream &log)
-    : where_(directory.string()), duplex_(duplex), log_(log) {}
+    : m_where(directory.string()), m_duplex(duplex), m_log(log) {}
 
 DemoJob::~DemoJob() {
-  if (global_ != 0) TIZ_UtilDestroyImageTree(global_);
+  if (m_global != 0) TIZ_UtilDestroyImageTree(m_global);
 }
 
-void DemoJob::Step(int32_t result, const std::string &action) { Check(result, where_, action); }
+void DemoJob::Step(int32_t result, const std::string &action) { Check(result, m_where, action); }
 
 int32_t DemoJob::Read(int32_t result, const std::string &action) {
-  if (result < 0) FailWithResult(where_, action, result);
+  if (result < 0) FailWithResult(m_where, action, result);
   return result;
 }
 
@@ -70,51 +70,51 @@ void DemoJob::Prepare(const std::filesystem::path &defaultsFile,
   Step(TIZ_SetSettingAttrStore(global.Get(), kUiBag, kValue, ui.Get()), "linking the UI bag");
   Step(TIZ_SetSettingAttrStoreChild(defaults.Get(), kUiBag, kValue, ui.Get()),
        "linking the UI bag below the defaults");
-  Step(TIZ_SetSettingDword(global.Get(), kDuplex, kValue, duplex_ ? 1 : 0), "setting duplex");
+  Step(TIZ_SetSettingDword(global.Get(), kDuplex, kValue, m_duplex ? 1 : 0), "setting duplex");
   ApplySettingsFile(defaults.Get(), defaultsFile);
   ApplySettingsFile(ui.Get(), uiFile);
-  global_ = global.Detach();  // torn down by Finish, not released
+  m_global = global.Detach();  // torn down by Finish, not released
 
-  Step(TIZ_UtilGetScannerIsBlackBackground(global_, &blackBackground_),
+  Step(TIZ_UtilGetScannerIsBlackBackground(m_global, &m_blackBackground),
        "reading the black-background flag");
   uint32_t mask = 0, dpiFlag = 0, zoom = 0, percent = 0, destination = 0;
   Read(TIZ_GetSettingDword(ui.Get(), "scanner_dpi_mask", kValue, &mask), "reading the DPI mask");
   Read(TIZ_GetSettingDword(ui.Get(), "scan_zoom_percent", kValue, &percent), "reading the zoom");
   Read(TIZ_GetSettingDword(ui.Get(), "Destination.Vertical_DPI", kValue, &destination),
        "reading the destination resolution");
-  Step(TIZ_UtilGetZoomedBICDPI(global_, mask, &dpiFlag, &zoom), "choosing the zoomed resolution");
-  dpi_ = DpiOfFlag(dpiFlag);
-  log_ << "scanner: black background " << blackBackground_ << "; " << percent << "% of "
-       << destination << " dpi is scanned at " << dpi_ << " dpi and scaled by "
-       << Fixed(zoom / 100.0, 2) << "%\n";
+  Step(TIZ_UtilGetZoomedBICDPI(m_global, mask, &dpiFlag, &zoom), "choosing the zoomed resolution");
+  m_dpi = DpiOfFlag(dpiFlag);
+  m_log << "scanner: black background " << m_blackBackground << "; " << percent << "% of "
+        << destination << " dpi is scanned at " << m_dpi << " dpi and scaled by "
+        << Fixed(zoom / 100.0, 2) << "%\n";
 }
 
 void DemoJob::ScanPage(int page) {
-  Step(TIZ_UtilReInitImageTree(global_), "starting page " + std::to_string(page));
+  Step(TIZ_UtilReInitImageTree(m_global), "starting page " + std::to_string(page));
   ScanSide(page, true);
-  if (duplex_) {
-    Step(TIZ_UtilSetSide(global_, 0), "turning to the back of page " + std::to_string(page));
+  if (m_duplex) {
+    Step(TIZ_UtilSetSide(m_global, 0), "turning to the back of page " + std::to_string(page));
     ScanSide(page, false);
   }
 }
 
 StoreRef DemoJob::CurrentBag(const std::string &where) {
   uint32_t bag = 0;
-  Step(TIZ_UtilGetCurrentBag(global_, 1, &bag), where + ": finding the current bag");
+  Step(TIZ_UtilGetCurrentBag(m_global, 1, &bag), where + ": finding the current bag");
   return StoreRef(bag);
 }
 
 StoreRef DemoJob::AppendBag(const std::string &where) {
   uint32_t bag = 0;
-  Step(TIZ_UtilAppendNewCurrentBag(global_, 1, &bag), where + ": appending a bag");
-  ++bagsAppended_;
+  Step(TIZ_UtilAppendNewCurrentBag(m_global, 1, &bag), where + ": appending a bag");
+  ++m_bagsAppended;
   return StoreRef(bag);
 }
 
 void DemoJob::StoreImage(uint32_t image, bool cached, const std::string &where) {
-  Step(TIZ_UtilUpdateStoredImages(global_, image, cached ? 1 : 0), where + ": storing an image");
-  ++bagsAppended_;  // each stored image gets a bag of its own
-  ++imagesStored_;
+  Step(TIZ_UtilUpdateStoredImages(m_global, image, cached ? 1 : 0), where + ": storing an image");
+  ++m_bagsAppended;  // each stored image gets a bag of its own
+  ++m_imagesStored;
 }
 
 void DemoJob::ScanSide(int page, bool front) {
@@ -125,7 +125,7 @@ void DemoJob::ScanSide(int page, bool front) {
   StoreImage(TALB_CreateImage(static_cast<uint16_t>(page), front ? 1 : 2), false, where);
   {
     StoreRef bag = CurrentBag(where);
-    Step(TIZ_SetSettingDword(bag.Get(), "Scan.Resolution", kValue, dpi_), where + ": scan");
+    Step(TIZ_SetSettingDword(bag.Get(), "Scan.Resolution", kValue, m_dpi), where + ": scan");
     Step(TIZ_SetSettingDword(bag.Get(), "Scan.Page", kValue, static_cast<uint32_t>(page)),
          where + ": scan");
     Step(TIZ_SetSettingString(bag.Get(), "Scan.Side", kValue, side.c_str()), where + ": scan");
@@ -162,7 +162,7 @@ void DemoJob::ScanSide(int page, bool front) {
     Step(TIZ_SetSettingDword(bag.Get(), "Crop.Width", kValue, width), where + ": crop");
     Step(TIZ_SetSettingDword(bag.Get(), "Crop.Height", kValue, height), where + ": crop");
     Step(TIZ_UtilIsABackSideBag(bag.Get(), &isBack), where + ": crop");
-    if ((isBack != 0) == front) throw Failure(where_ + ": " + where + ": bag on the wrong side");
+    if ((isBack != 0) == front) throw Failure(m_where + ": " + where + ": bag on the wrong side");
   }
 
   // Threshold: the default level, lowered on a black background; the
@@ -171,22 +171,22 @@ void DemoJob::ScanSide(int page, bool front) {
   {
     StoreRef bag = AppendBag(where);
     Read(TIZ_GetSettingDword(bag.Get(), "Threshold.Level", kValue, &level), where + ": threshold");
-    if (blackBackground_ != 0 && level >= 16) level -= 16;
+    if (m_blackBackground != 0 && level >= 16) level -= 16;
     Step(TIZ_SetSettingDword(bag.Get(), "Threshold.Level", kValue, level), where + ": threshold");
   }
   StoreImage(TALB_CreateImage(static_cast<uint16_t>(page), front ? 11 : 12), true, where);
 
-  log_ << where << ": deskew " << Fixed(angle, 2) << " degrees, crop " << width << " x " << height
-       << " pixels, threshold " << level << ", 2 images\n";
+  m_log << where << ": deskew " << Fixed(angle, 2) << " degrees, crop " << width << " x " << height
+        << " pixels, threshold " << level << ", 2 images\n";
 }
 
 // Sets the side's chain aside, runs a trial in an empty bag that sees none
 // of it, and brings the chain back.
 void DemoJob::SetAsideAndRestore(const std::string &where) {
   uint32_t persistent = 0;
-  Step(TIZ_UtilGetPersistentBag(global_, 1, &persistent), where + ": finding the persistent bag");
+  Step(TIZ_UtilGetPersistentBag(m_global, 1, &persistent), where + ": finding the persistent bag");
   StoreRef persistentRef(persistent);
-  Step(TIZ_UtilSaveCurrentImageTree(global_, persistent), where + ": setting the chain aside");
+  Step(TIZ_UtilSaveCurrentImageTree(m_global, persistent), where + ": setting the chain aside");
 
   uint32_t trial = 0;
   int32_t seen = 0;
@@ -197,21 +197,21 @@ void DemoJob::SetAsideAndRestore(const std::string &where) {
     Step(TIZ_SetSettingDword(bag.Get(), "Trial.Threshold", kValue, 96), where + ": trial");
     trial = bag.Get();
   }  // the bag lives on in the tree until the restore frees it
-  Step(TIZ_UtilRestoreSavedImageTree(global_, trial), where + ": restoring the chain");
+  Step(TIZ_UtilRestoreSavedImageTree(m_global, trial), where + ": restoring the chain");
 
   StoreRef bag = CurrentBag(where);
   double angle = 0;
   int32_t back = Read(TIZ_GetSettingDouble(bag.Get(), "Deskew.Angle", kValue, &angle),
                       where + ": after the restore");
-  log_ << where << ": chain set aside (a trial bag reads Deskew.Angle with result " << seen
-       << ") and restored (result " << back << ")\n";
+  m_log << where << ": chain set aside (a trial bag reads Deskew.Angle with result " << seen
+        << ") and restored (result " << back << ")\n";
 }
 
-void DemoJob::SaveTree(const std::filesystem::path &file) { ReplaceWholeTreeFile(global_, file); }
+void DemoJob::SaveTree(const std::filesystem::path &file) { ReplaceWholeTreeFile(m_global, file); }
 
 void DemoJob::Finish() {
-  uint32_t global = global_;
-  global_ = 0;
+  uint32_t global = m_global;
+  m_global = 0;
   Step(TIZ_UtilDestroyImageTree(global), "tearing the image tree down");
 }
 

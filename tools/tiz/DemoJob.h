@@ -33,9 +33,9 @@ class DemoJob {
   void Finish();
 
   // The global bag, as the pipeline holds it; valid until Finish.
-  uint32_t GlobalBag() const { return global_; }
-  int BagsAppended() const { return bagsAppended_; }
-  int ImagesStored() const { return imagesStored_; }
+  uint32_t GlobalBag() const { return m_global; }
+  int BagsAppended() const { return m_bagsAppended; }
+  int ImagesStored() const { return m_imagesStored; }
 
  private:
   void ScanSide(int page, bool front);
@@ -46,14 +46,14 @@ class DemoJob {
   void Step(int32_t result, const std::string &action);
   int32_t Read(int32_t result, const std::string &action);
 
-  std::string where_;
-  bool duplex_;
-  std::ostream &log_;
-  uint32_t global_ = 0;
-  uint32_t blackBackground_ = 0;
-  uint32_t dpi_ = 0;
-  int bagsAppended_ = 0;
-  int imagesStored_ = 0;
+  std::string m_where;
+  bool m_duplex;
+  std::ostream &m_log;
+  uint32_t m_global = 0;
+  uint32_t m_blackBackground = 0;
+  uint32_t m_dpi = 0;
+  int m_bagsAppended = 0;
+  int m_imagesStored = 0;
 };
 
 }  // namespace tiztool

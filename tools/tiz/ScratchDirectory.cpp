@@ -26,7 +26,7 @@ fs::path CreateFreshDirectory(const std::string &prefix) {
 
 ScratchDirectory::~ScratchDirectory() {
   std::error_code ignored;
-  fs::remove_all(path_, ignored);
+  fs::remove_all(m_path, ignored);
 }
 
 }  // namespace tiztool

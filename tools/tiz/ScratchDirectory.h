@@ -14,15 +14,15 @@ std::filesystem::path CreateFreshDirectory(const std::string &prefix);
 // A fresh directory that is removed, with its contents, on destruction.
 class ScratchDirectory {
  public:
-  ScratchDirectory() : path_(CreateFreshDirectory("tiz-scratch-")) {}
+  ScratchDirectory() : m_path(CreateFreshDirectory("tiz-scratch-")) {}
   ~ScratchDirectory();
   ScratchDirectory(const ScratchDirectory &) = delete;
   ScratchDirectory &operator=(const ScratchDirectory &) = delete;
 
-  const std::filesystem::path &Path() const { return path_; }
+  const std::filesystem::path &Path() const { return m_path; }
 
  private:
-  std::filesystem::path path_;
+  std::filesystem::path m_path;
 };
 
 }  // namespace tiztool

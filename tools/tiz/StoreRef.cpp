@@ -6,13 +6,13 @@
 namespace tiztool {
 
 StoreRef::~StoreRef() {
-  if (handle_ != 0) TIZ_Release(handle_);
+  if (m_handle != 0) TIZ_Release(m_handle);
 }
 
 StoreRef &StoreRef::operator=(StoreRef &&other) noexcept {
   if (this != &other) {
-    if (handle_ != 0) TIZ_Release(handle_);
-    handle_ = other.Detach();
+    if (m_handle != 0) TIZ_Release(m_handle);
+    m_handle = other.Detach();
   }
   return *this;
 }
@@ -24,8 +24,8 @@ StoreRef StoreRef::Create() {
 }
 
 uint32_t StoreRef::Detach() {
-  uint32_t handle = handle_;
-  handle_ = 0;
+  uint32_t handle = m_handle;
+  m_handle = 0;
   return handle;
 }
 

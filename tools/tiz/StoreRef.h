@@ -10,9 +10,9 @@ class StoreRef {
  public:
   StoreRef() = default;
   // Takes over a reference the caller already holds (from a getter).
-  explicit StoreRef(uint32_t handle) : handle_(handle) {}
+  explicit StoreRef(uint32_t handle) : m_handle(handle) {}
   ~StoreRef();
-  StoreRef(StoreRef &&other) noexcept : handle_(other.Detach()) {}
+  StoreRef(StoreRef &&other) noexcept : m_handle(other.Detach()) {}
   StoreRef &operator=(StoreRef &&other) noexcept;
   StoreRef(const StoreRef &) = delete;
   StoreRef &operator=(const StoreRef &) = delete;
@@ -20,12 +20,12 @@ class StoreRef {
   // A new root store; throws Failure when the library refuses.
   static StoreRef Create();
 
-  uint32_t Get() const { return handle_; }
+  uint32_t Get() const { return m_handle; }
   // Gives up the reference without releasing it (its new owner does).
   uint32_t Detach();
 
  private:
-  uint32_t handle_ = 0;
+  uint32_t m_handle = 0;
 };
 
 }  // namespace tiztool

@@ -34,21 +34,21 @@ std::string ReadDisplay(uint32_t store, const SettingKey &key, uint32_t size,
 
 class StoreReader {
  public:
-  explicit StoreReader(const std::string &file) : file_(file) {}
+  explicit StoreReader(const std::string &file) : m_file(file) {}
 
   StoreView ReadStore(uint32_t store) {
     StoreView view;
     view.name = NameOfStore(store);
-    if (!seen_.insert(store).second) {
+    if (!m_seen.insert(store).second) {
       view.shownAbove = true;
       return view;
     }
-    if (++depth_ > kMaxDepth) throw Failure(file_ + ": stores nested too deep to show");
+    if (++m_depth > kMaxDepth) throw Failure(m_file + ": stores nested too deep to show");
     for (const SettingKey &key : KeysOfStore(store)) {
       SettingView setting;
       if (ReadSetting(store, key, &setting) == TIZ_OK) view.settings.push_back(std::move(setting));
     }
-    --depth_;
+    --m_depth;
     return view;
   }
 
@@ -64,23 +64,23 @@ class StoreReader {
     setting.group = key.group;
     setting.item = key.item;
     setting.type = type;
-    Check(TIZ_GetSettingSize(store, group, item, &setting.size), file_, action);
-    setting.display = ReadDisplay(store, key, setting.size, file_);
+    Check(TIZ_GetSettingSize(store, group, item, &setting.size), m_file, action);
+    setting.display = ReadDisplay(store, key, setting.size, m_file);
     switch (type) {
       case TIZ_TYPE_DWORD:
-        Check(TIZ_GetSettingDword(store, group, item, &setting.number), file_, action);
+        Check(TIZ_GetSettingDword(store, group, item, &setting.number), m_file, action);
         break;
       case TIZ_TYPE_DOUBLE:
-        Check(TIZ_GetSettingDouble(store, group, item, &setting.real), file_, action);
+        Check(TIZ_GetSettingDouble(store, group, item, &setting.real), m_file, action);
         break;
       case TIZ_TYPE_IMAGE:
-        Check(TIZ_GetSettingImage(store, group, item, &setting.number), file_, action);
+        Check(TIZ_GetSettingImage(store, group, item, &setting.number), m_file, action);
         break;
       case TIZ_TYPE_STRING: {
         std::string text(setting.size + 1, '\0');
         Check(TIZ_GetSettingString(store, group, item, text.data(),
                                    static_cast<int32_t>(text.size())),
-              file_, action);
+              m_file, action);
         text.resize(std::strlen(text.c_str()));
         setting.bytes = std::move(text);
         break;
@@ -88,14 +88,14 @@ class StoreReader {
       case TIZ_TYPE_BUFFER: {
         std::string bytes(setting.size + 1, '\0');
         int32_t length = static_cast<int32_t>(setting.size);
-        Check(TIZ_GetSettingBuffer(store, group, item, bytes.data(), &length), file_, action);
+        Check(TIZ_GetSettingBuffer(store, group, item, bytes.data(), &length), m_file, action);
         bytes.resize(static_cast<size_t>(length));
         setting.bytes = std::move(bytes);
         break;
       }
       case TIZ_TYPE_ATTRIBUTESTORE: {
         uint32_t nested = 0;
-        Check(TIZ_GetSettingAttrStore(store, group, item, &nested), file_, action);
+        Check(TIZ_GetSettingAttrStore(store, group, item, &nested), m_file, action);
         StoreRef reference(nested);  // the getter's reference
         if (nested != 0) {
           setting.nested = std::make_unique<StoreView>(ReadStore(nested));
@@ -109,9 +109,9 @@ class StoreReader {
   }
 
  private:
-  const std::string &file_;
-  std::set<uint32_t> seen_;  // the stores read, to catch a cycle or a store held twice
-  size_t depth_ = 0;
+  const std::string &m_file;
+  std::set<uint32_t> m_seen;  // the stores read, to catch a cycle or a store held twice
+  size_t m_depth = 0;
 };
 
 }  // namespace

@@ -77,12 +77,12 @@ bool IsNumberText(const std::string &text) {
 
 class Checker {
  public:
-  Checker(const TreeDocument &tree, std::vector<Finding> &out) : tree_(tree), out_(out) {
-    CollectStoreNames(tree.Store(), stores_);
+  Checker(const TreeDocument &tree, std::vector<Finding> &out) : m_tree(tree), m_out(out) {
+    CollectStoreNames(tree.Store(), m_stores);
   }
 
   void Run() {
-    const TreeLayout &layout = tree_.Layout();
+    const TreeLayout &layout = m_tree.Layout();
     for (size_t line : layout.brokenHeaders) {
       Add(line,
           "a '[' starts no section header (no closing ']'); a load reads the line as "
@@ -95,13 +95,13 @@ class Checker {
     for (const SectionAt &section : layout.sections) {
       CheckSection(section, section.listed ? 0 : firstLine[section.name]);
     }
-    std::stable_sort(out_.begin(), out_.end(),
+    std::stable_sort(m_out.begin(), m_out.end(),
                      [](const Finding &a, const Finding &b) { return a.line < b.line; });
   }
 
  private:
   void Add(size_t line, std::string text, int32_t loadResult = 0) {
-    out_.push_back({line, std::move(text), loadResult});
+    m_out.push_back({line, std::move(text), loadResult});
   }
 
   void CheckSection(const SectionAt &section, size_t repeats) {
@@ -120,9 +120,9 @@ class Checker {
                             std::to_string(repeats) + "; a load reads only that one");
       return;
     }
-    if (stores_.count(std::string(parts.owner)) == 0) {
+    if (m_stores.count(std::string(parts.owner)) == 0) {
       Add(section.line, "section " + shown + " belongs to no store a load reaches from " +
-                            Shown(tree_.TopName()) + "; a load leaves it out");
+                            Shown(m_tree.TopName()) + "; a load leaves it out");
       return;
     }
     if (section.name != tiz::TrimProfileBlanks(section.name)) {
@@ -155,7 +155,7 @@ class Checker {
   void CheckValue(const SectionAt &section, const std::string &shown) {
     int32_t type = 0;
     uint32_t size = 0;
-    int32_t result = ReadSectionAsLoaded(tree_.Document(), section.name, &type, &size);
+    int32_t result = ReadSectionAsLoaded(m_tree.Document(), section.name, &type, &size);
     const KeyLineAt *sizeKey = FirstKey(section, "Size");
     const KeyLineAt *typeKey = FirstKey(section, "Type");
     const KeyLineAt *valueKey = FirstKey(section, "Value");
@@ -223,9 +223,9 @@ class Checker {
     }
   }
 
-  const TreeDocument &tree_;
-  std::vector<Finding> &out_;
-  std::set<std::string> stores_;
+  const TreeDocument &m_tree;
+  std::vector<Finding> &m_out;
+  std::set<std::string> m_stores;
 };
 
 }  // namespace

@@ -28,12 +28,12 @@ std::string ReadWholeTreeFile(const fs::path &file) {
 }
 
 TreeDocument::TreeDocument(std::string file, std::string text)
-    : fileName_(std::move(file)),
-      doc_(std::move(text)),
-      layout_(ReadLayout(doc_)),
-      topName_(TopStoreName(layout_)),
-      store_(StoreRef::Create()) {
-  loadResult_ = LoadDocumentInto(store_.Get(), topName_, doc_);
+    : m_fileName(std::move(file)),
+      m_doc(std::move(text)),
+      m_layout(ReadLayout(m_doc)),
+      m_topName(TopStoreName(m_layout)),
+      m_store(StoreRef::Create()) {
+  m_loadResult = LoadDocumentInto(m_store.Get(), m_topName, m_doc);
 }
 
 TreeDocument TreeDocument::Open(const fs::path &file) {
@@ -45,29 +45,29 @@ TreeDocument TreeDocument::FromText(const std::string &file, std::string text) {
 }
 
 void TreeDocument::RequireCompleteLoad() const {
-  if (layout_.sections.empty()) {
+  if (m_layout.sections.empty()) {
     bool text = false;
-    doc_.ForEachKey(0, [&](const tiz::ProfileDocument::KeyEntry &) { text = true; });
-    std::string rendered = doc_.Render();
+    m_doc.ForEachKey(0, [&](const tiz::ProfileDocument::KeyEntry &) { text = true; });
+    std::string rendered = m_doc.Render();
     text = text || rendered.find_first_not_of(" \t\r\n") != std::string::npos;
-    if (text) throw Failure(fileName_ + ": not a tree file (no sections)");
+    if (text) throw Failure(m_fileName + ": not a tree file (no sections)");
   }
-  if (loadResult_ == TIZ_OK) return;
+  if (m_loadResult == TIZ_OK) return;
   // The load reports the last failing section; the check names each one.
   const Finding *cause = nullptr;
   std::vector<Finding> findings = CheckTree(*this);
   for (const Finding &finding : findings) {
-    if (finding.loadResult == loadResult_) {
+    if (finding.loadResult == m_loadResult) {
       cause = &finding;
       break;
     }
   }
-  std::string where = cause ? fileName_ + ":" + std::to_string(cause->line) : fileName_;
+  std::string where = cause ? m_fileName + ":" + std::to_string(cause->line) : m_fileName;
   std::string why = cause ? cause->text + "; " : std::string();
   throw Failure(where + ": " + why + "the file does not load completely (" +
-                DescribeResult(loadResult_) + ")");
+                DescribeResult(m_loadResult) + ")");
 }
 
-StoreView TreeDocument::Read() const { return ReadStore(store_.Get(), fileName_); }
+StoreView TreeDocument::Read() const { return ReadStore(m_store.Get(), m_fileName); }
 
 }  // namespace tiztool

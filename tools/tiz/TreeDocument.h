@@ -28,13 +28,13 @@ class TreeDocument {
   // The same for a text already read (or empty, for a file not there yet).
   static TreeDocument FromText(const std::string &file, std::string text);
 
-  const std::string &FileName() const { return fileName_; }
-  const tiz::ProfileDocument &Document() const { return doc_; }
-  const TreeLayout &Layout() const { return layout_; }
-  const std::string &TopName() const { return topName_; }
-  uint32_t Store() const { return store_.Get(); }
+  const std::string &FileName() const { return m_fileName; }
+  const tiz::ProfileDocument &Document() const { return m_doc; }
+  const TreeLayout &Layout() const { return m_layout; }
+  const std::string &TopName() const { return m_topName; }
+  uint32_t Store() const { return m_store.Get(); }
   // The load's result: 0, or the code of the last section that failed.
-  int32_t LoadResult() const { return loadResult_; }
+  int32_t LoadResult() const { return m_loadResult; }
 
   // Fails, naming the line of the first section that makes the load fail,
   // unless the whole file loaded: a file the tool cannot read completely is
@@ -47,12 +47,12 @@ class TreeDocument {
  private:
   TreeDocument(std::string file, std::string text);
 
-  std::string fileName_;
-  tiz::ProfileDocument doc_;
-  TreeLayout layout_;
-  std::string topName_;
-  StoreRef store_;
-  int32_t loadResult_ = 0;
+  std::string m_fileName;
+  tiz::ProfileDocument m_doc;
+  TreeLayout m_layout;
+  std::string m_topName;
+  StoreRef m_store;
+  int32_t m_loadResult = 0;
 };
 
 }  // namespace tiztool
