@@ -3,18 +3,12 @@
 #include "CodePageText.h"
 #include "Failure.h"
 #include "ValueText.h"
+#include "support/Text.h"
 #include "tiz.h"
 
 namespace tiztool {
 
 namespace {
-
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
-}
 
 // Undoes the escapes Printable writes: \\, \t, \n, \r and \xNN.
 std::string Unescaped(const std::string &text) {
@@ -29,9 +23,10 @@ std::string Unescaped(const std::string &text) {
     if (next == '\\' || next == 't' || next == 'n' || next == 'r') {
       out += next == 't' ? '\t' : next == 'n' ? '\n' : next == 'r' ? '\r' : '\\';
       ++i;
-    } else if (next == 'x' && i + 3 < text.size() && HexValue(text[i + 2]) >= 0 &&
-               HexValue(text[i + 3]) >= 0) {
-      out += static_cast<char>(HexValue(text[i + 2]) * 16 + HexValue(text[i + 3]));
+    } else if (next == 'x' && i + 3 < text.size() && tiz::HexDigitValue(text[i + 2]) >= 0 &&
+               tiz::HexDigitValue(text[i + 3]) >= 0) {
+      out +=
+          static_cast<char>(tiz::HexDigitValue(text[i + 2]) * 16 + tiz::HexDigitValue(text[i + 3]));
       i += 3;
     } else {
       out += c;

@@ -1,7 +1,6 @@
 // tiz get FILE SETTING, tiz set FILE SETTING VALUE [--type TYPE] [--create],
 // tiz delete FILE SETTING: one setting of a tree file, at the top or in a
 // nested store. SETTING is GROUP ITEM, or a path as diff prints it.
-#include <cctype>
 #include <iostream>
 #include <memory>
 
@@ -14,6 +13,7 @@
 #include "TreeDocument.h"
 #include "TreeFileEdit.h"
 #include "ValueText.h"
+#include "support/Text.h"
 #include "tiz.h"
 
 namespace tiztool {
@@ -71,7 +71,7 @@ int RunGet(const SettingOptions &options) {
 
 std::string TypeAsked(const SettingOptions &options) {
   std::string type = options.type;
-  for (char &c : type) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  for (char &c : type) c = tiz::FoldAscii(c);
   return type;
 }
 
