@@ -132,6 +132,19 @@ TEST_F(ConformanceCore, ValuesAreReleasedBucketByBucketInKeyListOrder) {
   }
 }
 
+// Plain values are memory only, but they still count for the order in which
+// the key list first reaches a bucket: "y{" shares the byte sum of "zz".
+TEST_F(ConformanceCore, PlainValuesDecideWhichBucketIsReachedFirst) {
+  uint32_t s = NewStore();
+  ASSERT_EQ(TIZ_SetSettingDword(s, "y{", "i", 1), 0);
+  ASSERT_EQ(TIZ_SetSettingString(s, "text", "i", "plain"), 0);
+  for (const char *group : {"ab", "ba", "zz"}) SetLabelled(s, group, group);
+  g_releaseOrder.clear();
+  ASSERT_EQ(TIZ_Release(s), 0);
+  EXPECT_FALSE(Alive(s));
+  EXPECT_EQ(g_releaseOrder, (std::vector<std::string>{"zz", "ab", "ba"}));
+}
+
 TEST_F(ConformanceCore, ChildStoresGoDepthFirstBeforeTheirHoldersValues) {
   uint32_t root = NewStore(), first = NewStore(), second = NewStore(), grand = NewStore();
   SetLabelled(root, "own", "root");

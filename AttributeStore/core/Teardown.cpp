@@ -4,6 +4,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/Attribute.h"
 #include "core/AttributeStore.h"
 #include "core/StoreHandles.h"
 #include "core/StoreWalk.h"
@@ -52,57 +53,71 @@ void DestroyStore(CAttributeStore *store) {
   delete store;
 }
 
+namespace {
+
+// A release that someone outside the store sees: an image handed back to
+// the image library, a structure's release callback. Every other value is
+// only memory, whose order of freeing no one can tell.
+bool ReleaseIsSeen(const CAttribute &attr) {
+  return attr.m_type == kTypeImage || attr.m_type == kTypeUserDefined;
+}
+
+void FreeEntry(KeyEntry *entry) {
+  CAttribute *attr = entry->attr;
+  KeyEntry::Free(entry);
+  delete attr;
+}
+
+}  // namespace
+
 bool ClearTable(CAttributeStore *store) {
   KeyList &list = store->m_keyList;
   if (list.Empty()) return false;
 
-  // Values go bucket by bucket: buckets in the order the key list first
-  // reaches them, entries of a bucket in insertion order.
+  // The releases that are seen go bucket by bucket: buckets in the order the
+  // key list first reaches them, entries of a bucket in insertion order.
   struct Item {
     int32_t rank;
     uint64_t seq;
     KeyEntry *entry;
   };
-  std::vector<int32_t> rank;
-  std::vector<Item> order;
+  std::vector<Item> seen;
+  bool ordered = true;
   try {
-    rank.assign(kBucketCount, -1);
-    order.reserve(list.size);
+    size_t seenCount = 0;
+    for (KeyEntry *e = list.head; e; e = e->next) seenCount += ReleaseIsSeen(*e->attr);
+    if (seenCount > 0) {
+      std::vector<int32_t> rank(kBucketCount, -1);
+      seen.reserve(seenCount);
+      int32_t nextRank = 0;
+      for (KeyEntry *e = list.head; e; e = e->next) {
+        int32_t bucket = BucketOfKey(e->KeyView());
+        if (rank[bucket] < 0) rank[bucket] = nextRank++;
+        if (ReleaseIsSeen(*e->attr)) seen.push_back(Item{rank[bucket], e->seq, e});
+      }
+      std::sort(seen.begin(), seen.end(), [](const Item &a, const Item &b) {
+        return a.rank != b.rank ? a.rank < b.rank : a.seq < b.seq;
+      });
+    }
   } catch (...) {
     // Out of memory while tearing down: release in key-list order rather
     // than leak or leave the store half destroyed.
-    KeyEntry *e = list.head;
-    list = KeyList{};
-    store->m_cursor = nullptr;
-    store->m_index = KeyIndex{};
-    while (e) {
-      KeyEntry *next = e->next;
-      CAttribute *attr = e->attr;
-      KeyEntry::Free(e);
-      delete attr;
-      e = next;
-    }
-    return true;
+    ordered = false;
   }
-  int32_t nextRank = 0;
-  for (KeyEntry *e = list.head; e; e = e->next) {
-    int32_t bucket = BucketOfKey(e->KeyView());
-    if (rank[bucket] < 0) rank[bucket] = nextRank++;
-    order.push_back(Item{rank[bucket], e->seq, e});
-  }
-  std::sort(order.begin(), order.end(), [](const Item &a, const Item &b) {
-    return a.rank != b.rank ? a.rank < b.rank : a.seq < b.seq;
-  });
 
   // Detach everything before any value is released, so callbacks that
   // re-enter the library never see half-freed entries.
+  KeyEntry *e = list.head;
   list = KeyList{};
   store->m_cursor = nullptr;
   store->m_index = KeyIndex{};
-  for (const Item &item : order) {
-    CAttribute *attr = item.entry->attr;
-    KeyEntry::Free(item.entry);
-    delete attr;
+  while (e) {
+    KeyEntry *next = e->next;
+    if (!ordered || !ReleaseIsSeen(*e->attr)) FreeEntry(e);
+    e = next;
+  }
+  if (ordered) {
+    for (const Item &item : seen) FreeEntry(item.entry);
   }
   return true;
 }
