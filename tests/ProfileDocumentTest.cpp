@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "persist/ProfileDocument.h"
 #include "persist/ProfileKeys.h"
+#include "persist/ProfileLines.h"
 
 namespace {
 
@@ -365,6 +367,41 @@ TEST(ProfileDocument, VisitsSectionsAndKeysWithLineNumbersAndRemovesSections) {
   removing.RemoveSection(ProfileDocument::kNoSection);
   removing.SetValue("C", "k", "v");
   EXPECT_EQ(removing.Render(), "; top\n[a]\nz=3\r\n\r\n[C]\r\nk=v\r\n");
+}
+
+// The section headers of a text as reading it line by line finds them: the
+// document looks only at lines that start with '[' after blanks, and must
+// find the same headers, brackets inside lines, blanks, NULs and every kind
+// of line end included.
+TEST(ProfileDocument, FindsTheHeadersThatALineByLineReadingFinds) {
+  const std::vector<std::string> pieces = {
+      "[", "]", " ", "\t", "\v", "\r\n", "\n", "a", "=", std::string(1, '\0'), "[s]", "x=[y]"};
+  std::mt19937 random(2024);
+  for (int round = 0; round < 3000; ++round) {
+    std::string text;
+    const size_t length = random() % 40;
+    for (size_t i = 0; i < length; ++i) text += pieces[random() % pieces.size()];
+    if (round % 2) text.insert(random() % (text.size() + 1), "\r");  // maybe a lone CR
+    SCOPED_TRACE(testing::PrintToString(text));
+
+    std::vector<std::pair<std::string, uint32_t>> expected;
+    const bool hasNul = text.find('\0') != std::string::npos;
+    tiz::TextLines lines(text, tiz::HoldsLoneCr(text));
+    std::string_view line, name;
+    tiz::LineEnd end;
+    for (uint32_t number = 1; lines.Next(&line, &end); ++number) {
+      if (!tiz::ParseHeader(line, &name)) continue;
+      if (hasNul) name = name.substr(0, name.find('\0'));
+      expected.emplace_back(std::string(name), number);
+    }
+    ProfileDocument doc{std::string(text)};
+    std::vector<std::pair<std::string, uint32_t>> found;
+    doc.ForEachSection([&](const ProfileDocument::SectionEntry &entry) {
+      found.emplace_back(std::string(entry.name), entry.headerLine);
+    });
+    EXPECT_EQ(found, expected);
+    EXPECT_EQ(doc.Render(), text);
+  }
 }
 
 }  // namespace

@@ -36,17 +36,46 @@ void ProfileDocument::Parse(std::string_view text) {
   std::string_view body = text;
   m_loneCr = HoldsLoneCr(text);
   m_hasNul = std::memchr(text.data(), '\0', text.size()) != nullptr;
-  TextLines lines(body, m_loneCr);
-  std::string_view line, name;
-  LineEnd end;
-  while (lines.Next(&line, &end)) {
-    if (!ParseHeader(line, &name)) continue;
-    m_sections.back().text = std::string_view(sectionStart, line.data() - sectionStart);
-    sectionStart = line.data();
+  // A header line starts the next section; `after` is where its body starts.
+  auto startSection = [&](std::string_view header, std::string_view name, const char *after) {
+    m_sections.back().text = std::string_view(sectionStart, header.data() - sectionStart);
+    sectionStart = header.data();
     // The platform's names end at a NUL.
     if (m_hasNul) name = name.substr(0, name.find('\0'));
     PushSection(NamedSection(name, ProfileNameHash(name)));
-    m_sections.back().bodyStart = static_cast<size_t>(lines.Rest().data() - sectionStart);
+    m_sections.back().bodyStart = static_cast<size_t>(after - sectionStart);
+  };
+  std::string_view line, name;
+  if (m_loneCr) {
+    TextLines lines(body, true);
+    LineEnd end;
+    while (lines.Next(&line, &end)) {
+      if (ParseHeader(line, &name)) startSection(line, name, lines.Rest().data());
+    }
+  } else {
+    // Lines end at LF alone, and only a line whose first byte after blanks
+    // is '[' can be a header: the search goes from '[' to '[' and looks at
+    // no other line.
+    const char *begin = body.data(), *end = begin + body.size();
+    for (const char *at = begin; at < end;) {
+      const auto *open =
+          static_cast<const char *>(std::memchr(at, '[', static_cast<size_t>(end - at)));
+      if (!open) break;
+      const char *lineStart = open;
+      while (lineStart > begin && lineStart[-1] != '\n' && IsProfileBlank(lineStart[-1]))
+        --lineStart;
+      if (lineStart > begin && lineStart[-1] != '\n') {
+        at = open + 1;  // a '[' inside a line
+        continue;
+      }
+      const auto *lf =
+          static_cast<const char *>(std::memchr(open, '\n', static_cast<size_t>(end - open)));
+      const char *lineEnd = lf ? lf : end;
+      at = lf ? lf + 1 : end;
+      line = std::string_view(lineStart, static_cast<size_t>(lineEnd - lineStart));
+      if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+      if (ParseHeader(line, &name)) startSection(line, name, at);
+    }
   }
   m_sections.back().text = std::string_view(sectionStart, text.data() + text.size() - sectionStart);
   Reindex();
