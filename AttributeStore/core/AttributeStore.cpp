@@ -99,8 +99,7 @@ bool CAttributeStore::RemoveEntry(std::string_view key, bool deleteAttribute) {
   return true;
 }
 
-std::string_view CAttributeStore::ComposeKey(const char *group, const char *item) {
-  const KeyNames names = KeyNamesOf(group, item);
+std::string_view CAttributeStore::ComposeKey(const KeyNames &names) {
   const size_t needed = names.Length() + 1;
   if (needed > m_keyBufferSize) {
     size_t size = m_keyBufferSize;

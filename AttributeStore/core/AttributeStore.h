@@ -15,6 +15,7 @@
 
 #include "core/Attribute.h"
 #include "core/KeyIndex.h"
+#include "core/Names.h"
 #include "core/StoreHandles.h"
 
 namespace tiz {
@@ -61,7 +62,10 @@ class CAttributeStore {
 
   // Composes group 0x7F item ("Default" / "Value" for empty names) in the
   // store's key buffer; valid until the next composition in this store.
-  std::string_view ComposeKey(const char *group, const char *item);
+  std::string_view ComposeKey(const char *group, const char *item) {
+    return ComposeKey(KeyNamesOf(group, item));
+  }
+  std::string_view ComposeKey(const KeyNames &names);
 
   // --- references and links ----------------------------------------------
   int32_t AddRef();

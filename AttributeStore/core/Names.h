@@ -23,8 +23,11 @@ struct KeyNames {
   std::string_view group, item;
   size_t Length() const { return group.size() + 1 + item.size(); }
 };
+inline KeyNames KeyNamesOf(std::string_view group, std::string_view item) {
+  return {group.empty() ? "Default" : group, item.empty() ? "Value" : item};
+}
 inline KeyNames KeyNamesOf(const char *group, const char *item) {
-  return {(group && *group) ? group : "Default", (item && *item) ? item : "Value"};
+  return KeyNamesOf(std::string_view(group ? group : ""), std::string_view(item ? item : ""));
 }
 // Writes group 0x7F item and a closing zero into `out`, which holds at least
 // Length() + 1 bytes; returns the key without the zero.

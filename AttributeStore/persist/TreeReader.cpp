@@ -223,10 +223,8 @@ class TreeLoader {
     }
     std::string_view group, item;
     m_index.GroupAndItemOf(section, &group, &item);
-    // ComposeKey takes C strings: kept buffers spare an allocation per setting.
-    m_group.assign(group);
-    m_item.assign(item);
-    std::string_view key = walk.store->ComposeKey(m_group.c_str(), m_item.c_str());
+    // The views end where the section's name does: a NUL has cut it already.
+    std::string_view key = walk.store->ComposeKey(KeyNamesOf(group, item));
     // A key the store already holds keeps its setting; the loaded one goes.
     if (walk.store->InsertAttribute(key, attr.get())) attr.release();
   }
@@ -234,7 +232,6 @@ class TreeLoader {
   const ProfileDocument &m_doc;
   SectionIndex m_index;
   std::vector<Walk> m_walks;
-  std::string m_group, m_item;
 };
 
 // A text read as the platform's reader hands it over, as a C string: it
