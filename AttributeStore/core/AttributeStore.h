@@ -57,6 +57,9 @@ class CAttributeStore {
   // duplicate key), FileEntry then cannot fail.
   KeyEntry *PrepareEntry(std::string_view key);
   void FileEntry(KeyEntry *entry, CAttribute *attr) noexcept;
+  // Makes room in the key index for `more` keys beyond those held, so that
+  // a load that knows how many keys come grows the index once (may throw).
+  void ReserveKeys(size_t more) { m_index.Reserve(m_index.Size() + more); }
   // Removes the entry filed under `key`; deletes its attribute when asked.
   bool RemoveEntry(std::string_view key, bool deleteAttribute);
 

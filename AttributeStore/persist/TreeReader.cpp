@@ -163,7 +163,9 @@ class TreeLoader {
   // recursive call, so nesting depth costs heap instead of stack.
   struct Walk {
     Walk(CAttributeStore *store, const std::vector<uint32_t> *sections)
-        : store(store), sections(sections) {}
+        : store(store), sections(sections) {
+      if (sections) store->ReserveKeys(sections->size());
+    }
 
     CAttributeStore *store;
     const std::vector<uint32_t> *sections;  // null when it has none
