@@ -139,8 +139,8 @@ int32_t CAttributeStore::Release() {
 }
 
 int32_t CAttributeStore::SetParent(CAttributeStore *parent) {
-  for (CAttributeStore *s = parent; s; s = s->Parent()) {
-    if (s == this) return TIZ_E_CYCLE;
+  for (CAttributeStore *store = parent; store; store = store->Parent()) {
+    if (store == this) return TIZ_E_CYCLE;
   }
   if (m_parentHandle != parent->Handle()) {
     parent->ReserveChildLink();  // may throw: nothing changed yet

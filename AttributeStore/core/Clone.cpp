@@ -37,10 +37,10 @@ bool Reaches(CAttributeStore *from, CAttributeStore *target) {
   std::vector<CAttributeStore *> pending{from};
   std::unordered_set<uint32_t> seen{from->Handle()};
   while (!pending.empty()) {
-    CAttributeStore *s = pending.back();
+    CAttributeStore *current = pending.back();
     pending.pop_back();
-    if (s == target) return true;
-    ForEachNestedStore(s, [&](CAttributeStore *nested) {
+    if (current == target) return true;
+    ForEachNestedStore(current, [&](CAttributeStore *nested) {
       if (seen.insert(nested->Handle()).second) pending.push_back(nested);
     });
   }
@@ -65,14 +65,15 @@ unsigned char *CopyBytes(const unsigned char *bytes, uint32_t size) {
 
 class Cloner {
  public:
-  // Copies the settings of `s` that `d` lacks into `d`, then gives `d` the
-  // count of `s`.
-  int32_t CloneInto(CAttributeStore *s, CAttributeStore *d);
+  // Copies the settings of `source` that `dest` lacks into `dest`, then gives `dest` the
+  // count of `source`.
+  int32_t CloneInto(CAttributeStore *source, CAttributeStore *dest);
 
  private:
-  int32_t CloneSetting(CAttributeStore *s, CAttributeStore *d, const CAttribute &a, CAttribute &t);
-  int32_t CloneStoreValue(CAttributeStore *s, CAttributeStore *d, const CAttribute &a,
-                          CAttribute &t);
+  int32_t CloneSetting(CAttributeStore *source, CAttributeStore *dest, const CAttribute &sourceAttr,
+                       CAttribute &destAttr);
+  int32_t CloneStoreValue(CAttributeStore *source, CAttributeStore *dest,
+                          const CAttribute &sourceAttr, CAttribute &destAttr);
   uint32_t CopyOf(uint32_t source) const;
 
   // Stores whose copy is being filled, with that copy: a loop of plain links
@@ -102,88 +103,92 @@ uint32_t Cloner::CopyOf(uint32_t source) const {
   return 0;
 }
 
-int32_t Cloner::CloneInto(CAttributeStore *s, CAttributeStore *d) {
-  if (s->Keys().Empty()) {
-    d->SetRefCount(s->RefCount());
+int32_t Cloner::CloneInto(CAttributeStore *source, CAttributeStore *dest) {
+  if (source->Keys().Empty()) {
+    dest->SetRefCount(source->RefCount());
     return 0;
   }
-  InProgressMark mark(m_inProgress, s->Handle(), d->Handle());
-  for (KeyEntry *e = s->Keys().head; e; e = e->next) {
+  InProgressMark mark(m_inProgress, source->Handle(), dest->Handle());
+  for (KeyEntry *e = source->Keys().head; e; e = e->next) {
     if (!e->attr) continue;
     // A group or item holding the separator splits into other parts than it
     // was made of; such settings are passed over.
-    std::string full = s->Name();
+    std::string full = source->Name();
     full.push_back(kKeySeparator);
     full.append(e->KeyView());
-    if (OwnerOfName(full) != s->Name()) continue;
+    if (OwnerOfName(full) != source->Name()) continue;
     std::string group = GroupOfName(full);
     std::string item = ItemOfName(full);
     // Reserved before the value is copied: a setting the destination already
     // has keeps its value, and no copy is made that nothing would hold.
     std::unique_ptr<KeyEntry, EntryFree> entry(
-        d->PrepareEntry(s->ComposeKey(group.c_str(), item.c_str())));
+        dest->PrepareEntry(source->ComposeKey(group.c_str(), item.c_str())));
     if (!entry) continue;
     auto copy = std::make_unique<CAttribute>();
-    if (int32_t result = CloneSetting(s, d, *e->attr, *copy)) return result;
-    d->FileEntry(entry.release(), copy.release());
+    if (int32_t result = CloneSetting(source, dest, *e->attr, *copy)) return result;
+    dest->FileEntry(entry.release(), copy.release());
   }
-  d->SetRefCount(s->RefCount());
+  dest->SetRefCount(source->RefCount());
   return 0;
 }
 
-int32_t Cloner::CloneSetting(CAttributeStore *s, CAttributeStore *d, const CAttribute &a,
-                             CAttribute &t) {
-  t.m_serializable = true;
-  t.m_type = a.m_type;
-  t.m_size = a.m_size;
-  switch (a.m_type) {
+int32_t Cloner::CloneSetting(CAttributeStore *source, CAttributeStore *dest,
+                             const CAttribute &sourceAttr, CAttribute &destAttr) {
+  destAttr.m_serializable = true;
+  destAttr.m_type = sourceAttr.m_type;
+  destAttr.m_size = sourceAttr.m_size;
+  switch (sourceAttr.m_type) {
     case kTypeAttributeStore:
-      return CloneStoreValue(s, d, a, t);
+      return CloneStoreValue(source, dest, sourceAttr, destAttr);
     case kTypeDword:
     case kTypeDouble:
-      t.m_value.raw = a.m_value.raw;
+      destAttr.m_value.raw = sourceAttr.m_value.raw;
       break;
     case kTypeString:
-      if (a.m_value.text) t.m_value.text = CopyText(a.m_value.text, a.m_size);
+      if (sourceAttr.m_value.text)
+        destAttr.m_value.text = CopyText(sourceAttr.m_value.text, sourceAttr.m_size);
       break;
     case kTypeBuffer:
-      if (a.m_value.bytes && a.m_size != 0) t.m_value.bytes = CopyBytes(a.m_value.bytes, a.m_size);
+      if (sourceAttr.m_value.bytes && sourceAttr.m_size != 0)
+        destAttr.m_value.bytes = CopyBytes(sourceAttr.m_value.bytes, sourceAttr.m_size);
       break;
     case kTypeImage:
       // Counted before it is held, so exhausted memory leaves nothing to undo.
-      if (a.m_value.image != 0 && !a.m_inert) AddImageHolder(a.m_value.image);
-      t.m_value.image = a.m_value.image;
-      t.m_inert = a.m_inert;
+      if (sourceAttr.m_value.image != 0 && !sourceAttr.m_inert)
+        AddImageHolder(sourceAttr.m_value.image);
+      destAttr.m_value.image = sourceAttr.m_value.image;
+      destAttr.m_inert = sourceAttr.m_inert;
       break;
     case kTypeUserDefined:
-      if (a.m_value.structure && !a.m_inert) AddStructureHolder(a.m_value.structure);
-      t.m_value.structure = a.m_value.structure;
-      t.m_inert = a.m_inert;
+      if (sourceAttr.m_value.structure && !sourceAttr.m_inert)
+        AddStructureHolder(sourceAttr.m_value.structure);
+      destAttr.m_value.structure = sourceAttr.m_value.structure;
+      destAttr.m_inert = sourceAttr.m_inert;
       break;
     default:
       return 0;  // no value of a known kind: none copied, confidence 100
   }
-  t.m_confidence = a.m_confidence;
+  destAttr.m_confidence = sourceAttr.m_confidence;
   return 0;
 }
 
-int32_t Cloner::CloneStoreValue(CAttributeStore *s, CAttributeStore *d, const CAttribute &a,
-                                CAttribute &t) {
-  t.m_confidence = a.m_confidence;
-  CAttributeStore *nested = LookupStore(a.m_value.store);
+int32_t Cloner::CloneStoreValue(CAttributeStore *source, CAttributeStore *dest,
+                                const CAttribute &sourceAttr, CAttribute &destAttr) {
+  destAttr.m_confidence = sourceAttr.m_confidence;
+  CAttributeStore *nested = LookupStore(sourceAttr.m_value.store);
   if (!nested) return 0;  // its store is gone: the copy holds none either
-  bool childLinked = nested->ParentHandle() == s->Handle();
+  bool childLinked = nested->ParentHandle() == source->Handle();
 
   if (uint32_t shared = CopyOf(nested->Handle())) {
     // Met again: link the copy already made (or being made, for a loop),
     // with confidence 100 as every redirected link.
-    t.m_value.store = shared;
-    t.m_confidence = kDefaultConfidence;
+    destAttr.m_value.store = shared;
+    destAttr.m_confidence = kDefaultConfidence;
     return 0;
   }
 
   CAttributeStore *copy = CreateStore();
-  t.m_value.store = copy->Handle();
+  destAttr.m_value.store = copy->Handle();
   int32_t result;
   try {
     copy->SetName(nested->Name());
@@ -192,7 +197,7 @@ int32_t Cloner::CloneStoreValue(CAttributeStore *s, CAttributeStore *d, const CA
     // met again is copied again.
     if (result == 0 && childLinked) {
       CloneMap()[nested->Handle()] = copy->Handle();
-      copy->SetParent(d);  // cannot close a cycle: the copy is new
+      copy->SetParent(dest);  // cannot close a cycle: the copy is new
       copy->SetRefCount(nested->RefCount());
     }
   } catch (...) {

@@ -43,11 +43,11 @@ struct WalkPath {
 // plain links back up the path is cut by the path itself, and `walked` only
 // spares a second walk of a store reached twice (walking it again would give
 // the same counts).
-void ResetWalk(CAttributeStore *s, const WalkPath *up,
+void ResetWalk(CAttributeStore *store, const WalkPath *up,
                std::unordered_set<uint32_t> &walked) noexcept {
-  if (s->Keys().Empty()) return;  // a store without settings keeps its count
-  const WalkPath path{s->Handle(), up};
-  ForEachNestedStore(s, [&](CAttributeStore *nested) {
+  if (store->Keys().Empty()) return;  // a store without settings keeps its count
+  const WalkPath path{store->Handle(), up};
+  ForEachNestedStore(store, [&](CAttributeStore *nested) {
     if (path.Holds(nested->Handle())) return;
     try {
       if (!walked.insert(nested->Handle()).second) return;
@@ -56,36 +56,36 @@ void ResetWalk(CAttributeStore *s, const WalkPath *up,
     }
     ResetWalk(nested, &path, walked);
   });
-  s->SetRefCount(0);
+  store->SetRefCount(0);
 }
 
 }  // namespace
 
-int32_t DeleteSetting(CAttributeStore *s, const char *group, const char *item) {
+int32_t DeleteSetting(CAttributeStore *store, const char *group, const char *item) {
   if (!group || !*group || !item) return TIZ_E_INVALID_ARG;
-  std::string_view composed = s->ComposeKey(group, item);
-  if (s->Keys().Empty()) return 0;
-  CAttribute *a = s->FindAttribute(composed);
-  if (!a) return TIZ_NOT_FOUND;
+  std::string_view composed = store->ComposeKey(group, item);
+  if (store->Keys().Empty()) return 0;
+  CAttribute *attr = store->FindAttribute(composed);
+  if (!attr) return TIZ_NOT_FOUND;
   // Owned copy: tearing a nested store down runs structure callbacks, which
   // may call back into the library and compose keys in this store's buffer.
   std::string key(composed);
-  if (a->m_type == kTypeAttributeStore) {
-    uint32_t self = s->Handle();
-    if (CAttributeStore *nested = LookupStore(a->m_value.store)) DestroyNestedStore(nested);
+  if (attr->m_type == kTypeAttributeStore) {
+    uint32_t self = store->Handle();
+    if (CAttributeStore *nested = LookupStore(attr->m_value.store)) DestroyNestedStore(nested);
     // The store may have gone with the nested one (a loop of links, or its
     // count reaching 0); its entry went with it.
-    s = LookupStore(self);
-    if (!s) return 0;
+    store = LookupStore(self);
+    if (!store) return 0;
   }
-  s->RemoveEntry(key, true);
+  store->RemoveEntry(key, true);
   return 0;
 }
 
-int32_t ResetRefCounts(CAttributeStore *s) {
-  if (!s) return 0;
+int32_t ResetRefCounts(CAttributeStore *store) {
+  if (!store) return 0;
   std::unordered_set<uint32_t> walked;
-  ResetWalk(s, nullptr, walked);
+  ResetWalk(store, nullptr, walked);
   return 0;
 }
 

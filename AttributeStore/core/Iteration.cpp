@@ -15,10 +15,10 @@ namespace {
 // Byte order, bytes taken as unsigned, a prefix before its extensions. The
 // separator 0x7F sorts above letters and digits: "abc" 0x7F "y" comes before
 // "ab" 0x7F "x".
-bool KeyLess(const KeyEntry *a, const KeyEntry *b) noexcept {
-  size_t n = a->keyLen < b->keyLen ? a->keyLen : b->keyLen;
-  int c = std::memcmp(a->Key(), b->Key(), n);
-  return c != 0 ? c < 0 : a->keyLen < b->keyLen;
+bool KeyLess(const KeyEntry *attr, const KeyEntry *b) noexcept {
+  size_t n = attr->keyLen < b->keyLen ? attr->keyLen : b->keyLen;
+  int c = std::memcmp(attr->Key(), b->Key(), n);
+  return c != 0 ? c < 0 : attr->keyLen < b->keyLen;
 }
 
 // Merges two sorted chains linked through `next`; ties keep the left first.
@@ -62,21 +62,21 @@ void SortKeyList(KeyList &list) noexcept {
 
 }  // namespace
 
-int32_t StartIteratorSorted(CAttributeStore *s) noexcept {
-  SortKeyList(s->m_keyList);
-  s->m_cursor = s->m_keyList.head;
+int32_t StartIteratorSorted(CAttributeStore *store) noexcept {
+  SortKeyList(store->m_keyList);
+  store->m_cursor = store->m_keyList.head;
   return 0;
 }
 
-int32_t IterateSetting(CAttributeStore *s, char *buffer, uint32_t len) {
+int32_t IterateSetting(CAttributeStore *store, char *buffer, uint32_t len) {
   // Bounded: a group that filled the whole buffer last time has no NUL.
   const char *end = static_cast<const char *>(std::memchr(buffer, '\0', len));
   std::string previous(static_cast<const char *>(buffer), end ? end : buffer + len);
   std::string next;
   int32_t result = TIZ_E_END_OF_ITERATION;
-  while (s->m_cursor) {
-    KeyEntry *e = s->m_cursor;
-    s->m_cursor = e->next;
+  while (store->m_cursor) {
+    KeyEntry *e = store->m_cursor;
+    store->m_cursor = e->next;
     std::string group = GroupOfName(e->KeyView());
     if (!EqualsIgnoringAsciiCase(group, previous)) {
       next.swap(group);

@@ -19,11 +19,11 @@ namespace {
 
 bool ValidNames(const char *group, const char *item) { return group && *group && item; }
 
-bool HoldsStructure(const CAttribute &a) {
-  return a.m_type == kTypeUserDefined && a.m_value.structure && !a.m_inert;
+bool HoldsStructure(const CAttribute &attr) {
+  return attr.m_type == kTypeUserDefined && attr.m_value.structure && !attr.m_inert;
 }
 
-// Finds or creates the setting under (group, item) in `s` only, and runs
+// Finds or creates the setting under (group, item) in `store` only, and runs
 // `write` on it. A new setting is filed only when the write succeeded; all
 // allocation happens before the write takes over the caller's value, so an
 // exhausted memory never leaves a value half owned.
@@ -34,56 +34,56 @@ bool HoldsStructure(const CAttribute &a) {
 // looked up again afterwards: the callback may have changed or deleted it,
 // or taken the whole store down (-16).
 template <class Write>
-int32_t WriteSetting(CAttributeStore *s, const char *group, const char *item, Write &&write) {
+int32_t WriteSetting(CAttributeStore *store, const char *group, const char *item, Write &&write) {
   if (!ValidNames(group, item)) return TIZ_E_INVALID_ARG;
-  std::string_view key = s->ComposeKey(group, item);
-  CAttribute *existing = s->FindAttribute(key);
+  std::string_view key = store->ComposeKey(group, item);
+  CAttribute *existing = store->FindAttribute(key);
   if (existing && HoldsStructure(*existing)) {
-    const uint32_t handle = s->Handle();
+    const uint32_t handle = store->Handle();
     {
       CAttribute released;
       existing->MoveValueTo(released);
     }
     if (!LookupStore(handle)) return TIZ_E_INVALID_HANDLE;
-    key = s->ComposeKey(group, item);
-    existing = s->FindAttribute(key);
+    key = store->ComposeKey(group, item);
+    existing = store->FindAttribute(key);
   }
   if (existing) return write(*existing);
   auto fresh = std::make_unique<CAttribute>();
-  std::unique_ptr<KeyEntry, EntryFree> entry(s->PrepareEntry(key));
+  std::unique_ptr<KeyEntry, EntryFree> entry(store->PrepareEntry(key));
   int32_t result = write(*fresh);
   if (result < 0) return result;
-  s->FileEntry(entry.release(), fresh.release());
+  store->FileEntry(entry.release(), fresh.release());
   return result;
 }
 
 // Starts a write of `type`: a value of another type is moved out into `old`
 // (released when the caller's scope ends, after the setting is consistent).
-void BeginWrite(CAttribute &a, int32_t type, int32_t conf, CAttribute &old) {
-  if (a.m_type != type) a.MoveValueTo(old);
-  a.m_confidence = conf;
-  a.m_type = type;
-  a.m_serializable = type != kTypeUserDefined;
+void BeginWrite(CAttribute &attr, int32_t type, int32_t conf, CAttribute &old) {
+  if (attr.m_type != type) attr.MoveValueTo(old);
+  attr.m_confidence = conf;
+  attr.m_type = type;
+  attr.m_serializable = type != kTypeUserDefined;
 }
 
-// Runs `read` on the setting found in `s` or its nearest ancestor; a 0 from
+// Runs `read` on the setting found in `store` or its nearest ancestor; a 0 from
 // an ancestor becomes 1.
 template <class Read>
-int32_t ReadSetting(CAttributeStore *s, const char *group, const char *item, Read &&read) {
-  CAttribute *a = nullptr;
-  int32_t where = LookupInherited(s, group, item, &a);
+int32_t ReadSetting(CAttributeStore *store, const char *group, const char *item, Read &&read) {
+  CAttribute *attr = nullptr;
+  int32_t where = LookupInherited(store, group, item, &attr);
   if (where < 0 || where == TIZ_NOT_FOUND) return where;
-  int32_t result = read(*a);
+  int32_t result = read(*attr);
   return (result == 0 && where == TIZ_FOUND_IN_ANCESTOR) ? TIZ_FOUND_IN_ANCESTOR : result;
 }
 
-void PutConf(int32_t *conf, const CAttribute &a) {
-  if (conf) *conf = a.m_confidence;
+void PutConf(int32_t *conf, const CAttribute &attr) {
+  if (conf) *conf = attr.m_confidence;
 }
 
 }  // namespace
 
-int32_t LookupInherited(CAttributeStore *s, const char *group, const char *item,
+int32_t LookupInherited(CAttributeStore *store, const char *group, const char *item,
                         CAttribute **found) {
   if (!ValidNames(group, item)) return TIZ_E_INVALID_ARG;
   // Composed once on this frame, not in the stores' key buffers: a reader
@@ -91,7 +91,8 @@ int32_t LookupInherited(CAttributeStore *s, const char *group, const char *item,
   // hash serve the whole parent chain.
   const ComposedKey key(group, item);
   int32_t where = 0;
-  for (const CAttributeStore *cur = s; cur; cur = cur->Parent(), where = TIZ_FOUND_IN_ANCESTOR) {
+  for (const CAttributeStore *cur = store; cur;
+       cur = cur->Parent(), where = TIZ_FOUND_IN_ANCESTOR) {
     if (KeyEntry *e = cur->FindEntry(key.View(), key.Hash())) {
       *found = e->attr;
       return where;
@@ -102,30 +103,30 @@ int32_t LookupInherited(CAttributeStore *s, const char *group, const char *item,
 
 // --- setters ---------------------------------------------------------------
 
-int32_t SetDword(CAttributeStore *s, const char *group, const char *item, int32_t conf,
+int32_t SetDword(CAttributeStore *store, const char *group, const char *item, int32_t conf,
                  uint32_t value) {
-  return WriteSetting(s, group, item, [&](CAttribute &a) {
+  return WriteSetting(store, group, item, [&](CAttribute &attr) {
     CAttribute old;
-    BeginWrite(a, kTypeDword, conf, old);
-    a.m_value.raw = 0;
-    a.m_value.dword = value;
-    a.m_size = 4;
+    BeginWrite(attr, kTypeDword, conf, old);
+    attr.m_value.raw = 0;
+    attr.m_value.dword = value;
+    attr.m_size = 4;
     return 0;
   });
 }
 
-int32_t SetDouble(CAttributeStore *s, const char *group, const char *item, int32_t conf,
+int32_t SetDouble(CAttributeStore *store, const char *group, const char *item, int32_t conf,
                   double value) {
-  return WriteSetting(s, group, item, [&](CAttribute &a) {
+  return WriteSetting(store, group, item, [&](CAttribute &attr) {
     CAttribute old;
-    BeginWrite(a, kTypeDouble, conf, old);
-    a.m_value.dbl = value;
-    a.m_size = 8;
+    BeginWrite(attr, kTypeDouble, conf, old);
+    attr.m_value.dbl = value;
+    attr.m_size = 8;
     return 0;
   });
 }
 
-int32_t SetString(CAttributeStore *s, const char *group, const char *item, int32_t conf,
+int32_t SetString(CAttributeStore *store, const char *group, const char *item, int32_t conf,
                   const char *text) {
   if (!text || !ValidNames(group, item)) return TIZ_E_INVALID_ARG;
   // Copied before anything of the setting is released: the text may be the
@@ -134,17 +135,17 @@ int32_t SetString(CAttributeStore *s, const char *group, const char *item, int32
   const size_t size = std::strlen(text) + 1;
   std::unique_ptr<char[]> copy(new char[size]);
   std::memcpy(copy.get(), text, size);
-  return WriteSetting(s, group, item, [&](CAttribute &a) {
+  return WriteSetting(store, group, item, [&](CAttribute &attr) {
     CAttribute old;
-    BeginWrite(a, kTypeString, conf, old);
-    delete[] a.m_value.text;
-    a.m_value.text = copy.release();
-    a.m_size = static_cast<uint32_t>(size);
+    BeginWrite(attr, kTypeString, conf, old);
+    delete[] attr.m_value.text;
+    attr.m_value.text = copy.release();
+    attr.m_size = static_cast<uint32_t>(size);
     return 0;
   });
 }
 
-int32_t SetBuffer(CAttributeStore *s, const char *group, const char *item, int32_t conf,
+int32_t SetBuffer(CAttributeStore *store, const char *group, const char *item, int32_t conf,
                   const void *data, uint32_t len) {
   if ((!data && len != 0) || !ValidNames(group, item)) return TIZ_E_INVALID_ARG;
   // Copied first, as a text is.
@@ -153,39 +154,39 @@ int32_t SetBuffer(CAttributeStore *s, const char *group, const char *item, int32
     copy.reset(new unsigned char[len]);
     std::memcpy(copy.get(), data, len);
   }
-  return WriteSetting(s, group, item, [&](CAttribute &a) {
+  return WriteSetting(store, group, item, [&](CAttribute &attr) {
     CAttribute old;
-    BeginWrite(a, kTypeBuffer, conf, old);
-    delete[] a.m_value.bytes;
-    a.m_value.bytes = copy.release();
-    a.m_size = len;
+    BeginWrite(attr, kTypeBuffer, conf, old);
+    delete[] attr.m_value.bytes;
+    attr.m_value.bytes = copy.release();
+    attr.m_size = len;
     return 0;
   });
 }
 
-int32_t SetImage(CAttributeStore *s, const char *group, const char *item, int32_t conf,
+int32_t SetImage(CAttributeStore *store, const char *group, const char *item, int32_t conf,
                  uint32_t hImage) {
-  return WriteSetting(s, group, item, [&](CAttribute &a) {
+  return WriteSetting(store, group, item, [&](CAttribute &attr) {
     CAttribute old;
-    BeginWrite(a, kTypeImage, conf, old);
-    if (a.m_value.image == hImage) return 0;
-    if (a.m_value.image != 0 && hImage != 0) {
+    BeginWrite(attr, kTypeImage, conf, old);
+    if (attr.m_value.image == hImage) return 0;
+    if (attr.m_value.image != 0 && hImage != 0) {
       CAttribute replaced;
-      a.MoveValueTo(replaced);
+      attr.MoveValueTo(replaced);
     } else {
       // A zero handle detaches the stored image without releasing it; the
       // setting no longer counts among the holders of an image it shared.
-      if (a.m_value.image != 0 && !a.m_inert) DropImageHolder(a.m_value.image);
-      a.m_inert = false;
+      if (attr.m_value.image != 0 && !attr.m_inert) DropImageHolder(attr.m_value.image);
+      attr.m_inert = false;
     }
-    a.m_value.raw = 0;
-    a.m_value.image = hImage;
-    a.m_size = 4;
+    attr.m_value.raw = 0;
+    attr.m_value.image = hImage;
+    attr.m_size = 4;
     return 0;
   });
 }
 
-int32_t SetStructure(CAttributeStore *s, const char *group, const char *item, int32_t conf,
+int32_t SetStructure(CAttributeStore *store, const char *group, const char *item, int32_t conf,
                      CUserDefined *structure) {
   std::unique_ptr<CUserDefined> owned(structure);
   // A call that did not store the object, refused or ended by exhausted
@@ -196,104 +197,104 @@ int32_t SetStructure(CAttributeStore *s, const char *group, const char *item, in
       if (object) object->Disown();
     }
   } guard{owned};
-  return WriteSetting(s, group, item, [&](CAttribute &a) {
+  return WriteSetting(store, group, item, [&](CAttribute &attr) {
     // A structure held before is gone already (WriteSetting). Any other
     // value, or one a release callback put here meanwhile, goes with `old`.
     CAttribute old;
-    if (a.m_type == kTypeUserDefined) a.MoveValueTo(old);
-    BeginWrite(a, kTypeUserDefined, conf, old);
-    a.m_value.structure = owned.release();
-    a.m_size = 4;
+    if (attr.m_type == kTypeUserDefined) attr.MoveValueTo(old);
+    BeginWrite(attr, kTypeUserDefined, conf, old);
+    attr.m_value.structure = owned.release();
+    attr.m_size = 4;
     return 0;
   });
 }
 
 namespace {
 
-int32_t WriteStoreLink(CAttributeStore *s, const char *group, const char *item, int32_t conf,
+int32_t WriteStoreLink(CAttributeStore *store, const char *group, const char *item, int32_t conf,
                        CAttributeStore *nested) {
   if (!ValidNames(group, item)) return TIZ_E_INVALID_ARG;
-  std::string_view key = s->ComposeKey(group, item);
+  std::string_view key = store->ComposeKey(group, item);
   std::string name;
-  name.reserve(s->Name().size() + 1 + key.size());
-  name.append(s->Name()).push_back(kKeySeparator);
+  name.reserve(store->Name().size() + 1 + key.size());
+  name.append(store->Name()).push_back(kKeySeparator);
   name.append(key);
   nested->SetName(std::move(name));
   uint32_t handle = nested->Handle();
-  return WriteSetting(s, group, item, [&](CAttribute &a) {
+  return WriteSetting(store, group, item, [&](CAttribute &attr) {
     CAttribute old;
-    BeginWrite(a, kTypeAttributeStore, conf, old);
-    a.m_value.raw = 0;
-    a.m_value.store = handle;
-    a.m_size = 4;
+    BeginWrite(attr, kTypeAttributeStore, conf, old);
+    attr.m_value.raw = 0;
+    attr.m_value.store = handle;
+    attr.m_size = 4;
     return 0;
   });
 }
 
 }  // namespace
 
-int32_t SetAttrStore(CAttributeStore *s, const char *group, const char *item, int32_t conf,
+int32_t SetAttrStore(CAttributeStore *store, const char *group, const char *item, int32_t conf,
                      CAttributeStore *nested) {
-  return WriteStoreLink(s, group, item, conf, nested);
+  return WriteStoreLink(store, group, item, conf, nested);
 }
 
-int32_t SetAttrStoreChild(CAttributeStore *s, const char *group, const char *item, int32_t conf,
+int32_t SetAttrStoreChild(CAttributeStore *store, const char *group, const char *item, int32_t conf,
                           CAttributeStore *nested) {
   if (!ValidNames(group, item)) return TIZ_E_INVALID_ARG;
   const uint32_t handle = nested->Handle();
-  s->ReserveChildLink();  // so that linking cannot fail once the setting is written
-  int32_t result = WriteStoreLink(s, group, item, conf, nested);
+  store->ReserveChildLink();  // so that linking cannot fail once the setting is written
+  int32_t result = WriteStoreLink(store, group, item, conf, nested);
   if (result < 0) return result;
   // A structure released by the write may have taken the nested store down.
   nested = LookupStore(handle);
   if (!nested) return TIZ_E_INVALID_HANDLE;
-  return nested->SetParent(s);
+  return nested->SetParent(store);
 }
 
-int32_t SetConfidence(CAttributeStore *s, const char *group, const char *item, int32_t conf) {
+int32_t SetConfidence(CAttributeStore *store, const char *group, const char *item, int32_t conf) {
   if (!ValidNames(group, item)) return TIZ_E_INVALID_ARG;
-  CAttribute *a = s->FindAttribute(s->ComposeKey(group, item));
-  if (!a) return TIZ_NOT_FOUND;
-  a->m_confidence = conf;
+  CAttribute *attr = store->FindAttribute(store->ComposeKey(group, item));
+  if (!attr) return TIZ_NOT_FOUND;
+  attr->m_confidence = conf;
   return 0;
 }
 
 // --- getters ---------------------------------------------------------------
 
-int32_t GetDword(CAttributeStore *s, const char *group, const char *item, int32_t *conf,
+int32_t GetDword(CAttributeStore *store, const char *group, const char *item, int32_t *conf,
                  uint32_t *value) {
-  return ReadSetting(s, group, item, [&](const CAttribute &a) {
-    if (int32_t r = a.CheckType(kTypeDword)) return r;
-    *value = a.m_value.dword;
-    PutConf(conf, a);
+  return ReadSetting(store, group, item, [&](const CAttribute &attr) {
+    if (int32_t r = attr.CheckType(kTypeDword)) return r;
+    *value = attr.m_value.dword;
+    PutConf(conf, attr);
     return 0;
   });
 }
 
-int32_t GetDouble(CAttributeStore *s, const char *group, const char *item, int32_t *conf,
+int32_t GetDouble(CAttributeStore *store, const char *group, const char *item, int32_t *conf,
                   double *value) {
-  return ReadSetting(s, group, item, [&](const CAttribute &a) {
-    if (int32_t r = a.CheckType(kTypeDouble)) return r;
-    *value = a.m_value.dbl;
-    PutConf(conf, a);
+  return ReadSetting(store, group, item, [&](const CAttribute &attr) {
+    if (int32_t r = attr.CheckType(kTypeDouble)) return r;
+    *value = attr.m_value.dbl;
+    PutConf(conf, attr);
     return 0;
   });
 }
 
-int32_t GetString(CAttributeStore *s, const char *group, const char *item, int32_t *conf,
+int32_t GetString(CAttributeStore *store, const char *group, const char *item, int32_t *conf,
                   char *dest, int32_t len) {
   if (!dest || len < 1) return TIZ_E_INVALID_ARG;
-  return ReadSetting(s, group, item, [&](const CAttribute &a) {
-    if (a.m_size == 0) return 0;  // no value: nothing written, before the type test
-    if (int32_t r = a.CheckType(kTypeString)) return r;
+  return ReadSetting(store, group, item, [&](const CAttribute &attr) {
+    if (attr.m_size == 0) return 0;  // no value: nothing written, before the type test
+    if (int32_t r = attr.CheckType(kTypeString)) return r;
     // A bounded copy that pads with NULs, as the callers' buffers expect.
     size_t n = static_cast<size_t>(len);
-    size_t textLen = std::strlen(a.m_value.text);
+    size_t textLen = std::strlen(attr.m_value.text);
     size_t copied = textLen < n ? textLen : n;
-    std::memcpy(dest, a.m_value.text, copied);
+    std::memcpy(dest, attr.m_value.text, copied);
     std::memset(dest + copied, 0, n - copied);
-    PutConf(conf, a);
-    if (n < a.m_size) {
+    PutConf(conf, attr);
+    if (n < attr.m_size) {
       dest[n - 1] = '\0';
       return TIZ_E_TOO_SMALL;
     }
@@ -301,100 +302,100 @@ int32_t GetString(CAttributeStore *s, const char *group, const char *item, int32
   });
 }
 
-int32_t GetBuffer(CAttributeStore *s, const char *group, const char *item, int32_t *conf,
+int32_t GetBuffer(CAttributeStore *store, const char *group, const char *item, int32_t *conf,
                   void *dest, int32_t *len) {
   if (!dest || !len || *len < 0) return TIZ_E_INVALID_ARG;
-  return ReadSetting(s, group, item, [&](const CAttribute &a) {
-    if (a.m_size == 0) return 0;
-    if (int32_t r = a.CheckType(kTypeBuffer)) return r;
-    PutConf(conf, a);
+  return ReadSetting(store, group, item, [&](const CAttribute &attr) {
+    if (attr.m_size == 0) return 0;
+    if (int32_t r = attr.CheckType(kTypeBuffer)) return r;
+    PutConf(conf, attr);
     uint32_t room = static_cast<uint32_t>(*len);
-    if (room < a.m_size) {
-      std::memcpy(dest, a.m_value.bytes, room);
+    if (room < attr.m_size) {
+      std::memcpy(dest, attr.m_value.bytes, room);
       return TIZ_E_TOO_SMALL;
     }
-    std::memcpy(dest, a.m_value.bytes, a.m_size);
-    *len = static_cast<int32_t>(a.m_size);
+    std::memcpy(dest, attr.m_value.bytes, attr.m_size);
+    *len = static_cast<int32_t>(attr.m_size);
     return 0;
   });
 }
 
-int32_t GetImage(CAttributeStore *s, const char *group, const char *item, int32_t *conf,
+int32_t GetImage(CAttributeStore *store, const char *group, const char *item, int32_t *conf,
                  uint32_t *hImage) {
-  return ReadSetting(s, group, item, [&](const CAttribute &a) {
-    if (int32_t r = a.CheckType(kTypeImage)) return r;
-    *hImage = a.m_value.image;
-    PutConf(conf, a);
+  return ReadSetting(store, group, item, [&](const CAttribute &attr) {
+    if (int32_t r = attr.CheckType(kTypeImage)) return r;
+    *hImage = attr.m_value.image;
+    PutConf(conf, attr);
     return 0;
   });
 }
 
-int32_t GetStructure(CAttributeStore *s, const char *group, const char *item, int32_t *conf,
+int32_t GetStructure(CAttributeStore *store, const char *group, const char *item, int32_t *conf,
                      CUserDefined **structure) {
-  return ReadSetting(s, group, item, [&](const CAttribute &a) {
-    if (int32_t r = a.CheckType(kTypeUserDefined)) return r;
-    *structure = a.m_inert ? nullptr : a.m_value.structure;
-    PutConf(conf, a);
+  return ReadSetting(store, group, item, [&](const CAttribute &attr) {
+    if (int32_t r = attr.CheckType(kTypeUserDefined)) return r;
+    *structure = attr.m_inert ? nullptr : attr.m_value.structure;
+    PutConf(conf, attr);
     return 0;
   });
 }
 
-int32_t GetAttrStore(CAttributeStore *s, const char *group, const char *item, int32_t *conf,
+int32_t GetAttrStore(CAttributeStore *store, const char *group, const char *item, int32_t *conf,
                      CAttributeStore **nested) {
-  int32_t result = ReadSetting(s, group, item, [&](const CAttribute &a) {
-    if (int32_t r = a.CheckType(kTypeAttributeStore)) return r;
+  int32_t result = ReadSetting(store, group, item, [&](const CAttribute &attr) {
+    if (int32_t r = attr.CheckType(kTypeAttributeStore)) return r;
     // The value names its store by handle: a store destroyed elsewhere reads
     // as no store rather than as freed memory.
-    CAttributeStore *found = LookupStore(a.m_value.store);
+    CAttributeStore *found = LookupStore(attr.m_value.store);
     if (found) found->AddRef();
     *nested = found;
-    PutConf(conf, a);
+    PutConf(conf, attr);
     return 0;
   });
   return result == TIZ_FOUND_IN_ANCESTOR ? 0 : result;
 }
 
-int32_t GetSize(CAttributeStore *s, const char *group, const char *item, uint32_t *size) {
-  return ReadSetting(s, group, item, [&](const CAttribute &a) {
-    *size = a.m_size;
+int32_t GetSize(CAttributeStore *store, const char *group, const char *item, uint32_t *size) {
+  return ReadSetting(store, group, item, [&](const CAttribute &attr) {
+    *size = attr.m_size;
     return 0;
   });
 }
 
-int32_t GetType(CAttributeStore *s, const char *group, const char *item, int32_t *type) {
-  return ReadSetting(s, group, item, [&](const CAttribute &a) {
-    *type = a.m_type;
+int32_t GetType(CAttributeStore *store, const char *group, const char *item, int32_t *type) {
+  return ReadSetting(store, group, item, [&](const CAttribute &attr) {
+    *type = attr.m_type;
     return 0;
   });
 }
 
-int32_t GetConfidence(CAttributeStore *s, const char *group, const char *item, int32_t *conf) {
-  return ReadSetting(s, group, item, [&](const CAttribute &a) {
-    *conf = a.m_confidence;
+int32_t GetConfidence(CAttributeStore *store, const char *group, const char *item, int32_t *conf) {
+  return ReadSetting(store, group, item, [&](const CAttribute &attr) {
+    *conf = attr.m_confidence;
     return 0;
   });
 }
 
-int32_t GetByte(CAttributeStore *s, const char *group, const char *item, int32_t *conf,
+int32_t GetByte(CAttributeStore *store, const char *group, const char *item, int32_t *conf,
                 uint8_t *value) {
   uint32_t dword = 0;
-  int32_t r = GetDword(s, group, item, conf, &dword);
+  int32_t r = GetDword(store, group, item, conf, &dword);
   if (r == 0 || r == TIZ_FOUND_IN_ANCESTOR) *value = static_cast<uint8_t>(dword & 0xFF);
   return r;
 }
 
-int32_t GetStructureData(CAttributeStore *s, const char *group, const char *item, int32_t *conf,
+int32_t GetStructureData(CAttributeStore *store, const char *group, const char *item, int32_t *conf,
                          void **data) {
   CUserDefined *structure = nullptr;
-  int32_t r = GetStructure(s, group, item, conf, &structure);
+  int32_t r = GetStructure(store, group, item, conf, &structure);
   if (r == 0 || r == TIZ_FOUND_IN_ANCESTOR) *data = structure ? structure->Data() : nullptr;
   return r;
 }
 
-int32_t GetAttrStoreHandle(CAttributeStore *s, const char *group, const char *item, int32_t *conf,
-                           uint32_t *phNested, NestedOnFailure onFailure) {
+int32_t GetAttrStoreHandle(CAttributeStore *store, const char *group, const char *item,
+                           int32_t *conf, uint32_t *phNested, NestedOnFailure onFailure) {
   CAttributeStore *nested = nullptr;
-  int32_t r = GetAttrStore(s, group, item, conf, &nested);
+  int32_t r = GetAttrStore(store, group, item, conf, &nested);
   if (r == 0)
     *phNested = nested ? nested->Handle() : 0;
   else if (onFailure == NestedOnFailure::kZero)
@@ -402,19 +403,19 @@ int32_t GetAttrStoreHandle(CAttributeStore *s, const char *group, const char *it
   return r;
 }
 
-int32_t GetValuePointer(CAttributeStore *s, const char *group, const char *item, int32_t *conf,
+int32_t GetValuePointer(CAttributeStore *store, const char *group, const char *item, int32_t *conf,
                         uint32_t *size, int32_t type, void **pointer) {
   if (!group || !*group || !item || !size) return TIZ_E_INVALID_ARG;
-  CAttribute *a = nullptr;
-  int32_t where = LookupInherited(s, group, item, &a);
+  CAttribute *attr = nullptr;
+  int32_t where = LookupInherited(store, group, item, &attr);
   if (where < 0 || where == TIZ_NOT_FOUND) return where;
   // Another type: no pointer. Handing out its raw value word as an address
   // would invite the caller to dereference a number.
-  if (int32_t r = a->CheckType(type)) return r;
-  *size = a->m_size;
-  if (conf) *conf = a->m_confidence;
-  *pointer = type == kTypeString ? static_cast<void *>(a->m_value.text)
-                                 : static_cast<void *>(a->m_value.bytes);
+  if (int32_t r = attr->CheckType(type)) return r;
+  *size = attr->m_size;
+  if (conf) *conf = attr->m_confidence;
+  *pointer = type == kTypeString ? static_cast<void *>(attr->m_value.text)
+                                 : static_cast<void *>(attr->m_value.bytes);
   return where;
 }
 

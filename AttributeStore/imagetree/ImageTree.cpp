@@ -58,19 +58,19 @@ CAttributeStore *ChainHeadBelow(CAttributeStore *bag, const CAttributeStore *hol
 // chain below `holder`. 0 when no setting names a bag.
 uint32_t ChainEndBelow(const CAttributeStore *holder) {
   uint32_t last = 0;
-  const CAttributeStore *z = holder;
-  const KeyEntry *e = z->Keys().head;
-  while (e) {
-    if (uint32_t nested = NestedHandleOf(e->attr)) {
+  const CAttributeStore *store = holder;
+  const KeyEntry *entry = store->Keys().head;
+  while (entry) {
+    if (uint32_t nested = NestedHandleOf(entry->attr)) {
       last = nested;
-      const CAttributeStore *v = LookupStore(last);
-      if (v && v->ParentHandle() == z->Handle()) {
-        z = v;
-        e = z->Keys().head;
+      const CAttributeStore *child = LookupStore(last);
+      if (child && child->ParentHandle() == store->Handle()) {
+        store = child;
+        entry = store->Keys().head;
         continue;
       }
     }
-    e = e->next;
+    entry = entry->next;
   }
   return last;
 }
@@ -91,15 +91,15 @@ int32_t DeleteOldTree(BagRef &old, uint32_t globalBag) {
 // step: freeing bags and replacing values release values, and a structure's
 // release callback may call back into the library and free stores.
 int32_t LinkChild(uint32_t holder, const char *group, const char *item, uint32_t child) {
-  CAttributeStore *h = LookupStore(holder), *c = LookupStore(child);
-  if (!h || !c) return TIZ_E_INVALID_HANDLE;
-  return SetAttrStoreChild(h, group, item, kDefaultConfidence, c);
+  CAttributeStore *holderStore = LookupStore(holder), *childStore = LookupStore(child);
+  if (!holderStore || !childStore) return TIZ_E_INVALID_HANDLE;
+  return SetAttrStoreChild(holderStore, group, item, kDefaultConfidence, childStore);
 }
 
 int32_t LinkPlainly(uint32_t holder, const char *group, const char *item, uint32_t nested) {
-  CAttributeStore *h = LookupStore(holder), *n = LookupStore(nested);
-  if (!h || !n) return TIZ_E_INVALID_HANDLE;
-  return SetAttrStore(h, group, item, kDefaultConfidence, n);
+  CAttributeStore *holderStore = LookupStore(holder), *nestedStore = LookupStore(nested);
+  if (!holderStore || !nestedStore) return TIZ_E_INVALID_HANDLE;
+  return SetAttrStore(holderStore, group, item, kDefaultConfidence, nestedStore);
 }
 
 }  // namespace
@@ -138,9 +138,10 @@ int32_t ReInitImageTree(CAttributeStore *globalBag) {
   uint32_t backPersistent = duplex ? made.Make() : 0, backCurrent = duplex ? made.Make() : 0;
 
   auto setPair = [&](const char *group, uint32_t front, uint32_t back) -> int32_t {
-    CAttributeStore *g = LookupStore(global), *f = LookupStore(front), *b = LookupStore(back);
-    if (!g || !f || (duplex && !b)) return TIZ_E_INVALID_HANDLE;
-    return UtilSetSidePair(g, duplex, group, f, b);
+    CAttributeStore *globalStore = LookupStore(global), *frontStore = LookupStore(front),
+                    *backStore = LookupStore(back);
+    if (!globalStore || !frontStore || (duplex && !backStore)) return TIZ_E_INVALID_HANDLE;
+    return UtilSetSidePair(globalStore, duplex, group, frontStore, backStore);
   };
   if ((r = setPair(kPersistentImageStore, frontPersistent, backPersistent))) return r;
   if ((r = setPair(kCurrentImageStore, frontCurrent, backCurrent))) return r;

@@ -46,7 +46,7 @@ bool ParseByteCount(std::string_view text, uint32_t *count) {
 // Stores the first `countText` bytes of the file named `path`; bytes past
 // the end of a shorter file are zeros. Nothing is allocated for the count
 // before the file has opened.
-int32_t SetFileBuffer(CAttributeStore *s, const char *group, const char *item,
+int32_t SetFileBuffer(CAttributeStore *store, const char *group, const char *item,
                       const std::string &path, std::string_view countText) {
   uint32_t count = 0;
   if (!ParseByteCount(countText, &count)) return TIZ_E_INVALID_ARG;
@@ -54,7 +54,7 @@ int32_t SetFileBuffer(CAttributeStore *s, const char *group, const char *item,
   if (platform::ReadFilePrefix(path.c_str(), count, &bytes) != platform::FileStatus::kOk)
     return TIZ_E_OPEN_FILE;
   bytes.resize(count, '\0');
-  return SetBuffer(s, group, item, kDefaultConfidence, bytes.data(), count);
+  return SetBuffer(store, group, item, kDefaultConfidence, bytes.data(), count);
 }
 
 }  // namespace
@@ -64,20 +64,21 @@ int32_t ParseSettingsLine(uint32_t hAttrStore, std::string_view line, SettingsLi
   SettingsFields fields = SplitSettingsLine(line);
   // group=value alone names the empty item; a lone group names no value.
   if (fields.count < 2) return TIZ_E_INVALID_ARG;
-  CAttributeStore *s = LookupStore(hAttrStore);
-  if (!s) return TIZ_E_INVALID_HANDLE;
+  CAttributeStore *store = LookupStore(hAttrStore);
+  if (!store) return TIZ_E_INVALID_HANDLE;
   std::string &group = texts->group, &value = texts->value, &item = texts->item;
   group.assign(fields.field[0]);
   value.assign(fields.field[1]);
   item.assign(fields.field[2]);
   std::string_view type = fields.field[3];
   if (EqualsIgnoringAsciiCase(type, "double"))
-    return SetDouble(s, group.c_str(), item.c_str(), kDefaultConfidence, std::atof(value.c_str()));
+    return SetDouble(store, group.c_str(), item.c_str(), kDefaultConfidence,
+                     std::atof(value.c_str()));
   if (type == "string")
-    return SetString(s, group.c_str(), item.c_str(), kDefaultConfidence, value.c_str());
+    return SetString(store, group.c_str(), item.c_str(), kDefaultConfidence, value.c_str());
   if (type == "filebuffer")
-    return SetFileBuffer(s, group.c_str(), item.c_str(), value, fields.field[4]);
-  return SetDword(s, group.c_str(), item.c_str(), kDefaultConfidence,
+    return SetFileBuffer(store, group.c_str(), item.c_str(), value, fields.field[4]);
+  return SetDword(store, group.c_str(), item.c_str(), kDefaultConfidence,
                   static_cast<uint32_t>(ParseInt64(value)));
 }
 

@@ -10,17 +10,17 @@
 #ifdef _WIN32
 #include <windows.h>
 using NativeLock = CRITICAL_SECTION;
-static void Init(NativeLock *l) { InitializeCriticalSection(l); }
-static void Fini(NativeLock *l) { DeleteCriticalSection(l); }
-static void Lock(NativeLock *l) { EnterCriticalSection(l); }
-static void Unlock(NativeLock *l) { LeaveCriticalSection(l); }
+static void Init(NativeLock *lock) { InitializeCriticalSection(lock); }
+static void Fini(NativeLock *lock) { DeleteCriticalSection(lock); }
+static void Lock(NativeLock *lock) { EnterCriticalSection(lock); }
+static void Unlock(NativeLock *lock) { LeaveCriticalSection(lock); }
 #else
 #include <mutex>
 using NativeLock = std::mutex;
-static void Init(NativeLock *l) { new (l) NativeLock(); }
-static void Fini(NativeLock *l) { l->~NativeLock(); }
-static void Lock(NativeLock *l) { l->lock(); }
-static void Unlock(NativeLock *l) { l->unlock(); }
+static void Init(NativeLock *lock) { new (lock) NativeLock(); }
+static void Fini(NativeLock *lock) { lock->~NativeLock(); }
+static void Lock(NativeLock *lock) { lock->lock(); }
+static void Unlock(NativeLock *lock) { lock->unlock(); }
 #endif
 
 namespace tiz::platform {
