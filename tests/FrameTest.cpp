@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <functional>
 #include <future>
 #include <memory>
 #include <random>
@@ -276,6 +277,48 @@ TEST_F(FrameHandleCheck, PointerGetterWithoutStatusPointerStillReturnsNull) {
   uint32_t size = 0;
   EXPECT_EQ(TIZ_GetCharPointer(0x12345678, "g", "i", &size, nullptr), nullptr);
   EXPECT_EQ(TIZ_GetVoidPointer(0, "g", "i", &size, nullptr), nullptr);
+}
+
+// These exports check their out pointer before the handle: a null one is
+// refused with its own code whatever the handle, live or not.
+TEST_F(FrameHandleCheck, NullOutPointersAreRefusedBeforeTheHandleIsLookedAt) {
+  uint32_t word = 0;
+  char buffer[8] = {};
+  struct Case {
+    const char *name;
+    std::function<int32_t(uint32_t)> call;
+    int32_t result;
+  };
+  const Case cases[] = {
+      {"GetParent", [](uint32_t h) { return TIZ_GetParent(h, nullptr); }, TIZ_E_INVALID_ARG},
+      {"IterateSetting", [](uint32_t h) { return TIZ_IterateSetting(h, nullptr, 8); },
+       TIZ_E_INVALID_ARG},
+      {"UtilGetCurrentBag", [](uint32_t h) { return TIZ_UtilGetCurrentBag(h, 1, nullptr); },
+       TIZ_E_NULL_POINTER},
+      {"UtilGetPersistentBag", [](uint32_t h) { return TIZ_UtilGetPersistentBag(h, 1, nullptr); },
+       TIZ_E_NULL_POINTER},
+      {"UtilAppendNewCurrentBag",
+       [](uint32_t h) { return TIZ_UtilAppendNewCurrentBag(h, 1, nullptr); }, TIZ_E_NULL_POINTER},
+      {"UtilIsCurrentFront", [](uint32_t h) { return TIZ_UtilIsCurrentFront(h, nullptr); },
+       TIZ_E_NULL_POINTER},
+      {"UtilIsABackSideBag", [](uint32_t h) { return TIZ_UtilIsABackSideBag(h, nullptr); },
+       TIZ_E_NULL_POINTER},
+      {"UtilGetScannerIsBlackBackground",
+       [](uint32_t h) { return TIZ_UtilGetScannerIsBlackBackground(h, nullptr); },
+       TIZ_E_NULL_POINTER},
+      {"UtilGetZoomedBICDPI, no flag",
+       [&word](uint32_t h) { return TIZ_UtilGetZoomedBICDPI(h, 0, nullptr, &word); },
+       TIZ_E_NULL_POINTER},
+      {"UtilGetZoomedBICDPI, no zoom",
+       [&word](uint32_t h) { return TIZ_UtilGetZoomedBICDPI(h, 0, &word, nullptr); },
+       TIZ_E_NULL_POINTER},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.name);
+    for (uint32_t h : {valid_, 0u, 0x12345678u}) EXPECT_EQ(c.call(h), c.result) << std::hex << h;
+  }
+  // With its buffer, the iteration answers the bad handle.
+  EXPECT_EQ(TIZ_IterateSetting(0x12345678, buffer, sizeof buffer), TIZ_E_INVALID_HANDLE);
 }
 
 }  // namespace

@@ -128,17 +128,32 @@ int32_t Run(const Variant &variant, const char *exportName, Body &&body) noexcep
   }
 }
 
+namespace detail {
+template <class Body>
+int32_t CallOnStore(const Variant &variant, uint32_t handle, Body &body) {
+  CAttributeStore *store = LookupStore(handle);
+  if (!store) return variant.badHandleResult;
+  return body(store);
+}
+}  // namespace detail
+
 // Runs `body(store)` inside the variant's frame once the handle names a live
-// store. `refusal`, when non-zero, is the result of an argument check that
-// comes before the handle check (a null out pointer of some exports).
+// store.
+template <class Body>
+int32_t OnStore(const Variant &variant, const char *exportName, uint32_t handle,
+                Body &&body) noexcept {
+  return Run(variant, exportName, [&] { return detail::CallOnStore(variant, handle, body); });
+}
+
+// The same for the exports whose argument check comes before the handle
+// check (a null out pointer of some exports): `refusal`, when non-zero, is
+// the result.
 template <class Body>
 int32_t OnStore(const Variant &variant, const char *exportName, uint32_t handle, Body &&body,
-                int32_t refusal = 0) noexcept {
+                int32_t refusal) noexcept {
   return Run(variant, exportName, [&]() -> int32_t {
     if (refusal) return refusal;
-    CAttributeStore *store = LookupStore(handle);
-    if (!store) return variant.badHandleResult;
-    return body(store);
+    return detail::CallOnStore(variant, handle, body);
   });
 }
 
