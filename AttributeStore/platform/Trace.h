@@ -12,7 +12,8 @@ void SetTracing(bool enabled);
 bool TracingEnabled();
 
 // Writes one trace line (printf format) when tracing is on. Never fails the
-// operation it traces: a line that cannot be formatted is dropped.
+// operation it traces: a line that cannot be formatted is dropped. Lines are
+// short (a fixed text with handles and setting names of the library).
 void Trace(const char *format, ...)
 #if defined(__GNUC__)
     __attribute__((format(printf, 1, 2)))
