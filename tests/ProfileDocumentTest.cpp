@@ -404,4 +404,73 @@ TEST(ProfileDocument, FindsTheHeadersThatALineByLineReadingFinds) {
   }
 }
 
+// A section's keys read in one pass come out alike before and after an edit
+// has split the section into lines.
+TEST(ProfileDocument, FindsSeveralKeysInAnEditedSection) {
+  ProfileDocument doc("[S]\r\nSize=4\r\nType=DWORD\r\nValue='7'\r\n[T]\r\nSize=1\r\n");
+  const std::string_view keys[] = {"Size", "Type", "Value"};
+  auto read = [&doc, &keys](const char *section) {
+    bool found[3];
+    std::string_view values[3];
+    std::string scratch[3];
+    doc.FindValues(doc.FindSection(section), keys, 3, found, values, scratch);
+    std::vector<std::string> seen;
+    for (size_t i = 0; i < 3; ++i) seen.push_back(found[i] ? std::string(values[i]) : "<missing>");
+    return seen;
+  };
+  EXPECT_EQ(read("S"), (std::vector<std::string>{"4", "DWORD", "7"}));
+  doc.SetValue("S", "Type", "STRING");
+  doc.SetValue("T", "Type", "DWORD");
+  EXPECT_EQ(read("S"), (std::vector<std::string>{"4", "STRING", "7"}));
+  EXPECT_EQ(read("T"), (std::vector<std::string>{"1", "DWORD", "<missing>"}));
+  doc.RemoveKey("T", "Size");
+  doc.RemoveKey("T", "Type");
+  EXPECT_EQ(read("T"), (std::vector<std::string>{"<missing>", "<missing>", "<missing>"}));
+  EXPECT_EQ(read("nowhere"), (std::vector<std::string>{"<missing>", "<missing>", "<missing>"}));
+}
+
+TEST(ProfileDocument, SectionsThatAreNotThereHaveNoHeaderAndCannotBeRemoved) {
+  const std::string text = "top\n[A]\nx=1\n[B]\ny=2\n";
+  ProfileDocument doc{std::string(text)};
+  const ProfileDocument::SectionNumber a = doc.FindSection("A");
+  doc.RemoveSection(a);
+  const std::string once = doc.Render();
+  EXPECT_EQ(once, "top\n[B]\ny=2\n");
+  for (ProfileDocument::SectionNumber number :
+       {a, ProfileDocument::SectionNumber{0}, 99u, ProfileDocument::kNoSection}) {
+    SCOPED_TRACE(number);
+    doc.RemoveSection(number);
+    EXPECT_EQ(doc.HeaderLine(number), 0u);
+  }
+  EXPECT_EQ(doc.Render(), once);
+  std::vector<std::string> listed;
+  doc.ForEachSection([&](const ProfileDocument::SectionEntry &entry) {
+    listed.push_back(std::string(entry.name) + "@" + std::to_string(entry.headerLine));
+  });
+  EXPECT_EQ(listed, std::vector<std::string>{"B@2"});
+}
+
+// A document is handed over in pieces of a bounded size that join to its
+// text; a taker that refuses one stops the rest.
+TEST(ProfileDocument, RendersInPiecesThatJoinToItsText) {
+  std::string text;
+  for (int i = 0; i < 3000; ++i)
+    text += "[Section" + std::to_string(i) + "]\r\nValue=" + std::string(40, 'v') + "\r\n";
+  ProfileDocument doc{std::string(text)};
+  doc.SetValue("Section7", "Value", "edited");
+  std::string joined;
+  size_t pieces = 0;
+  EXPECT_TRUE(doc.RenderInPieces([&](std::string_view piece) {
+    ++pieces;
+    EXPECT_LE(piece.size(), 64u * 1024);
+    joined.append(piece);
+    return true;
+  }));
+  EXPECT_EQ(joined, doc.Render());
+  EXPECT_GT(pieces, 2u);
+  size_t offered = 0;
+  EXPECT_FALSE(doc.RenderInPieces([&](std::string_view) { return ++offered < 2; }));
+  EXPECT_EQ(offered, 2u);
+}
+
 }  // namespace
