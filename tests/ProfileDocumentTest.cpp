@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "persist/ProfileDocument.h"
+#include "persist/ProfileFile.h"
 #include "persist/ProfileKeys.h"
 #include "persist/ProfileLines.h"
 
@@ -471,6 +472,26 @@ TEST(ProfileDocument, RendersInPiecesThatJoinToItsText) {
   size_t offered = 0;
   EXPECT_FALSE(doc.RenderInPieces([&](std::string_view) { return ++offered < 2; }));
   EXPECT_EQ(offered, 2u);
+}
+
+// Only both bytes of a byte order mark, in either order, make a file UTF-16;
+// a file that merely starts with one of them is bytes, kept as they are.
+TEST(ProfileDocument, OnlyAWholeByteOrderMarkMakesAFileUtf16) {
+  using Encoding = ProfileDocument::FileEncoding;
+  for (const char *bytes : {"", "\xFF", "\xFE", "\xFFx", "\xFEx", "\xFF\xFF", "x\xFF\xFE"}) {
+    SCOPED_TRACE(testing::PrintToString(std::string(bytes)));
+    ProfileDocument doc = tiz::ProfileDocumentFromBytes(bytes);
+    EXPECT_EQ(doc.Encoding(), Encoding::kBytes);
+    EXPECT_EQ(tiz::ProfileFileBytes(doc), bytes);
+  }
+  for (const auto &[mark, encoding] :
+       {std::pair{"\xFF\xFE", Encoding::kUtf16Le}, std::pair{"\xFE\xFF", Encoding::kUtf16Be}}) {
+    ProfileDocument doc = tiz::ProfileDocumentFromBytes(mark);
+    EXPECT_EQ(doc.Encoding(), encoding);
+    EXPECT_TRUE(doc.Writable());
+    EXPECT_EQ(doc.Render(), "");
+    EXPECT_EQ(tiz::ProfileFileBytes(doc), mark);
+  }
 }
 
 }  // namespace
