@@ -225,6 +225,42 @@ TEST_F(Clone, SettingsWithoutAValueAreCopiedWithoutOne) {
   Free(d);
 }
 
+// Image and structure numbers read from a tree file belong to another
+// process: a copy keeps the numbers and, like its source, never releases or
+// calls them.
+TEST_F(Clone, LoadedImageAndStructureNumbersAreCopiedInert) {
+  tiz_test::ScratchDirectory scratch;
+  tiz_test::WriteFileText(scratch.Path("t.tree"),
+                          "[Root\x7FPage\x7FImage]\r\nSize=4\r\nType=IMAGE\r\nValue=4660\r\n"
+                          "[Root\x7FPage\x7FNoImage]\r\nSize=4\r\nType=IMAGE\r\nValue=0\r\n"
+                          "[Root\x7FPage\x7F"
+                          "Form]\r\nSize=4\r\nType=USERDEFINED\r\nValue=291\r\n"
+                          "[Root\x7FPage\x7FNoForm]\r\nSize=4\r\nType=USERDEFINED\r\nValue=0\r\n"
+                          "[Root\x7FPage\x7F"
+                          "Empty]\r\nSize=0\r\nType=BUFFER\r\n\r\n");
+  const uint32_t liveImages = TALB_LiveImageCount();
+  uint32_t s = NewStore(), d = NewStore();
+  ASSERT_EQ(TIZ_Deserialize(s, "t.tree"), 0);
+  ASSERT_EQ(TIZ_Clone(s, d), 0);
+  uint32_t image = 0;
+  EXPECT_EQ(TIZ_GetSettingImage(d, "Page", "Image", &image), 0);
+  EXPECT_EQ(image, 4660u);
+  EXPECT_EQ(TIZ_GetSettingImage(d, "Page", "NoImage", &image), 0);
+  EXPECT_EQ(image, 0u);
+  int32_t type = 0;
+  for (const char *item : {"Form", "NoForm"}) {
+    EXPECT_EQ(TIZ_GetSettingType(d, "Page", item, &type), 0);
+    EXPECT_EQ(type, TIZ_TYPE_USERDEFINED);
+  }
+  uint32_t size = 99;
+  EXPECT_EQ(TIZ_GetSettingSize(d, "Page", "Empty", &size), 0);
+  EXPECT_EQ(size, 0u);
+  Free(s);
+  Free(d);
+  EXPECT_EQ(TALB_ReleaseCount(4660), 0u);
+  EXPECT_EQ(TALB_LiveImageCount(), liveImages);
+}
+
 TEST_F(Clone, ChildLinkedStoresAreCopiedUnderTheDestination) {
   uint32_t s = NewStore(), child = NewStore(), grandchild = NewStore(), d = NewStore();
   ASSERT_EQ(TIZ_SetSettingDword(s, "only-in-root", "i", 5), 0);
