@@ -494,4 +494,25 @@ TEST(ProfileDocument, OnlyAWholeByteOrderMarkMakesAFileUtf16) {
   }
 }
 
+// Under its marker a double-quoted value has \\, \n and \r decoded; any other
+// backslash, and every value that is not double-quoted, reads as written.
+TEST(ProfileDocument, EscapedValuesDecodeOnlyTheirOwnEscapes) {
+  struct Case {
+    const char *spelled;
+    std::string read;
+  };
+  const Case cases[] = {
+      {"\"x\\ny\"", "x\ny"},        {"\"x\\ry\"", "x\ry"},  {"\"x\\\\y\"", "x\\y"},
+      {"\"a\\tb\"", "a\\tb"},       {"\"end\\\"", "end\\"}, {"plain\\n", "plain\\n"},
+      {"'single\\n'", "single\\n"}, {"\"", "\""},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.spelled);
+    ProfileDocument doc("[S]\r\nValue=" + std::string(c.spelled) + "\r\nValueEscaped=1\r\n");
+    EXPECT_EQ(ValueOf(doc, "S", "Value"), c.read);
+  }
+  ProfileDocument unmarked("[S]\r\nValue=\"x\\ny\"\r\n");
+  EXPECT_EQ(ValueOf(unmarked, "S", "Value"), "x\\ny");
+}
+
 }  // namespace
