@@ -308,7 +308,11 @@ TEST_F(IoFailure, ASaveRemovesOnlyTheTemporaryFilesOfDeadProcesses) {
                                          "tree.ini.tmp" + dead + "-",
                                          "tree.ini.tmp" + dead + "-1x",
                                          "tree.ini.tmp-1",
-                                         "tree.ini.tmp99999999999-1"};
+                                         "tree.ini.tmp99999999999-1",
+                                         "tree.ini.tmp",
+                                         "tree.ini.tm",
+                                         "tree.ini.tmp" + dead,
+                                         "tree.ini.tmpx-1"};
   for (const std::string &name : kept) tiz_test::WriteFileText(dir_.Path(name), "x");
   tiz_test::WriteFileText(dir_.Path("tree.ini.tmp" + dead + "-0"), "half");
   tiz_test::WriteFileText(dir_.Path("tree.ini.tmp" + dead + "-12"), "");
