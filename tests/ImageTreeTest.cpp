@@ -418,6 +418,53 @@ TEST_F(ImageTree, MovingAChildKeepsItsChainAndCounts) {
   EXPECT_FALSE(Alive(grandchild));
 }
 
+// A page whose global bag holds a value of another type where the tree
+// keeps a bag or the duplex flag: each operation that reads it reports the
+// wrong type before it changes anything, and the tree can still be destroyed
+// once the setting is put right.
+TEST_F(ImageTree, ASettingOfAnotherTypeWhereTheTreeReadsIsReported) {
+  enum Operation { kReInit, kDestroy, kSideSwitch };
+  struct Case {
+    const char *group;
+    const char *item;
+    Operation operation;
+  };
+  const Case cases[] = {
+      {"scan_duplex", kValue, kReInit},
+      {"scan_duplex", kValue, kDestroy},
+      {kPIS, kFront, kReInit},
+      {kPIS, kFront, kDestroy},
+      {kPIS, kBack, kReInit},
+      {kPIS, kBack, kDestroy},
+      {"defaults.bag", kValue, kDestroy},
+      {"trap.bag", kValue, kDestroy},
+      {kCIS, kFront, kSideSwitch},
+      {kCIS, kBack, kSideSwitch},
+  };
+  Init(true);
+  for (const Case &c : cases) {
+    SCOPED_TRACE(std::string(c.group) + " " + c.item + " operation " + std::to_string(c.operation));
+    const uint32_t bag = Named(global, c.group, c.item);
+    ASSERT_EQ(TIZ_SetSettingString(global, c.group, c.item, "not a bag"), 0);
+    const size_t keys = KeyCount(global), live = LiveStoreCount();
+    int32_t r = c.operation == kReInit    ? TIZ_UtilReInitImageTree(global)
+                : c.operation == kDestroy ? TIZ_UtilDestroyImageTree(global)
+                                          : TIZ_UtilSetSide(global, 0);
+    EXPECT_EQ(r, TIZ_E_WRONG_TYPE);
+    EXPECT_EQ(KeyCount(global), keys);
+    EXPECT_EQ(LiveStoreCount(), live);
+    if (c.group != kCIS) ExpectShortCuts(kCIS, c1, c1, c2);
+    if (c.group != kPIS) ExpectShortCuts(kPIS, p1, p1, p2);
+    if (bag != 0) {
+      ASSERT_EQ(TIZ_SetSettingAttrStore(global, c.group, c.item, bag), 0);
+    } else if (std::string(c.group) == "scan_duplex") {
+      ASSERT_EQ(TIZ_SetSettingDword(global, c.group, c.item, 1), 0);
+    } else {
+      ASSERT_EQ(TIZ_DeleteSetting(global, c.group, c.item), 0);
+    }
+  }
+}
+
 }  // namespace
 
 namespace {
