@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "persist/ProfileDocument.h"
+#include "persist/ProfileFile.h"
 #include "persist/ProfileKeys.h"
 #include "persist/ProfileText.h"
 
@@ -525,6 +526,44 @@ TEST(ProfileDocument, TextInPiecesIsTheWholeText) {
       size_t call = 0;
       EXPECT_FALSE(doc.RenderInPieces([&](std::string_view) { return call++ != refuse; }));
       EXPECT_EQ(call, refuse + 1);
+    }
+  }
+}
+
+// A file's bytes come back unchanged through a document, UTF-16 in either
+// byte order included; a mark alone is no UTF-16 file before its second
+// byte, and a UTF-16 file with an odd last byte is never written back.
+TEST(ProfileFileBytes, EachEncodingComesBackAsItWasRead) {
+  using Encoding = ProfileDocument::FileEncoding;
+  auto utf16 = [](bool little, const std::string &text) {
+    std::string bytes = little ? "\xFF\xFE" : "\xFE\xFF";
+    for (char c : text) bytes += little ? std::string{c, '\0'} : std::string{'\0', c};
+    return bytes;
+  };
+  struct Case {
+    std::string bytes;
+    Encoding encoding;
+    bool writable;
+  };
+  const Case cases[] = {
+      {"[S]\r\nk=1\r\n", Encoding::kBytes, true},
+      {"\xFF", Encoding::kBytes, true},
+      {"\xFF\x41", Encoding::kBytes, true},
+      {"\xFE", Encoding::kBytes, true},
+      {"\xFE\x41", Encoding::kBytes, true},
+      {utf16(true, "[S]\r\nk=1\r\n"), Encoding::kUtf16Le, true},
+      {utf16(false, "[S]\r\nk=1\r\n"), Encoding::kUtf16Be, true},
+      {utf16(true, "[S]\r\nk=1\r\n") + "x", Encoding::kUtf16Le, false},
+  };
+  for (const Case &c : cases) {
+    ProfileDocument doc = tiz::ProfileDocumentFromBytes(c.bytes);
+    EXPECT_EQ(doc.Encoding(), c.encoding) << c.bytes;
+    EXPECT_EQ(doc.Writable(), c.writable) << c.bytes;
+    if (c.writable) {
+      EXPECT_EQ(tiz::ProfileFileBytes(doc), c.bytes);
+    }
+    if (c.bytes.size() > 8) {
+      EXPECT_EQ(ValueOf(doc, "S", "k"), "1");
     }
   }
 }
