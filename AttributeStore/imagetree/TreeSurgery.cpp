@@ -67,7 +67,6 @@ void FreeBagTree(CAttributeStore *root) {
 
 int32_t UtilDeleteThisChild(CAttributeStore *store, CAttributeStore *child) {
   platform::Trace("TEV: UtilDeleteThisChild : pChildAttr=0x%08x\n", child->Handle());
-  if (store->Keys().Empty()) return 0;
   std::string key;
   if (!FindHoldingKey(store, child, &key)) return 0;
   uint32_t storeHandle = store->Handle();
