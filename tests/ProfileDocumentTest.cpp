@@ -269,6 +269,19 @@ TEST(ProfileKeys, TextMustFitTheReadersBuffer) {
   EXPECT_EQ(tiz::ReadProfileText(doc, "S", "K", "", 4, &text), tiz::kProfileTextTooLong);
   EXPECT_EQ(tiz::ReadProfileText(doc, "S", "Missing", "dflt", 5, &text), 0);
   EXPECT_EQ(text, "dflt");
+  // The reading without a copy follows the same rules.
+  ASSERT_EQ(tiz::WriteProfileText(doc, "S", "Lines", "a\nb"), 0);
+  const auto section = doc.FindSection("S");
+  std::string_view view;
+  std::string scratch;
+  EXPECT_EQ(tiz::ReadProfileText(doc, section, "K", "", 5, &view, &scratch), 0);
+  EXPECT_EQ(view, "abcd");
+  EXPECT_EQ(tiz::ReadProfileText(doc, section, "K", "", 4, &view, &scratch),
+            tiz::kProfileTextTooLong);
+  EXPECT_EQ(tiz::ReadProfileText(doc, section, "Missing", "dflt", 5, &view, &scratch), 0);
+  EXPECT_EQ(view, "dflt");
+  EXPECT_EQ(tiz::ReadProfileText(doc, section, "Lines", "", 5, &view, &scratch), 0);
+  EXPECT_EQ(view, "a\nb");
 }
 
 TEST(ProfileKeys, StructureEncodingCarriesAChecksum) {
