@@ -581,4 +581,15 @@ TEST(ProfileFileBytes, EachEncodingComesBackAsItWasRead) {
   }
 }
 
+// Lines the layout does not expect read as the platform reads them: a
+// header without its ']' is no header, and a key name ends at a NUL.
+TEST(ProfileDocument, OddLinesReadAsThePlatformReadsThem) {
+  ProfileDocument doc(std::string("[A]\r\n[B\r\nx=1\r\nKey\0junk=v\r\nLone\0x\r\n", 34));
+  EXPECT_EQ(SectionNames(doc), std::vector<std::string>{"A"});
+  EXPECT_EQ(ValueOf(doc, "A", "x"), "1");
+  EXPECT_EQ(ValueOf(doc, "A", "Key"), "v");
+  EXPECT_EQ(ValueOf(doc, "A", "Lone"), "<missing>");
+  EXPECT_EQ(ValueOf(doc, "B", "x"), "<missing>");
+}
+
 }  // namespace
