@@ -118,6 +118,7 @@ TEST_F(SettingsFile, AFailingLineStopsTheLoadAndEarlierLinesStay) {
   };
   const Case cases[] = {
       {"Lonely", TIZ_E_INVALID_ARG},
+      {"L", TIZ_E_INVALID_ARG},
       {"==,,", TIZ_E_INVALID_ARG},
       {"Data=missing.bin,Value,filebuffer,3", TIZ_E_OPEN_FILE},
   };
