@@ -52,6 +52,28 @@ TEST_F(ImageTree, ReInitNeedsAUiBag) {
   EXPECT_FALSE(Alive(bare));
 }
 
+// A UI bag that is gone while the global bag still names it: the operations
+// that go into it answer an invalid handle and change nothing.
+TEST_F(ImageTree, AUiBagThatIsGoneIsAnInvalidHandle) {
+  uint32_t bare = 0, gone = 0;
+  ASSERT_EQ(TIZ_Create(&bare), 0);
+  ASSERT_EQ(TIZ_Create(&gone), 0);
+  ASSERT_EQ(TIZ_SetSettingAttrStore(bare, "ui.bag", kValue, gone), 0);
+  ASSERT_EQ(TIZ_Release(gone), 0);
+  ASSERT_FALSE(Alive(gone));
+  size_t live = tiz::StoreHandles::Instance().LiveCount();
+  uint32_t value = 7, flag = 7, zoom = 7;
+  EXPECT_EQ(TIZ_UtilReInitImageTree(bare), TIZ_E_INVALID_HANDLE);
+  EXPECT_EQ(TIZ_UtilGetScannerIsBlackBackground(bare, &value), TIZ_E_INVALID_HANDLE);
+  EXPECT_EQ(TIZ_UtilGetZoomedBICDPI(bare, 0x08, &flag, &zoom), TIZ_E_INVALID_HANDLE);
+  EXPECT_EQ(flag, 7u);
+  EXPECT_EQ(zoom, 7u);
+  EXPECT_EQ(KeyCount(bare), 1u);
+  EXPECT_EQ(tiz::StoreHandles::Instance().LiveCount(), live);
+  EXPECT_EQ(TIZ_UtilDestroyImageTree(bare), 0);
+  EXPECT_FALSE(Alive(bare));
+}
+
 TEST_F(ImageTree, ReInitBuildsTheDuplexLayout) {
   Init(true);
   ExpectShortCuts(kCIS, c1, c1, c2);
