@@ -136,7 +136,8 @@ TEST(ProfileEngineDouble, TextIsTheShortestExactPrintfE) {
                            1e300,
                            5e-324,
                            std::numeric_limits<double>::max(),
-                           std::numeric_limits<double>::min()};
+                           std::numeric_limits<double>::min(),
+                           0.1 + 0.2};  // 17 significant digits
   for (double value : values) {
     char expected[64], buffer[tiz::kDoubleTextRoom];
     for (int precision = 0; precision <= 16; ++precision) {
@@ -146,6 +147,8 @@ TEST(ProfileEngineDouble, TextIsTheShortestExactPrintfE) {
     std::string_view text = tiz::FormatDoubleE(value, buffer);
     EXPECT_EQ(text, expected);
     EXPECT_EQ(std::atof(std::string(text).c_str()), value) << text;
+    // The way taken where printf would not give the same text.
+    EXPECT_EQ(tiz::FormatDoubleEByPrintf(value, buffer), expected);
   }
   char buffer[tiz::kDoubleTextRoom];
   EXPECT_EQ(tiz::FormatDoubleE(123456789.5, buffer), "1.234567895e+08");
