@@ -41,7 +41,10 @@ TEST(MultiByteSectionNames, TheByteAfterALeadByteKeepsItsCase) {
     const std::string onDisk = "[Root\x7f" + group + "a\x7fItem]\r\nSize=4\r\nType=DWORD\r\n" +
                                "Value=1\r\n\r\n[Root\x7fOther\x7fItem]\r\nSize=4\r\n" +
                                "Type=DWORD\r\nValue=3\r\n\r\n[Root\x7f" + group +
-                               "ab\x7fItem]\r\nSize=4\r\nType=DWORD\r\nValue=4\r\n\r\n";
+                               "ab\x7fItem]\r\nSize=4\r\nType=DWORD\r\nValue=4\r\n\r\n" +
+                               // Names of whole words, and one ending in a lead byte.
+                               "[Keep\x7fWxyz\x7fItem12]\r\nValue=6\r\n\r\n" +
+                               "[Keep\x7fOther\x7fIt\x83]\r\nValue=7\r\n";
     WriteFileText(scratch.Path("t.tree"), onDisk);
     uint32_t h = 0;
     ASSERT_EQ(TIZ_Create(&h), 0);
@@ -63,6 +66,8 @@ TEST(MultiByteSectionNames, TheByteAfterALeadByteKeepsItsCase) {
     EXPECT_EQ(Count(saved, "Value=2"), 1u);
     EXPECT_EQ(Count(saved, "Value=4"), 0u) << "replaced by the same name in another case";
     EXPECT_EQ(Count(saved, "Value=5"), 1u);
+    EXPECT_EQ(Count(saved, "Value=6"), 1u) << "an unrelated section stays";
+    EXPECT_EQ(Count(saved, "Value=7"), 1u) << "an unrelated section stays";
   }
 }
 
