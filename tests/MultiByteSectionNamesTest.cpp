@@ -9,6 +9,7 @@
 #include <string>
 
 #include "ScratchDirectory.h"
+#include "persist/ConfiguredPaths.h"
 #include "tiz.h"
 
 #ifndef _WIN32
@@ -71,13 +72,26 @@ TEST(MultiByteSectionNames, TheByteAfterALeadByteKeepsItsCase) {
   }
 }
 
+// A tree file goes under the last component of the name it is given; in a
+// double-byte code page a '\\' after a lead byte is part of a character and
+// separates nothing.
+TEST(MultiByteSectionNames, ALeadByteHidesTheSeparatorAfterItInAPath) {
+  const bool doubleByte = DoubleByteCodePage();
+  EXPECT_EQ(tiz::LastPathComponent("dir\\x\x83\\y.ini"), doubleByte ? "x\x83\\y.ini" : "y.ini");
+  EXPECT_EQ(tiz::LastPathComponent("dir\\\x83"), "\x83");
+  EXPECT_EQ(tiz::LastPathComponent("dir//y.ini"), "y.ini");
+  EXPECT_EQ(tiz::LastPathComponent("dir\\name\\"), "name\\");
+}
+
 TEST(MultiByteSectionNames, DoubleByteCodePagesInAChildProcess) {
   if (std::getenv("TIZ_CODEPAGE")) GTEST_SKIP() << "already the child process";
   const std::string self = testing::internal::GetArgvs().front();
   for (const char *page : {"932", "936"}) {
-    std::string command = std::string("TIZ_CODEPAGE=") + page + " '" + self +
-                          "' --gtest_filter=MultiByteSectionNames.TheByteAfterALeadByteKeepsItsCase"
-                          " > /dev/null 2>&1";
+    std::string command =
+        std::string("TIZ_CODEPAGE=") + page + " '" + self +
+        "' --gtest_filter=MultiByteSectionNames.TheByteAfterALeadByteKeepsItsCase:"
+        "MultiByteSectionNames.ALeadByteHidesTheSeparatorAfterItInAPath"
+        " > /dev/null 2>&1";
     EXPECT_EQ(std::system(command.c_str()), 0) << "code page " << page;
   }
 }
