@@ -481,6 +481,11 @@ TEST(ProfileDocument, AWholeSectionNeedsANameAndFewKeys) {
   EXPECT_NE(doc.AppendSection("\t\x1A\v S", keys, ProfileDocument::kMostAppendedKeys),
             ProfileDocument::kNoSection);
   EXPECT_EQ(doc.Render(), "[S]\r\nA=1\r\nB=2\r\nC=3\r\nD=4\r\n");
+  // Edited after it was written whole, it is separated from the next one as
+  // any other section is.
+  doc.SetValue("S", "E", "5");
+  doc.SetValue("T", "K", "v");
+  EXPECT_EQ(doc.Render(), "[S]\r\nA=1\r\nB=2\r\nC=3\r\nD=4\r\nE=5\r\n\r\n[T]\r\nK=v\r\n");
   ProfileDocument byKey;
   byKey.SetValue("\x1A\t S", "A", "1");
   EXPECT_EQ(byKey.Render(), "[S]\r\nA=1\r\n");
