@@ -384,6 +384,24 @@ TEST_F(ImageTree, DestroyStopsAtADefaultsBagWithoutParent) {
   EXPECT_FALSE(Alive(defaults));
 }
 
+// The same for a trap bag: a bag the global bag names but no tree holds
+// stops the destruction, and stays.
+TEST_F(ImageTree, DestroyStopsAtAnyOwnedBagWithoutParent) {
+  for (const char *group : {"defaults.bag", "trap.bag"}) {
+    SCOPED_TRACE(group);
+    Init(true);
+    uint32_t loose = 0;
+    ASSERT_EQ(TIZ_Create(&loose), 0);
+    ASSERT_EQ(TIZ_SetSettingAttrStore(global, group, kValue, loose), 0);
+    EXPECT_EQ(TIZ_UtilDestroyImageTree(global), TIZ_E_INVALID_ARG);
+    EXPECT_TRUE(Alive(global));
+    EXPECT_FALSE(Alive(p1));
+    EXPECT_TRUE(Alive(loose));
+    ASSERT_EQ(TIZ_DeleteSetting(global, group, kValue), 0);
+    EXPECT_FALSE(Alive(loose));
+  }
+}
+
 // --- the deletion primitives -------------------------------------------------
 
 TEST_F(ImageTree, DeletingAChildFreesItOrOnlyDetachesIt) {
