@@ -587,14 +587,16 @@ TEST(ProfileFileBytes, EachEncodingComesBackAsItWasRead) {
 }
 
 // Lines the layout does not expect read as the platform reads them: a
-// header without its ']' is no header, and a key name ends at a NUL.
+// header without its ']' is no header, a key name ends at a NUL, and no key
+// has an empty name.
 TEST(ProfileDocument, OddLinesReadAsThePlatformReadsThem) {
-  ProfileDocument doc(std::string("[A]\r\n[B\r\nx=1\r\nKey\0junk=v\r\nLone\0x\r\n", 34));
+  ProfileDocument doc(std::string("[A]\r\n[B\r\nx=1\r\nKey\0junk=v\r\nLone\0x\r\n=e\r\n", 38));
   EXPECT_EQ(SectionNames(doc), std::vector<std::string>{"A"});
   EXPECT_EQ(ValueOf(doc, "A", "x"), "1");
   EXPECT_EQ(ValueOf(doc, "A", "Key"), "v");
   EXPECT_EQ(ValueOf(doc, "A", "Lone"), "<missing>");
   EXPECT_EQ(ValueOf(doc, "B", "x"), "<missing>");
+  EXPECT_EQ(ValueOf(doc, "A", ""), "<missing>");  // a line without key name is no key
 }
 
 }  // namespace
