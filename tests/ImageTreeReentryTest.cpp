@@ -1,8 +1,9 @@
 // Every image-tree operation on a full duplex page while a structure's
 // release callback calls back into the library part-way: it frees the UI
-// bag, removes the shortcuts, gives back the global bag or destroys the
-// whole tree. The operation answers a result code, the stores stay whole, and
-// once the page is freed no store and no image is left behind.
+// bag, removes shortcuts, spoils the duplex flag, gives back the global bag
+// or destroys the whole tree. The operation answers a result code, the
+// stores stay whole, and once the page is freed no store and no image is
+// left behind.
 #include <gtest/gtest.h>
 
 #include <set>
@@ -25,7 +26,14 @@ using tiz_test::kPIS;
 using tiz_test::kValue;
 using tiz_test::Named;
 
-enum class Action { kDeleteUiBag, kDeleteShortCuts, kReleaseGlobal, kDestroyTree };
+enum class Action {
+  kDeleteUiBag,
+  kDeleteShortCuts,
+  kDropFrontShortCut,
+  kSpoilDuplexFlag,
+  kReleaseGlobal,
+  kDestroyTree
+};
 
 struct Reentry {
   uint32_t global = 0;
@@ -47,6 +55,12 @@ void TIZ_API ReenterOnRelease(void *) {
       for (const char *group : {kCIS, kPIS}) {
         for (const char *item : {kValue, kFront, kBack}) TIZ_DeleteSetting(global, group, item);
       }
+      break;
+    case Action::kDropFrontShortCut:
+      TIZ_DeleteSetting(global, kCIS, kFront);
+      break;
+    case Action::kSpoilDuplexFlag:
+      TIZ_SetSettingString(global, "scan_duplex", kValue, "yes");
       break;
     case Action::kReleaseGlobal:
       TIZ_Release(global);
@@ -96,6 +110,7 @@ struct Page {
   }
   void Free() {
     if (tiz_test::Alive(global)) {
+      TIZ_SetSettingDword(global, "scan_duplex", kValue, 1);
       EXPECT_EQ(TIZ_UtilDestroyImageTree(global), 0);
     }
     for (int i = 0; i < 100000 && TIZ_Release(ui) == 0; ++i) {
@@ -136,6 +151,8 @@ TEST(ImageTreeReentry, EveryOperationSurvivesACallbackThatChangesThePage) {
   const std::pair<const char *, Action> actions[] = {
       {"ui bag deleted", Action::kDeleteUiBag},
       {"shortcuts deleted", Action::kDeleteShortCuts},
+      {"front shortcut dropped", Action::kDropFrontShortCut},
+      {"duplex flag spoilt", Action::kSpoilDuplexFlag},
       {"global bag released", Action::kReleaseGlobal},
       {"tree destroyed", Action::kDestroyTree},
   };
