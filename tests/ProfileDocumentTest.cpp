@@ -550,7 +550,8 @@ TEST(ProfileDocument, TextInPiecesIsTheWholeText) {
 
 // A file's bytes come back unchanged through a document, UTF-16 in either
 // byte order included; a mark alone is no UTF-16 file before its second
-// byte, and a UTF-16 file with an odd last byte is never written back.
+// byte, and a UTF-16 file with an odd last byte or a character the code page
+// lacks is never written back.
 TEST(ProfileFileBytes, EachEncodingComesBackAsItWasRead) {
   using Encoding = ProfileDocument::FileEncoding;
   auto utf16 = [](bool little, const std::string &text) {
@@ -572,6 +573,8 @@ TEST(ProfileFileBytes, EachEncodingComesBackAsItWasRead) {
       {utf16(true, "[S]\r\nk=1\r\n"), Encoding::kUtf16Le, true},
       {utf16(false, "[S]\r\nk=1\r\n"), Encoding::kUtf16Be, true},
       {utf16(true, "[S]\r\nk=1\r\n") + "x", Encoding::kUtf16Le, false},
+      // A character outside the code page, here one of two UTF-16 units.
+      {utf16(true, ";") + std::string("\x3D\xD8\x00\xDE", 4), Encoding::kUtf16Le, false},
   };
   for (const Case &c : cases) {
     ProfileDocument doc = tiz::ProfileDocumentFromBytes(c.bytes);
