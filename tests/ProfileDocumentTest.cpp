@@ -602,4 +602,20 @@ TEST(ProfileDocument, OddLinesReadAsThePlatformReadsThem) {
   EXPECT_EQ(ValueOf(doc, "A", ""), "<missing>");  // a line without key name is no key
 }
 
+// A line that only looks like the one an edit would write, by its length, is
+// rewritten: a key spelled after blanks or before them.
+TEST(ProfileDocument, ALineOfTheSameLengthIsNoSameLine) {
+  const std::pair<std::string, std::string> cases[] = {
+      {" k=12", "123"},
+      {"k =1", "12"},
+  };
+  for (const auto &[line, value] : cases) {
+    ProfileDocument doc("[A]\r\n" + line + "\r\n");
+    doc.SetValue("A", "k", value);
+    EXPECT_TRUE(doc.Modified()) << line;
+    EXPECT_EQ(ValueOf(doc, "A", "k"), value) << line;
+    EXPECT_EQ(doc.Render(), "[A]\r\nk=" + value + "\r\n") << line;
+  }
+}
+
 }  // namespace
