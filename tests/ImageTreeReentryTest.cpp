@@ -1,16 +1,23 @@
-// Image-tree operations whose release of an old value runs a structure's
-// callback that takes down another part of the tree: each operation either
-// finishes or answers with an error code, and once the tree is destroyed no
-// store is left behind, whichever part the callback took.
+// Image-tree operations while a structure's release callback calls back
+// into the library part-way and takes down another part of the tree: the UI
+// bag, shortcuts, the duplex flag, a current or saved bag, the global bag or
+// the whole tree. Each operation either finishes or answers with an error
+// code, the stores stay whole, and once the tree is destroyed no store and
+// no image is left behind, whichever part the callback took.
 // (The UI's bag outlives the tree it is linked into, as it does in use.)
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
+#include "BagTestSupport.h"
 #include "ImageTreeNames.h"
 #include "StoreInspection.h"
+#include "core/AttributeStore.h"
+#include "frame/Frame.h"
+#include "talb310.h"
 #include "tiz.h"
 
 namespace {
@@ -119,6 +126,197 @@ TEST(ImageTreeReentry, ACallbackThatTakesDownPartOfTheTreeLeavesNothingBehind) {
         g_victimGroup = nullptr;
       }
     }
+  }
+}
+
+enum class Action {
+  kDeleteUiBag,
+  kDeleteShortCuts,
+  kDropFrontShortCut,
+  kSpoilDuplexFlag,
+  kReleaseGlobal,
+  kDestroyTree
+};
+
+struct Reentry {
+  uint32_t global = 0;
+  Action action = Action::kDeleteUiBag;
+  bool armed = false;
+  bool fired = false;
+};
+Reentry g_reentry;
+
+void TIZ_API ReenterOnRelease(void *) {
+  if (!g_reentry.armed || g_reentry.fired) return;
+  g_reentry.fired = true;
+  uint32_t global = g_reentry.global;
+  switch (g_reentry.action) {
+    case Action::kDeleteUiBag:
+      TIZ_DeleteSetting(global, "ui.bag", kValue);
+      break;
+    case Action::kDeleteShortCuts:
+      for (const char *group : {kCIS, kPIS}) {
+        for (const char *item : {kValue, kFront, kBack}) TIZ_DeleteSetting(global, group, item);
+      }
+      break;
+    case Action::kDropFrontShortCut:
+      TIZ_DeleteSetting(global, kCIS, kFront);
+      break;
+    case Action::kSpoilDuplexFlag:
+      TIZ_SetSettingString(global, "scan_duplex", kValue, "yes");
+      break;
+    case Action::kReleaseGlobal:
+      TIZ_Release(global);
+      break;
+    case Action::kDestroyTree:
+      TIZ_UtilDestroyImageTree(global);
+      break;
+  }
+}
+
+// A duplex page: images in both chains, the back chain saved once with a
+// bag appended after the save, and a defaults bag owned by the global bag.
+struct Page {
+  uint32_t global = 0, ui = 0;
+  uint32_t frontPersistent = 0, savedReplacement = 0;
+
+  Page() {
+    TIZ_Create(&global);
+    TIZ_Create(&ui);
+    TIZ_SetSettingAttrStoreChild(global, "ui.bag", kValue, ui);
+    uint32_t defaults = 0;
+    TIZ_Create(&defaults);
+    TIZ_SetSettingAttrStoreChild(global, "defaults.bag", kValue, defaults);
+    TIZ_Release(defaults);
+    TIZ_SetSettingDword(global, "scan_duplex", kValue, 1);
+    TIZ_UtilReInitImageTree(global);
+    frontPersistent = Named(global, kPIS, kFront);
+    TIZ_UtilUpdateStoredImages(global, TALB_CreateImage(1, 1), 0);
+    TIZ_UtilSetSide(global, 0);
+    TIZ_UtilUpdateStoredImages(global, TALB_CreateImage(2, 2), 1);
+    TIZ_UtilSaveCurrentImageTree(global, Named(global, kPIS, kValue));
+    savedReplacement = Named(global, kCIS, kValue);
+    TIZ_UtilUpdateStoredImages(global, TALB_CreateImage(3, 3), 0);
+  }
+  // Every store the global bag reaches through its settings, itself first.
+  std::vector<uint32_t> Bags() const {
+    std::vector<uint32_t> order{global};
+    std::set<uint32_t> seen{global};
+    for (size_t i = 0; i < order.size(); ++i) {
+      tiz::CAttributeStore *s = tiz::LookupStore(order[i]);
+      for (tiz::KeyEntry *e = s ? s->Keys().head : nullptr; e; e = e->next) {
+        uint32_t nested = e->attr->m_type == tiz::kTypeAttributeStore ? e->attr->m_value.store : 0;
+        if (nested && seen.insert(nested).second) order.push_back(nested);
+      }
+    }
+    return order;
+  }
+  void Free() {
+    if (tiz_test::Alive(global)) {
+      TIZ_SetSettingDword(global, "scan_duplex", kValue, 1);
+      EXPECT_EQ(TIZ_UtilDestroyImageTree(global), 0);
+    }
+    for (int i = 0; i < 100000 && TIZ_Release(ui) == 0; ++i) {
+    }
+  }
+};
+
+int32_t Append(Page &p) {
+  uint32_t bag = 0;
+  int32_t r = TIZ_UtilAppendNewCurrentBag(p.global, 1, &bag);
+  if (r == 0) TIZ_Release(bag);
+  return r;
+}
+int32_t SwitchSide(Page &p) { return TIZ_UtilSetSide(p.global, 1); }
+int32_t StoreImage(Page &p) {
+  uint32_t image = TALB_CreateImage(4, 4);
+  int32_t r = TIZ_UtilUpdateStoredImages(p.global, image, 0);
+  if (r != 0 && TALB_ReleaseCount(image) == 0) TALB_ReleaseImage(image);  // never stored
+  return r;
+}
+int32_t SaveFront(Page &p) {
+  TIZ_UtilSetSide(p.global, 1);
+  return TIZ_UtilSaveCurrentImageTree(p.global, p.frontPersistent);
+}
+int32_t SaveBackAgain(Page &p) {
+  return TIZ_UtilSaveCurrentImageTree(p.global, Named(p.global, kPIS, kValue));
+}
+int32_t Restore(Page &p) { return TIZ_UtilRestoreSavedImageTree(p.global, p.savedReplacement); }
+int32_t ReInit(Page &p) { return TIZ_UtilReInitImageTree(p.global); }
+int32_t Destroy(Page &p) { return TIZ_UtilDestroyImageTree(p.global); }
+
+TEST(ImageTreeReentry, EveryOperationSurvivesACallbackThatChangesThePage) {
+  const std::pair<const char *, int32_t (*)(Page &)> operations[] = {
+      {"re-initialisation", ReInit}, {"append", Append},       {"side switch", SwitchSide},
+      {"stored image", StoreImage},  {"save", SaveFront},      {"second save", SaveBackAgain},
+      {"restore", Restore},          {"destruction", Destroy},
+  };
+  const std::pair<const char *, Action> actions[] = {
+      {"ui bag deleted", Action::kDeleteUiBag},
+      {"shortcuts deleted", Action::kDeleteShortCuts},
+      {"front shortcut dropped", Action::kDropFrontShortCut},
+      {"duplex flag spoilt", Action::kSpoilDuplexFlag},
+      {"global bag released", Action::kReleaseGlobal},
+      {"tree destroyed", Action::kDestroyTree},
+  };
+  const std::set<int32_t> results = {0,
+                                     TIZ_NOT_FOUND,
+                                     TIZ_E_INVALID_HANDLE,
+                                     TIZ_E_INVALID_ARG,
+                                     TIZ_E_SIDE_MISMATCH,
+                                     TIZ_E_WRONG_TYPE,
+                                     TIZ_E_NO_SAVED_TREE};
+  // The structure goes into every bag under a name of its own and under
+  // each shortcut item, where an operation reads or writes: in place of the
+  // global bag's shortcuts, and where other bags have none.
+  const std::pair<const char *, const char *> places[] = {
+      {"Reentry", kValue}, {kCIS, kValue}, {kCIS, kFront}, {kCIS, kBack},
+      {kPIS, kValue},      {kPIS, kFront}, {kPIS, kBack},
+  };
+  const size_t kPlaces = sizeof places / sizeof places[0];
+  for (const auto &[name, operation] : operations) {
+    size_t fired = 0;
+    for (const auto &[actionName, action] : actions) {
+      for (size_t place = 0;; ++place) {
+        const size_t target = place / kPlaces;
+        const auto &[group, item] = places[place % kPlaces];
+        SCOPED_TRACE(std::string(name) + ", " + actionName + ", bag " + std::to_string(target) +
+                     " " + group + " " + item);
+        const size_t stores = tiz_test::LiveStoreCount();
+        const uint32_t images = TALB_LiveImageCount();
+        Page page;
+        std::vector<uint32_t> bags = page.Bags();
+        if (target >= bags.size()) {
+          page.Free();
+          break;
+        }
+        // Other bags' shortcut items own the chains below them: the tree
+        // keeps its bags' creation references, so a bag cut out by hand
+        // would stay until the process ends.
+        if (bags[target] != page.global && tiz_test::FindOwn(bags[target], group, item)) {
+          page.Free();
+          continue;
+        }
+        ASSERT_EQ(TIZ_SetSettingStructure(bags[target], group, item, &g_reentry, ReenterOnRelease,
+                                          nullptr),
+                  0);
+        g_reentry = Reentry{page.global, action, true, false};
+        int32_t result = operation(page);
+        g_reentry.armed = false;
+        fired += g_reentry.fired;
+        EXPECT_EQ(results.count(result), 1u) << result;
+        EXPECT_EQ(tiz_test::StoreFaults(page.global), "");
+        EXPECT_EQ(tiz_test::StoreFaults(page.ui), "");
+        // A shortcut the structure took the place of no longer names its bag;
+        // the UI bag owns the trees and frees them.
+        if (tiz_test::Alive(bags[target])) TIZ_DeleteSetting(bags[target], group, item);
+        page.Free();
+        EXPECT_EQ(tiz_test::LiveStoreCount(), stores);
+        EXPECT_EQ(TALB_LiveImageCount(), images);
+        if (HasFailure()) return;
+      }
+    }
+    EXPECT_GT(fired, 0u) << name;
   }
 }
 

@@ -52,6 +52,28 @@ TEST_F(ImageTree, ReInitNeedsAUiBag) {
   EXPECT_FALSE(Alive(bare));
 }
 
+// A UI bag that is gone while the global bag still names it: the operations
+// that go into it answer an invalid handle and change nothing.
+TEST_F(ImageTree, AUiBagThatIsGoneIsAnInvalidHandle) {
+  uint32_t bare = 0, gone = 0;
+  ASSERT_EQ(TIZ_Create(&bare), 0);
+  ASSERT_EQ(TIZ_Create(&gone), 0);
+  ASSERT_EQ(TIZ_SetSettingAttrStore(bare, "ui.bag", kValue, gone), 0);
+  ASSERT_EQ(TIZ_Release(gone), 0);
+  ASSERT_FALSE(Alive(gone));
+  size_t live = tiz::StoreHandles::Instance().LiveCount();
+  uint32_t value = 7, flag = 7, zoom = 7;
+  EXPECT_EQ(TIZ_UtilReInitImageTree(bare), TIZ_E_INVALID_HANDLE);
+  EXPECT_EQ(TIZ_UtilGetScannerIsBlackBackground(bare, &value), TIZ_E_INVALID_HANDLE);
+  EXPECT_EQ(TIZ_UtilGetZoomedBICDPI(bare, 0x08, &flag, &zoom), TIZ_E_INVALID_HANDLE);
+  EXPECT_EQ(flag, 7u);
+  EXPECT_EQ(zoom, 7u);
+  EXPECT_EQ(KeyCount(bare), 1u);
+  EXPECT_EQ(tiz::StoreHandles::Instance().LiveCount(), live);
+  EXPECT_EQ(TIZ_UtilDestroyImageTree(bare), 0);
+  EXPECT_FALSE(Alive(bare));
+}
+
 TEST_F(ImageTree, ReInitBuildsTheDuplexLayout) {
   Init(true);
   ExpectShortCuts(kCIS, c1, c1, c2);
@@ -362,6 +384,24 @@ TEST_F(ImageTree, DestroyStopsAtADefaultsBagWithoutParent) {
   EXPECT_FALSE(Alive(defaults));
 }
 
+// The same for a trap bag: a bag the global bag names but no tree holds
+// stops the destruction, and stays.
+TEST_F(ImageTree, DestroyStopsAtAnyOwnedBagWithoutParent) {
+  for (const char *group : {"defaults.bag", "trap.bag"}) {
+    SCOPED_TRACE(group);
+    Init(true);
+    uint32_t loose = 0;
+    ASSERT_EQ(TIZ_Create(&loose), 0);
+    ASSERT_EQ(TIZ_SetSettingAttrStore(global, group, kValue, loose), 0);
+    EXPECT_EQ(TIZ_UtilDestroyImageTree(global), TIZ_E_INVALID_ARG);
+    EXPECT_TRUE(Alive(global));
+    EXPECT_FALSE(Alive(p1));
+    EXPECT_TRUE(Alive(loose));
+    ASSERT_EQ(TIZ_DeleteSetting(global, group, kValue), 0);
+    EXPECT_FALSE(Alive(loose));
+  }
+}
+
 // --- the deletion primitives -------------------------------------------------
 
 TEST_F(ImageTree, DeletingAChildFreesItOrOnlyDetachesIt) {
@@ -376,19 +416,19 @@ TEST_F(ImageTree, DeletingAChildFreesItOrOnlyDetachesIt) {
   ASSERT_EQ(TIZ_SetSettingDword(full, "g", "i", 1), 0);
   auto store = [](uint32_t h) { return tiz::LookupStore(h); };
 
-  EXPECT_EQ(tiz::UtilDeleteThisChild(store(holder), store(stranger)), 0);
+  tiz::UtilDeleteThisChild(store(holder), store(stranger));
   EXPECT_EQ(tiz::UtilMoveChild(store(holder), store(stranger), "x", "y"), TIZ_NOT_FOUND);
   EXPECT_EQ(KeyCount(holder), 2u);
   EXPECT_EQ(RefCount(holder), 3);
 
   // A child without settings keeps the references others hold: detached.
-  EXPECT_EQ(tiz::UtilDeleteThisChild(store(holder), store(empty)), 0);
+  tiz::UtilDeleteThisChild(store(holder), store(empty));
   EXPECT_TRUE(Alive(empty));
   EXPECT_EQ(ParentOf(empty), 0u);
   EXPECT_EQ(RefCount(empty), 1);
   EXPECT_EQ(RefCount(holder), 2);
   // A child with settings has its subtree's counts reset: freed.
-  EXPECT_EQ(tiz::UtilDeleteThisChild(store(holder), store(full)), 0);
+  tiz::UtilDeleteThisChild(store(holder), store(full));
   EXPECT_FALSE(Alive(full));
   EXPECT_EQ(KeyCount(holder), 0u);
   EXPECT_EQ(RefCount(holder), 1);
@@ -416,6 +456,53 @@ TEST_F(ImageTree, MovingAChildKeepsItsChainAndCounts) {
   TIZ_Release(child);
   EXPECT_EQ(TIZ_Release(holder), 0);
   EXPECT_FALSE(Alive(grandchild));
+}
+
+// A page whose global bag holds a value of another type where the tree
+// keeps a bag or the duplex flag: each operation that reads it reports the
+// wrong type before it changes anything, and the tree can still be destroyed
+// once the setting is put right.
+TEST_F(ImageTree, ASettingOfAnotherTypeWhereTheTreeReadsIsReported) {
+  enum Operation { kReInit, kDestroy, kSideSwitch };
+  struct Case {
+    const char *group;
+    const char *item;
+    Operation operation;
+  };
+  const Case cases[] = {
+      {"scan_duplex", kValue, kReInit},
+      {"scan_duplex", kValue, kDestroy},
+      {kPIS, kFront, kReInit},
+      {kPIS, kFront, kDestroy},
+      {kPIS, kBack, kReInit},
+      {kPIS, kBack, kDestroy},
+      {"defaults.bag", kValue, kDestroy},
+      {"trap.bag", kValue, kDestroy},
+      {kCIS, kFront, kSideSwitch},
+      {kCIS, kBack, kSideSwitch},
+  };
+  Init(true);
+  for (const Case &c : cases) {
+    SCOPED_TRACE(std::string(c.group) + " " + c.item + " operation " + std::to_string(c.operation));
+    const uint32_t bag = Named(global, c.group, c.item);
+    ASSERT_EQ(TIZ_SetSettingString(global, c.group, c.item, "not a bag"), 0);
+    const size_t keys = KeyCount(global), live = LiveStoreCount();
+    int32_t r = c.operation == kReInit    ? TIZ_UtilReInitImageTree(global)
+                : c.operation == kDestroy ? TIZ_UtilDestroyImageTree(global)
+                                          : TIZ_UtilSetSide(global, 0);
+    EXPECT_EQ(r, TIZ_E_WRONG_TYPE);
+    EXPECT_EQ(KeyCount(global), keys);
+    EXPECT_EQ(LiveStoreCount(), live);
+    if (c.group != kCIS) ExpectShortCuts(kCIS, c1, c1, c2);
+    if (c.group != kPIS) ExpectShortCuts(kPIS, p1, p1, p2);
+    if (bag != 0) {
+      ASSERT_EQ(TIZ_SetSettingAttrStore(global, c.group, c.item, bag), 0);
+    } else if (std::string(c.group) == "scan_duplex") {
+      ASSERT_EQ(TIZ_SetSettingDword(global, c.group, c.item, 1), 0);
+    } else {
+      ASSERT_EQ(TIZ_DeleteSetting(global, c.group, c.item), 0);
+    }
+  }
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "ScratchDirectory.h"
+#include "persist/ConfiguredPaths.h"
 #include "tiz.h"
 
 #ifndef _WIN32
@@ -41,7 +42,10 @@ TEST(MultiByteSectionNames, TheByteAfterALeadByteKeepsItsCase) {
     const std::string onDisk = "[Root\x7f" + group + "a\x7fItem]\r\nSize=4\r\nType=DWORD\r\n" +
                                "Value=1\r\n\r\n[Root\x7fOther\x7fItem]\r\nSize=4\r\n" +
                                "Type=DWORD\r\nValue=3\r\n\r\n[Root\x7f" + group +
-                               "ab\x7fItem]\r\nSize=4\r\nType=DWORD\r\nValue=4\r\n\r\n";
+                               "ab\x7fItem]\r\nSize=4\r\nType=DWORD\r\nValue=4\r\n\r\n" +
+                               // Names of whole words, and one ending in a lead byte.
+                               "[Keep\x7fWxyz\x7fItem12]\r\nValue=6\r\n\r\n" +
+                               "[Keep\x7fOther\x7fIt\x83]\r\nValue=7\r\n";
     WriteFileText(scratch.Path("t.tree"), onDisk);
     uint32_t h = 0;
     ASSERT_EQ(TIZ_Create(&h), 0);
@@ -63,16 +67,31 @@ TEST(MultiByteSectionNames, TheByteAfterALeadByteKeepsItsCase) {
     EXPECT_EQ(Count(saved, "Value=2"), 1u);
     EXPECT_EQ(Count(saved, "Value=4"), 0u) << "replaced by the same name in another case";
     EXPECT_EQ(Count(saved, "Value=5"), 1u);
+    EXPECT_EQ(Count(saved, "Value=6"), 1u) << "an unrelated section stays";
+    EXPECT_EQ(Count(saved, "Value=7"), 1u) << "an unrelated section stays";
   }
+}
+
+// A tree file goes under the last component of the name it is given; in a
+// double-byte code page a '\\' after a lead byte is part of a character and
+// separates nothing.
+TEST(MultiByteSectionNames, ALeadByteHidesTheSeparatorAfterItInAPath) {
+  const bool doubleByte = DoubleByteCodePage();
+  EXPECT_EQ(tiz::LastPathComponent("dir\\x\x83\\y.ini"), doubleByte ? "x\x83\\y.ini" : "y.ini");
+  EXPECT_EQ(tiz::LastPathComponent("dir\\\x83"), "\x83");
+  EXPECT_EQ(tiz::LastPathComponent("dir//y.ini"), "y.ini");
+  EXPECT_EQ(tiz::LastPathComponent("dir\\name\\"), "name\\");
 }
 
 TEST(MultiByteSectionNames, DoubleByteCodePagesInAChildProcess) {
   if (std::getenv("TIZ_CODEPAGE")) GTEST_SKIP() << "already the child process";
   const std::string self = testing::internal::GetArgvs().front();
   for (const char *page : {"932", "936"}) {
-    std::string command = std::string("TIZ_CODEPAGE=") + page + " '" + self +
-                          "' --gtest_filter=MultiByteSectionNames.TheByteAfterALeadByteKeepsItsCase"
-                          " > /dev/null 2>&1";
+    std::string command =
+        std::string("TIZ_CODEPAGE=") + page + " '" + self +
+        "' --gtest_filter=MultiByteSectionNames.TheByteAfterALeadByteKeepsItsCase:"
+        "MultiByteSectionNames.ALeadByteHidesTheSeparatorAfterItInAPath"
+        " > /dev/null 2>&1";
     EXPECT_EQ(std::system(command.c_str()), 0) << "code page " << page;
   }
 }

@@ -304,6 +304,9 @@ TEST_F(PersistTree, ALoadKeepsGoodSectionsAndAnswersTheLastFailingOne) {
        TIZ_E_INVALID_ARG, ""},
       {"string longer than its size", "[Root|Scan|Name]\nSize=2\nType=STRING\nValue=abc\n",
        TIZ_E_TOO_SMALL, ""},
+      {"double longer than its buffer",
+       "[Root|Scan|Gamma]\nSize=8\nType=DOUBLE\nValue=1" + std::string(300, '0') + "\n",
+       TIZ_E_TOO_SMALL, ""},
       {"type word longer than its buffer",
        "[Root|Scan|Kind]\nSize=4\nType=" + std::string(300, 'D') + "\n", TIZ_E_TOO_SMALL, ""},
       {"empty buffer", "[Root|Scan|Empty]\nSize=0\nType=BUFFER\n", 0, "Scan|Empty"},
@@ -406,6 +409,26 @@ TEST_F(PersistTree, ASaveRewritesItsSectionsAndKeepsTheRestOfTheFile) {
   uint32_t name = 0;
   EXPECT_EQ(TIZ_GetSettingDword(loaded, "Scan", "Name", &name), 0);
   EXPECT_EQ(name, 5u);
+}
+
+// An empty buffer has no value line: saved over a section that held a full
+// one, the old value goes, and the buffer loads back empty.
+TEST_F(PersistTree, AnEmptyBufferSavedOverAFullOneLeavesNoValue) {
+  uint32_t store = NewStore();
+  ASSERT_EQ(TIZ_SetSettingBuffer(store, "Scan", "Mask", "\x01\x02", 2), 0);
+  ASSERT_EQ(TIZ_Serialize(store, "tree.ini"), 0);
+  ASSERT_EQ(TIZ_SetSettingBuffer(store, "Scan", "Mask", "", 0), 0);
+  ASSERT_EQ(TIZ_Serialize(store, "tree.ini"), 0);
+  EXPECT_EQ(tiz_test::ReadFileText(dir_.Path("tree.ini")),
+            Ini("[Root|Scan|Mask]\nSize=0\nType=BUFFER\n"));
+  uint32_t loaded = NewStore();
+  ASSERT_EQ(TIZ_Deserialize(loaded, "tree.ini"), 0);
+  EXPECT_EQ(Outline(loaded), "Scan|Mask");
+  tiz::CAttributeStore *s = tiz::LookupStore(loaded);
+  const tiz::CAttribute *mask = s->FindAttribute(s->ComposeKey("Scan", "Mask"));
+  ASSERT_NE(mask, nullptr);
+  EXPECT_EQ(mask->m_type, tiz::kTypeBuffer);
+  EXPECT_EQ(mask->m_size, 0u);
 }
 
 TEST_F(PersistTree, TheFileGoesToTheConfiguredDirectoryUnderItsLastName) {

@@ -11,6 +11,7 @@
 #include "persist/ProfileFile.h"
 #include "persist/ProfileKeys.h"
 #include "persist/ProfileLines.h"
+#include "persist/ProfileText.h"
 
 namespace {
 
@@ -270,6 +271,19 @@ TEST(ProfileKeys, TextMustFitTheReadersBuffer) {
   EXPECT_EQ(tiz::ReadProfileText(doc, "S", "K", "", 4, &text), tiz::kProfileTextTooLong);
   EXPECT_EQ(tiz::ReadProfileText(doc, "S", "Missing", "dflt", 5, &text), 0);
   EXPECT_EQ(text, "dflt");
+  // The reading without a copy follows the same rules.
+  ASSERT_EQ(tiz::WriteProfileText(doc, "S", "Lines", "a\nb"), 0);
+  const auto section = doc.FindSection("S");
+  std::string_view view;
+  std::string scratch;
+  EXPECT_EQ(tiz::ReadProfileText(doc, section, "K", "", 5, &view, &scratch), 0);
+  EXPECT_EQ(view, "abcd");
+  EXPECT_EQ(tiz::ReadProfileText(doc, section, "K", "", 4, &view, &scratch),
+            tiz::kProfileTextTooLong);
+  EXPECT_EQ(tiz::ReadProfileText(doc, section, "Missing", "dflt", 5, &view, &scratch), 0);
+  EXPECT_EQ(view, "dflt");
+  EXPECT_EQ(tiz::ReadProfileText(doc, section, "Lines", "", 5, &view, &scratch), 0);
+  EXPECT_EQ(view, "a\nb");
 }
 
 TEST(ProfileKeys, StructureEncodingCarriesAChecksum) {
@@ -513,6 +527,242 @@ TEST(ProfileDocument, EscapedValuesDecodeOnlyTheirOwnEscapes) {
   }
   ProfileDocument unmarked("[S]\r\nValue=\"x\\ny\"\r\n");
   EXPECT_EQ(ValueOf(unmarked, "S", "Value"), "x\\ny");
+}
+
+// Every spelling reads back as the value written: plain values as they are,
+// quoted ones without their quotes, escaped ones decoded.
+TEST(ProfileText, EverySpellingReadsBackAsWritten) {
+  struct Case {
+    std::string value;
+    tiz::ValueSpelling spelling;
+    std::string spelled;
+  };
+  const Case cases[] = {
+      {"", tiz::ValueSpelling::kPlain, ""},
+      {"word", tiz::ValueSpelling::kPlain, "word"},
+      {"a\\b", tiz::ValueSpelling::kPlain, "a\\b"},
+      {" padded\t", tiz::ValueSpelling::kQuoted, "\" padded\t\""},
+      {"'q'", tiz::ValueSpelling::kQuoted, "\"'q'\""},
+      {"a\r\nb\\c", tiz::ValueSpelling::kEscaped, "\"a\\r\\nb\\\\c\""},
+  };
+  for (const Case &c : cases) {
+    ASSERT_EQ(tiz::SpellingOf(c.value), c.spelling) << c.value;
+    std::string spelled = tiz::SpellValue(c.value, c.spelling);
+    EXPECT_EQ(spelled, c.spelled);
+    std::string scratch;
+    std::string read(c.spelling == tiz::ValueSpelling::kEscaped
+                         ? tiz::ReadEscapedProfileValue(spelled, &scratch)
+                         : tiz::ReadProfileValue(spelled));
+    EXPECT_EQ(read, c.value) << spelled;
+  }
+}
+
+// A key marked escaped whose text is not an escaped form (another hand wrote
+// it) reads as the platform reads it; only "\\", "\n" and "\r" are escapes.
+TEST(ProfileText, EscapedReadTakesOnlyItsOwnEscapes) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"\"a\\nb\"", "a\nb"},
+      {"\"a\\qb\"", "a\\qb"},                    // not an escape: kept
+      {"\"ab\\\"", "ab\\"},                      // a backslash last: kept
+      {"\"\\", "\"\\"},                          // no closing quote
+      {"'a\\n'", "a\\n"},                        // single quotes are no escaped form
+      {std::string("\"a\\n\0\"", 6), "\"a\\n"},  // cut at the NUL, unclosed
+      {std::string("\"\0\\\"", 4), "\""},
+  };
+  for (const auto &[spelled, value] : cases) {
+    std::string scratch;
+    EXPECT_EQ(std::string(tiz::ReadEscapedProfileValue(spelled, &scratch)), value) << spelled;
+  }
+}
+
+// The marker decodes a key's value only when it says "1"; a removed key takes
+// its marker with it, so a later plain value of the name is not decoded.
+TEST(ProfileDocument, TheEscapeMarkerGoesWithItsKey) {
+  ProfileDocument kept(
+      std::string("[S]\r\nV=\"x\\ny\"\r\nVEscaped=0\r\nW=\"p\\nq\"\r\n"
+                  "WEscaped=1\r\n"));
+  EXPECT_EQ(ValueOf(kept, "S", "V"), "x\\ny");
+  EXPECT_EQ(ValueOf(kept, "S", "W"), "p\nq");
+
+  ProfileDocument doc;
+  doc.SetValue("S", "Text", "two\nlines");
+  doc.SetValue("S", "Other", "1");
+  EXPECT_EQ(doc.Render(), "[S]\r\nText=\"two\\nlines\"\r\nTextEscaped=1\r\nOther=1\r\n");
+  doc.RemoveKey("S", "Text");
+  EXPECT_EQ(doc.Render(), "[S]\r\nOther=1\r\n");
+  doc.SetValue("S", "Text", "\"a\\nb\"");
+  EXPECT_EQ(ValueOf(doc, "S", "Text"), "\"a\\nb\"");
+  // A plain key's removal leaves a foreign line of the marker's name alone.
+  ProfileDocument foreign(std::string("[S]\r\nK=1\r\nKEscaped=1\r\n"));
+  foreign.RemoveKey("S", "K");
+  EXPECT_EQ(foreign.Render(), "[S]\r\nKEscaped=1\r\n");
+}
+
+// Several keys at once read the same from a section that an edit has split
+// into lines as from the file's own text.
+TEST(ProfileDocument, SeveralKeysAtOnceReadAlsoAfterAnEdit) {
+  ProfileDocument doc(std::string("[S]\r\nSize=4\r\nValue=\"a\\nb\"\r\nValueEscaped=1\r\n"));
+  doc.SetValue("S", "Type", "STRING");
+  const std::string_view keys[3] = {"Size", "Type", "Value"};
+  bool found[3];
+  std::string_view values[3];
+  std::string scratch[3];
+  doc.FindValues(doc.FindSection("S"), keys, 3, found, values, scratch);
+  EXPECT_TRUE(found[0] && found[1] && found[2]);
+  EXPECT_EQ(values[0], "4");
+  EXPECT_EQ(values[1], "STRING");
+  EXPECT_EQ(values[2], "a\nb");
+}
+
+// A whole section needs a name and at most kMostAppendedKeys keys; blanks of
+// every kind before the name are dropped as the platform drops them.
+TEST(ProfileDocument, AWholeSectionNeedsANameAndFewKeys) {
+  using KeyValue = ProfileDocument::KeyValue;
+  ProfileDocument doc;
+  const KeyValue keys[ProfileDocument::kMostAppendedKeys + 1] = {
+      {"A", "1"}, {"B", "2"}, {"C", "3"}, {"D", "4"}, {"E", "5"}};
+  EXPECT_EQ(doc.AppendSection(" \t\x1A ", keys, 1), ProfileDocument::kNoSection);
+  EXPECT_EQ(doc.AppendSection("S", keys, ProfileDocument::kMostAppendedKeys + 1),
+            ProfileDocument::kNoSection);
+  EXPECT_FALSE(doc.Modified());
+  EXPECT_NE(doc.AppendSection("\t\x1A\v S", keys, ProfileDocument::kMostAppendedKeys),
+            ProfileDocument::kNoSection);
+  EXPECT_EQ(doc.Render(), "[S]\r\nA=1\r\nB=2\r\nC=3\r\nD=4\r\n");
+  // Edited after it was written whole, it is separated from the next one as
+  // any other section is.
+  doc.SetValue("S", "E", "5");
+  doc.SetValue("T", "K", "v");
+  EXPECT_EQ(doc.Render(), "[S]\r\nA=1\r\nB=2\r\nC=3\r\nD=4\r\nE=5\r\n\r\n[T]\r\nK=v\r\n");
+  ProfileDocument byKey;
+  byKey.SetValue("\x1A\t S", "A", "1");
+  EXPECT_EQ(byKey.Render(), "[S]\r\nA=1\r\n");
+}
+
+// Removed sections: no header line, not visited, not removed twice, and a
+// section added after them follows the last one still there.
+TEST(ProfileDocument, RemovedSectionsAreGoneForEveryLaterCall) {
+  using KeyValue = ProfileDocument::KeyValue;
+  ProfileDocument doc(std::string("[A]\r\nk=1\r\n[B]\r\nk=2\r\n"));
+  const KeyValue key{"k", "3"};
+  ProfileDocument::SectionNumber c = doc.AppendSection("C", &key, 1);
+  ProfileDocument::SectionNumber a = doc.FindOrAddSection("A");  // B expected next
+  ProfileDocument::SectionNumber b = doc.FindSection("B");
+  doc.RemoveSection(b);
+  doc.RemoveSection(c);
+  doc.RemoveSection(c);
+  doc.RemoveSection(c + 10);
+  for (ProfileDocument::SectionNumber n : {b, c, c + 10, ProfileDocument::kNoSection, 0u}) {
+    EXPECT_EQ(doc.HeaderLine(n), 0u) << n;
+  }
+  EXPECT_EQ(doc.HeaderLine(a), 1u);
+  std::vector<std::string> visited;
+  doc.ForEachSection(
+      [&](const ProfileDocument::SectionEntry &entry) { visited.emplace_back(entry.name); });
+  EXPECT_EQ(visited, std::vector<std::string>{"A"});
+  doc.SetValue("B", "k", "4");
+  EXPECT_EQ(doc.Render(), "[A]\r\nk=1\r\n\r\n[B]\r\nk=4\r\n");
+}
+
+// Handed over in pieces, the text is the one Render gives, whatever its
+// size and line ends; a refusing taker stops it.
+TEST(ProfileDocument, TextInPiecesIsTheWholeText) {
+  std::string big = "[Big]\r\n";
+  for (int i = 0; big.size() < 200 * 1024; ++i) big += "Key" + std::to_string(i) + "=value\r\n";
+  std::vector<ProfileDocument> docs;
+  docs.emplace_back(std::string("\xEF\xBB\xBF; c\r[A]\rk=1\r\nj=2\n[B]\r\rm=3"));
+  docs.back().SetValue("A", "k", "9");  // split, lone CR ends kept
+  docs.back().SetValue("B", "n", "4");  // after a last line without end
+  docs.emplace_back(std::string("[A]\nk=1"));
+  docs.back().SetValue("A", "j", "2");
+  docs.emplace_back(std::string(big));
+  docs.back().SetValue("Big", "Key7", "edited");
+  docs.emplace_back(std::string());
+  for (const ProfileDocument &doc : docs) {
+    std::string pieces;
+    size_t calls = 0;
+    EXPECT_TRUE(doc.RenderInPieces([&](std::string_view piece) {
+      pieces.append(piece);
+      ++calls;
+      return true;
+    }));
+    EXPECT_EQ(pieces, doc.Render());
+    // A refusal at every call in turn stops the whole.
+    for (size_t refuse = 0; refuse < calls; ++refuse) {
+      size_t call = 0;
+      EXPECT_FALSE(doc.RenderInPieces([&](std::string_view) { return call++ != refuse; }));
+      EXPECT_EQ(call, refuse + 1);
+    }
+  }
+}
+
+// A file's bytes come back unchanged through a document, UTF-16 in either
+// byte order included; a mark alone is no UTF-16 file before its second
+// byte, and a UTF-16 file with an odd last byte or a character the code page
+// lacks is never written back.
+TEST(ProfileFileBytes, EachEncodingComesBackAsItWasRead) {
+  using Encoding = ProfileDocument::FileEncoding;
+  auto utf16 = [](bool little, const std::string &text) {
+    std::string bytes = little ? "\xFF\xFE" : "\xFE\xFF";
+    for (char c : text) bytes += little ? std::string{c, '\0'} : std::string{'\0', c};
+    return bytes;
+  };
+  struct Case {
+    std::string bytes;
+    Encoding encoding;
+    bool writable;
+  };
+  const Case cases[] = {
+      {"[S]\r\nk=1\r\n", Encoding::kBytes, true},
+      {"\xFF", Encoding::kBytes, true},
+      {"\xFF\x41", Encoding::kBytes, true},
+      {"\xFE", Encoding::kBytes, true},
+      {"\xFE\x41", Encoding::kBytes, true},
+      {utf16(true, "[S]\r\nk=1\r\n"), Encoding::kUtf16Le, true},
+      {utf16(false, "[S]\r\nk=1\r\n"), Encoding::kUtf16Be, true},
+      {utf16(true, "[S]\r\nk=1\r\n") + "x", Encoding::kUtf16Le, false},
+      // A character outside the code page, here one of two UTF-16 units.
+      {utf16(true, ";") + std::string("\x3D\xD8\x00\xDE", 4), Encoding::kUtf16Le, false},
+  };
+  for (const Case &c : cases) {
+    ProfileDocument doc = tiz::ProfileDocumentFromBytes(c.bytes);
+    EXPECT_EQ(doc.Encoding(), c.encoding) << c.bytes;
+    EXPECT_EQ(doc.Writable(), c.writable) << c.bytes;
+    if (c.writable) {
+      EXPECT_EQ(tiz::ProfileFileBytes(doc), c.bytes);
+    }
+    if (c.bytes.size() > 8) {
+      EXPECT_EQ(ValueOf(doc, "S", "k"), "1");
+    }
+  }
+}
+
+// Lines the layout does not expect read as the platform reads them: a
+// header without its ']' is no header, a key name ends at a NUL, and no key
+// has an empty name.
+TEST(ProfileDocument, OddLinesReadAsThePlatformReadsThem) {
+  ProfileDocument doc(std::string("[A]\r\n[B\r\nx=1\r\nKey\0junk=v\r\nLone\0x\r\n=e\r\n", 38));
+  EXPECT_EQ(SectionNames(doc), std::vector<std::string>{"A"});
+  EXPECT_EQ(ValueOf(doc, "A", "x"), "1");
+  EXPECT_EQ(ValueOf(doc, "A", "Key"), "v");
+  EXPECT_EQ(ValueOf(doc, "A", "Lone"), "<missing>");
+  EXPECT_EQ(ValueOf(doc, "B", "x"), "<missing>");
+  EXPECT_EQ(ValueOf(doc, "A", ""), "<missing>");  // a line without key name is no key
+}
+
+// A line that only looks like the one an edit would write, by its length, is
+// rewritten: a key spelled after blanks or before them.
+TEST(ProfileDocument, ALineOfTheSameLengthIsNoSameLine) {
+  const std::pair<std::string, std::string> cases[] = {
+      {" k=12", "123"},
+      {"k =1", "12"},
+  };
+  for (const auto &[line, value] : cases) {
+    ProfileDocument doc("[A]\r\n" + line + "\r\n");
+    doc.SetValue("A", "k", value);
+    EXPECT_TRUE(doc.Modified()) << line;
+    EXPECT_EQ(ValueOf(doc, "A", "k"), value) << line;
+    EXPECT_EQ(doc.Render(), "[A]\r\nk=" + value + "\r\n") << line;
+  }
 }
 
 }  // namespace

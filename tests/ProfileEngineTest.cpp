@@ -16,6 +16,7 @@
 #include "core/Names.h"
 #include "persist/DoubleText.h"
 #include "persist/ProfileDocument.h"
+#include "persist/ProfileNameIndex.h"
 #include "persist/ProfileNames.h"
 #include "persist/SettingsLine.h"
 #include "persist/TreeSections.h"
@@ -54,6 +55,34 @@ TEST(ProfileEngineNames, FoldingComparesAndHashesEveryByteAtEveryPlace) {
 // Sections are kept as the file's text until an edit changes them: writing
 // the value a line already holds changes nothing, but a line ending in LF
 // alone is still rewritten with CR LF, as an edit always was.
+// The index finds every name filed, whatever room is made before or between
+// the filings (less than it has never shrinks it), and tells apart names
+// whose hashes are equal.
+TEST(ProfileEngineNames, TheIndexFindsEveryNameFiledWhateverRoomIsMade) {
+  std::vector<std::string> names;
+  for (int i = 0; i < 300; ++i) names.push_back("Section" + std::to_string(i));
+  names.push_back("Twin");  // filed under the hash of the name before it
+  auto nameOf = [&names](uint32_t number) { return std::string_view(names[number]); };
+  auto hashOf = [&names](size_t number) {
+    return tiz::ProfileNameHash(names[number == names.size() - 1 ? number - 1 : number]);
+  };
+  tiz::ProfileNameIndex index;
+  EXPECT_EQ(index.Find("Section0", tiz::ProfileNameHash("Section0"), nameOf),
+            tiz::ProfileNameIndex::kNotFound);
+  index.Reserve(10);
+  for (uint32_t number = 0; number < names.size(); ++number) {
+    index.Insert(hashOf(number), number);
+    if (number == 100) index.Reserve(5);
+    if (number == 200) index.Reserve(1000);
+  }
+  for (uint32_t number = 0; number < names.size(); ++number) {
+    EXPECT_EQ(index.Find(names[number], hashOf(number), nameOf), number) << names[number];
+  }
+  EXPECT_EQ(index.Find("SECTION7", tiz::ProfileNameHash("SECTION7"), nameOf), 7u);
+  EXPECT_EQ(index.Find("Missing", tiz::ProfileNameHash("Missing"), nameOf),
+            tiz::ProfileNameIndex::kNotFound);
+}
+
 TEST(ProfileEngineDocument, KeptSectionsChangeOnlyWhereAnEditDoes) {
   const std::string original =
       "[A]\r\n"
@@ -136,7 +165,8 @@ TEST(ProfileEngineDouble, TextIsTheShortestExactPrintfE) {
                            1e300,
                            5e-324,
                            std::numeric_limits<double>::max(),
-                           std::numeric_limits<double>::min()};
+                           std::numeric_limits<double>::min(),
+                           0.1 + 0.2};  // 17 significant digits
   for (double value : values) {
     char expected[64], buffer[tiz::kDoubleTextRoom];
     for (int precision = 0; precision <= 16; ++precision) {
@@ -146,6 +176,8 @@ TEST(ProfileEngineDouble, TextIsTheShortestExactPrintfE) {
     std::string_view text = tiz::FormatDoubleE(value, buffer);
     EXPECT_EQ(text, expected);
     EXPECT_EQ(std::atof(std::string(text).c_str()), value) << text;
+    // The way taken where printf would not give the same text.
+    EXPECT_EQ(tiz::FormatDoubleEByPrintf(value, buffer), expected);
   }
   char buffer[tiz::kDoubleTextRoom];
   EXPECT_EQ(tiz::FormatDoubleE(123456789.5, buffer), "1.234567895e+08");

@@ -119,6 +119,9 @@ TEST_F(ScannerFlags, ZoomedResolutionErrorsLeaveTheOutputs) {
   EXPECT_EQ(TIZ_UtilGetZoomedBICDPI(0, 0x08, &flag, &zoom), TIZ_E_INVALID_HANDLE);
   ASSERT_EQ(TIZ_SetSettingDouble(ui, "Destination.Vertical_DPI", kValue, 300.0), 0);
   EXPECT_EQ(TIZ_UtilGetZoomedBICDPI(global, 0x08, &flag, &zoom), TIZ_E_WRONG_TYPE);
+  ASSERT_EQ(TIZ_DeleteSetting(ui, "Destination.Vertical_DPI", kValue), 0);
+  ASSERT_EQ(TIZ_SetSettingString(ui, "scan_zoom_percent", kValue, "150"), 0);
+  EXPECT_EQ(TIZ_UtilGetZoomedBICDPI(global, 0x08, &flag, &zoom), TIZ_E_WRONG_TYPE);
   uint32_t bare = 0;
   ASSERT_EQ(TIZ_Create(&bare), 0);
   EXPECT_EQ(TIZ_UtilGetZoomedBICDPI(bare, 0x08, &flag, &zoom), TIZ_NOT_FOUND);

@@ -77,6 +77,9 @@ TEST_F(SettingsFile, EachLineSetsOneSettingByItsTypeWord) {
       {"Big=4294967296,Value", "Big", "Value", "DWORD 0"},
       {"Big=99999999999999999999,Value", "Big", "Value", "DWORD 4294967295"},
       {"Part=12abc,Value", "Part", "Value", "DWORD 12"},
+      {"Plus=+12,Value", "Plus", "Value", "DWORD 12"},
+      {"Signs=+-12,Value", "Signs", "Value", "DWORD 0"},
+      {"Low=-99999999999999999999,Value", "Low", "Value", "DWORD 0"},
       {"grp = 1 , item", "grp ", " item", "DWORD 1"},
       {"Short=5", "Short", "Value", "DWORD 5"},
       {"==Lead,,=7,,Item", "Lead", "Item", "DWORD 7"},
@@ -115,6 +118,7 @@ TEST_F(SettingsFile, AFailingLineStopsTheLoadAndEarlierLinesStay) {
   };
   const Case cases[] = {
       {"Lonely", TIZ_E_INVALID_ARG},
+      {"L", TIZ_E_INVALID_ARG},
       {"==,,", TIZ_E_INVALID_ARG},
       {"Data=missing.bin,Value,filebuffer,3", TIZ_E_OPEN_FILE},
   };

@@ -9,6 +9,7 @@
 #include "BagTestSupport.h"
 #include "core/AttributeStore.h"
 #include "core/StoreHandles.h"
+#include "imagetree/ImagesMatch.h"
 #include "talb310.h"
 #include "tiz.h"
 
@@ -258,6 +259,39 @@ TEST_F(StoredImages, SideImagesOfTheCurrentSideAreDeleted) {
   EXPECT_EQ(TIZ_UtilDeleteYPlaneImage(global), TIZ_E_SIDE_MISMATCH);
   EXPECT_EQ(TALB_ReleaseCount(image), 0u);
   ASSERT_EQ(TIZ_SetSettingAttrStore(global, kCIS, kFront, c1), 0);
+}
+
+// Two images match when both properties agree; a missing image matches none,
+// and an image the library does not know ends the comparison with its error,
+// in either place, leaving the answer unwritten.
+TEST(ImagesMatch, BothPropertiesMustAgree) {
+  const uint32_t a = TALB_CreateImage(3, 4), same = TALB_CreateImage(3, 4);
+  const uint32_t other25 = TALB_CreateImage(9, 4), other26 = TALB_CreateImage(3, 9);
+  const uint32_t unknown = 0x0FFFFFF0;  // never issued by the image library
+  uint32_t error = 0;
+  TALB_GetImageProperty(unknown, 26, &error);
+  ASSERT_NE(error, 0u);
+  struct Case {
+    uint32_t first, second;
+    int32_t result;
+    uint32_t match;
+  };
+  const Case cases[] = {
+      {a, same, 0, 1},
+      {a, other25, 0, 0},
+      {a, other26, 0, 0},
+      {0, a, 0, 0},
+      {a, 0, 0, 0},
+      {unknown, a, static_cast<int32_t>(error), 7},
+      {a, unknown, static_cast<int32_t>(error), 7},
+  };
+  for (const Case &c : cases) {
+    uint32_t match = 7;
+    EXPECT_EQ(tiz::UtilImagesMatch(c.first, c.second, &match), c.result)
+        << c.first << " " << c.second;
+    EXPECT_EQ(match, c.match) << c.first << " " << c.second;
+  }
+  for (uint32_t image : {a, same, other25, other26}) TALB_ReleaseImage(image);
 }
 
 }  // namespace

@@ -1,7 +1,5 @@
 #include "imagetree/Sides.h"
 
-#include <cstring>
-
 #include "core/AttributeStore.h"
 #include "core/StoreHandles.h"
 #include "core/TypedValues.h"
@@ -47,7 +45,6 @@ int32_t UtilGetSideAttrName(CAttributeStore *globalBag, uint32_t bCurrentSide,
 }
 
 int32_t UtilIsCurrentFront(CAttributeStore *globalBag, uint32_t *isFront) {
-  if (!globalBag) return TIZ_E_NULL_POINTER;
   // Any failed read leaves its bag none; only presence and identity count.
   BagRef current, front;
   ReadBag(globalBag, kCurrentImageStore, kValue, &current);
@@ -79,10 +76,9 @@ int32_t UtilSetShortCut(CAttributeStore *globalBag, uint32_t bCurrentSide, const
     UtilGetShortCut(globalBag, 0, settingName, &other);
     sidesDiffer = !SameBag(processed, other);
   }
-  bool simplexItem = std::strcmp(sideItem, kValue) == 0;
-  if (simplexItem && sidesDiffer) return TIZ_E_SIDE_MISMATCH;
+  // In simplex both sides read the same item, so only duplex sides differ.
   uint32_t global = globalBag->Handle(), target = bag->Handle();
-  if (!simplexItem && sidesDiffer) {
+  if (sidesDiffer) {
     if (int32_t r = SetShortCutItem(global, settingName, sideItem, target)) return r;
     if (bCurrentSide != 0) return SetShortCutItem(global, settingName, kValue, target);
     return 0;

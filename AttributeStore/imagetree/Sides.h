@@ -19,8 +19,8 @@ int32_t UtilGetSideAttrName(CAttributeStore *globalBag, uint32_t bCurrentSide,
                             const char **sideItem);
 
 // 1 when "Current.ImageStore" holds the same bag under "Attribute.Value" and
-// "Attribute.Front_Side" (or neither), else 0; -31 when only one is present,
-// -108 for a null global bag. The flag is written only on 0.
+// "Attribute.Front_Side" (or neither), else 0; -31 when only one is present.
+// The flag is written only on 0.
 int32_t UtilIsCurrentFront(CAttributeStore *globalBag, uint32_t *isFront);
 
 // Reads the side's bag of a shortcut setting with a reference for the

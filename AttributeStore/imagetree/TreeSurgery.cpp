@@ -65,15 +65,14 @@ void FreeBagTree(CAttributeStore *root) {
   }
 }
 
-int32_t UtilDeleteThisChild(CAttributeStore *store, CAttributeStore *child) {
+void UtilDeleteThisChild(CAttributeStore *store, CAttributeStore *child) {
   platform::Trace("TEV: UtilDeleteThisChild : pChildAttr=0x%08x\n", child->Handle());
-  if (store->Keys().Empty()) return 0;
   std::string key;
-  if (!FindHoldingKey(store, child, &key)) return 0;
+  if (!FindHoldingKey(store, child, &key)) return;
   uint32_t storeHandle = store->Handle();
   uint32_t childHandle = child->Handle();
-  if (child->Parent() && !GiveBackChildReferences(store, child)) return 0;
-  if (!(child = LookupStore(childHandle))) return 0;  // went with the store
+  if (child->Parent() && !GiveBackChildReferences(store, child)) return;
+  if (!(child = LookupStore(childHandle))) return;  // went with the store
 
   // Detached, a child with settings goes with everything linked below it,
   // whatever references remain; one without settings goes only when no
@@ -94,7 +93,6 @@ int32_t UtilDeleteThisChild(CAttributeStore *store, CAttributeStore *child) {
 
   // Values released above may have run callbacks that changed the store.
   if ((store = LookupStore(storeHandle)) != nullptr) store->RemoveEntry(key, true);
-  return 0;
 }
 
 int32_t UtilDeleteTree(CAttributeStore *bag, uint32_t globalBag) {
@@ -102,7 +100,8 @@ int32_t UtilDeleteTree(CAttributeStore *bag, uint32_t globalBag) {
   if (!parent) return TIZ_E_INVALID_ARG;
   platform::Trace("TEV: UtilDeleteTree : pGlobalAttrStore=0x%08x parent_store=0x%08x\n", globalBag,
                   parent->Handle());
-  return UtilDeleteThisChild(parent, bag);
+  UtilDeleteThisChild(parent, bag);
+  return 0;
 }
 
 int32_t UtilMoveChild(CAttributeStore *store, CAttributeStore *child, const char *group,
@@ -132,7 +131,7 @@ int32_t UtilMoveChild(CAttributeStore *store, CAttributeStore *child, const char
 
 int32_t UtilSwapInSavedBag(CAttributeStore *store, CAttributeStore *bag) {
   uint32_t storeHandle = store->Handle();
-  if (int32_t r = UtilDeleteThisChild(store, bag)) return r;
+  UtilDeleteThisChild(store, bag);
   if (!(store = LookupStore(storeHandle))) return TIZ_E_INVALID_HANDLE;
   BagRef saved;
   if (int32_t r = ReadBag(store, kSavedImageStore, kValue, &saved)) return r;

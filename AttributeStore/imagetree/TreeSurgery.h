@@ -12,10 +12,11 @@ class CAttributeStore;
 
 // Removes the setting of `store` that holds `child` and frees `child` with
 // every store linked below it (a child without settings that others still
-// reference is only detached). 0 also when `store` does not hold `child`.
-int32_t UtilDeleteThisChild(CAttributeStore *store, CAttributeStore *child);
+// reference is only detached). Nothing happens when `store` does not hold
+// `child`.
+void UtilDeleteThisChild(CAttributeStore *store, CAttributeStore *child);
 
-// UtilDeleteThisChild on the bag's parent; -24 for a bag without parent.
+// UtilDeleteThisChild on the bag's parent: 0, or -24 for a bag without parent.
 // The global bag's handle only appears in the trace.
 int32_t UtilDeleteTree(CAttributeStore *bag, uint32_t globalBag);
 

@@ -17,6 +17,8 @@ constexpr ResolutionBit kResolutions[] = {
     {0x0001, 75},  {0x0002, 100}, {0x0004, 150}, {0x0008, 200}, {0x0010, 240},
     {0x0020, 300}, {0x0040, 400}, {0x2000, 500}, {0x0080, 600},
 };
+// Every known resolution has room in the list.
+static_assert(sizeof kResolutions / sizeof kResolutions[0] <= CZoomDPI::kMaxCount);
 
 // Truncation toward zero into 32 unsigned bits; out-of-range values, which
 // the conversion leaves undefined, saturate.
@@ -31,7 +33,7 @@ uint32_t TruncateToU32(double value) {
 bool CZoomDPI::BuildList() {
   m_count = 0;
   for (const ResolutionBit &r : kResolutions) {
-    if ((m_dpiMask & r.bit) && m_count < kMaxCount) {
+    if (m_dpiMask & r.bit) {
       m_dpi[m_count] = r.dpi;
       m_dpiFlag[m_count] = r.bit;
       ++m_count;

@@ -38,16 +38,6 @@ std::string_view Printf(double value, char (&buffer)[kDoubleTextRoom], int preci
   return std::string_view(buffer);
 }
 
-// The same through printf: the fewest digits after the point that the
-// run-time library reads back as the value; 16 (17 significant) always do.
-std::string_view ShortestPrintf(double value, char (&buffer)[kDoubleTextRoom]) {
-  for (int precision = 0; precision < 16; ++precision) {
-    Printf(value, buffer, precision);
-    if (std::strtod(buffer, nullptr) == value) return std::string_view(buffer);
-  }
-  return Printf(value, buffer, 16);
-}
-
 // Some Windows run-time libraries print three exponent digits: their printf
 // is asked once, while the point is '.', whether it agrees.
 bool PrintfAgreesWithToChars() {
@@ -64,11 +54,20 @@ bool PrintfAgreesWithToChars() {
 }  // namespace
 
 std::string_view FormatDoubleE(double value, char (&buffer)[kDoubleTextRoom]) {
-  if (std::isfinite(value) && PointIsDot() && PrintfAgreesWithToChars())
-    return ShortestToChars(value, buffer);
   // Infinities and NaNs have no shorter spelling.
   if (!std::isfinite(value)) return Printf(value, buffer, 6);
-  return ShortestPrintf(value, buffer);
+  if (PointIsDot() && PrintfAgreesWithToChars()) return ShortestToChars(value, buffer);
+  return FormatDoubleEByPrintf(value, buffer);
+}
+
+// The fewest digits after the point that the run-time library reads back as
+// the value; 16 (17 significant) always do.
+std::string_view FormatDoubleEByPrintf(double value, char (&buffer)[kDoubleTextRoom]) {
+  for (int precision = 0; precision < 16; ++precision) {
+    Printf(value, buffer, precision);
+    if (std::strtod(buffer, nullptr) == value) return std::string_view(buffer);
+  }
+  return Printf(value, buffer, 16);
 }
 
 }  // namespace tiz

@@ -16,6 +16,12 @@ constexpr size_t kDoubleTextRoom = 64;
 // Writes the text of `value` into `buffer` and returns it.
 std::string_view FormatDoubleE(double value, char (&buffer)[kDoubleTextRoom]);
 
+// The same text of a finite value through the run-time library's printf and
+// strtod alone: what FormatDoubleE gives where the decimal point is not '.'
+// or printf spells exponents its own way. Kept apart so that both ways can be
+// held to one text.
+std::string_view FormatDoubleEByPrintf(double value, char (&buffer)[kDoubleTextRoom]);
+
 }  // namespace tiz
 
 #endif

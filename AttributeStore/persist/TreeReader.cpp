@@ -236,19 +236,13 @@ class TreeLoader {
   std::vector<Walk> m_walks;
 };
 
-// A text read as the platform's reader hands it over, as a C string: it
-// ends at its first NUL.
-size_t CStringLength(std::string_view text) {
-  size_t nul = text.find('\0');
-  return nul == std::string_view::npos ? text.size() : nul;
-}
-
-// Copies such a text into a buffer the read has checked it fits.
+// Copies a value into a buffer the read has checked it fits, as a C
+// string. The document's values end at their first NUL already, as the
+// platform's reader hands them over.
 template <size_t N>
 const char *CopyCString(std::string_view text, char (&buffer)[N]) {
-  size_t length = CStringLength(text);
-  if (length > 0) std::memcpy(buffer, text.data(), length);
-  buffer[length] = '\0';
+  if (!text.empty()) std::memcpy(buffer, text.data(), text.size());
+  buffer[text.size()] = '\0';
   return buffer;
 }
 
@@ -328,7 +322,7 @@ int32_t DeserializeAttribute(CAttribute &attr, const ProfileDocument &doc,
       // size beyond the text.
       uint64_t room = static_cast<uint64_t>(attr.m_size) + 1;
       if (int32_t r = keys.Text(SettingKeys::kValue, room, &text)) return r;
-      size_t length = CStringLength(text);
+      size_t length = text.size();
       auto *copy = new char[length + 1];
       if (length > 0) std::memcpy(copy, text.data(), length);
       copy[length] = '\0';

@@ -21,10 +21,10 @@ namespace {
 
 // One setting's section; `room` holds a buffer's text, kept across settings
 // so that a save allocates for none but the largest.
-int32_t WriteSetting(const CAttribute &attr, ProfileDocument &doc, std::string_view sectionName,
-                     CAttributeStore **nested, std::string &room) {
+void WriteSetting(const CAttribute &attr, ProfileDocument &doc, std::string_view sectionName,
+                  CAttributeStore **nested, std::string &room) {
   *nested = nullptr;
-  if (!attr.m_serializable) return 0;
+  if (!attr.m_serializable) return;
   char sizeText[16], numberText[16], doubleText[kDoubleTextRoom];
   ProfileDocument::KeyValue keys[3] = {
       {kSizeKey, FormatProfileInteger(attr.m_size, sizeText)},
@@ -69,13 +69,12 @@ int32_t WriteSetting(const CAttribute &attr, ProfileDocument &doc, std::string_v
       break;
   }
   // A new section is written whole; one the file has already, key by key.
-  if (doc.AppendSection(sectionName, keys, count) != ProfileDocument::kNoSection) return 0;
+  if (doc.AppendSection(sectionName, keys, count) != ProfileDocument::kNoSection) return;
   // Looked up once for all keys: the name is long, and the lookup folds its
   // case.
   SectionNumber section = doc.FindOrAddSection(sectionName);
   for (size_t i = 0; i < count; ++i) doc.SetValue(section, keys[i].key, keys[i].value);
   if (removeValue) doc.RemoveKey(section, kValueKey);
-  return 0;
 }
 
 // A full key holds exactly one separator, between group and item; a second
@@ -91,7 +90,8 @@ bool KeyNamesHoldSeparator(std::string_view key) {
 int32_t SerializeAttribute(const CAttribute &attr, ProfileDocument &doc,
                            std::string_view sectionName, CAttributeStore **nested) {
   std::string room;
-  return WriteSetting(attr, doc, sectionName, nested, room);
+  WriteSetting(attr, doc, sectionName, nested, room);
+  return 0;
 }
 
 int32_t SerializeStore(CAttributeStore *store, ProfileDocument &doc) {
@@ -123,7 +123,7 @@ int32_t SerializeStore(CAttributeStore *store, ProfileDocument &doc) {
                                         KeyNamesHoldSeparator(entry->KeyView())))
       return TIZ_E_INVALID_ARG;
     CAttributeStore *nested = nullptr;
-    if (int32_t r = WriteSetting(*entry->attr, doc, section, &nested, room)) return r;
+    WriteSetting(*entry->attr, doc, section, &nested, room);
     if (nested && visited.insert(nested->Handle()).second)
       levels.push_back(Level{nested, nested->Keys().head, HoldsLineBreak(nested->Name())});
   }
