@@ -37,6 +37,7 @@
 #define TIZ_FRAME_FRAME_H
 
 #include <cstdint>
+#include <utility>
 
 #include "core/StoreHandles.h"
 #include "platform/SharedRecursiveLock.h"
@@ -129,17 +130,25 @@ int32_t Run(const Variant &variant, const char *exportName, Body &&body) noexcep
 }
 
 // Runs `body(store)` inside the variant's frame once the handle names a live
-// store. `refusal`, when non-zero, is the result of an argument check that
-// comes before the handle check (a null out pointer of some exports).
+// store.
 template <class Body>
-int32_t OnStore(const Variant &variant, const char *exportName, uint32_t handle, Body &&body,
-                int32_t refusal = 0) noexcept {
+int32_t OnStore(const Variant &variant, const char *exportName, uint32_t handle,
+                Body &&body) noexcept {
   return Run(variant, exportName, [&]() -> int32_t {
-    if (refusal) return refusal;
     CAttributeStore *store = LookupStore(handle);
     if (!store) return variant.badHandleResult;
     return body(store);
   });
+}
+
+// The same after an argument check that comes before the handle check (a
+// null out pointer of some exports): `refusal`, when non-zero, is the result.
+// A refusal touches no state, so it needs no lock.
+template <class Body>
+int32_t OnStore(const Variant &variant, const char *exportName, uint32_t handle, Body &&body,
+                int32_t refusal) noexcept {
+  if (refusal) return refusal;
+  return OnStore(variant, exportName, handle, std::forward<Body>(body));
 }
 
 // The same with two handles, both checked before the body runs.
