@@ -6,6 +6,7 @@
 
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "AllocFailure.h"
@@ -223,6 +224,39 @@ TEST_F(Clone, SettingsWithoutAValueAreCopiedWithoutOne) {
   EXPECT_EQ(value, 5u);
   Free(s);
   Free(d);
+}
+
+// Images and structures loaded from a tree file are numbers of another
+// process: the copy holds the same numbers, just as inert, and neither the
+// copy nor the source ever releases or calls them. An image 0 is no image.
+TEST_F(Clone, LoadedImagesAndStructuresStayInertInTheCopy) {
+  tiz_test::ScratchDirectory scratch;
+  const uint32_t image = TALB_CreateImage(1, 1);
+  const std::string number = std::to_string(image);
+  tiz_test::WriteFileText(scratch.Path("t.tree"),
+                          "[Root\x7FPage\x7FImage]\r\nSize=4\r\nType=IMAGE\r\nValue=" + number +
+                              "\r\n\r\n[Root\x7FPage\x7FNone]\r\nSize=4\r\nType=IMAGE\r\nValue=0"
+                              "\r\n\r\n[Root\x7FPage\x7FStruct]\r\nSize=4\r\nType=USERDEFINED\r\n"
+                              "Value=1234\r\n\r\n");
+  uint32_t s = NewStore(), d = NewStore();
+  ASSERT_EQ(TIZ_Deserialize(s, "t.tree"), 0);
+  ASSERT_EQ(TIZ_Clone(s, d), 0);
+  for (auto [item, expected] : {std::pair{"Image", image}, std::pair{"None", 0u}}) {
+    SCOPED_TRACE(item);
+    uint32_t handle = 7;
+    EXPECT_EQ(TIZ_GetSettingImage(d, "Page", item, &handle), 0);
+    EXPECT_EQ(handle, expected);
+    EXPECT_TRUE(FindOwn(d, "Page", item)->m_inert);
+  }
+  void *data = &data;
+  EXPECT_EQ(TIZ_GetSettingStructure(d, "Page", "Struct", &data), 0);
+  EXPECT_EQ(data, nullptr);
+  EXPECT_TRUE(FindOwn(d, "Page", "Struct")->m_inert);
+  EXPECT_EQ(tiz::ExtraImageHolders(image), 0u);
+  Free(d);
+  Free(s);
+  EXPECT_EQ(TALB_ReleaseCount(image), 0u);
+  TALB_ReleaseImage(image);
 }
 
 TEST_F(Clone, ChildLinkedStoresAreCopiedUnderTheDestination) {

@@ -66,13 +66,12 @@ unsigned char *CopyBytes(const unsigned char *bytes, uint32_t size) {
 class Cloner {
  public:
   // Copies the settings of `s` that `d` lacks into `d`, then gives `d` the
-  // count of `s`.
-  int32_t CloneInto(CAttributeStore *s, CAttributeStore *d);
+  // count of `s`. Exhausted memory is the only failure; it throws.
+  void CloneInto(CAttributeStore *s, CAttributeStore *d);
 
  private:
-  int32_t CloneSetting(CAttributeStore *s, CAttributeStore *d, const CAttribute &a, CAttribute &t);
-  int32_t CloneStoreValue(CAttributeStore *s, CAttributeStore *d, const CAttribute &a,
-                          CAttribute &t);
+  void CloneSetting(CAttributeStore *s, CAttributeStore *d, const CAttribute &a, CAttribute &t);
+  void CloneStoreValue(CAttributeStore *s, CAttributeStore *d, const CAttribute &a, CAttribute &t);
   uint32_t CopyOf(uint32_t source) const;
 
   // Stores whose copy is being filled, with that copy: a loop of plain links
@@ -102,10 +101,10 @@ uint32_t Cloner::CopyOf(uint32_t source) const {
   return 0;
 }
 
-int32_t Cloner::CloneInto(CAttributeStore *s, CAttributeStore *d) {
+void Cloner::CloneInto(CAttributeStore *s, CAttributeStore *d) {
   if (s->Keys().Empty()) {
     d->SetRefCount(s->RefCount());
-    return 0;
+    return;
   }
   InProgressMark mark(m_inProgress, s->Handle(), d->Handle());
   for (KeyEntry *e = s->Keys().head; e; e = e->next) {
@@ -124,21 +123,21 @@ int32_t Cloner::CloneInto(CAttributeStore *s, CAttributeStore *d) {
         d->PrepareEntry(s->ComposeKey(group.c_str(), item.c_str())));
     if (!entry) continue;
     auto copy = std::make_unique<CAttribute>();
-    if (int32_t result = CloneSetting(s, d, *e->attr, *copy)) return result;
+    CloneSetting(s, d, *e->attr, *copy);
     d->FileEntry(entry.release(), copy.release());
   }
   d->SetRefCount(s->RefCount());
-  return 0;
 }
 
-int32_t Cloner::CloneSetting(CAttributeStore *s, CAttributeStore *d, const CAttribute &a,
-                             CAttribute &t) {
+void Cloner::CloneSetting(CAttributeStore *s, CAttributeStore *d, const CAttribute &a,
+                          CAttribute &t) {
   t.m_serializable = true;
   t.m_type = a.m_type;
   t.m_size = a.m_size;
   switch (a.m_type) {
     case kTypeAttributeStore:
-      return CloneStoreValue(s, d, a, t);
+      CloneStoreValue(s, d, a, t);
+      return;
     case kTypeDword:
     case kTypeDouble:
       t.m_value.raw = a.m_value.raw;
@@ -161,17 +160,16 @@ int32_t Cloner::CloneSetting(CAttributeStore *s, CAttributeStore *d, const CAttr
       t.m_inert = a.m_inert;
       break;
     default:
-      return 0;  // no value of a known kind: none copied, confidence 100
+      return;  // no value of a known kind: none copied, confidence 100
   }
   t.m_confidence = a.m_confidence;
-  return 0;
 }
 
-int32_t Cloner::CloneStoreValue(CAttributeStore *s, CAttributeStore *d, const CAttribute &a,
-                                CAttribute &t) {
+void Cloner::CloneStoreValue(CAttributeStore *s, CAttributeStore *d, const CAttribute &a,
+                             CAttribute &t) {
   t.m_confidence = a.m_confidence;
   CAttributeStore *nested = LookupStore(a.m_value.store);
-  if (!nested) return 0;  // its store is gone: the copy holds none either
+  if (!nested) return;  // its store is gone: the copy holds none either
   bool childLinked = nested->ParentHandle() == s->Handle();
 
   if (uint32_t shared = CopyOf(nested->Handle())) {
@@ -179,18 +177,17 @@ int32_t Cloner::CloneStoreValue(CAttributeStore *s, CAttributeStore *d, const CA
     // with confidence 100 as every redirected link.
     t.m_value.store = shared;
     t.m_confidence = kDefaultConfidence;
-    return 0;
+    return;
   }
 
   CAttributeStore *copy = CreateStore();
   t.m_value.store = copy->Handle();
-  int32_t result;
   try {
     copy->SetName(nested->Name());
-    result = CloneInto(nested, copy);
+    CloneInto(nested, copy);
     // Only owned copies are shared with later links; a plainly linked store
     // met again is copied again.
-    if (result == 0 && childLinked) {
+    if (childLinked) {
       CloneMap()[nested->Handle()] = copy->Handle();
       copy->SetParent(d);  // cannot close a cycle: the copy is new
       copy->SetRefCount(nested->RefCount());
@@ -199,11 +196,6 @@ int32_t Cloner::CloneStoreValue(CAttributeStore *s, CAttributeStore *d, const CA
     TearDownStore(copy);  // a copy that did not make it goes with its subtree
     throw;
   }
-  if (result != 0) {
-    TearDownStore(copy);
-    return result;
-  }
-  return 0;
 }
 
 }  // namespace
@@ -212,8 +204,8 @@ int32_t CloneStore(CAttributeStore *source, CAttributeStore *destination) {
   if (Reaches(source, destination) || Reaches(destination, source)) return TIZ_E_INVALID_ARG;
   CloneMap().clear();
   Cloner cloner;
-  int32_t result = cloner.CloneInto(source, destination);
-  return result;
+  cloner.CloneInto(source, destination);
+  return 0;
 }
 
 }  // namespace tiz
