@@ -219,6 +219,7 @@ TEST(RecordsUnpack, ReadsNumbersAsSignedDecimalsWithTheirBits) {
       {"Scan Speed 0 -2147483648\n", 0, 0x80000000u},
       {"Scan Speed 0 +7\n", 0, 7},
       {"Scan Speed 0  12\n", 0, 12},          // blanks ahead of the number are skipped
+      {"Scan Speed 0 \t\v\f\r12\n", 0, 12},   // as is any white space
       {"Scan Speed 0 12 trailing\n", 0, 12},  // the number ends at its last digit
       {"Scan Speed 00 5\n", 0, 5},
       {"Scan Speed 7 text\n", 7, kDwordMarker},  // any kind but 0 is a text
