@@ -24,9 +24,9 @@ bool HoldsStructure(const CAttribute &a) {
 }
 
 // Finds or creates the setting under (group, item) in `s` only, and runs
-// `write` on it. A new setting is filed only when the write succeeded; all
-// allocation happens before the write takes over the caller's value, so an
-// exhausted memory never leaves a value half owned.
+// `write` on it, which cannot fail: all allocation happens before the write
+// takes over the caller's value, so exhausted memory (thrown) never leaves a
+// value half owned, and a new setting is filed only once it holds its value.
 //
 // A structure the setting holds is released before the new value goes in,
 // as the type rules order it. Its release callback may call back into the
@@ -48,13 +48,15 @@ int32_t WriteSetting(CAttributeStore *s, const char *group, const char *item, Wr
     key = s->ComposeKey(group, item);
     existing = s->FindAttribute(key);
   }
-  if (existing) return write(*existing);
+  if (existing) {
+    write(*existing);
+    return 0;
+  }
   auto fresh = std::make_unique<CAttribute>();
   std::unique_ptr<KeyEntry, EntryFree> entry(s->PrepareEntry(key));
-  int32_t result = write(*fresh);
-  if (result < 0) return result;
+  write(*fresh);
   s->FileEntry(entry.release(), fresh.release());
-  return result;
+  return 0;
 }
 
 // Starts a write of `type`: a value of another type is moved out into `old`
@@ -110,7 +112,6 @@ int32_t SetDword(CAttributeStore *s, const char *group, const char *item, int32_
     a.m_value.raw = 0;
     a.m_value.dword = value;
     a.m_size = 4;
-    return 0;
   });
 }
 
@@ -121,7 +122,6 @@ int32_t SetDouble(CAttributeStore *s, const char *group, const char *item, int32
     BeginWrite(a, kTypeDouble, conf, old);
     a.m_value.dbl = value;
     a.m_size = 8;
-    return 0;
   });
 }
 
@@ -140,7 +140,6 @@ int32_t SetString(CAttributeStore *s, const char *group, const char *item, int32
     delete[] a.m_value.text;
     a.m_value.text = copy.release();
     a.m_size = static_cast<uint32_t>(size);
-    return 0;
   });
 }
 
@@ -159,7 +158,6 @@ int32_t SetBuffer(CAttributeStore *s, const char *group, const char *item, int32
     delete[] a.m_value.bytes;
     a.m_value.bytes = copy.release();
     a.m_size = len;
-    return 0;
   });
 }
 
@@ -168,7 +166,7 @@ int32_t SetImage(CAttributeStore *s, const char *group, const char *item, int32_
   return WriteSetting(s, group, item, [&](CAttribute &a) {
     CAttribute old;
     BeginWrite(a, kTypeImage, conf, old);
-    if (a.m_value.image == hImage) return 0;
+    if (a.m_value.image == hImage) return;
     if (a.m_value.image != 0 && hImage != 0) {
       CAttribute replaced;
       a.MoveValueTo(replaced);
@@ -181,7 +179,6 @@ int32_t SetImage(CAttributeStore *s, const char *group, const char *item, int32_
     a.m_value.raw = 0;
     a.m_value.image = hImage;
     a.m_size = 4;
-    return 0;
   });
 }
 
@@ -204,7 +201,6 @@ int32_t SetStructure(CAttributeStore *s, const char *group, const char *item, in
     BeginWrite(a, kTypeUserDefined, conf, old);
     a.m_value.structure = owned.release();
     a.m_size = 4;
-    return 0;
   });
 }
 
@@ -226,7 +222,6 @@ int32_t WriteStoreLink(CAttributeStore *s, const char *group, const char *item, 
     a.m_value.raw = 0;
     a.m_value.store = handle;
     a.m_size = 4;
-    return 0;
   });
 }
 
@@ -406,8 +401,9 @@ int32_t GetValuePointer(CAttributeStore *s, const char *group, const char *item,
                         uint32_t *size, int32_t type, void **pointer) {
   if (!group || !*group || !item || !size) return TIZ_E_INVALID_ARG;
   CAttribute *a = nullptr;
+  // The names were checked above: the lookup finds the setting or not.
   int32_t where = LookupInherited(s, group, item, &a);
-  if (where < 0 || where == TIZ_NOT_FOUND) return where;
+  if (where == TIZ_NOT_FOUND) return where;
   // Another type: no pointer. Handing out its raw value word as an address
   // would invite the caller to dereference a number.
   if (int32_t r = a->CheckType(type)) return r;
