@@ -215,6 +215,34 @@ TEST(NativeFiles, AWaiterLocksTheFileThatNowHasTheName) {
   EXPECT_FALSE(std::filesystem::exists(path));
 }
 
+// A directory that refuses new files (no write permission; for root, whom
+// permissions do not stop, sysfs): no one can replace a file there, so a
+// writer's lock has nothing to guard and reports the lock file missing.
+TEST(NativeFiles, ALockInADirectoryThatRefusesNewFilesIsNotFound) {
+  tiz_test::ScratchDirectory scratch;
+  std::string directory = scratch.Path("closed").string();
+  std::filesystem::create_directory(directory);
+  std::filesystem::permissions(
+      directory, std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+  if (::geteuid() == 0) directory = "/sys";
+  const std::string path = directory + "/t.tree.lock";
+  int probe = ::open(path.c_str(), O_RDWR | O_CREAT, 0666);
+  if (probe >= 0 || errno != EACCES) {
+    if (probe >= 0) {
+      ::close(probe);
+      ::unlink(path.c_str());
+    }
+    GTEST_SKIP() << directory << " takes new files here";
+  }
+  FileLock *lock = nullptr;
+  EXPECT_EQ(NativeFileSystem().lock(path.c_str(), LockKind::kExclusive, &lock),
+            FileStatus::kNotFound);
+  EXPECT_EQ(NativeFileSystem().lock(path.c_str(), LockKind::kShared, &lock), FileStatus::kNotFound);
+  EXPECT_EQ(lock, nullptr);
+  EXPECT_FALSE(std::filesystem::exists(path));
+  std::filesystem::permissions(scratch.Path("closed"), std::filesystem::perms::owner_all);
+}
+
 }  // namespace
 
 #endif
