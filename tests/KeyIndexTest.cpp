@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "core/Attribute.h"
+#include "core/AttributeStore.h"
 #include "core/KeyIndex.h"
 
 namespace {
@@ -91,6 +93,27 @@ TEST(KeyIndex, ErasingAnEntryThatIsNotFiledChangesNothing) {
   EXPECT_EQ(index.Size(), 1u);
   EXPECT_EQ(index.Find("filed", 3), filed.get());
   EXPECT_EQ(index.Find("stranger", 3), nullptr);
+}
+
+}  // namespace
+
+// The table of a store on top of the index: an empty key is never filed, and
+// a key filed once keeps its first setting.
+namespace {
+
+TEST(StoreTable, EmptyAndDuplicateKeysAreRefused) {
+  tiz::CAttributeStore store;
+  auto first = std::make_unique<tiz::CAttribute>();
+  auto second = std::make_unique<tiz::CAttribute>();
+  EXPECT_FALSE(store.InsertAttribute("", first.get()));
+  EXPECT_EQ(store.PrepareEntry(""), nullptr);
+  EXPECT_EQ(store.FindAttribute(""), nullptr);
+  ASSERT_TRUE(store.InsertAttribute("Scan\x7FSpeed", first.get()));
+  tiz::CAttribute *filed = first.release();
+  EXPECT_FALSE(store.InsertAttribute("Scan\x7FSpeed", second.get()));
+  EXPECT_EQ(store.FindAttribute("Scan\x7FSpeed"), filed);
+  EXPECT_EQ(store.FindAttribute(""), nullptr);
+  EXPECT_EQ(store.Keys().size, 1u);
 }
 
 }  // namespace
