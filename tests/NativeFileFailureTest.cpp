@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "ScratchDirectory.h"
+#include "SyscallFaults.h"
 #include "platform/FileSystem.h"
 
 #ifndef _WIN32
@@ -241,6 +242,164 @@ TEST(NativeFiles, ALockInADirectoryThatRefusesNewFilesIsNotFound) {
   EXPECT_EQ(lock, nullptr);
   EXPECT_FALSE(std::filesystem::exists(path));
   std::filesystem::permissions(scratch.Path("closed"), std::filesystem::perms::owner_all);
+}
+
+// System calls that fail ------------------------------------------------------
+
+using tiz_test::ScopedSyscallFault;
+using tiz_test::Syscall;
+using tiz_test::SyscallFailures;
+
+// An interrupted call is made again; the caller never sees the interruption.
+TEST(NativeFiles, InterruptedCallsAreRetried) {
+  tiz_test::ScratchDirectory scratch;
+  const std::string path = scratch.Path("t.tree").string();
+  tiz_test::WriteFileText(path, "abc");
+  const FileSystem &files = NativeFileSystem();
+  File *file = nullptr;
+  ASSERT_EQ(files.openRead(path.c_str(), &file), FileStatus::kOk);
+  char buffer[8] = {};
+  size_t count = 0;
+  {
+    ScopedSyscallFault fault(Syscall::kRead, EINTR, 2);
+    EXPECT_EQ(files.read(file, buffer, sizeof buffer, &count), FileStatus::kOk);
+    EXPECT_EQ(SyscallFailures(Syscall::kRead), 2);
+  }
+  EXPECT_EQ(std::string(buffer, count), "abc");
+  EXPECT_EQ(files.close(file), FileStatus::kOk);
+
+  std::string temp;
+  ASSERT_EQ(files.createTemp(path.c_str(), &temp, &file), FileStatus::kOk);
+  {
+    ScopedSyscallFault fault(Syscall::kFsync, EINTR);
+    EXPECT_EQ(files.flush(file), FileStatus::kOk);
+    EXPECT_EQ(SyscallFailures(Syscall::kFsync), 1);
+  }
+  EXPECT_EQ(files.close(file), FileStatus::kOk);
+
+  FileLock *lock = nullptr;
+  {
+    ScopedSyscallFault fault(Syscall::kFlock, EINTR);
+    ASSERT_EQ(files.lock((path + ".lock").c_str(), LockKind::kExclusive, &lock), FileStatus::kOk);
+    EXPECT_EQ(SyscallFailures(Syscall::kFlock), 1);
+  }
+  EXPECT_EQ(files.unlock(lock), FileStatus::kOk);
+}
+
+// An I/O error of any step is the step's failure, and the handle is gone
+// all the same.
+TEST(NativeFiles, FailedReadsFlushesAndClosesAreReported) {
+  tiz_test::ScratchDirectory scratch;
+  const std::string path = scratch.Path("t.tree").string();
+  tiz_test::WriteFileText(path, "abc");
+  const FileSystem &files = NativeFileSystem();
+  File *file = nullptr;
+  {
+    ScopedSyscallFault fault(Syscall::kFstat, EIO);
+    EXPECT_EQ(files.openRead(path.c_str(), &file), FileStatus::kFailed);
+    EXPECT_EQ(file, nullptr);
+  }
+  ASSERT_EQ(files.openRead(path.c_str(), &file), FileStatus::kOk);
+  char buffer[8];
+  size_t count = 99;
+  {
+    ScopedSyscallFault fault(Syscall::kRead, EIO);
+    EXPECT_EQ(files.read(file, buffer, sizeof buffer, &count), FileStatus::kFailed);
+  }
+  EXPECT_EQ(count, 99u);
+  {
+    ScopedSyscallFault fault(Syscall::kClose, EIO);
+    EXPECT_EQ(files.close(file), FileStatus::kFailed);
+    EXPECT_EQ(SyscallFailures(Syscall::kClose), 1);
+  }
+
+  std::string temp;
+  ASSERT_EQ(files.createTemp(path.c_str(), &temp, &file), FileStatus::kOk);
+  {
+    ScopedSyscallFault fault(Syscall::kFsync, EIO);
+    EXPECT_EQ(files.flush(file), FileStatus::kFailed);
+  }
+  EXPECT_EQ(files.close(file), FileStatus::kOk);
+
+  FileLock *lock = nullptr;
+  ASSERT_EQ(files.lock((path + ".lock").c_str(), LockKind::kExclusive, &lock), FileStatus::kOk);
+  {
+    ScopedSyscallFault fault(Syscall::kClose, EIO);
+    EXPECT_EQ(files.unlock(lock), FileStatus::kFailed);
+  }
+  EXPECT_FALSE(std::filesystem::exists(path + ".lock"));
+}
+
+// A failed save through the table: the old file stays whole, and the
+// temporary file is gone.
+TEST(NativeFiles, AReplaceWhoseFlushFailsKeepsTheOldFile) {
+  tiz_test::ScratchDirectory scratch;
+  const std::string path = scratch.Path("t.tree").string();
+  tiz_test::WriteFileText(path, "old");
+  {
+    ScopedSyscallFault fault(Syscall::kFsync, EIO);
+    EXPECT_EQ(tiz::platform::ReplaceFileAtomically(path.c_str(), "new"), FileStatus::kFailed);
+  }
+  EXPECT_EQ(tiz_test::ReadFileText(path), "old");
+  EXPECT_EQ(scratch.FileNames(), std::vector<std::string>({"t.tree"}));
+}
+
+// Flushing a directory: file systems that cannot do it leave the rename as
+// durable as it gets; a real error is a failure.
+TEST(NativeFiles, ADirectoryThatCannotBeFlushedIsNoFailure) {
+  tiz_test::ScratchDirectory scratch;
+  const std::string path = scratch.Path("t.tree").string();
+  const struct {
+    int error;
+    FileStatus expected;
+  } cases[] = {{EINVAL, FileStatus::kOk}, {ENOTSUP, FileStatus::kOk}, {EIO, FileStatus::kFailed}};
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.error);
+    ScopedSyscallFault fault(Syscall::kFsync, c.error);
+    EXPECT_EQ(NativeFileSystem().syncDirectory(path.c_str()), c.expected);
+    EXPECT_EQ(SyscallFailures(Syscall::kFsync), 1);
+  }
+}
+
+// A file system without locks leaves the file as unguarded as it was: the
+// lock is granted (and released) all the same. Any other refusal fails the
+// lock at once.
+TEST(NativeFiles, LocksWhereTheFileSystemHasNone) {
+  tiz_test::ScratchDirectory scratch;
+  const std::string path = scratch.Path("t.tree.lock").string();
+  const FileSystem &files = NativeFileSystem();
+  for (int error : {ENOLCK, EOPNOTSUPP, EINVAL}) {
+    SCOPED_TRACE(error);
+    FileLock *lock = nullptr;
+    {
+      ScopedSyscallFault fault(Syscall::kFlock, error);
+      ASSERT_EQ(files.lock(path.c_str(), LockKind::kExclusive, &lock), FileStatus::kOk);
+    }
+    EXPECT_TRUE(std::filesystem::exists(path));
+    EXPECT_EQ(files.unlock(lock), FileStatus::kOk);
+    EXPECT_FALSE(std::filesystem::exists(path));
+  }
+  FileLock *lock = nullptr;
+  {
+    ScopedSyscallFault fault(Syscall::kFlock, EBADF);
+    EXPECT_EQ(files.lock(path.c_str(), LockKind::kExclusive, &lock), FileStatus::kFailed);
+  }
+  EXPECT_EQ(lock, nullptr);
+  // A lock file whose state cannot be read is taken for one that lost its
+  // name: the lock starts over on the name and gets it.
+  {
+    ScopedSyscallFault fault(Syscall::kFstat, EIO);
+    ASSERT_EQ(files.lock(path.c_str(), LockKind::kExclusive, &lock), FileStatus::kOk);
+    EXPECT_EQ(SyscallFailures(Syscall::kFstat), 1);
+  }
+  EXPECT_EQ(files.unlock(lock), FileStatus::kOk);
+}
+
+// A process of another user cannot be signalled (EPERM): it runs.
+TEST(NativeFiles, AProcessThatCannotBeSignalledIsNotGone) {
+  ScopedSyscallFault fault(Syscall::kKill, EPERM);
+  EXPECT_FALSE(NativeFileSystem().processGone(2147483646u));
+  EXPECT_EQ(SyscallFailures(Syscall::kKill), 1);
 }
 
 }  // namespace
