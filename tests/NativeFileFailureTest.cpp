@@ -271,11 +271,17 @@ TEST(NativeFiles, InterruptedCallsAreRetried) {
   std::string temp;
   ASSERT_EQ(files.createTemp(path.c_str(), &temp, &file), FileStatus::kOk);
   {
+    ScopedSyscallFault fault(Syscall::kWrite, EINTR);
+    EXPECT_EQ(files.write(file, "xyz", 3), FileStatus::kOk);
+    EXPECT_EQ(SyscallFailures(Syscall::kWrite), 1);
+  }
+  {
     ScopedSyscallFault fault(Syscall::kFsync, EINTR);
     EXPECT_EQ(files.flush(file), FileStatus::kOk);
     EXPECT_EQ(SyscallFailures(Syscall::kFsync), 1);
   }
   EXPECT_EQ(files.close(file), FileStatus::kOk);
+  EXPECT_EQ(tiz_test::ReadFileText(temp), "xyz");
 
   FileLock *lock = nullptr;
   {

@@ -67,6 +67,12 @@ ssize_t read(int fd, void *buffer, size_t size) {
   return real(fd, buffer, size);
 }
 
+ssize_t write(int fd, const void *data, size_t size) {
+  static const auto real = Next<ssize_t (*)(int, const void *, size_t)>("write");
+  if (Fails(Syscall::kWrite)) return -1;
+  return real(fd, data, size);
+}
+
 int fstat(int fd, struct stat *info) noexcept {
   static const auto real = Next<int (*)(int, struct stat *)>("fstat");
   if (Fails(Syscall::kFstat)) return -1;
