@@ -283,7 +283,26 @@ TEST(NativeFiles, InterruptedCallsAreRetried) {
   EXPECT_EQ(files.close(file), FileStatus::kOk);
   EXPECT_EQ(tiz_test::ReadFileText(temp), "xyz");
 
+  {
+    ScopedSyscallFault fault(Syscall::kOpen, EINTR);
+    ASSERT_EQ(files.openRead(path.c_str(), &file), FileStatus::kOk);
+    EXPECT_EQ(SyscallFailures(Syscall::kOpen), 1);
+  }
+  EXPECT_EQ(files.close(file), FileStatus::kOk);
+  {
+    ScopedSyscallFault fault(Syscall::kOpen, EINTR);
+    ASSERT_EQ(files.createTemp(path.c_str(), &temp, &file), FileStatus::kOk);
+    EXPECT_EQ(SyscallFailures(Syscall::kOpen), 1);
+  }
+  EXPECT_EQ(files.close(file), FileStatus::kOk);
+
   FileLock *lock = nullptr;
+  {
+    ScopedSyscallFault fault(Syscall::kOpen, EINTR);
+    ASSERT_EQ(files.lock((path + ".lock").c_str(), LockKind::kExclusive, &lock), FileStatus::kOk);
+    EXPECT_EQ(SyscallFailures(Syscall::kOpen), 1);
+  }
+  EXPECT_EQ(files.unlock(lock), FileStatus::kOk);
   {
     ScopedSyscallFault fault(Syscall::kFlock, EINTR);
     ASSERT_EQ(files.lock((path + ".lock").c_str(), LockKind::kExclusive, &lock), FileStatus::kOk);
@@ -406,6 +425,42 @@ TEST(NativeFiles, AProcessThatCannotBeSignalledIsNotGone) {
   ScopedSyscallFault fault(Syscall::kKill, EPERM);
   EXPECT_FALSE(NativeFileSystem().processGone(2147483646u));
   EXPECT_EQ(SyscallFailures(Syscall::kKill), 1);
+}
+
+// A lock file that cannot be made or opened for want of rights: a writer's
+// lock has nothing to guard (no one can replace the file there), a reader's
+// fails.
+TEST(NativeFiles, ALockFileRefusedByRightsGuardsNothingOrFails) {
+  tiz_test::ScratchDirectory scratch;
+  const std::string path = scratch.Path("t.tree.lock").string();
+  const FileSystem &files = NativeFileSystem();
+  const struct {
+    int error, count;
+    LockKind kind;
+    FileStatus expected;
+  } cases[] = {
+      {EACCES, 2, LockKind::kExclusive, FileStatus::kNotFound},  // read-only retry too
+      {EPERM, 1, LockKind::kExclusive, FileStatus::kNotFound},
+      {EROFS, 1, LockKind::kExclusive, FileStatus::kNotFound},
+      {EACCES, 1, LockKind::kShared, FileStatus::kFailed},
+      {EIO, 1, LockKind::kExclusive, FileStatus::kFailed},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.error);
+    FileLock *lock = nullptr;
+    ScopedSyscallFault fault(Syscall::kOpen, c.error, c.count);
+    EXPECT_EQ(files.lock(path.c_str(), c.kind, &lock), c.expected);
+    EXPECT_EQ(SyscallFailures(Syscall::kOpen), c.count);
+    EXPECT_EQ(lock, nullptr);
+  }
+  EXPECT_FALSE(std::filesystem::exists(path));
+  // Readable only: the writer opens it read-only, which is all a lock needs.
+  FileLock *lock = nullptr;
+  {
+    ScopedSyscallFault fault(Syscall::kOpen, EACCES);
+    ASSERT_EQ(files.lock(path.c_str(), LockKind::kExclusive, &lock), FileStatus::kOk);
+  }
+  EXPECT_EQ(files.unlock(lock), FileStatus::kOk);
 }
 
 }  // namespace

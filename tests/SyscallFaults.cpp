@@ -7,12 +7,14 @@
 #ifndef _WIN32
 
 #include <dlfcn.h>
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdarg>
 
 namespace tiz_test {
 
@@ -60,6 +62,19 @@ using tiz_test::Next;
 using tiz_test::Syscall;
 
 extern "C" {
+
+int open(const char *path, int flags, ...) {
+  static const auto real = Next<int (*)(const char *, int, ...)>("open");
+  mode_t mode = 0;
+  if (flags & (O_CREAT | O_TMPFILE)) {
+    va_list args;
+    va_start(args, flags);
+    mode = static_cast<mode_t>(va_arg(args, int));
+    va_end(args);
+  }
+  if (Fails(Syscall::kOpen)) return -1;
+  return real(path, flags, mode);
+}
 
 ssize_t read(int fd, void *buffer, size_t size) {
   static const auto real = Next<ssize_t (*)(int, void *, size_t)>("read");

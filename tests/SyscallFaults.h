@@ -10,7 +10,7 @@
 
 namespace tiz_test {
 
-enum class Syscall { kRead, kWrite, kFstat, kFsync, kClose, kFlock, kKill, kCount };
+enum class Syscall { kOpen, kRead, kWrite, kFstat, kFsync, kClose, kFlock, kKill, kCount };
 
 // The calling thread's next `count` calls of `call` fail with `error` and do
 // nothing else, except close, which releases the descriptor first (as close
