@@ -51,9 +51,10 @@ TEST_F(StaleTemporaries, OnlyNamesOfTheTargetFromGoneProcessesGo) {
                "t.tree.tmp12",            // no counter
                "t.tree.tmp12-",           // an empty counter
                "t.tree.tmp12-3x",         // not a number
+               "t.tree.tmp12-3.",         // nor this
                "t.tree.tmp-3",            // no process id
                "t.tree.tmp4294967296-1",  // beyond any process id
-               "t.tree.tmp12x-1",         //
+               "t.tree.tmp12x-1",         // not a number either
                "u.tree.tmp12-0",          // another target
                "t.tree.tmp"};
   RemoveStaleTemporaries("dir/t.tree");
