@@ -108,7 +108,6 @@ void Cloner::CloneInto(CAttributeStore *s, CAttributeStore *d) {
   }
   InProgressMark mark(m_inProgress, s->Handle(), d->Handle());
   for (KeyEntry *e = s->Keys().head; e; e = e->next) {
-    if (!e->attr) continue;
     // A group or item holding the separator splits into other parts than it
     // was made of; such settings are passed over.
     std::string full = s->Name();
