@@ -67,6 +67,7 @@ TEST(KeyIndex, EraseKeepsEveryOtherKeyFindableAcrossTheWrap) {
       {kSlots - 1, 0, kSlots - 1, 0, 1},
       {kSlots - 1, kSlots - 1, kSlots - 1, 1, 1},
       {kSlots - 2, 0, kSlots - 1, 0},
+      {kSlots - 2, kSlots - 1, kSlots - 1},  // the last one must not move before its home
       {3, 3, 4, 3, 5},
   };
   for (const std::vector<uint32_t> &homes : layouts) {
