@@ -498,6 +498,28 @@ TEST_F(CloneSharing, ReplacementReleasesOnlyAtTheLastHolder) {
   EXPECT_EQ(second.releases, 1);
 }
 
+// A tree file's image number that happens to equal a shared image of this
+// process is no holder of it: detaching it (image 0) or freeing its store
+// leaves the real holders' count alone.
+TEST_F(CloneSharing, ALoadedNumberOfASharedImageIsNoHolder) {
+  tiz_test::ScratchDirectory scratch;
+  tiz_test::WriteFileText(scratch.Path("t.tree"),
+                          "[Root\x7FPage\x7FImage]\r\nSize=4\r\nType=IMAGE\r\nValue=" +
+                              std::to_string(image_) + "\r\n\r\n");
+  for (bool detach : {true, false}) {
+    SCOPED_TRACE(detach);
+    uint32_t loaded = NewStore();
+    ASSERT_EQ(TIZ_Deserialize(loaded, "t.tree"), 0);
+    if (detach) {
+      EXPECT_EQ(TIZ_SetSettingImage(loaded, "Page", "Image", 0), 0);
+    }
+    Free(loaded);
+    EXPECT_EQ(tiz::ExtraImageHolders(image_), 1u);
+  }
+  Free(d_);
+  ExpectHeld();
+}
+
 TEST_F(CloneSharing, CopiesOfCopiesCountEveryHolder) {
   uint32_t d2 = NewStore(), d3 = NewStore();
   ASSERT_EQ(TIZ_Clone(d_, d2), 0);
