@@ -7,9 +7,11 @@
 #include <functional>
 #include <new>
 #include <random>
+#include <set>
 #include <string>
 #include <vector>
 
+#include "AllocFailure.h"
 #include "SettingCalls.h"
 #include "StoreInspection.h"
 #include "core/AttributeStore.h"
@@ -356,6 +358,36 @@ TEST(StoreHandleTable, AReusedSlotGetsANewHandleEachTime) {
     const uint32_t generation = handlesOfFirstSlot[i] >> 22;
     ASSERT_EQ(generation, i % (kGenerations - 1) + 1) << "use " << i;
   }
+}
+
+// Memory that runs out while a handle is given back: the store is gone from
+// the table all the same, and its slot is retired rather than queued.
+TEST(StoreHandleTable, ASlotThatCannotBeQueuedForReuseIsRetired) {
+  StoreHandles table;
+  CAttributeStore store;
+  std::vector<uint32_t> handles;
+  for (int i = 0; i < 5000; ++i) handles.push_back(table.Register(&store));
+  std::set<uint32_t> retired;
+  // Memory runs out once, at the first unregistration that needs any.
+  for (uint32_t h : handles) {
+    if (retired.empty()) tiz_test::FailAllocationAfter(0);
+    table.Unregister(h);
+    if (retired.empty() && tiz_test::AllocationFailed()) retired.insert(h & kIndexMask);
+    tiz_test::Disarm();
+    EXPECT_EQ(table.Lookup(h), nullptr);
+  }
+  EXPECT_EQ(table.LiveCount(), 0u);
+  ASSERT_FALSE(retired.empty()) << "no unregistration needed memory";
+  // Stores that come and go cycle through every queued slot; the retired
+  // ones never come back.
+  std::set<uint32_t> used;
+  for (int i = 0; i < 20000; ++i) {
+    const uint32_t h = table.Register(&store);
+    used.insert(h & kIndexMask);
+    table.Unregister(h);
+  }
+  for (uint32_t slot : retired) EXPECT_EQ(used.count(slot), 0u) << slot;
+  EXPECT_EQ(used.size(), handles.size() - retired.size());
 }
 
 }  // namespace
