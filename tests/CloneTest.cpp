@@ -6,6 +6,7 @@
 
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "AllocFailure.h"
@@ -262,6 +263,39 @@ TEST_F(Clone, LoadedImageAndStructureNumbersAreCopiedInert) {
   EXPECT_EQ(TALB_LiveImageCount(), liveImages);
 }
 
+// Images and structures loaded from a tree file are numbers of another
+// process: the copy holds the same numbers, just as inert, and neither the
+// copy nor the source ever releases or calls them. An image 0 is no image.
+TEST_F(Clone, LoadedImagesAndStructuresStayInertInTheCopy) {
+  tiz_test::ScratchDirectory scratch;
+  const uint32_t image = TALB_CreateImage(1, 1);
+  const std::string number = std::to_string(image);
+  tiz_test::WriteFileText(scratch.Path("t.tree"),
+                          "[Root\x7FPage\x7FImage]\r\nSize=4\r\nType=IMAGE\r\nValue=" + number +
+                              "\r\n\r\n[Root\x7FPage\x7FNone]\r\nSize=4\r\nType=IMAGE\r\nValue=0"
+                              "\r\n\r\n[Root\x7FPage\x7FStruct]\r\nSize=4\r\nType=USERDEFINED\r\n"
+                              "Value=1234\r\n\r\n");
+  uint32_t s = NewStore(), d = NewStore();
+  ASSERT_EQ(TIZ_Deserialize(s, "t.tree"), 0);
+  ASSERT_EQ(TIZ_Clone(s, d), 0);
+  for (auto [item, expected] : {std::pair{"Image", image}, std::pair{"None", 0u}}) {
+    SCOPED_TRACE(item);
+    uint32_t handle = 7;
+    EXPECT_EQ(TIZ_GetSettingImage(d, "Page", item, &handle), 0);
+    EXPECT_EQ(handle, expected);
+    EXPECT_TRUE(FindOwn(d, "Page", item)->m_inert);
+  }
+  void *data = &data;
+  EXPECT_EQ(TIZ_GetSettingStructure(d, "Page", "Struct", &data), 0);
+  EXPECT_EQ(data, nullptr);
+  EXPECT_TRUE(FindOwn(d, "Page", "Struct")->m_inert);
+  EXPECT_EQ(tiz::ExtraImageHolders(image), 0u);
+  Free(d);
+  Free(s);
+  EXPECT_EQ(TALB_ReleaseCount(image), 0u);
+  TALB_ReleaseImage(image);
+}
+
 TEST_F(Clone, ChildLinkedStoresAreCopiedUnderTheDestination) {
   uint32_t s = NewStore(), child = NewStore(), grandchild = NewStore(), d = NewStore();
   ASSERT_EQ(TIZ_SetSettingDword(s, "only-in-root", "i", 5), 0);
@@ -499,6 +533,28 @@ TEST_F(CloneSharing, ReplacementReleasesOnlyAtTheLastHolder) {
   EXPECT_EQ(TALB_ReleaseCount(other), 1u);
   EXPECT_EQ(TIZ_DeleteSetting(d_, "st", "i"), 0);
   EXPECT_EQ(second.releases, 1);
+}
+
+// A tree file's image number that happens to equal a shared image of this
+// process is no holder of it: detaching it (image 0) or freeing its store
+// leaves the real holders' count alone.
+TEST_F(CloneSharing, ALoadedNumberOfASharedImageIsNoHolder) {
+  tiz_test::ScratchDirectory scratch;
+  tiz_test::WriteFileText(scratch.Path("t.tree"),
+                          "[Root\x7FPage\x7FImage]\r\nSize=4\r\nType=IMAGE\r\nValue=" +
+                              std::to_string(image_) + "\r\n\r\n");
+  for (bool detach : {true, false}) {
+    SCOPED_TRACE(detach);
+    uint32_t loaded = NewStore();
+    ASSERT_EQ(TIZ_Deserialize(loaded, "t.tree"), 0);
+    if (detach) {
+      EXPECT_EQ(TIZ_SetSettingImage(loaded, "Page", "Image", 0), 0);
+    }
+    Free(loaded);
+    EXPECT_EQ(tiz::ExtraImageHolders(image_), 1u);
+  }
+  Free(d_);
+  ExpectHeld();
 }
 
 TEST_F(CloneSharing, CopiesOfCopiesCountEveryHolder) {

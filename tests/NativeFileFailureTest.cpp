@@ -1,8 +1,11 @@
 // The POSIX file table under conditions a save and a load meet in the field:
 // a full disk, a missing directory, a directory where a file is expected,
 // and a lock file that another holder keeps and then removes.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
@@ -10,6 +13,7 @@
 #include <filesystem>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "ScratchDirectory.h"
 #include "platform/FileSystem.h"
@@ -92,6 +96,151 @@ TEST(NativeFiles, AWaitingWriterGetsTheLockAfterTheHolderRemovedItsFile) {
   EXPECT_TRUE(std::filesystem::exists(path));
   EXPECT_EQ(files.unlock(second), FileStatus::kOk);
   EXPECT_FALSE(std::filesystem::exists(path));
+}
+
+// A path through a regular file names nothing (as a missing directory does);
+// a name too long for the file system is a failure, not a missing file.
+TEST(NativeFiles, PathsThatCannotNameAFileAnswerByTheirCause) {
+  tiz_test::ScratchDirectory scratch;
+  tiz_test::WriteFileText(scratch.Path("plain"), "x");
+  const std::string throughFile = scratch.Path("plain/t.tree").string();
+  const std::string tooLong = scratch.Path(std::string(300, 'n')).string();
+  const FileSystem &files = NativeFileSystem();
+  struct Case {
+    const std::string &path;
+    FileStatus expected;
+  };
+  for (const Case &c :
+       {Case{throughFile, FileStatus::kNotFound}, Case{tooLong, FileStatus::kFailed}}) {
+    SCOPED_TRACE(c.path);
+    File *file = nullptr;
+    EXPECT_EQ(files.openRead(c.path.c_str(), &file), c.expected);
+    EXPECT_EQ(file, nullptr);
+    FileLock *lock = nullptr;
+    EXPECT_EQ(files.lock(c.path.c_str(), LockKind::kExclusive, &lock), c.expected);
+    EXPECT_EQ(files.lock(c.path.c_str(), LockKind::kShared, &lock), c.expected);
+    EXPECT_EQ(lock, nullptr);
+    EXPECT_EQ(files.remove(c.path.c_str()), c.expected);
+    EXPECT_EQ(files.rename(scratch.Path("plain").c_str(), c.path.c_str()), c.expected);
+    std::vector<std::string> names = {"stale"};
+    EXPECT_EQ(files.listDirectory(c.path.c_str(), &names), c.expected);
+    EXPECT_TRUE(names.empty());
+  }
+  EXPECT_EQ(tiz_test::ReadFileText(scratch.Path("plain")), "x");
+}
+
+// A rename that would replace a directory holding files fails and leaves
+// both in place.
+TEST(NativeFiles, ARenameOntoADirectoryWithFilesFails) {
+  tiz_test::ScratchDirectory scratch;
+  std::filesystem::create_directories(scratch.Path("full/inner"));
+  std::filesystem::create_directory(scratch.Path("empty"));
+  EXPECT_EQ(NativeFileSystem().rename(scratch.Path("empty").c_str(), scratch.Path("full").c_str()),
+            FileStatus::kFailed);
+  EXPECT_TRUE(std::filesystem::exists(scratch.Path("empty")));
+  EXPECT_TRUE(std::filesystem::exists(scratch.Path("full/inner")));
+}
+
+// A relative name lives in the working directory; a directory that does not
+// exist cannot be made durable.
+TEST(NativeFiles, TheDirectoryOfARenameIsFoundFromThePath) {
+  tiz_test::ScratchDirectory scratch;
+  EXPECT_EQ(NativeFileSystem().syncDirectory("t.tree"), FileStatus::kOk);
+  EXPECT_EQ(NativeFileSystem().syncDirectory(scratch.Path("missing/t.tree").c_str()),
+            FileStatus::kFailed);
+}
+
+// Names of temporary files that are all taken: the creation gives up after
+// a bounded number of tries and leaves every existing file as it was.
+TEST(NativeFiles, ATemporaryFileGivesUpWhenEveryNameIsTaken) {
+  tiz_test::ScratchDirectory scratch;
+  const std::string target = scratch.Path("t.tree").string();
+  const FileSystem &files = NativeFileSystem();
+  File *file = nullptr;
+  std::string temp;
+  ASSERT_EQ(files.createTemp(target.c_str(), &temp, &file), FileStatus::kOk);
+  ASSERT_EQ(files.close(file), FileStatus::kOk);
+  // The names go "<target>.tmp<pid>-<n>" with n counting up: take the next ones.
+  const size_t dash = temp.rfind('-');
+  const unsigned next = static_cast<unsigned>(std::stoul(temp.substr(dash + 1))) + 1;
+  for (unsigned n = next; n < next + 100; ++n)
+    tiz_test::WriteFileText(temp.substr(0, dash + 1) + std::to_string(n), "taken");
+  file = nullptr;
+  EXPECT_EQ(files.createTemp(target.c_str(), &temp, &file), FileStatus::kFailed);
+  EXPECT_EQ(file, nullptr);
+  EXPECT_EQ(tiz_test::ReadFileText(temp.substr(0, dash + 1) + std::to_string(next)), "taken");
+  EXPECT_EQ(scratch.FileNames().size(), 101u);
+  // The next name after them is free again.
+  ASSERT_EQ(files.createTemp(target.c_str(), &temp, &file), FileStatus::kOk);
+  EXPECT_EQ(files.close(file), FileStatus::kOk);
+  EXPECT_EQ(scratch.FileNames().size(), 102u);
+}
+
+// No process has id 0 or one beyond the largest id: such an id (from a
+// foreign temporary file name) is never taken for a process that is gone.
+TEST(NativeFiles, OnlyARealProcessIdCanBeGone) {
+  const FileSystem &files = NativeFileSystem();
+  EXPECT_FALSE(files.processGone(0));
+  EXPECT_FALSE(files.processGone(0x80000000u));
+  EXPECT_FALSE(files.processGone(0xFFFFFFFFu));
+  EXPECT_FALSE(files.processGone(static_cast<uint32_t>(getpid())));
+  EXPECT_TRUE(files.processGone(2147483646u));
+}
+
+// A lock file that another program replaced by a new file while the lock was
+// held: the waiter that then gets the lock of the old file sees that the name
+// has moved on and locks the new file instead.
+TEST(NativeFiles, AWaiterLocksTheFileThatNowHasTheName) {
+  tiz_test::ScratchDirectory scratch;
+  const std::string path = scratch.Path("t.tree.lock").string();
+  const FileSystem &files = NativeFileSystem();
+  int old = ::open(path.c_str(), O_RDWR | O_CREAT, 0666);
+  ASSERT_GE(old, 0);
+  ASSERT_EQ(::flock(old, LOCK_EX), 0);
+  FileLock *waiter = nullptr;
+  FileStatus status = FileStatus::kFailed;
+  std::thread thread([&] { status = files.lock(path.c_str(), LockKind::kExclusive, &waiter); });
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  tiz_test::WriteFileText(scratch.Path("replacement"), "");
+  std::filesystem::rename(scratch.Path("replacement"), path);
+  ::close(old);
+  thread.join();
+  ASSERT_EQ(status, FileStatus::kOk);
+  int now = ::open(path.c_str(), O_RDONLY);
+  ASSERT_GE(now, 0);
+  EXPECT_NE(::flock(now, LOCK_EX | LOCK_NB), 0) << "the new file is not the one locked";
+  EXPECT_EQ(errno, EWOULDBLOCK);
+  ::close(now);
+  EXPECT_EQ(files.unlock(waiter), FileStatus::kOk);
+  EXPECT_FALSE(std::filesystem::exists(path));
+}
+
+// A directory that refuses new files (no write permission; for root, whom
+// permissions do not stop, sysfs): no one can replace a file there, so a
+// writer's lock has nothing to guard and reports the lock file missing.
+TEST(NativeFiles, ALockInADirectoryThatRefusesNewFilesIsNotFound) {
+  tiz_test::ScratchDirectory scratch;
+  std::string directory = scratch.Path("closed").string();
+  std::filesystem::create_directory(directory);
+  std::filesystem::permissions(
+      directory, std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+  if (::geteuid() == 0) directory = "/sys";
+  const std::string path = directory + "/t.tree.lock";
+  int probe = ::open(path.c_str(), O_RDWR | O_CREAT, 0666);
+  if (probe >= 0 || errno != EACCES) {
+    if (probe >= 0) {
+      ::close(probe);
+      ::unlink(path.c_str());
+    }
+    GTEST_SKIP() << directory << " takes new files here";
+  }
+  FileLock *lock = nullptr;
+  EXPECT_EQ(NativeFileSystem().lock(path.c_str(), LockKind::kExclusive, &lock),
+            FileStatus::kNotFound);
+  EXPECT_EQ(NativeFileSystem().lock(path.c_str(), LockKind::kShared, &lock), FileStatus::kNotFound);
+  EXPECT_EQ(lock, nullptr);
+  EXPECT_FALSE(std::filesystem::exists(path));
+  std::filesystem::permissions(scratch.Path("closed"), std::filesystem::perms::owner_all);
 }
 
 }  // namespace

@@ -5,12 +5,16 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <new>
 #include <random>
+#include <set>
 #include <string>
 #include <vector>
 
+#include "AllocFailure.h"
 #include "SettingCalls.h"
 #include "StoreInspection.h"
+#include "core/AttributeStore.h"
 #include "core/StoreHandles.h"
 #include "orv310.h"
 #include "talb310.h"
@@ -284,6 +288,106 @@ TEST_F(StaleHandle, NullPointerRulesComeFirstForLiveHandlesAsWell) {
     SCOPED_TRACE(c.name);
     for (uint32_t live : {filled_, globalBag_}) ExpectRefusedUntouched(c, live, 0, before);
   }
+}
+
+}  // namespace
+
+// The handle table on its own, beyond what a test can reach by creating
+// stores: a full table, a slot used so often that its generation wraps, and
+// handles that are no longer (or never were) the slot's.
+namespace {
+
+using tiz::CAttributeStore;
+using tiz::StoreHandles;
+
+constexpr uint32_t kIndexMask = (1u << 22) - 1;
+
+TEST(StoreHandleTable, AFullTableRefusesTheNextStore) {
+  StoreHandles table;
+  CAttributeStore store;
+  for (uint32_t i = 0; i < kIndexMask; ++i) table.Register(&store);
+  EXPECT_EQ(table.LiveCount(), kIndexMask);
+  EXPECT_THROW(table.Register(&store), std::bad_alloc);
+  EXPECT_EQ(table.LiveCount(), kIndexMask);
+  EXPECT_EQ(table.Lookup(kIndexMask | (1u << 22)), &store);
+}
+
+TEST(StoreHandleTable, OnlyTheCurrentHandleOfASlotUnregistersIt) {
+  StoreHandles table;
+  CAttributeStore first, second;
+  const uint32_t old = table.Register(&first);
+  table.Unregister(old);
+  // Reuse waits for a long queue of freed slots: fill it.
+  std::vector<uint32_t> others;
+  for (int i = 0; i < 4096; ++i) others.push_back(table.Register(&second));
+  for (uint32_t h : others) table.Unregister(h);
+  const uint32_t reused = table.Register(&second);
+  ASSERT_EQ(reused & kIndexMask, old & kIndexMask) << "the oldest freed slot is reused first";
+  ASSERT_NE(reused, old);
+  ASSERT_EQ(table.LiveCount(), 1u);
+  for (uint32_t stale : {old, others.front(), 0u, kIndexMask, reused + 1}) {
+    SCOPED_TRACE(stale);
+    table.Unregister(stale);
+    EXPECT_EQ(table.LiveCount(), 1u);
+    EXPECT_EQ(table.Lookup(reused), &second);
+    EXPECT_EQ(table.Lookup(stale), nullptr);
+  }
+  table.Unregister(reused);
+  table.Unregister(reused);
+  EXPECT_EQ(table.LiveCount(), 0u);
+  EXPECT_EQ(table.Lookup(reused), nullptr);
+}
+
+// A slot's handles differ from each other for as long as the generation
+// counts; when it wraps it starts over at 1, never at 0.
+TEST(StoreHandleTable, AReusedSlotGetsANewHandleEachTime) {
+  StoreHandles table;
+  CAttributeStore store;
+  std::vector<uint32_t> slots;
+  for (int i = 0; i < 4097; ++i) slots.push_back(table.Register(&store));
+  for (uint32_t h : slots) table.Unregister(h);
+  const uint32_t first = slots.front();
+  std::vector<uint32_t> handlesOfFirstSlot = {first};
+  constexpr uint32_t kGenerations = 1u << 10;
+  while (handlesOfFirstSlot.size() <= kGenerations) {
+    const uint32_t h = table.Register(&store);
+    table.Unregister(h);
+    if ((h & kIndexMask) == (first & kIndexMask)) handlesOfFirstSlot.push_back(h);
+  }
+  for (size_t i = 0; i < handlesOfFirstSlot.size(); ++i) {
+    const uint32_t generation = handlesOfFirstSlot[i] >> 22;
+    ASSERT_EQ(generation, i % (kGenerations - 1) + 1) << "use " << i;
+  }
+}
+
+// Memory that runs out while a handle is given back: the store is gone from
+// the table all the same, and its slot is retired rather than queued.
+TEST(StoreHandleTable, ASlotThatCannotBeQueuedForReuseIsRetired) {
+  StoreHandles table;
+  CAttributeStore store;
+  std::vector<uint32_t> handles;
+  for (int i = 0; i < 5000; ++i) handles.push_back(table.Register(&store));
+  std::set<uint32_t> retired;
+  // Memory runs out once, at the first unregistration that needs any.
+  for (uint32_t h : handles) {
+    if (retired.empty()) tiz_test::FailAllocationAfter(0);
+    table.Unregister(h);
+    if (retired.empty() && tiz_test::AllocationFailed()) retired.insert(h & kIndexMask);
+    tiz_test::Disarm();
+    EXPECT_EQ(table.Lookup(h), nullptr);
+  }
+  EXPECT_EQ(table.LiveCount(), 0u);
+  ASSERT_FALSE(retired.empty()) << "no unregistration needed memory";
+  // Stores that come and go cycle through every queued slot; the retired
+  // ones never come back.
+  std::set<uint32_t> used;
+  for (int i = 0; i < 20000; ++i) {
+    const uint32_t h = table.Register(&store);
+    used.insert(h & kIndexMask);
+    table.Unregister(h);
+  }
+  for (uint32_t slot : retired) EXPECT_EQ(used.count(slot), 0u) << slot;
+  EXPECT_EQ(used.size(), handles.size() - retired.size());
 }
 
 }  // namespace

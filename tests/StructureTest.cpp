@@ -270,6 +270,51 @@ TEST_F(Structure, ReleaseCallbackDuringTeardownFindsItsStoreGone) {
   EXPECT_EQ(result, TIZ_E_INVALID_HANDLE);
 }
 
+// A release callback that takes the whole store down while a setter replaces
+// the structure: the setter answers -16 and stores nothing, so a new
+// structure stays with the caller and a store to link stays unlinked.
+TEST_F(Structure, ReplacedByASetterWhoseStoreTheCallbackTakesDown) {
+  uint32_t nested = 0;
+  ASSERT_EQ(TIZ_Create(&nested), 0);
+  Probe &incoming = NewProbe();
+  const unsigned char bytes[] = {1, 2};
+  struct Case {
+    const char *name;
+    std::function<int32_t(uint32_t)> set;
+  };
+  const Case cases[] = {
+      {"dword", [](uint32_t h) { return TIZ_SetSettingDword(h, "g", "i", 1); }},
+      {"double", [](uint32_t h) { return TIZ_SetSettingDouble(h, "g", "i", 1.5); }},
+      {"string", [](uint32_t h) { return TIZ_SetSettingString(h, "g", "i", "text"); }},
+      {"buffer", [&](uint32_t h) { return TIZ_SetSettingBuffer(h, "g", "i", bytes, 2); }},
+      {"image", [](uint32_t h) { return TIZ_SetSettingImage(h, "g", "i", 0); }},
+      {"structure",
+       [&](uint32_t h) {
+         return TIZ_SetSettingStructure(h, "g", "i", &incoming, ReleaseProbe, nullptr);
+       }},
+      {"store", [&](uint32_t h) { return TIZ_SetSettingAttrStore(h, "g", "i", nested); }},
+      {"child store",
+       [&](uint32_t h) { return TIZ_SetSettingAttrStoreChild(h, "g", "i", nested); }},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.name);
+    uint32_t h = 0;
+    ASSERT_EQ(TIZ_Create(&h), 0);
+    Probe &held = NewProbe();
+    held.onRelease = [h] { TIZ_Release(h); };
+    ASSERT_EQ(TIZ_SetSettingStructure(h, "g", "i", &held, ReleaseProbe, nullptr), 0);
+    EXPECT_EQ(c.set(h), TIZ_E_INVALID_HANDLE);
+    EXPECT_EQ(held.releases, 1);
+    EXPECT_EQ(tiz::LookupStore(h), nullptr);
+  }
+  EXPECT_EQ(incoming.releases, 0);
+  uint32_t parent = 7;
+  EXPECT_EQ(TIZ_GetParent(nested, &parent), 0);
+  EXPECT_EQ(parent, 0u);
+  EXPECT_EQ(TIZ_Release(nested), 0);
+  EXPECT_EQ(tiz::LookupStore(nested), nullptr);
+}
+
 // A clone shares the structure with its source: the data is released once,
 // when the last store holding it goes.
 TEST_F(Structure, StructureSharedWithACloneIsReleasedOnce) {

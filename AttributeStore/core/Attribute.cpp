@@ -59,7 +59,6 @@ const char *KeywordFromType(int32_t type) {
 }
 
 int32_t TypeFromKeyword(const char *keyword) {
-  if (!keyword) return kTypeUndefined;
   for (int32_t type = 1; type <= 7; ++type) {
     if (std::strcmp(keyword, kKeywords[type]) == 0) return type;
   }

@@ -63,7 +63,7 @@ class CAttribute {
 
 // "ATTRIBUTESTORE" ... "USERDEFINED" for codes 1 to 7, "UNDEFINED" otherwise.
 const char *KeywordFromType(int32_t type);
-// The code whose keyword equals the text exactly; 0 for any other text.
+// The code whose keyword equals the text (not null) exactly; 0 for any other text.
 int32_t TypeFromKeyword(const char *keyword);
 
 }  // namespace tiz

@@ -53,7 +53,6 @@ CAttributeStore::~CAttributeStore() {
 }
 
 KeyEntry *CAttributeStore::FindEntry(std::string_view key) const {
-  if (key.empty()) return nullptr;
   return m_index.Find(key, HashKey(key));
 }
 

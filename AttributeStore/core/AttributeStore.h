@@ -45,12 +45,11 @@ class CAttributeStore {
   CAttribute *FindAttribute(std::string_view key) const;
   KeyEntry *FindEntry(std::string_view key) const;
   // Lookup with the key's hash already known (HashKey); reads only, so it
-  // may run beside other readers.
-  KeyEntry *FindEntry(std::string_view key, uint32_t hash) const {
-    return key.empty() ? nullptr : m_index.Find(key, hash);
-  }
-  // Files `attr` under `key`; false (nothing changed, caller keeps attr) for
-  // an empty or duplicate key.
+  // may run beside other readers. An empty key is never filed, so it is
+  // found as any missing one.
+  KeyEntry *FindEntry(std::string_view key, uint32_t hash) const { return m_index.Find(key, hash); }
+  // Files `attr` (not null: every filed key has its setting) under `key`;
+  // false (nothing changed, caller keeps attr) for an empty or duplicate key.
   bool InsertAttribute(std::string_view key, CAttribute *attr);
   // Two-step insertion for writers that must not fail after taking a value:
   // PrepareEntry allocates everything (may throw; null for an empty or

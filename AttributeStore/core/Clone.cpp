@@ -66,14 +66,14 @@ unsigned char *CopyBytes(const unsigned char *bytes, uint32_t size) {
 class Cloner {
  public:
   // Copies the settings of `source` that `dest` lacks into `dest`, then gives `dest` the
-  // count of `source`.
-  int32_t CloneInto(CAttributeStore *source, CAttributeStore *dest);
+  // count of `source`. Exhausted memory is the only failure; it throws.
+  void CloneInto(CAttributeStore *source, CAttributeStore *dest);
 
  private:
-  int32_t CloneSetting(CAttributeStore *source, CAttributeStore *dest, const CAttribute &sourceAttr,
+  void CloneSetting(CAttributeStore *source, CAttributeStore *dest, const CAttribute &sourceAttr,
+                    CAttribute &destAttr);
+  void CloneStoreValue(CAttributeStore *source, CAttributeStore *dest, const CAttribute &sourceAttr,
                        CAttribute &destAttr);
-  int32_t CloneStoreValue(CAttributeStore *source, CAttributeStore *dest,
-                          const CAttribute &sourceAttr, CAttribute &destAttr);
   uint32_t CopyOf(uint32_t source) const;
 
   // Stores whose copy is being filled, with that copy: a loop of plain links
@@ -103,14 +103,13 @@ uint32_t Cloner::CopyOf(uint32_t source) const {
   return 0;
 }
 
-int32_t Cloner::CloneInto(CAttributeStore *source, CAttributeStore *dest) {
+void Cloner::CloneInto(CAttributeStore *source, CAttributeStore *dest) {
   if (source->Keys().Empty()) {
     dest->SetRefCount(source->RefCount());
-    return 0;
+    return;
   }
   InProgressMark mark(m_inProgress, source->Handle(), dest->Handle());
   for (KeyEntry *e = source->Keys().head; e; e = e->next) {
-    if (!e->attr) continue;
     // A group or item holding the separator splits into other parts than it
     // was made of; such settings are passed over.
     std::string full = source->Name();
@@ -125,21 +124,21 @@ int32_t Cloner::CloneInto(CAttributeStore *source, CAttributeStore *dest) {
         dest->PrepareEntry(source->ComposeKey(group.c_str(), item.c_str())));
     if (!entry) continue;
     auto copy = std::make_unique<CAttribute>();
-    if (int32_t result = CloneSetting(source, dest, *e->attr, *copy)) return result;
+    CloneSetting(source, dest, *e->attr, *copy);
     dest->FileEntry(entry.release(), copy.release());
   }
   dest->SetRefCount(source->RefCount());
-  return 0;
 }
 
-int32_t Cloner::CloneSetting(CAttributeStore *source, CAttributeStore *dest,
-                             const CAttribute &sourceAttr, CAttribute &destAttr) {
+void Cloner::CloneSetting(CAttributeStore *source, CAttributeStore *dest,
+                          const CAttribute &sourceAttr, CAttribute &destAttr) {
   destAttr.m_serializable = true;
   destAttr.m_type = sourceAttr.m_type;
   destAttr.m_size = sourceAttr.m_size;
   switch (sourceAttr.m_type) {
     case kTypeAttributeStore:
-      return CloneStoreValue(source, dest, sourceAttr, destAttr);
+      CloneStoreValue(source, dest, sourceAttr, destAttr);
+      return;
     case kTypeDword:
     case kTypeDouble:
       destAttr.m_value.raw = sourceAttr.m_value.raw;
@@ -166,17 +165,16 @@ int32_t Cloner::CloneSetting(CAttributeStore *source, CAttributeStore *dest,
       destAttr.m_inert = sourceAttr.m_inert;
       break;
     default:
-      return 0;  // no value of a known kind: none copied, confidence 100
+      return;  // no value of a known kind: none copied, confidence 100
   }
   destAttr.m_confidence = sourceAttr.m_confidence;
-  return 0;
 }
 
-int32_t Cloner::CloneStoreValue(CAttributeStore *source, CAttributeStore *dest,
-                                const CAttribute &sourceAttr, CAttribute &destAttr) {
+void Cloner::CloneStoreValue(CAttributeStore *source, CAttributeStore *dest,
+                             const CAttribute &sourceAttr, CAttribute &destAttr) {
   destAttr.m_confidence = sourceAttr.m_confidence;
   CAttributeStore *nested = LookupStore(sourceAttr.m_value.store);
-  if (!nested) return 0;  // its store is gone: the copy holds none either
+  if (!nested) return;  // its store is gone: the copy holds none either
   bool childLinked = nested->ParentHandle() == source->Handle();
 
   if (uint32_t shared = CopyOf(nested->Handle())) {
@@ -184,18 +182,17 @@ int32_t Cloner::CloneStoreValue(CAttributeStore *source, CAttributeStore *dest,
     // with confidence 100 as every redirected link.
     destAttr.m_value.store = shared;
     destAttr.m_confidence = kDefaultConfidence;
-    return 0;
+    return;
   }
 
   CAttributeStore *copy = CreateStore();
   destAttr.m_value.store = copy->Handle();
-  int32_t result;
   try {
     copy->SetName(nested->Name());
-    result = CloneInto(nested, copy);
+    CloneInto(nested, copy);
     // Only owned copies are shared with later links; a plainly linked store
     // met again is copied again.
-    if (result == 0 && childLinked) {
+    if (childLinked) {
       CloneMap()[nested->Handle()] = copy->Handle();
       copy->SetParent(dest);  // cannot close a cycle: the copy is new
       copy->SetRefCount(nested->RefCount());
@@ -204,11 +201,6 @@ int32_t Cloner::CloneStoreValue(CAttributeStore *source, CAttributeStore *dest,
     TearDownStore(copy);  // a copy that did not make it goes with its subtree
     throw;
   }
-  if (result != 0) {
-    TearDownStore(copy);
-    return result;
-  }
-  return 0;
 }
 
 }  // namespace
@@ -217,8 +209,8 @@ int32_t CloneStore(CAttributeStore *source, CAttributeStore *destination) {
   if (Reaches(source, destination) || Reaches(destination, source)) return TIZ_E_INVALID_ARG;
   CloneMap().clear();
   Cloner cloner;
-  int32_t result = cloner.CloneInto(source, destination);
-  return result;
+  cloner.CloneInto(source, destination);
+  return 0;
 }
 
 }  // namespace tiz

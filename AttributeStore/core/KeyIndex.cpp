@@ -16,7 +16,6 @@ KeyEntry *KeyEntry::Make(std::string_view key, uint32_t hash, CAttribute *attr, 
 }
 
 void KeyEntry::Free(KeyEntry *entry) {
-  if (!entry) return;
   entry->~KeyEntry();
   ::operator delete(entry);
 }

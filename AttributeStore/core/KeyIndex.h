@@ -28,6 +28,7 @@ struct KeyEntry {
 
   // Allocates an entry with a copy of the key (NUL-terminated).
   static KeyEntry *Make(std::string_view key, uint32_t hash, class CAttribute *attr, uint64_t seq);
+  // Frees an entry (not null) that is not, or no longer, filed.
   static void Free(KeyEntry *entry);
 };
 

@@ -24,9 +24,9 @@ bool HoldsStructure(const CAttribute &attr) {
 }
 
 // Finds or creates the setting under (group, item) in `store` only, and runs
-// `write` on it. A new setting is filed only when the write succeeded; all
-// allocation happens before the write takes over the caller's value, so an
-// exhausted memory never leaves a value half owned.
+// `write` on it, which cannot fail: all allocation happens before the write
+// takes over the caller's value, so exhausted memory (thrown) never leaves a
+// value half owned, and a new setting is filed only once it holds its value.
 //
 // A structure the setting holds is released before the new value goes in,
 // as the type rules order it. Its release callback may call back into the
@@ -48,13 +48,15 @@ int32_t WriteSetting(CAttributeStore *store, const char *group, const char *item
     key = store->ComposeKey(group, item);
     existing = store->FindAttribute(key);
   }
-  if (existing) return write(*existing);
+  if (existing) {
+    write(*existing);
+    return 0;
+  }
   auto fresh = std::make_unique<CAttribute>();
   std::unique_ptr<KeyEntry, EntryFree> entry(store->PrepareEntry(key));
-  int32_t result = write(*fresh);
-  if (result < 0) return result;
+  write(*fresh);
   store->FileEntry(entry.release(), fresh.release());
-  return result;
+  return 0;
 }
 
 // Starts a write of `type`: a value of another type is moved out into `old`
@@ -111,7 +113,6 @@ int32_t SetDword(CAttributeStore *store, const char *group, const char *item, in
     attr.m_value.raw = 0;
     attr.m_value.dword = value;
     attr.m_size = 4;
-    return 0;
   });
 }
 
@@ -122,7 +123,6 @@ int32_t SetDouble(CAttributeStore *store, const char *group, const char *item, i
     BeginWrite(attr, kTypeDouble, conf, old);
     attr.m_value.dbl = value;
     attr.m_size = 8;
-    return 0;
   });
 }
 
@@ -141,7 +141,6 @@ int32_t SetString(CAttributeStore *store, const char *group, const char *item, i
     delete[] attr.m_value.text;
     attr.m_value.text = copy.release();
     attr.m_size = static_cast<uint32_t>(size);
-    return 0;
   });
 }
 
@@ -160,7 +159,6 @@ int32_t SetBuffer(CAttributeStore *store, const char *group, const char *item, i
     delete[] attr.m_value.bytes;
     attr.m_value.bytes = copy.release();
     attr.m_size = len;
-    return 0;
   });
 }
 
@@ -169,7 +167,7 @@ int32_t SetImage(CAttributeStore *store, const char *group, const char *item, in
   return WriteSetting(store, group, item, [&](CAttribute &attr) {
     CAttribute old;
     BeginWrite(attr, kTypeImage, conf, old);
-    if (attr.m_value.image == hImage) return 0;
+    if (attr.m_value.image == hImage) return;
     if (attr.m_value.image != 0 && hImage != 0) {
       CAttribute replaced;
       attr.MoveValueTo(replaced);
@@ -182,7 +180,6 @@ int32_t SetImage(CAttributeStore *store, const char *group, const char *item, in
     attr.m_value.raw = 0;
     attr.m_value.image = hImage;
     attr.m_size = 4;
-    return 0;
   });
 }
 
@@ -205,7 +202,6 @@ int32_t SetStructure(CAttributeStore *store, const char *group, const char *item
     BeginWrite(attr, kTypeUserDefined, conf, old);
     attr.m_value.structure = owned.release();
     attr.m_size = 4;
-    return 0;
   });
 }
 
@@ -227,7 +223,6 @@ int32_t WriteStoreLink(CAttributeStore *store, const char *group, const char *it
     attr.m_value.raw = 0;
     attr.m_value.store = handle;
     attr.m_size = 4;
-    return 0;
   });
 }
 
@@ -407,8 +402,9 @@ int32_t GetValuePointer(CAttributeStore *store, const char *group, const char *i
                         uint32_t *size, int32_t type, void **pointer) {
   if (!group || !*group || !item || !size) return TIZ_E_INVALID_ARG;
   CAttribute *attr = nullptr;
+  // The names were checked above: the lookup finds the setting or not.
   int32_t where = LookupInherited(store, group, item, &attr);
-  if (where < 0 || where == TIZ_NOT_FOUND) return where;
+  if (where == TIZ_NOT_FOUND) return where;
   // Another type: no pointer. Handing out its raw value word as an address
   // would invite the caller to dereference a number.
   if (int32_t r = attr->CheckType(type)) return r;

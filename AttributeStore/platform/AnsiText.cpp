@@ -63,7 +63,7 @@ char ToAnsi(char16_t unit) {
     for (unsigned i = 0; i < 32; ++i) {
       if (kHigh1252[i] == unit) return static_cast<char>(0x80 + i);
     }
-    if (unit >= 0x80 && unit < 0xA0 && kHigh1252[unit - 0x80] == 0) return static_cast<char>(unit);
+    if (unit < 0xA0 && kHigh1252[unit - 0x80] == 0) return static_cast<char>(unit);
     if (unit >= 0xA0 && unit <= 0xFF) return static_cast<char>(unit);
     return '?';
   }

@@ -1,0 +1,120 @@
+// The lookup index of a store's table on its own, with hashes chosen to
+// make keys collide and probe runs wrap round the end of the slots: every
+// key filed is found, under its own key only, after any erase.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/Attribute.h"
+#include "core/AttributeStore.h"
+#include "core/KeyIndex.h"
+
+namespace {
+
+using tiz::EntryFree;
+using tiz::KeyEntry;
+using tiz::KeyIndex;
+
+using Entry = std::unique_ptr<KeyEntry, EntryFree>;
+
+// The slots of a fresh index that has room for a few keys.
+constexpr uint32_t kSlots = 16;
+
+struct Filed {
+  std::string key;
+  uint32_t hash;
+};
+
+// Files the keys, erases the one at `erased`, and checks that the others
+// are all found and the erased one is not.
+void ExpectEraseKeepsTheOthers(const std::vector<Filed> &keys, size_t erased) {
+  KeyIndex index;
+  std::vector<Entry> entries;
+  for (const Filed &f : keys) {
+    entries.emplace_back(KeyEntry::Make(f.key, f.hash, nullptr, entries.size()));
+    index.Insert(entries.back().get());
+  }
+  index.Erase(entries[erased].get());
+  EXPECT_EQ(index.Size(), keys.size() - 1);
+  for (size_t i = 0; i < keys.size(); ++i) {
+    SCOPED_TRACE(keys[i].key);
+    EXPECT_EQ(index.Find(keys[i].key, keys[i].hash), i == erased ? nullptr : entries[i].get());
+  }
+}
+
+TEST(KeyIndex, KeysThatShareAHashAreToldApart) {
+  KeyIndex index;
+  EXPECT_EQ(index.Find("a", 5), nullptr);
+  const std::vector<std::string> keys = {"Scan\x7FSpeed", "Scan\x7FSpeeD", "Scan\x7FSpeeds", "x"};
+  std::vector<Entry> entries;
+  for (const std::string &key : keys) {
+    entries.emplace_back(KeyEntry::Make(key, 5, nullptr, 0));
+    index.Insert(entries.back().get());
+  }
+  for (size_t i = 0; i < keys.size(); ++i) EXPECT_EQ(index.Find(keys[i], 5), entries[i].get());
+  EXPECT_EQ(index.Find("Scan\x7FSpeex", 5), nullptr);
+  EXPECT_EQ(index.Find("Scan\x7FSpeed", 6), nullptr);
+}
+
+// Runs of probes that wrap from the last slot to the first, erased at every
+// position: the backward shift must move exactly the entries whose home is
+// at or before the hole, counting round the end.
+TEST(KeyIndex, EraseKeepsEveryOtherKeyFindableAcrossTheWrap) {
+  const std::vector<std::vector<uint32_t>> layouts = {
+      {kSlots - 2, kSlots - 2, kSlots - 1, kSlots - 1, 0, 1},
+      {kSlots - 1, 0, kSlots - 1, 0, 1},
+      {kSlots - 1, kSlots - 1, kSlots - 1, 1, 1},
+      {kSlots - 2, 0, kSlots - 1, 0},
+      {kSlots - 2, kSlots - 1, kSlots - 1},  // the last one must not move before its home
+      {3, 3, 4, 3, 5},
+  };
+  for (const std::vector<uint32_t> &homes : layouts) {
+    std::vector<Filed> keys;
+    for (uint32_t home : homes)
+      keys.push_back({"k" + std::to_string(keys.size()),
+                      home + kSlots * static_cast<uint32_t>(keys.size() + 1)});
+    for (size_t erased = 0; erased < keys.size(); ++erased) {
+      SCOPED_TRACE("layout of " + std::to_string(homes.size()) + ", erased " +
+                   std::to_string(erased));
+      ExpectEraseKeepsTheOthers(keys, erased);
+    }
+  }
+}
+
+TEST(KeyIndex, ErasingAnEntryThatIsNotFiledChangesNothing) {
+  KeyIndex index;
+  Entry stranger(KeyEntry::Make("stranger", 3, nullptr, 0));
+  index.Erase(stranger.get());
+  EXPECT_EQ(index.Size(), 0u);
+  Entry filed(KeyEntry::Make("filed", 3, nullptr, 0));
+  index.Insert(filed.get());
+  index.Erase(stranger.get());
+  EXPECT_EQ(index.Size(), 1u);
+  EXPECT_EQ(index.Find("filed", 3), filed.get());
+  EXPECT_EQ(index.Find("stranger", 3), nullptr);
+}
+
+}  // namespace
+
+// The table of a store on top of the index: an empty key is never filed, and
+// a key filed once keeps its first setting.
+namespace {
+
+TEST(StoreTable, EmptyAndDuplicateKeysAreRefused) {
+  tiz::CAttributeStore store;
+  auto first = std::make_unique<tiz::CAttribute>();
+  auto second = std::make_unique<tiz::CAttribute>();
+  EXPECT_FALSE(store.InsertAttribute("", first.get()));
+  EXPECT_EQ(store.PrepareEntry(""), nullptr);
+  EXPECT_EQ(store.FindAttribute(""), nullptr);
+  ASSERT_TRUE(store.InsertAttribute("Scan\x7FSpeed", first.get()));
+  tiz::CAttribute *filed = first.release();
+  EXPECT_FALSE(store.InsertAttribute("Scan\x7FSpeed", second.get()));
+  EXPECT_EQ(store.FindAttribute("Scan\x7FSpeed"), filed);
+  EXPECT_EQ(store.FindAttribute(""), nullptr);
+  EXPECT_EQ(store.Keys().size, 1u);
+}
+
+}  // namespace

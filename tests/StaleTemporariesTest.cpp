@@ -1,0 +1,81 @@
+// Which leftovers of earlier saves the next save removes, seen through a file
+// table that lists made-up names: only "<target>.tmp<id>-<number>" of a
+// process that is gone, found in the directory the target's path names.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/FileSystem.h"
+
+namespace {
+
+using tiz::platform::Files;
+using tiz::platform::FileStatus;
+using tiz::platform::FileSystem;
+using tiz::platform::RemoveStaleTemporaries;
+
+std::vector<std::string> g_listing;
+std::vector<std::string> g_listed;
+std::vector<std::string> g_removed;
+
+class StaleTemporaries : public testing::Test {
+ protected:
+  void SetUp() override {
+    m_saved = Files();
+    g_listed.clear();
+    g_removed.clear();
+    Files().listDirectory = [](const char *directory, std::vector<std::string> *names) {
+      g_listed.push_back(directory);
+      *names = g_listing;
+      return FileStatus::kOk;
+    };
+    // Every process but 7 is gone.
+    Files().processGone = [](uint32_t id) { return id != 7; };
+    Files().remove = [](const char *path) {
+      g_removed.push_back(path);
+      return FileStatus::kOk;
+    };
+  }
+  void TearDown() override { Files() = m_saved; }
+
+ private:
+  FileSystem m_saved;
+};
+
+TEST_F(StaleTemporaries, OnlyNamesOfTheTargetFromGoneProcessesGo) {
+  g_listing = {"t.tree",
+               "t.tree.tmp12-0",
+               "t.tree.tmp4294967295-31",
+               "t.tree.tmp7-1",           // its process runs
+               "t.tree.tmp12",            // no counter
+               "t.tree.tmp12-",           // an empty counter
+               "t.tree.tmp12-3x",         // not a number
+               "t.tree.tmp12-3.",         // nor this
+               "t.tree.tmp-3",            // no process id
+               "t.tree.tmp4294967296-1",  // beyond any process id
+               "t.tree.tmp12x-1",         // not a number either
+               "u.tree.tmp12-0",          // another target
+               "t.tree.tmp"};
+  RemoveStaleTemporaries("dir/t.tree");
+  EXPECT_EQ(g_listed, std::vector<std::string>({"dir/"}));
+  EXPECT_EQ(g_removed,
+            std::vector<std::string>({"dir/t.tree.tmp12-0", "dir/t.tree.tmp4294967295-31"}));
+}
+
+TEST_F(StaleTemporaries, APlainNameLivesInTheWorkingDirectory) {
+  g_listing = {"t.tree.tmp12-0"};
+  RemoveStaleTemporaries("t.tree");
+  EXPECT_EQ(g_listed, std::vector<std::string>({"."}));
+  EXPECT_EQ(g_removed, std::vector<std::string>({"t.tree.tmp12-0"}));
+}
+
+TEST_F(StaleTemporaries, APathWithoutAFileNameHasNone) {
+  g_listing = {".tmp12-0"};
+  RemoveStaleTemporaries("dir/");
+  RemoveStaleTemporaries("");
+  EXPECT_TRUE(g_listed.empty());
+  EXPECT_TRUE(g_removed.empty());
+}
+
+}  // namespace
