@@ -27,7 +27,7 @@ inline void ReleaseReachable(const std::vector<uint32_t> &roots) {
     for (size_t i = 0; i < order.size(); ++i) {
       tiz::CAttributeStore *s = tiz::LookupStore(order[i]);
       for (tiz::KeyEntry *e = s ? s->Keys().head : nullptr; e; e = e->next) {
-        uint32_t nested = e->attr->m_type == tiz::kTypeAttributeStore ? e->attr->m_value.store : 0;
+        uint32_t nested = e->attr.m_type == tiz::kTypeAttributeStore ? e->attr.m_value.store : 0;
         if (nested && seen.insert(nested).second) order.push_back(nested);
       }
     }

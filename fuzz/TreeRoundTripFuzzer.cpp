@@ -299,7 +299,7 @@ void Compare(const Node &node, uint32_t handle, const std::string &path) {
   std::set<std::string> seen;
   for (tiz::KeyEntry *entry = s->Keys().head; entry; entry = entry->next, ++index) {
     const std::string key(entry->KeyView());
-    const tiz::CAttribute &a = *entry->attr;
+    const tiz::CAttribute &a = entry->attr;
     if (index >= node.settings.size()) Finding(path, "extra setting " + Printable(key));
     const Expected &e = node.settings[index];
     if (key != e.key)

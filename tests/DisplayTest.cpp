@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "AllocFailure.h"
+#include "StoreInspection.h"
 #include "core/AttributeStore.h"
 #include "core/StoreHandles.h"
 #include "core/UserDefined.h"
@@ -133,10 +134,10 @@ TEST_F(Display, EveryTypeHasItsText) {
 }
 
 TEST_F(Display, UndefinedAndUnknownCodesAreUnknownAttributeType) {
-  ASSERT_TRUE(Store()->InsertAttribute(Store()->ComposeKey("g", "fresh"), new tiz::CAttribute()));
-  auto *odd = new tiz::CAttribute();
+  ASSERT_NE(tiz_test::FileBlankSetting(Store(), Store()->ComposeKey("g", "fresh")), nullptr);
+  tiz::CAttribute *odd = tiz_test::FileBlankSetting(Store(), Store()->ComposeKey("g", "odd"));
+  ASSERT_NE(odd, nullptr);
   odd->m_type = 99;
-  ASSERT_TRUE(Store()->InsertAttribute(Store()->ComposeKey("g", "odd"), odd));
   ExpectText("g", "fresh", "Unknown attribute type");
   ExpectText("g", "odd", "Unknown attribute type");
 }

@@ -172,7 +172,7 @@ TEST_F(ImageTree, ReInitThatFailsPartWayLeavesNoNewBagBehind) {
   Init(true);
   // Without a front item the front side cannot be made current.
   tiz::CAttributeStore *g = tiz::LookupStore(global);
-  ASSERT_TRUE(g->RemoveEntry(std::string(g->ComposeKey(kCIS, kFront)), true));
+  ASSERT_TRUE(g->RemoveEntry(std::string(g->ComposeKey(kCIS, kFront))));
   size_t live = tiz::StoreHandles::Instance().LiveCount();
   EXPECT_EQ(TIZ_UtilReInitImageTree(global), TIZ_NOT_FOUND);
   EXPECT_EQ(tiz::StoreHandles::Instance().LiveCount(), live);

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "StoreInspection.h"
 #include "core/Attribute.h"
 #include "core/AttributeStore.h"
 #include "core/KeyIndex.h"
@@ -33,7 +34,7 @@ void ExpectEraseKeepsTheOthers(const std::vector<Filed> &keys, size_t erased) {
   KeyIndex index;
   std::vector<Entry> entries;
   for (const Filed &f : keys) {
-    entries.emplace_back(KeyEntry::Make(f.key, f.hash, nullptr, entries.size()));
+    entries.emplace_back(KeyEntry::Make(f.key, f.hash, entries.size()));
     index.Insert(entries.back().get());
   }
   index.Erase(entries[erased].get());
@@ -50,7 +51,7 @@ TEST(KeyIndex, KeysThatShareAHashAreToldApart) {
   const std::vector<std::string> keys = {"Scan\x7FSpeed", "Scan\x7FSpeeD", "Scan\x7FSpeeds", "x"};
   std::vector<Entry> entries;
   for (const std::string &key : keys) {
-    entries.emplace_back(KeyEntry::Make(key, 5, nullptr, 0));
+    entries.emplace_back(KeyEntry::Make(key, 5, 0));
     index.Insert(entries.back().get());
   }
   for (size_t i = 0; i < keys.size(); ++i) EXPECT_EQ(index.Find(keys[i], 5), entries[i].get());
@@ -85,10 +86,10 @@ TEST(KeyIndex, EraseKeepsEveryOtherKeyFindableAcrossTheWrap) {
 
 TEST(KeyIndex, ErasingAnEntryThatIsNotFiledChangesNothing) {
   KeyIndex index;
-  Entry stranger(KeyEntry::Make("stranger", 3, nullptr, 0));
+  Entry stranger(KeyEntry::Make("stranger", 3, 0));
   index.Erase(stranger.get());
   EXPECT_EQ(index.Size(), 0u);
-  Entry filed(KeyEntry::Make("filed", 3, nullptr, 0));
+  Entry filed(KeyEntry::Make("filed", 3, 0));
   index.Insert(filed.get());
   index.Erase(stranger.get());
   EXPECT_EQ(index.Size(), 1u);
@@ -104,15 +105,14 @@ namespace {
 
 TEST(StoreTable, EmptyAndDuplicateKeysAreRefused) {
   tiz::CAttributeStore store;
-  auto first = std::make_unique<tiz::CAttribute>();
-  auto second = std::make_unique<tiz::CAttribute>();
-  EXPECT_FALSE(store.InsertAttribute("", first.get()));
   EXPECT_EQ(store.PrepareEntry(""), nullptr);
   EXPECT_EQ(store.FindAttribute(""), nullptr);
-  ASSERT_TRUE(store.InsertAttribute("Scan\x7FSpeed", first.get()));
-  tiz::CAttribute *filed = first.release();
-  EXPECT_FALSE(store.InsertAttribute("Scan\x7FSpeed", second.get()));
+  tiz::CAttribute *filed = tiz_test::FileBlankSetting(&store, "Scan\x7FSpeed");
+  ASSERT_NE(filed, nullptr);
+  filed->m_type = tiz::kTypeDword;
+  EXPECT_EQ(store.PrepareEntry("Scan\x7FSpeed"), nullptr);
   EXPECT_EQ(store.FindAttribute("Scan\x7FSpeed"), filed);
+  EXPECT_EQ(filed->m_type, tiz::kTypeDword);
   EXPECT_EQ(store.FindAttribute(""), nullptr);
   EXPECT_EQ(store.Keys().size, 1u);
 }

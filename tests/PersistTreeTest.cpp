@@ -79,8 +79,8 @@ class PersistTree : public ::testing::Test {
     for (tiz::KeyEntry *e = s->Keys().head; e; e = e->next) {
       if (!out.empty()) out += ",";
       out += Readable(e->KeyView());
-      if (e->attr->m_type == tiz::kTypeAttributeStore)
-        out += "{" + Outline(e->attr->m_value.store) + "}";
+      if (e->attr.m_type == tiz::kTypeAttributeStore)
+        out += "{" + Outline(e->attr.m_value.store) + "}";
     }
     return out;
   }

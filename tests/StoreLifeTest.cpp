@@ -133,13 +133,11 @@ TEST(StoreLife, KeysFiledOnceAndFoundSeparatelyInOneBucket) {
   tiz::CAttributeStore *s = tiz::CreateStore();
   // "ab" and "ba" share a byte sum, hence a bucket.
   ASSERT_EQ(tiz::BucketOfKey("ab"), tiz::BucketOfKey("ba"));
-  auto *a = new tiz::CAttribute();
-  auto *b = new tiz::CAttribute();
-  EXPECT_TRUE(s->InsertAttribute("ab", a));
-  EXPECT_TRUE(s->InsertAttribute("ba", b));
-  auto *dup = new tiz::CAttribute();
-  EXPECT_FALSE(s->InsertAttribute("ab", dup));
-  delete dup;
+  tiz::CAttribute *a = tiz_test::FileBlankSetting(s, "ab");
+  tiz::CAttribute *b = tiz_test::FileBlankSetting(s, "ba");
+  ASSERT_NE(a, nullptr);
+  ASSERT_NE(b, nullptr);
+  EXPECT_EQ(tiz_test::FileBlankSetting(s, "ab"), nullptr);
   EXPECT_EQ(s->FindAttribute("ab"), a);
   EXPECT_EQ(s->FindAttribute("ba"), b);
   EXPECT_EQ(s->FindAttribute("AB"), nullptr);

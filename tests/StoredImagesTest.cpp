@@ -252,7 +252,7 @@ TEST_F(StoredImages, SideImagesOfTheCurrentSideAreDeleted) {
   }
   // Shortcuts that disagree about the current side stop the deletion.
   tiz::CAttributeStore *g = tiz::LookupStore(global);
-  ASSERT_TRUE(g->RemoveEntry(std::string(g->ComposeKey(kCIS, kFront)), true));
+  ASSERT_TRUE(g->RemoveEntry(std::string(g->ComposeKey(kCIS, kFront))));
   uint32_t image = TALB_CreateImage(1, 1);
   ASSERT_EQ(TIZ_SetSettingImage(global, families[0].front, kValue, image), 0);
   EXPECT_EQ(TIZ_UtilDeleteYBitonalImage(global), TIZ_E_SIDE_MISMATCH);

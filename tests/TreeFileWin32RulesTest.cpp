@@ -56,7 +56,7 @@ class TreeFileWin32Rules : public ::testing::Test {
     if (!s) return "<gone>";
     std::string out;
     for (tiz::KeyEntry *e = s->Keys().head; e; e = e->next) {
-      const tiz::CAttribute &a = *e->attr;
+      const tiz::CAttribute &a = e->attr;
       std::string key(e->KeyView());
       for (char &c : key) c = c == '\x7F' ? '|' : c;
       if (!out.empty()) out += ";";

@@ -58,14 +58,7 @@ KeyEntry *CAttributeStore::FindEntry(std::string_view key) const {
 
 CAttribute *CAttributeStore::FindAttribute(std::string_view key) const {
   KeyEntry *e = FindEntry(key);
-  return e ? e->attr : nullptr;
-}
-
-bool CAttributeStore::InsertAttribute(std::string_view key, CAttribute *attr) {
-  KeyEntry *e = PrepareEntry(key);
-  if (!e) return false;
-  FileEntry(e, attr);
-  return true;
+  return e ? &e->attr : nullptr;
 }
 
 KeyEntry *CAttributeStore::PrepareEntry(std::string_view key) {
@@ -73,28 +66,25 @@ KeyEntry *CAttributeStore::PrepareEntry(std::string_view key) {
   uint32_t hash = HashKey(key);
   if (m_index.Find(key, hash)) return nullptr;
   m_index.Reserve(m_index.Size() + 1);  // may throw; nothing changed yet
-  return KeyEntry::Make(key, hash, nullptr, 0);
+  return KeyEntry::Make(key, hash, 0);
 }
 
-void CAttributeStore::FileEntry(KeyEntry *e, CAttribute *attr) noexcept {
-  e->attr = attr;
+void CAttributeStore::FileEntry(KeyEntry *e) noexcept {
   e->seq = m_nextSeq++;
   m_index.Insert(e);  // cannot throw: room was reserved
   m_keyList.Append(e);
 }
 
-bool CAttributeStore::RemoveEntry(std::string_view key, bool deleteAttribute) {
+bool CAttributeStore::RemoveEntry(std::string_view key) {
   KeyEntry *e = FindEntry(key);
   if (!e) return false;
   // An iteration in progress moves on to the next key instead of dangling.
   if (m_cursor == e) m_cursor = e->next;
   m_index.Erase(e);
   m_keyList.Unlink(e);
-  CAttribute *attr = e->attr;
+  // Freed once out of the table: a structure's release callback may call
+  // back into the library, which must then see a consistent table.
   KeyEntry::Free(e);
-  // Deleted last: a structure's release callback may call back into the
-  // library, which must then see a consistent table.
-  if (deleteAttribute) delete attr;
   return true;
 }
 

@@ -48,19 +48,18 @@ class CAttributeStore {
   // may run beside other readers. An empty key is never filed, so it is
   // found as any missing one.
   KeyEntry *FindEntry(std::string_view key, uint32_t hash) const { return m_index.Find(key, hash); }
-  // Files `attr` (not null: every filed key has its setting) under `key`;
-  // false (nothing changed, caller keeps attr) for an empty or duplicate key.
-  bool InsertAttribute(std::string_view key, CAttribute *attr);
   // Two-step insertion for writers that must not fail after taking a value:
   // PrepareEntry allocates everything (may throw; null for an empty or
-  // duplicate key), FileEntry then cannot fail.
+  // duplicate key) and gives an entry whose setting the writer fills;
+  // FileEntry then files it and cannot fail. An entry not filed goes with
+  // KeyEntry::Free (EntryFree), its value with it.
   KeyEntry *PrepareEntry(std::string_view key);
-  void FileEntry(KeyEntry *entry, CAttribute *attr) noexcept;
+  void FileEntry(KeyEntry *entry) noexcept;
   // Makes room in the key index for `more` keys beyond those held, so that
   // a load that knows how many keys come grows the index once (may throw).
   void ReserveKeys(size_t more) { m_index.Reserve(m_index.Size() + more); }
-  // Removes the entry filed under `key`; deletes its attribute when asked.
-  bool RemoveEntry(std::string_view key, bool deleteAttribute);
+  // Removes the entry filed under `key` and releases its value.
+  bool RemoveEntry(std::string_view key);
 
   // Composes group 0x7F item ("Default" / "Value" for empty names) in the
   // store's key buffer; valid until the next composition in this store.

@@ -123,9 +123,8 @@ void Cloner::CloneInto(CAttributeStore *source, CAttributeStore *dest) {
     std::unique_ptr<KeyEntry, EntryFree> entry(
         dest->PrepareEntry(source->ComposeKey(group.c_str(), item.c_str())));
     if (!entry) continue;
-    auto copy = std::make_unique<CAttribute>();
-    CloneSetting(source, dest, *e->attr, *copy);
-    dest->FileEntry(entry.release(), copy.release());
+    CloneSetting(source, dest, e->attr, entry->attr);
+    dest->FileEntry(entry.release());
   }
   dest->SetRefCount(source->RefCount());
 }

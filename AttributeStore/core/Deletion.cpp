@@ -78,7 +78,7 @@ int32_t DeleteSetting(CAttributeStore *store, const char *group, const char *ite
     store = LookupStore(self);
     if (!store) return 0;
   }
-  store->RemoveEntry(key, true);
+  store->RemoveEntry(key);
   return 0;
 }
 

@@ -5,12 +5,14 @@
 
 namespace tiz {
 
-KeyEntry *KeyEntry::Make(std::string_view key, uint32_t hash, CAttribute *attr, uint64_t seq) {
+KeyEntry *KeyEntry::Make(std::string_view key, uint32_t hash, uint64_t seq) {
   void *block = ::operator new(sizeof(KeyEntry) + key.size() + 1);
-  auto *entry =
-      new (block) KeyEntry{nullptr, nullptr, attr, seq, hash, static_cast<uint32_t>(key.size())};
+  auto *entry = new (block) KeyEntry;
+  entry->seq = seq;
+  entry->hash = hash;
+  entry->keyLen = static_cast<uint32_t>(key.size());
   char *text = reinterpret_cast<char *>(entry + 1);
-  std::memcpy(text, key.data(), key.size());
+  if (!key.empty()) std::memcpy(text, key.data(), key.size());
   text[key.size()] = '\0';
   return entry;
 }

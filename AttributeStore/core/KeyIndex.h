@@ -11,23 +11,29 @@
 #include <string_view>
 #include <vector>
 
+#include "core/Attribute.h"
+
 namespace tiz {
 
-// One filed setting. The key's bytes follow the struct in the same block, so
-// a key is stored once for the table and the key list alike.
+// One filed setting. The setting and the key's bytes live in the entry's own
+// block (the key right after the struct): one allocation per setting, and a
+// key stored once for the table and the key list alike.
 struct KeyEntry {
-  KeyEntry *prev;  // key list order (insertion order until sorted)
-  KeyEntry *next;
-  class CAttribute *attr;  // owned by the store
-  uint64_t seq;            // insertion order within the store
-  uint32_t hash;
-  uint32_t keyLen;
+  KeyEntry *prev = nullptr;  // key list order (insertion order until sorted)
+  KeyEntry *next = nullptr;
+  uint64_t seq = 0;  // insertion order within the store
+  uint32_t hash = 0;
+  uint32_t keyLen = 0;
+  // Freeing the entry releases its value: an entry is taken out of the
+  // table before it is freed, so a release callback that re-enters the
+  // library never meets it.
+  CAttribute attr;
 
   const char *Key() const { return reinterpret_cast<const char *>(this + 1); }
   std::string_view KeyView() const { return {Key(), keyLen}; }
 
-  // Allocates an entry with a copy of the key (NUL-terminated).
-  static KeyEntry *Make(std::string_view key, uint32_t hash, class CAttribute *attr, uint64_t seq);
+  // Allocates an entry without a value, with a copy of the key (NUL-terminated).
+  static KeyEntry *Make(std::string_view key, uint32_t hash, uint64_t seq);
   // Frees an entry (not null) that is not, or no longer, filed.
   static void Free(KeyEntry *entry);
 };

@@ -30,7 +30,7 @@ inline CAttributeStore *NestedStoreOf(const CAttribute *attr) {
 template <class Visit>
 void ForEachNestedStore(const CAttributeStore *store, Visit &&visit) {
   for (const KeyEntry *e = store->Keys().head; e; e = e->next) {
-    if (CAttributeStore *nested = NestedStoreOf(e->attr)) visit(nested);
+    if (CAttributeStore *nested = NestedStoreOf(&e->attr)) visit(nested);
   }
 }
 
@@ -47,7 +47,7 @@ void ForEachLinkedChild(const CAttributeStore *store, Visit &&visit) {
 // (never `store` itself), or null.
 inline CAttributeStore *FirstLinkedChild(const CAttributeStore *store) {
   for (const KeyEntry *e = store->Keys().head; e; e = e->next) {
-    CAttributeStore *nested = NestedStoreOf(e->attr);
+    CAttributeStore *nested = NestedStoreOf(&e->attr);
     if (nested && nested != store && nested->ParentHandle() == store->Handle()) return nested;
   }
   return nullptr;

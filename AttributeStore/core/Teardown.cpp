@@ -62,12 +62,6 @@ bool ReleaseIsSeen(const CAttribute &attr) {
   return attr.m_type == kTypeImage || attr.m_type == kTypeUserDefined;
 }
 
-void FreeEntry(KeyEntry *entry) {
-  CAttribute *attr = entry->attr;
-  KeyEntry::Free(entry);
-  delete attr;
-}
-
 }  // namespace
 
 bool ClearTable(CAttributeStore *store) {
@@ -85,7 +79,7 @@ bool ClearTable(CAttributeStore *store) {
   bool ordered = true;
   try {
     size_t seenCount = 0;
-    for (KeyEntry *e = list.head; e; e = e->next) seenCount += ReleaseIsSeen(*e->attr);
+    for (KeyEntry *e = list.head; e; e = e->next) seenCount += ReleaseIsSeen(e->attr);
     if (seenCount > 0) {
       std::vector<int32_t> rank(kBucketCount, -1);
       seen.reserve(seenCount);
@@ -93,7 +87,7 @@ bool ClearTable(CAttributeStore *store) {
       for (KeyEntry *e = list.head; e; e = e->next) {
         int32_t bucket = BucketOfKey(e->KeyView());
         if (rank[bucket] < 0) rank[bucket] = nextRank++;
-        if (ReleaseIsSeen(*e->attr)) seen.push_back(Item{rank[bucket], e->seq, e});
+        if (ReleaseIsSeen(e->attr)) seen.push_back(Item{rank[bucket], e->seq, e});
       }
       std::sort(seen.begin(), seen.end(), [](const Item &a, const Item &b) {
         return a.rank != b.rank ? a.rank < b.rank : a.seq < b.seq;
@@ -113,11 +107,11 @@ bool ClearTable(CAttributeStore *store) {
   store->m_index = KeyIndex{};
   while (e) {
     KeyEntry *next = e->next;
-    if (!ordered || !ReleaseIsSeen(*e->attr)) FreeEntry(e);
+    if (!ordered || !ReleaseIsSeen(e->attr)) KeyEntry::Free(e);
     e = next;
   }
   if (ordered) {
-    for (const Item &item : seen) FreeEntry(item.entry);
+    for (const Item &item : seen) KeyEntry::Free(item.entry);
   }
   return true;
 }

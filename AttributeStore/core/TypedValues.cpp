@@ -52,10 +52,9 @@ int32_t WriteSetting(CAttributeStore *store, const char *group, const char *item
     write(*existing);
     return 0;
   }
-  auto fresh = std::make_unique<CAttribute>();
   std::unique_ptr<KeyEntry, EntryFree> entry(store->PrepareEntry(key));
-  write(*fresh);
-  store->FileEntry(entry.release(), fresh.release());
+  write(entry->attr);
+  store->FileEntry(entry.release());
   return 0;
 }
 
@@ -96,7 +95,7 @@ int32_t LookupInherited(CAttributeStore *store, const char *group, const char *i
   for (const CAttributeStore *cur = store; cur;
        cur = cur->Parent(), where = TIZ_FOUND_IN_ANCESTOR) {
     if (KeyEntry *e = cur->FindEntry(key.View(), key.Hash())) {
-      *found = e->attr;
+      *found = &e->attr;
       return where;
     }
   }

@@ -61,7 +61,7 @@ uint32_t ChainEndBelow(const CAttributeStore *holder) {
   const CAttributeStore *store = holder;
   const KeyEntry *entry = store->Keys().head;
   while (entry) {
-    if (uint32_t nested = NestedHandleOf(entry->attr)) {
+    if (uint32_t nested = NestedHandleOf(&entry->attr)) {
       last = nested;
       const CAttributeStore *child = LookupStore(last);
       if (child && child->ParentHandle() == store->Handle()) {

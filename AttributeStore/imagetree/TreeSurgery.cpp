@@ -21,7 +21,7 @@ namespace {
 // The full key of the first setting, in key-list order, that holds `child`.
 bool FindHoldingKey(const CAttributeStore *store, const CAttributeStore *child, std::string *key) {
   for (const KeyEntry *e = store->Keys().head; e; e = e->next) {
-    if (NestedHandleOf(e->attr) == child->Handle()) {
+    if (NestedHandleOf(&e->attr) == child->Handle()) {
       key->assign(e->Key(), e->keyLen);
       return true;
     }
@@ -92,7 +92,7 @@ void UtilDeleteThisChild(CAttributeStore *store, CAttributeStore *child) {
   }
 
   // Values released above may have run callbacks that changed the store.
-  if ((store = LookupStore(storeHandle)) != nullptr) store->RemoveEntry(key, true);
+  if ((store = LookupStore(storeHandle)) != nullptr) store->RemoveEntry(key);
 }
 
 int32_t UtilDeleteTree(CAttributeStore *bag, uint32_t globalBag) {
@@ -125,7 +125,7 @@ int32_t UtilMoveChild(CAttributeStore *store, CAttributeStore *child, const char
   if (!GiveBackChildReferences(store, child) || !LookupStore(childHandle)) {
     return TIZ_E_INVALID_HANDLE;
   }
-  if (!sameKey) store->RemoveEntry(oldKey, true);
+  if (!sameKey) store->RemoveEntry(oldKey);
   return 0;
 }
 

@@ -98,9 +98,8 @@ void DestroyLoadedTree(uint32_t handle) noexcept {
   while (CAttributeStore *store = LookupStore(current)) {
     uint32_t child = 0;
     while (KeyEntry *entry = store->Keys().head) {
-      const CAttribute *attr = entry->attr;
-      uint32_t nested = NestedHandleOf(attr);
-      store->RemoveEntry(entry->KeyView(), true);
+      uint32_t nested = NestedHandleOf(&entry->attr);
+      store->RemoveEntry(entry->KeyView());
       if (nested && LookupStore(nested)) {
         child = nested;
         break;
@@ -119,12 +118,17 @@ void DestroyLoadedTree(uint32_t handle) noexcept {
 // A setting read from the file and not filed yet: dropping it takes the
 // stores made for it along.
 struct DropLoaded {
-  void operator()(CAttribute *attr) const noexcept {
-    if (attr->m_type == kTypeAttributeStore) DestroyLoadedTree(attr->m_value.store);
-    delete attr;
+  void operator()(KeyEntry *entry) const noexcept {
+    if (entry->attr.m_type == kTypeAttributeStore) DestroyLoadedTree(entry->attr.m_value.store);
+    KeyEntry::Free(entry);
   }
 };
-using LoadedSetting = std::unique_ptr<CAttribute, DropLoaded>;
+struct LoadedSetting {
+  std::unique_ptr<KeyEntry, DropLoaded> entry;
+  // False for a key its store holds already: the setting is read for its
+  // result only, and then goes.
+  bool fileable = false;
+};
 
 class TreeLoader {
  public:
@@ -191,12 +195,13 @@ class TreeLoader {
   void DeserializeSection(uint32_t section) {
     SectionNumber number = m_doc.ListedSection(section);
     std::string_view name = m_doc.NameOf(number);
-    LoadedSetting attr(new CAttribute);
-    int32_t code = DeserializeAttribute(*attr, m_doc, number);
-    if (code == 0 && attr->m_type == kTypeAttributeStore) {
+    LoadedSetting setting = Prepare(m_walks.back().store, section);
+    CAttribute &attr = setting.entry->attr;
+    int32_t code = DeserializeAttribute(attr, m_doc, number);
+    if (code == 0 && attr.m_type == kTypeAttributeStore) {
       m_walks.reserve(m_walks.size() + 1);
       CAttributeStore *nested = CreateStore();
-      attr->m_value.store = nested->Handle();  // from here dropping attr drops the store
+      attr.m_value.store = nested->Handle();  // from here dropping the setting drops the store
       // The nested store is named on its holder's chain: the name the file
       // gives it, with the owner path replaced by the holding store's own
       // name where the two differ (a file saved under another root name, an
@@ -210,25 +215,35 @@ class TreeLoader {
         nested->SetName(std::string(name));
       }
       Walk walk(nested, m_index.OwnedBy(name));
-      walk.holder = std::move(attr);
+      walk.holder = std::move(setting);
       walk.holderSection = section;
       m_walks.push_back(std::move(walk));
       return;
     }
-    FileSetting(m_walks.back(), section, code, std::move(attr));
+    FileSetting(m_walks.back(), section, code, std::move(setting));
   }
 
-  void FileSetting(Walk &walk, uint32_t section, int32_t code, LoadedSetting attr) {
+  // The entry a section's setting is read into, under the key its section
+  // names in `store`.
+  LoadedSetting Prepare(CAttributeStore *store, uint32_t section) {
+    std::string_view group, item;
+    m_index.GroupAndItemOf(section, &group, &item);
+    // The views end where the section's name does: a NUL has cut it already.
+    std::string_view key = store->ComposeKey(KeyNamesOf(group, item));
+    LoadedSetting setting;
+    setting.entry.reset(store->PrepareEntry(key));
+    setting.fileable = setting.entry != nullptr;
+    // A key the store already holds keeps its setting; the loaded one goes.
+    if (!setting.fileable) setting.entry.reset(KeyEntry::Make(key, 0, 0));
+    return setting;
+  }
+
+  void FileSetting(Walk &walk, uint32_t section, int32_t code, LoadedSetting setting) {
     if (code != 0) {
       walk.Fail(section, code);
       return;
     }
-    std::string_view group, item;
-    m_index.GroupAndItemOf(section, &group, &item);
-    // The views end where the section's name does: a NUL has cut it already.
-    std::string_view key = walk.store->ComposeKey(KeyNamesOf(group, item));
-    // A key the store already holds keeps its setting; the loaded one goes.
-    if (walk.store->InsertAttribute(key, attr.get())) attr.release();
+    if (setting.fileable) walk.store->FileEntry(setting.entry.release());
   }
 
   const ProfileDocument &m_doc;

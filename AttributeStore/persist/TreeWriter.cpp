@@ -112,18 +112,17 @@ int32_t SerializeStore(CAttributeStore *store, ProfileDocument &doc) {
       continue;
     }
     level.next = entry->next;
-    if (!entry->attr) continue;
     section.assign(level.store->Name());
     section.push_back(kKeySeparator);
     section.append(entry->KeyView());
     // A header ends at a line break: such a name cannot be written. The
     // store's name is asked once, the key of each setting. A group or item
     // holding the separator itself would load back under other names.
-    if (entry->attr->m_serializable && (level.nameBreaks || HoldsLineBreak(entry->KeyView()) ||
-                                        KeyNamesHoldSeparator(entry->KeyView())))
+    if (entry->attr.m_serializable && (level.nameBreaks || HoldsLineBreak(entry->KeyView()) ||
+                                       KeyNamesHoldSeparator(entry->KeyView())))
       return TIZ_E_INVALID_ARG;
     CAttributeStore *nested = nullptr;
-    WriteSetting(*entry->attr, doc, section, &nested, room);
+    WriteSetting(entry->attr, doc, section, &nested, room);
     if (nested && visited.insert(nested->Handle()).second)
       levels.push_back(Level{nested, nested->Keys().head, HoldsLineBreak(nested->Name())});
   }

@@ -28,7 +28,6 @@ std::vector<SettingKey> KeysOfStore(uint32_t handle) {
   tiz::frame::LockScope lock;
   std::vector<SettingKey> keys;
   for (tiz::KeyEntry *entry = StoreOf(handle)->Keys().head; entry; entry = entry->next) {
-    if (!entry->attr) continue;
     std::string_view key = entry->KeyView();
     size_t separator = key.rfind(tiz::kKeySeparator);
     if (separator == std::string_view::npos) continue;
