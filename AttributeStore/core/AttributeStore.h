@@ -155,8 +155,8 @@ void DestroyStore(CAttributeStore *store);
 // is then not destroyed a second time.
 void TearDownStore(CAttributeStore *store);
 // Empties the table, releasing values bucket by bucket in the order in which
-// the key list first reaches each bucket; the store owns its attributes and
-// deletes them. True when an entry was freed.
+// the key list first reaches each bucket; the store owns its entries and
+// frees them with their settings. True when an entry was freed.
 bool ClearTable(CAttributeStore *store);
 
 }  // namespace tiz
