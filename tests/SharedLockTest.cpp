@@ -20,15 +20,22 @@ TEST(ThreadStressLock, ReadersNeverSeeAHalfWrittenPair) {
   static long first = 0, second = 0;  // equal whenever the lock is free
   std::atomic<bool> stop{false};
   std::atomic<long> mismatches{0}, reads{0};
+  std::atomic<int> readersIn{0};
   auto reader = [&] {
+    bool counted = false;
     while (!stop.load(std::memory_order_relaxed)) {
       auto token = lock.EnterShared();
       if (first != second) ++mismatches;
       ++reads;
       lock.LeaveShared(token);
+      if (!counted) ++readersIn;
+      counted = true;
     }
   };
   auto writer = [&] {
+    // The writes start once every reader reads, so that they overlap even
+    // where the scheduler starts threads late (a loaded machine, Wine).
+    while (readersIn.load() < 3) std::this_thread::yield();
     for (int i = 0; i < 20000; ++i) {
       lock.Enter();
       ++first;
