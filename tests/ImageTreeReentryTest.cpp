@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "BagTestSupport.h"
+#include "DuplexPage.h"
 #include "ImageTreeNames.h"
 #include "StoreInspection.h"
 #include "core/AttributeStore.h"
@@ -174,83 +174,21 @@ void TIZ_API ReenterOnRelease(void *) {
   }
 }
 
-// A duplex page: images in both chains, the back chain saved once with a
-// bag appended after the save, and a defaults bag owned by the global bag.
-struct Page {
-  uint32_t global = 0, ui = 0;
-  uint32_t frontPersistent = 0, savedReplacement = 0;
-
-  Page() {
-    TIZ_Create(&global);
-    TIZ_Create(&ui);
-    TIZ_SetSettingAttrStoreChild(global, "ui.bag", kValue, ui);
-    uint32_t defaults = 0;
-    TIZ_Create(&defaults);
-    TIZ_SetSettingAttrStoreChild(global, "defaults.bag", kValue, defaults);
-    TIZ_Release(defaults);
-    TIZ_SetSettingDword(global, "scan_duplex", kValue, 1);
-    TIZ_UtilReInitImageTree(global);
-    frontPersistent = Named(global, kPIS, kFront);
-    TIZ_UtilUpdateStoredImages(global, TALB_CreateImage(1, 1), 0);
-    TIZ_UtilSetSide(global, 0);
-    TIZ_UtilUpdateStoredImages(global, TALB_CreateImage(2, 2), 1);
-    TIZ_UtilSaveCurrentImageTree(global, Named(global, kPIS, kValue));
-    savedReplacement = Named(global, kCIS, kValue);
-    TIZ_UtilUpdateStoredImages(global, TALB_CreateImage(3, 3), 0);
-  }
-  // Every store the global bag reaches through its settings, itself first.
-  std::vector<uint32_t> Bags() const {
-    std::vector<uint32_t> order{global};
-    std::set<uint32_t> seen{global};
-    for (size_t i = 0; i < order.size(); ++i) {
-      tiz::CAttributeStore *s = tiz::LookupStore(order[i]);
-      for (tiz::KeyEntry *e = s ? s->Keys().head : nullptr; e; e = e->next) {
-        uint32_t nested = e->attr.m_type == tiz::kTypeAttributeStore ? e->attr.m_value.store : 0;
-        if (nested && seen.insert(nested).second) order.push_back(nested);
-      }
-    }
-    return order;
-  }
-  void Free() {
-    if (tiz_test::Alive(global)) {
-      TIZ_SetSettingDword(global, "scan_duplex", kValue, 1);
-      EXPECT_EQ(TIZ_UtilDestroyImageTree(global), 0);
-    }
-    for (int i = 0; i < 100000 && TIZ_Release(ui) == 0; ++i) {
+// Every store the global bag reaches through its settings, itself first.
+std::vector<uint32_t> BagsOf(uint32_t global) {
+  std::vector<uint32_t> order{global};
+  std::set<uint32_t> seen{global};
+  for (size_t i = 0; i < order.size(); ++i) {
+    tiz::CAttributeStore *s = tiz::LookupStore(order[i]);
+    for (tiz::KeyEntry *e = s ? s->Keys().head : nullptr; e; e = e->next) {
+      uint32_t nested = e->attr.m_type == tiz::kTypeAttributeStore ? e->attr.m_value.store : 0;
+      if (nested && seen.insert(nested).second) order.push_back(nested);
     }
   }
-};
-
-int32_t Append(Page &p) {
-  uint32_t bag = 0;
-  int32_t r = TIZ_UtilAppendNewCurrentBag(p.global, 1, &bag);
-  if (r == 0) TIZ_Release(bag);
-  return r;
+  return order;
 }
-int32_t SwitchSide(Page &p) { return TIZ_UtilSetSide(p.global, 1); }
-int32_t StoreImage(Page &p) {
-  uint32_t image = TALB_CreateImage(4, 4);
-  int32_t r = TIZ_UtilUpdateStoredImages(p.global, image, 0);
-  if (r != 0 && TALB_ReleaseCount(image) == 0) TALB_ReleaseImage(image);  // never stored
-  return r;
-}
-int32_t SaveFront(Page &p) {
-  TIZ_UtilSetSide(p.global, 1);
-  return TIZ_UtilSaveCurrentImageTree(p.global, p.frontPersistent);
-}
-int32_t SaveBackAgain(Page &p) {
-  return TIZ_UtilSaveCurrentImageTree(p.global, Named(p.global, kPIS, kValue));
-}
-int32_t Restore(Page &p) { return TIZ_UtilRestoreSavedImageTree(p.global, p.savedReplacement); }
-int32_t ReInit(Page &p) { return TIZ_UtilReInitImageTree(p.global); }
-int32_t Destroy(Page &p) { return TIZ_UtilDestroyImageTree(p.global); }
 
 TEST(ImageTreeReentry, EveryOperationSurvivesACallbackThatChangesThePage) {
-  const std::pair<const char *, int32_t (*)(Page &)> operations[] = {
-      {"re-initialisation", ReInit}, {"append", Append},       {"side switch", SwitchSide},
-      {"stored image", StoreImage},  {"save", SaveFront},      {"second save", SaveBackAgain},
-      {"restore", Restore},          {"destruction", Destroy},
-  };
   const std::pair<const char *, Action> actions[] = {
       {"ui bag deleted", Action::kDeleteUiBag},
       {"shortcuts deleted", Action::kDeleteShortCuts},
@@ -274,7 +212,7 @@ TEST(ImageTreeReentry, EveryOperationSurvivesACallbackThatChangesThePage) {
       {kPIS, kValue},      {kPIS, kFront}, {kPIS, kBack},
   };
   const size_t kPlaces = sizeof places / sizeof places[0];
-  for (const auto &[name, operation] : operations) {
+  for (const auto &[name, operation] : PageOperations()) {
     size_t fired = 0;
     for (const auto &[actionName, action] : actions) {
       for (size_t place = 0;; ++place) {
@@ -284,8 +222,8 @@ TEST(ImageTreeReentry, EveryOperationSurvivesACallbackThatChangesThePage) {
                      " " + group + " " + item);
         const size_t stores = tiz_test::LiveStoreCount();
         const uint32_t images = TALB_LiveImageCount();
-        Page page;
-        std::vector<uint32_t> bags = page.Bags();
+        DuplexPage page;
+        std::vector<uint32_t> bags = BagsOf(page.global);
         if (target >= bags.size()) {
           page.Free();
           break;
