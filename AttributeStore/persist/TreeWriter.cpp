@@ -87,11 +87,10 @@ bool KeyNamesHoldSeparator(std::string_view key) {
 
 }  // namespace
 
-int32_t SerializeAttribute(const CAttribute &attr, ProfileDocument &doc,
-                           std::string_view sectionName, CAttributeStore **nested) {
+void SerializeAttribute(const CAttribute &attr, ProfileDocument &doc, std::string_view sectionName,
+                        CAttributeStore **nested) {
   std::string room;
   WriteSetting(attr, doc, sectionName, nested, room);
-  return 0;
 }
 
 int32_t SerializeStore(CAttributeStore *store, ProfileDocument &doc) {

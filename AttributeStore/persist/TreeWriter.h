@@ -20,8 +20,8 @@ int32_t SerializeStore(CAttributeStore *store, ProfileDocument &doc);
 
 // Writes one setting's section: "Size", "Type" and, by type, "Value". For an
 // ATTRIBUTESTORE value *nested receives the store it names, when alive.
-int32_t SerializeAttribute(const CAttribute &attr, ProfileDocument &doc,
-                           std::string_view sectionName, CAttributeStore **nested);
+void SerializeAttribute(const CAttribute &attr, ProfileDocument &doc, std::string_view sectionName,
+                        CAttributeStore **nested);
 
 }  // namespace tiz
 

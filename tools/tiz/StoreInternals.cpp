@@ -65,7 +65,8 @@ int32_t SaveSettingInto(uint32_t handle, const SettingKey &key, tiz::ProfileDocu
   const tiz::CAttribute *attr = store->FindAttribute(full);
   if (!attr) return TIZ_NOT_FOUND;
   tiz::CAttributeStore *nested = nullptr;
-  return tiz::SerializeAttribute(*attr, doc, store->Name() + tiz::kKeySeparator + full, &nested);
+  tiz::SerializeAttribute(*attr, doc, store->Name() + tiz::kKeySeparator + full, &nested);
+  return 0;
 }
 
 int32_t ReadSectionAsLoaded(const tiz::ProfileDocument &doc, const std::string &section,
