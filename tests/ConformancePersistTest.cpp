@@ -19,23 +19,27 @@ class ConformancePersist : public ::testing::Test {
 };
 
 // Section and key names of the file ignore letter case, so two keys that
-// differ only in case share a section: the later write wins, and a load
-// gives one setting spelled as the file spells it.
-TEST_F(ConformancePersist, KeysDifferingOnlyInCaseShareOneSection) {
+// differ only in case would share a section: the save keeps the first, skips
+// the later and says so; a load gives the first back.
+TEST_F(ConformancePersist, KeysDifferingOnlyInCaseAreSavedOnce) {
   ASSERT_EQ(TIZ_SetSettingDword(store_, "Scan", "Speed", 1), 0);
   ASSERT_EQ(TIZ_SetSettingDword(store_, "scan", "SPEED", 2), 0);
-  ASSERT_EQ(TIZ_Serialize(store_, "tree.ini"), 0);
+  ASSERT_EQ(TIZ_SetSettingDword(store_, "Scan", "Dpi", 3), 0);
+  ASSERT_EQ(TIZ_Serialize(store_, "tree.ini"), TIZ_E_INVALID_ARG);
   EXPECT_EQ(tiz_test::ReadFileText(dir_.Path("tree.ini")),
             "[Root\x7F"
             "Scan\x7F"
-            "Speed]\r\nSize=4\r\nType=DWORD\r\nValue=2\r\n");
+            "Speed]\r\nSize=4\r\nType=DWORD\r\nValue=1\r\n\r\n"
+            "[Root\x7F"
+            "Scan\x7F"
+            "Dpi]\r\nSize=4\r\nType=DWORD\r\nValue=3\r\n");
 
   uint32_t loaded = 0;
   ASSERT_EQ(TIZ_Create(&loaded), 0);
   EXPECT_EQ(TIZ_Deserialize(loaded, "tree.ini"), 0);
   uint32_t value = 0;
   EXPECT_EQ(TIZ_GetSettingDword(loaded, "Scan", "Speed", &value), 0);
-  EXPECT_EQ(value, 2u);
+  EXPECT_EQ(value, 1u);
   EXPECT_NE(TIZ_GetSettingDword(loaded, "scan", "SPEED", &value), 0);
   TIZ_Release(loaded);
 }

@@ -200,22 +200,26 @@ TEST_F(PersistTree, AwkwardNamesAndTextsComeBackUnchanged) {
 
 // A group or item holding a line break cannot name a section, and one
 // holding the separator 0x7F would load back under other names: the save
-// stops there with -24, and what it wrote before stays.
-TEST_F(PersistTree, ALineBreakOrSeparatorInAGroupOrItemFailsTheSaveAtThatSetting) {
+// skips that setting with what it holds, writes every other one and answers
+// -24.
+TEST_F(PersistTree, ALineBreakOrSeparatorInAGroupOrItemSkipsOnlyThatSetting) {
   for (const char *name : {"a\nb", "a\rb",
                            "a\x7F"
                            "b",
                            "\x7F"
                            "b"}) {
-    uint32_t root = NewStore();
+    uint32_t root = NewStore(), held = NewStore();
     ASSERT_EQ(TIZ_SetSettingDword(root, "First", "Value", 1), 0);
     ASSERT_EQ(TIZ_SetSettingDword(root, name, "Value", 2), 0);
-    ASSERT_EQ(TIZ_SetSettingDword(root, "Scan", name, 3), 0);
+    ASSERT_EQ(TIZ_SetSettingAttrStoreChild(root, "Scan", name, held), 0);
+    ASSERT_EQ(TIZ_SetSettingDword(held, "Held", "Value", 3), 0);
     ASSERT_EQ(TIZ_SetSettingDword(root, "Last", "Value", 4), 0);
     int32_t result = 0;
     std::string text = Saved(root, &result);
     EXPECT_EQ(result, TIZ_E_INVALID_ARG);
-    EXPECT_EQ(text, Ini("[Root|First|Value]\nSize=4\nType=DWORD\nValue=1\n"));
+    EXPECT_EQ(text, Ini("[Root|First|Value]\nSize=4\nType=DWORD\nValue=1\n\n"
+                        "[Root|Last|Value]\nSize=4\nType=DWORD\nValue=4\n"));
+    TIZ_Release(held);
   }
 }
 
@@ -281,8 +285,15 @@ TEST_F(PersistTree, ALoadKeepsGoodSectionsAndAnswersTheLastFailingOne) {
        "[Root|Pass|Count|Dpi|Value]\nSize=4\nType=DWORD\nValue=2\n"
        "[Root|Pass|Count]\nSize=4\nType=ATTRIBUTESTORE\n",
        0, "Pass|Count{Dpi|Value}"},
-      // A malformed name fails every store's walk: nested stores are lost.
-      {"foreign section", speed + foreign + nested, TIZ_E_BAD_SECTION, "Scan|Speed"},
+      // A malformed name is reported once, by the root: nested stores load.
+      {"foreign section before", foreign + speed + nested, TIZ_E_BAD_SECTION,
+       "Scan|Speed,Pass|Count{Dpi|Value}"},
+      {"foreign section between",
+       speed + "[Root|Pass|Count]\nSize=4\nType=ATTRIBUTESTORE\n" + foreign +
+           "[Root|Pass|Count|Dpi|Value]\nSize=4\nType=DWORD\nValue=2\n",
+       TIZ_E_BAD_SECTION, "Scan|Speed,Pass|Count{Dpi|Value}"},
+      {"foreign section after", speed + nested + foreign, TIZ_E_BAD_SECTION,
+       "Scan|Speed,Pass|Count{Dpi|Value}"},
       {"empty group", speed + "[Root||Speed]\n", TIZ_E_BAD_SECTION, "Scan|Speed"},
       {"foreign section, then a later failure", foreign + speed + badRootBuffer, TIZ_E_READ_BUFFER,
        "Scan|Speed"},
@@ -368,7 +379,9 @@ TEST_F(PersistTree, ALoadKeepsWhatTheStoreAlreadyHolds) {
   EXPECT_EQ(Outline(source), "Scan|Name,Scan|Speed");
 }
 
-TEST_F(PersistTree, NestedStoresThatAreGoneOrRenamedComeBackEmpty) {
+// A nested store is written under the place the save reaches it through,
+// whatever name its last link gave it; a gone one comes back empty.
+TEST_F(PersistTree, NestedStoresAreSavedByTheirPlaceAndGoneOnesComeBackEmpty) {
   uint32_t root = NewStore(), gone = NewStore(), renamed = NewStore(), other = NewStore();
   ASSERT_EQ(TIZ_SetSettingAttrStore(root, "a", "b", gone), 0);
   ASSERT_EQ(TIZ_Release(gone), 0);  // a plain link keeps no reference
@@ -378,11 +391,11 @@ TEST_F(PersistTree, NestedStoresThatAreGoneOrRenamedComeBackEmpty) {
   const std::string text = Saved(root);
   EXPECT_EQ(text, Ini("[Root|a|b]\nSize=4\nType=ATTRIBUTESTORE\n\n"
                       "[Root|c|d]\nSize=4\nType=ATTRIBUTESTORE\n\n"
-                      "[Root|x|y|k|Value]\nSize=4\nType=DWORD\nValue=1\n"));
+                      "[Root|c|d|k|Value]\nSize=4\nType=DWORD\nValue=1\n"));
   int32_t result = -1;
   uint32_t loaded = Load(text, &result);
   EXPECT_EQ(result, 0);
-  EXPECT_EQ(Outline(loaded), "a|b{},c|d{}");
+  EXPECT_EQ(Outline(loaded), "a|b{},c|d{k|Value}");
 }
 
 TEST_F(PersistTree, ASaveRewritesItsSectionsAndKeepsTheRestOfTheFile) {
@@ -398,17 +411,16 @@ TEST_F(PersistTree, ASaveRewritesItsSectionsAndKeepsTheRestOfTheFile) {
             "Value=2\r\n\r\n" +
                 Ini("[Root|Scan|Name]\nSize=2\nType=STRING\nValue=n\n"));
 
-  // A deleted setting's section stays in the file and comes back; two keys
-  // that differ only in case share one section, the later one's values.
+  // A deleted setting's section stays in the file and comes back.
   ASSERT_EQ(TIZ_DeleteSetting(first, "Scan", "Speed"), 0);
-  ASSERT_EQ(TIZ_SetSettingDword(first, "scan", "NAME", 5), 0);
+  ASSERT_EQ(TIZ_SetSettingString(first, "Scan", "Name", "m"), 0);
   ASSERT_EQ(TIZ_Serialize(first, "tree.ini"), 0);
   uint32_t loaded = NewStore();
   EXPECT_EQ(TIZ_Deserialize(loaded, "tree.ini"), TIZ_E_BAD_SECTION);  // [Other]
   EXPECT_EQ(Outline(loaded), "Scan|Speed,Scan|Name");
-  uint32_t name = 0;
-  EXPECT_EQ(TIZ_GetSettingDword(loaded, "Scan", "Name", &name), 0);
-  EXPECT_EQ(name, 5u);
+  int32_t status = 1;
+  uint32_t size = 0;
+  EXPECT_STREQ(TIZ_GetCharPointer(loaded, "Scan", "Name", &size, &status), "m");
 }
 
 // An empty buffer has no value line: saved over a section that held a full
@@ -474,6 +486,8 @@ TEST_F(PersistTree, DeepTreesSaveAndLoadWithoutRecursion) {
   EXPECT_EQ(leaf, 42u);
 }
 
+// A store met a second time names the place it was written first; the load
+// puts the one store at every place again, the saved store itself included.
 TEST_F(PersistTree, AStoreHeldTwiceOrInACycleIsWrittenOnce) {
   uint32_t a = NewStore(), b = NewStore();
   ASSERT_EQ(TIZ_SetSettingDword(a, "A", "", 1), 0);
@@ -481,11 +495,27 @@ TEST_F(PersistTree, AStoreHeldTwiceOrInACycleIsWrittenOnce) {
   ASSERT_EQ(TIZ_SetSettingAttrStore(a, "to", "b", b), 0);
   ASSERT_EQ(TIZ_SetSettingAttrStore(a, "again", "b", b), 0);
   ASSERT_EQ(TIZ_SetSettingAttrStore(b, "to", "a", a), 0);  // plain links allow a cycle
-  EXPECT_EQ(Saved(a), Ini("[Root|again|b|to|a|A|Value]\nSize=4\nType=DWORD\nValue=1\n\n"
-                          "[Root|again|b|to|a|to|b]\nSize=4\nType=ATTRIBUTESTORE\n\n"
-                          "[Root|again|b|B|Value]\nSize=4\nType=DWORD\nValue=2\n\n"
-                          "[Root|again|b|to|a]\nSize=4\nType=ATTRIBUTESTORE\n\n"
-                          "[Root|again|b|to|a|again|b]\nSize=4\nType=ATTRIBUTESTORE\n"));
+  // `a` was linked last under b: its own settings keep that name.
+  const std::string text = Saved(a);
+  EXPECT_EQ(text, Ini("[Root|again|b|to|a|A|Value]\nSize=4\nType=DWORD\nValue=1\n\n"
+                      "[Root|again|b|to|a|to|b]\nSize=4\nType=ATTRIBUTESTORE\n\n"
+                      "[Root|again|b|to|a|to|b|B|Value]\nSize=4\nType=DWORD\nValue=2\n\n"
+                      "[Root|again|b|to|a|to|b|to|a]\nSize=4\nType=ATTRIBUTESTORE\n"
+                      "SameStoreAs=Root|again|b|to|a\n\n"
+                      "[Root|again|b|to|a|again|b]\nSize=4\nType=ATTRIBUTESTORE\n"
+                      "SameStoreAs=Root|again|b|to|a|to|b\n"));
+  int32_t result = -1;
+  uint32_t loaded = Load(text, &result);
+  EXPECT_EQ(result, 0);
+  uint32_t loadedB = Nested(loaded, "to", "b");
+  ASSERT_NE(loadedB, 0u);
+  EXPECT_EQ(Nested(loaded, "again", "b"), loadedB);
+  EXPECT_EQ(Nested(loadedB, "to", "a"), loaded);
+  uint32_t value = 0;
+  EXPECT_EQ(TIZ_GetSettingDword(loadedB, "B", "Value", &value), 0);
+  EXPECT_EQ(value, 2u);
+  EXPECT_EQ(TIZ_Release(loaded), 0);
+  EXPECT_EQ(tiz::LookupStore(loadedB), nullptr);
 }
 
 }  // namespace

@@ -587,7 +587,7 @@ TEST(ProfileDocument, TheEscapeMarkerGoesWithItsKey) {
   ProfileDocument doc;
   doc.SetValue("S", "Text", "two\nlines");
   doc.SetValue("S", "Other", "1");
-  EXPECT_EQ(doc.Render(), "[S]\r\nText=\"two\\nlines\"\r\nTextEscaped=1\r\nOther=1\r\n");
+  EXPECT_EQ(doc.Render(), "[S]\r\nText=\"two\\nlines\"\r\nTextEscaped=12:2E432D54\r\nOther=1\r\n");
   doc.RemoveKey("S", "Text");
   EXPECT_EQ(doc.Render(), "[S]\r\nOther=1\r\n");
   doc.SetValue("S", "Text", "\"a\\nb\"");

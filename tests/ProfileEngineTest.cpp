@@ -112,7 +112,7 @@ TEST(ProfileEngineDocument, KeptSectionsChangeOnlyWhereAnEditDoes) {
             "[B]\r\n"
             "Value=x\r\n"
             "Type=\"x\\ny\"\r\n"
-            "TypeEscaped=1\r\n"
+            "TypeEscaped=6:F6A9A84A\r\n"
             "\r\n"
             "[C]\r\n"
             "Size=2\r\n");

@@ -50,7 +50,7 @@ inline void DumpValue(std::ostream &out, const tiz::CAttribute &a, bool handles)
 }
 
 inline void DumpTree(std::ostream &out, uint32_t handle, int depth, std::set<uint32_t> &seen,
-                     bool handles) {
+                     bool handles, bool counts) {
   tiz::CAttributeStore *s = tiz::LookupStore(handle);
   out << std::string(depth * 2, ' ');
   if (handles) out << handle;
@@ -58,7 +58,8 @@ inline void DumpTree(std::ostream &out, uint32_t handle, int depth, std::set<uin
     out << " gone\n";
     return;
   }
-  out << " refs=" << s->RefCount() << " parent=";
+  if (counts) out << " refs=" << s->RefCount();
+  out << " parent=";
   if (handles)
     out << s->ParentHandle();
   else
@@ -72,7 +73,7 @@ inline void DumpTree(std::ostream &out, uint32_t handle, int depth, std::set<uin
     DumpValue(out, a, handles);
     out << "\n";
     if (a.m_type == tiz::kTypeAttributeStore && a.m_value.store)
-      DumpTree(out, a.m_value.store, depth + 1, seen, handles);
+      DumpTree(out, a.m_value.store, depth + 1, seen, handles, counts);
   }
 }
 
@@ -80,12 +81,14 @@ inline void DumpTree(std::ostream &out, uint32_t handle, int depth, std::set<uin
 
 // Everything a caller could observe of the store and the stores below it:
 // counts, parents, keys in list order, types, sizes, confidences, values.
-// Without handles, two trees built alike in different runs dump alike.
-inline std::string DumpStore(uint32_t handle, bool handles = true) {
+// Without handles, two trees built alike in different runs dump alike;
+// without counts, a tree and its copy read back from a file, whose stores
+// hold no caller's references.
+inline std::string DumpStore(uint32_t handle, bool handles = true, bool counts = true) {
   tiz::frame::LockScope lock;
   std::ostringstream out;
   std::set<uint32_t> seen;
-  detail::DumpTree(out, handle, 0, seen, handles);
+  detail::DumpTree(out, handle, 0, seen, handles, counts);
   return out.str();
 }
 

@@ -27,8 +27,8 @@ TEST(TreeFileRoundTrip, GeneratedTreesComeBackBitExact) {
     uint32_t loaded = 0;
     ASSERT_EQ(TIZ_Create(&loaded), 0);
     EXPECT_EQ(TIZ_Deserialize(loaded, "first.ini"), 0);
-    const std::string expected = tiz_test::DumpStore(saved, false);
-    const std::string actual = tiz_test::DumpStore(loaded, false);
+    const std::string expected = tiz_test::DumpStore(saved, false, false);
+    const std::string actual = tiz_test::DumpStore(loaded, false, false);
     EXPECT_EQ(tiz_test::PrintableLines(actual), tiz_test::PrintableLines(expected));
     ASSERT_EQ(TIZ_Serialize(loaded, "again.ini"), 0);
     const std::string file = tiz_test::ReadFileText(dir.Path("first.ini"));

@@ -178,7 +178,8 @@ TEST_F(TreeFileWin32Rules, SavesWriteWhatThePlatformReadsBackAsSaved) {
        {"[Root|V|0]\r\nSize=6\r\nType=STRING\r\nValue=\" lead\"\r\n", "Value=\"trail\t\"\r\n",
         "Value=\"\"q\"\"\r\n", "Value=\"'s'\"\r\n",
         "[Root|V|4]\r\nSize=5\r\nType=STRING\r\nValue=a\\nb\r\n\r\n",
-        "[Root|V|5]\r\nSize=7\r\nType=STRING\r\nValue=\"l1\\r\\nl2\"\r\nValueEscaped=1\r\n",
+        "[Root|V|5]\r\nSize=7\r\nType=STRING\r\nValue=\"l1\\r\\nl2\"\r\nValueEscaped=10:"
+        "81EEB8D6\r\n",
         "Value=\"\r\n", "Size=1\r\nType=STRING\r\nValue=\r\n", "[Root|[g]| i]]\r\n"})
     EXPECT_NE(text.find(Sep(line)), std::string::npos) << line << "\n" << text;
 

@@ -121,9 +121,9 @@ int32_t CAttributeStore::Release() {
       while (parent->m_refCount < m_refCount) parent->m_refCount += 1000;
     }
   }
-  // A linked child goes with its parent; only a store without a (live)
-  // parent is destroyed by its own last release.
-  if (m_refCount == 0 && !Parent()) TearDownStore(this);
+  // A linked child goes with its parent, a kept store with its keeper; only
+  // a store without either is destroyed by its own last release.
+  if (m_refCount == 0 && !Parent() && !Keeper()) TearDownStore(this);
   return 0;
 }
 
@@ -136,8 +136,22 @@ int32_t CAttributeStore::SetParent(CAttributeStore *parent) {
     parent->m_linkedChildren.push_back(m_handle);
   }
   m_parentHandle = parent->Handle();
+  m_keeperHandle = 0;  // the parent owns it now
   for (int32_t i = 0; i < m_refCount; ++i) parent->AddRef();
   return 0;
+}
+
+void CAttributeStore::LinkLoadedChild(CAttributeStore *parent) {
+  parent->ReserveChildLink();  // may throw: nothing changed yet
+  parent->m_linkedChildren.push_back(m_handle);
+  m_parentHandle = parent->Handle();
+  m_keeperHandle = 0;
+}
+
+void CAttributeStore::KeepLoaded(CAttributeStore *keeper) {
+  keeper->ReserveChildLink();
+  keeper->m_linkedChildren.push_back(m_handle);
+  m_keeperHandle = keeper->Handle();
 }
 
 void CAttributeStore::ReserveChildLink() {
@@ -150,7 +164,7 @@ void CAttributeStore::ForgetGoneChildren() noexcept {
   size_t kept = 0;
   for (uint32_t child : m_linkedChildren) {
     const CAttributeStore *store = LookupStore(child);
-    if (store && store->ParentHandle() == m_handle) m_linkedChildren[kept++] = child;
+    if (store && store->GoesWith(m_handle)) m_linkedChildren[kept++] = child;
   }
   m_linkedChildren.resize(kept);
 }

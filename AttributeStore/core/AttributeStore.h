@@ -88,6 +88,20 @@ class CAttributeStore {
   // whose counts the caller sets up itself (a tree read back from a file).
   void AttachToParentUncounted(uint32_t parentHandle) { m_parentHandle = parentHandle; }
 
+  // A store a tree load made holds no reference of anyone's, so it goes with
+  // the store that holds it: linked as that store's child (uncounted), or,
+  // where it was linked plainly, kept by it without a parent link, so that a
+  // miss in it still does not fall back to the holder. May throw before
+  // changing anything.
+  void LinkLoadedChild(CAttributeStore *parent);
+  void KeepLoaded(CAttributeStore *keeper);
+  // The store that keeps this one, or null.
+  CAttributeStore *Keeper() const { return m_keeperHandle ? LookupStore(m_keeperHandle) : nullptr; }
+  // True when this store goes down with `holder`: its child, or kept by it.
+  bool GoesWith(uint32_t holder) const {
+    return m_parentHandle == holder || m_keeperHandle == holder;
+  }
+
   uint32_t Handle() const { return m_handle; }
 
   // --- key list, path name, count -----------------------------------------
@@ -114,16 +128,17 @@ class CAttributeStore {
   KeyList m_keyList;
   KeyEntry *m_cursor = nullptr;  // next key of a sorted iteration
   uint32_t m_parentHandle = 0;
+  uint32_t m_keeperHandle = 0;
   std::string m_name;
   int32_t m_refCount = 0;
 
-  // Drops entries of m_linkedChildren that no longer name a live child of
-  // this store, keeping the others in link order.
+  // Drops entries of m_linkedChildren that no longer name a live store going
+  // with this one, keeping the others in link order.
   void ForgetGoneChildren() noexcept;
 
-  // The stores linked as children of this one, in link order. Entries of
-  // children since destroyed or linked elsewhere are dropped as the list
-  // fills. Teardown finds here the children whose setting was overwritten.
+  // The stores linked as children of this one, or kept by it, in link order.
+  // Entries of stores since destroyed or linked elsewhere are dropped as the
+  // list fills. Teardown finds here those whose setting was overwritten.
   std::vector<uint32_t> m_linkedChildren;
   KeyIndex m_index;
   uint64_t m_nextSeq = 0;
@@ -145,8 +160,8 @@ int32_t CreateStoreOut(uint32_t *phStore);
 int32_t GetParentHandle(const CAttributeStore *store, uint32_t *phParent);
 
 // Teardown. DeleteChildStores destroys, depth first, the stores child-linked
-// under `store`: those its settings hold, in key-list order, then those no
-// setting holds any more (0, or -303 when it has no keys). DestroyStore
+// under `store` or kept by it: those its settings hold, in key-list order,
+// then those no setting holds any more (0, or -303 when it has no keys). DestroyStore
 // clears the signature and handle, releases every value, and frees the store.
 int32_t DeleteChildStores(CAttributeStore *store);
 void DestroyStore(CAttributeStore *store);

@@ -1,5 +1,5 @@
-// Taking stores down: linked children first (depth first), then the store's
-// own values, bucket by bucket.
+// Taking stores down: linked children and kept stores first (depth first),
+// then the store's own values, bucket by bucket.
 #include <algorithm>
 #include <utility>
 #include <vector>
@@ -18,7 +18,9 @@ int32_t DeleteChildStores(CAttributeStore *store) {
   // Collect first: a child's teardown may run callbacks that re-enter the
   // library, and this walk must not hold list positions across that.
   std::vector<uint32_t> children;
-  ForEachLinkedChild(store, [&](CAttributeStore *child) { children.push_back(child->Handle()); });
+  ForEachNestedStore(store, [&](CAttributeStore *nested) {
+    if (nested->GoesWith(self)) children.push_back(nested->Handle());
+  });
   // Taken over whole once nothing can throw: links made while the children
   // go (by callbacks) are not this teardown's business.
   std::vector<uint32_t> linked = std::move(store->m_linkedChildren);
@@ -28,7 +30,7 @@ int32_t DeleteChildStores(CAttributeStore *store) {
   for (const std::vector<uint32_t> *list : {&children, &linked}) {
     for (uint32_t handle : *list) {
       CAttributeStore *nested = LookupStore(handle);
-      if (nested && nested->ParentHandle() == self) TearDownStore(nested);
+      if (nested && nested->GoesWith(self)) TearDownStore(nested);
     }
   }
   return noKeys ? TIZ_E_EMPTY_STORE : 0;

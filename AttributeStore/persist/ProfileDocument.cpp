@@ -160,7 +160,7 @@ ProfileDocument::SectionNumber ProfileDocument::AppendSection(std::string_view s
   size_t hash = ProfileNameHash(name);
   if (Lookup(name, hash) != kNoSection) return kNoSection;
   // Values the reader would change are spelled apart, before the size is known.
-  std::string spelled[kMostAppendedKeys];
+  std::string spelled[kMostAppendedKeys], markers[kMostAppendedKeys];
   ValueSpelling spellings[kMostAppendedKeys];
   size_t size = spelling.size() + 4;  // "[name]" CR LF
   for (size_t i = 0; i < count; ++i) {
@@ -171,8 +171,10 @@ ProfileDocument::SectionNumber ProfileDocument::AppendSection(std::string_view s
       value = spelled[i];
     }
     size += keys[i].key.size() + 1 + value.size() + 2;
-    if (spellings[i] == ValueSpelling::kEscaped)
-      size += EscapeMarkerKey(keys[i].key).size() + 1 + std::strlen(kEscapeMarkerValue) + 2;
+    if (spellings[i] == ValueSpelling::kEscaped) {
+      markers[i] = EscapeMarkerValue(spelled[i]);
+      size += EscapeMarkerKey(keys[i].key).size() + 1 + markers[i].size() + 2;
+    }
   }
   SeparateLastSection();
   // Room for a CR LF after the text: the blank line before a next section.
@@ -190,8 +192,7 @@ ProfileDocument::SectionNumber ProfileDocument::AppendSection(std::string_view s
   };
   for (size_t i = 0; i < count; ++i) {
     putLine(keys[i].key, spellings[i] == ValueSpelling::kPlain ? keys[i].value : spelled[i]);
-    if (spellings[i] == ValueSpelling::kEscaped)
-      putLine(EscapeMarkerKey(keys[i].key), kEscapeMarkerValue);
+    if (spellings[i] == ValueSpelling::kEscaped) putLine(EscapeMarkerKey(keys[i].key), markers[i]);
   }
   Put(out, "\r\n");
   Section section = NamedSection(std::string_view(text + 1, name.size()), hash);
@@ -304,7 +305,7 @@ std::string_view ProfileDocument::DecodeValue(const Section &section, std::strin
   if (MayBeEscaped(spelled)) {
     std::string marker = EscapeMarkerKey(key);
     KeyLine found = FindKeyLine(section, marker);
-    if (found.found && ReadProfileValue(found.value) == kEscapeMarkerValue)
+    if (found.found && EscapeMarkerMatches(ReadProfileValue(found.value), spelled))
       return ReadEscapedProfileValue(spelled, scratch);
   }
   if (m_hasNul) return ReadProfileValue(spelled);
@@ -374,7 +375,8 @@ void ProfileDocument::SetValue(SectionNumber section, std::string_view key,
   // unless the line it replaces may have been escaped.
   if (spelling == ValueSpelling::kEscaped) {
     std::string marker = EscapeMarkerKey(key);
-    WriteLine(section, marker, kEscapeMarkerValue, ValueSpelling::kPlain);
+    WriteLine(section, marker, EscapeMarkerValue(SpellValue(value, spelling)),
+              ValueSpelling::kPlain);
   } else if (wasEscaped || spelling == ValueSpelling::kQuoted) {
     RemoveLine(section, EscapeMarkerKey(key));
   }

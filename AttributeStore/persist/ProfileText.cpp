@@ -1,6 +1,7 @@
 #include "persist/ProfileText.h"
 
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 
 namespace tiz {
@@ -109,6 +110,30 @@ std::string EscapeMarkerKey(std::string_view key) {
   std::string marker(key);
   marker += "Escaped";
   return marker;
+}
+
+namespace {
+
+// 32-bit FNV-1a: cheap, and any edit of the marked text changes it.
+uint32_t MarkedTextChecksum(std::string_view text) {
+  uint32_t hash = 2166136261u;
+  for (unsigned char c : text) hash = (hash ^ c) * 16777619u;
+  return hash;
+}
+
+constexpr char kLegacyEscapeMarker[] = "1";
+
+}  // namespace
+
+std::string EscapeMarkerValue(std::string_view spelled) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%zu:%08X", spelled.size(), MarkedTextChecksum(spelled));
+  return text;
+}
+
+bool EscapeMarkerMatches(std::string_view marker, std::string_view spelled) {
+  if (marker == kLegacyEscapeMarker) return true;
+  return marker == EscapeMarkerValue(spelled);
 }
 
 }  // namespace tiz

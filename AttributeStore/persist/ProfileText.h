@@ -55,9 +55,17 @@ std::string_view ReadProfileValue(std::string_view spelled);
 std::string_view ReadEscapedProfileValue(std::string_view spelled, std::string *scratch);
 
 // The key that marks `key` of the same section as escaped: the key's name
-// followed by "Escaped" ("ValueEscaped" for "Value"), with the value "1".
+// followed by "Escaped" ("ValueEscaped" for "Value").
 std::string EscapeMarkerKey(std::string_view key);
-constexpr char kEscapeMarkerValue[] = "1";
+// The marker's value names the exact text it marks: the escaped spelling's
+// length and checksum ("23:5D0C11A4"). A program that knows nothing of the
+// marker and rewrites the key leaves it behind; the rewritten text then no
+// longer matches and reads as the platform reads it.
+std::string EscapeMarkerValue(std::string_view spelled);
+// True when `marker` (the marker key's value as read) marks `spelled` (the
+// key's text after "key=", as the file holds it). Files of earlier versions
+// mark with "1", which is taken as it always was.
+bool EscapeMarkerMatches(std::string_view marker, std::string_view spelled);
 
 // A line break cannot be part of a section name: the header would end there.
 bool HoldsLineBreak(std::string_view text);

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <string>
 #include <unordered_map>
 #include <vector>
 
@@ -130,6 +131,27 @@ struct LoadedSetting {
   bool fileable = false;
 };
 
+// What an ATTRIBUTESTORE section says of its store beyond its type: the
+// place whose store it shares, and whether it is linked as a child.
+struct StorePlaceKeys {
+  StorePlaceKeys(const ProfileDocument &doc, SectionNumber section) {
+    static constexpr std::string_view kKeys[2] = {kSameStoreKey, kChildLinkKey};
+    bool found[2];
+    std::string_view values[2];
+    doc.FindValues(section, kKeys, 2, found, values, m_scratch);
+    // A place's path as the file's section names give it, which are read
+    // without blanks at their ends.
+    if (found[0]) sameStoreAs = TrimProfileBlanks(values[0]);
+    childLink = found[1] && values[1] == kChildLinkValue;
+  }
+
+  std::string_view sameStoreAs;
+  bool childLink = false;
+
+ private:
+  std::string m_scratch[2];
+};
+
 class TreeLoader {
  public:
   explicit TreeLoader(const ProfileDocument &doc) : m_doc(doc), m_index(doc) {}
@@ -146,6 +168,7 @@ class TreeLoader {
         SplitSectionName(m_doc.NameOf(m_doc.ListedSection(0)), &first)) {
       owner = TrimTrailingProfileBlanks(first.owner);
     }
+    m_placed.emplace(owner, target->Handle());
     m_walks.emplace_back(target, m_index.OwnedBy(owner));
     for (;;) {
       Walk &walk = m_walks.back();
@@ -153,12 +176,17 @@ class TreeLoader {
         DeserializeSection((*walk.sections)[walk.next++]);
         continue;
       }
-      int32_t code = walk.Result(m_index.LastMalformed());
-      if (m_walks.size() == 1) return code;
+      if (m_walks.size() == 1) {
+        int32_t code = walk.Result(m_index.LastMalformed());
+        ResolveLinks();
+        return code;
+      }
+      int32_t code = walk.Result();
       LoadedSetting holder = std::move(walk.holder);
       uint32_t section = walk.holderSection;
+      bool childLink = walk.childLink;
       m_walks.pop_back();
-      FileSetting(m_walks.back(), section, code, std::move(holder));
+      FileSetting(m_walks.back(), section, code, std::move(holder), childLink);
     }
   }
 
@@ -180,14 +208,18 @@ class TreeLoader {
     // store once this walk has succeeded.
     LoadedSetting holder;
     uint32_t holderSection = 0;
+    bool childLink = false;  // linked to the holding store as its child
 
     void Fail(uint32_t section, int32_t code) {
       lastFailure = section;
       failureCode = code;
     }
+    // A section that belongs to no store (another program's, or a damaged
+    // name) is reported by the root's walk alone: the nested stores load.
     int32_t Result(int64_t lastMalformed) const {
       return lastMalformed > lastFailure ? TIZ_E_BAD_SECTION : failureCode;
     }
+    int32_t Result() const { return failureCode; }
   };
 
   // Reads a section of the current walk's store; a nested store gets a walk
@@ -199,9 +231,24 @@ class TreeLoader {
     CAttribute &attr = setting.entry->attr;
     int32_t code = DeserializeAttribute(attr, m_doc, number);
     if (code == 0 && attr.m_type == kTypeAttributeStore) {
+      StorePlaceKeys place(m_doc, number);
+      if (!place.sameStoreAs.empty()) {
+        // Linked once every store of the file is made: the place it names
+        // may come later in the file.
+        if (setting.fileable) {
+          m_links.push_back(PendingLink{m_walks.back().store->Handle(),
+                                        std::string(setting.entry->KeyView()), std::string(name),
+                                        std::string(place.sameStoreAs), place.childLink});
+        }
+        FileSetting(m_walks.back(), section, code, std::move(setting));
+        return;
+      }
       m_walks.reserve(m_walks.size() + 1);
       CAttributeStore *nested = CreateStore();
       attr.m_value.store = nested->Handle();  // from here dropping the setting drops the store
+      // Nobody holds a reference to it: it goes with the store it is filed in.
+      nested->SetRefCount(0);
+      m_placed[std::string(name)] = nested->Handle();
       // The nested store is named on its holder's chain: the name the file
       // gives it, with the owner path replaced by the holding store's own
       // name where the two differ (a file saved under another root name, an
@@ -217,6 +264,7 @@ class TreeLoader {
       Walk walk(nested, m_index.OwnedBy(name));
       walk.holder = std::move(setting);
       walk.holderSection = section;
+      walk.childLink = place.childLink;
       m_walks.push_back(std::move(walk));
       return;
     }
@@ -238,17 +286,102 @@ class TreeLoader {
     return setting;
   }
 
-  void FileSetting(Walk &walk, uint32_t section, int32_t code, LoadedSetting setting) {
+  // Files a read setting in the walk's store; a store made for it goes with
+  // that store from then on.
+  void FileSetting(Walk &walk, uint32_t section, int32_t code, LoadedSetting setting,
+                   bool childLink = false) {
     if (code != 0) {
       walk.Fail(section, code);
       return;
     }
-    if (setting.fileable) walk.store->FileEntry(setting.entry.release());
+    if (!setting.fileable) return;
+    const CAttribute &attr = setting.entry->attr;
+    if (attr.m_type == kTypeAttributeStore && attr.m_value.store) {
+      // May throw: the setting is then dropped with its store.
+      CAttributeStore *nested = LookupStore(attr.m_value.store);
+      if (childLink)
+        nested->LinkLoadedChild(walk.store);
+      else
+        nested->KeepLoaded(walk.store);
+    }
+    walk.store->FileEntry(setting.entry.release());
+  }
+
+  // A place whose section names another place holding the same store.
+  struct PendingLink {
+    uint32_t holder;     // the store holding the place
+    std::string key;     // the setting's full key in it
+    std::string place;   // the place's own path, which other links may name
+    std::string target;  // the path its section names
+    bool childLink;
+  };
+
+  // Gives every place that names another the store made there. A link names
+  // a place that holds a store of its own, or one linked in turn (a hand
+  // made file): those resolve once their target has. A place that holds no
+  // store of the load gets an empty one, as a file without the key would.
+  void ResolveLinks() {
+    std::vector<bool> done(m_links.size());
+    for (bool progress = true; progress;) {
+      progress = false;
+      for (size_t i = 0; i < m_links.size(); ++i) {
+        if (done[i]) continue;
+        auto target = m_placed.find(m_links[i].target);
+        if (target == m_placed.end() || !LookupStore(target->second)) continue;
+        done[i] = progress = true;
+        if (LinkPlace(m_links[i], LookupStore(target->second)))
+          m_placed.emplace(m_links[i].place, target->second);
+      }
+    }
+    for (size_t i = 0; i < m_links.size(); ++i) {
+      if (!done[i]) LinkPlace(m_links[i], nullptr);
+    }
+  }
+
+  // Puts `nested` (a new empty store when null) at the place; false when the
+  // place is gone.
+  bool LinkPlace(const PendingLink &link, CAttributeStore *nested) {
+    CAttributeStore *holder = LookupStore(link.holder);
+    KeyEntry *entry = holder ? holder->FindEntry(link.key) : nullptr;
+    if (!entry || entry->attr.m_type != kTypeAttributeStore || entry->attr.m_value.store)
+      return false;
+    if (!nested) {
+      nested = CreateStore();
+      nested->SetRefCount(0);
+      try {
+        if (link.childLink)
+          nested->LinkLoadedChild(holder);
+        else
+          nested->KeepLoaded(holder);
+      } catch (...) {
+        DestroyStore(nested);
+        throw;
+      }
+    } else if (link.childLink && !nested->Parent() && !GoesDownWith(holder, nested)) {
+      nested->LinkLoadedChild(holder);
+    }
+    entry->attr.m_value.store = nested->Handle();
+    return true;
+  }
+
+  // True when `store` goes down with `target`, or is it: linking `target` as
+  // its child would make a loop that nothing tears down.
+  static bool GoesDownWith(const CAttributeStore *store, const CAttributeStore *target) {
+    while (store) {
+      if (store == target) return true;
+      const CAttributeStore *parent = store->Parent();
+      store = parent ? parent : store->Keeper();
+    }
+    return false;
   }
 
   const ProfileDocument &m_doc;
   SectionIndex m_index;
   std::vector<Walk> m_walks;
+  // The store made at each place of the file, by the place's path: the
+  // root's own name, and each ATTRIBUTESTORE section that made a store.
+  std::unordered_map<std::string, uint32_t> m_placed;
+  std::vector<PendingLink> m_links;
 };
 
 // Copies a value into a buffer the read has checked it fits, as a C

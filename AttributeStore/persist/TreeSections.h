@@ -13,6 +13,14 @@ namespace tiz {
 constexpr char kSizeKey[] = "Size";
 constexpr char kTypeKey[] = "Type";
 constexpr char kValueKey[] = "Value";
+// Extra keys of an ATTRIBUTESTORE section. A store held at several places is
+// written once, at the first place a save meets it; every later place names
+// that place's section (or the saved store's own name) in kSameStoreKey. A
+// store linked as the child of the store holding it at a place carries
+// kChildLinkKey=1 there. Readers that do not know the keys see an empty store.
+constexpr char kSameStoreKey[] = "SameStoreAs";
+constexpr char kChildLinkKey[] = "ChildLink";
+constexpr char kChildLinkValue[] = "1";
 
 // Buffers of the type keyword and of a double's text.
 constexpr size_t kTypeTextSize = 256;
