@@ -479,26 +479,35 @@ int32_t TIZ_API TIZ_IterateSetting(uint32_t hAttrStore, char *buffer, uint32_t l
  * directory (TIZ_PERSIST_DIR, docs/environment.md); a directory in the name
  * is ignored.
  * TIZ_Serialize writes the store's settings and, depth first, those of every
- * nested store (plain and child links) into the file, one section each. The
- * file is replaced in one step (a new file renamed over it), so a reader
- * never sees half a save; a save that stops at a failing setting keeps the
- * sections written before it. Sections already in the file that this save
- * does not write stay. Confidences, reference
- * counts, parents and structures are not saved. Returns 0, or the first
- * failure: a configuration code (see above), TIZ_E_OPEN_FILE,
- * TIZ_E_WRITE_BUFFER, TIZ_E_INVALID_ARG for a setting whose group or item
- * (or whose store's name) holds a line break or the byte 0x7F, which no
- * section name can hold; TIZ_E_INVALID_HANDLE.
+ * nested store (plain and child links) into the file, one section each, a
+ * nested store's under the section of the setting through which the save
+ * reaches it. A store held at several places (or a link back up the tree)
+ * is written once, at the first place; every later place names that one, and
+ * a child link says so (docs/tree-file.md). The file is replaced in one step
+ * (a new file renamed over it), so a reader never sees half a save. Sections
+ * already in the file that this save does not write stay. Confidences,
+ * reference counts and structures are not saved. A setting whose group or
+ * item holds a line break or the byte 0x7F (which no section name can hold),
+ * or that differs from an earlier setting of its store only in letter case
+ * (the two would share a section), is skipped with the stores it holds;
+ * every other setting is written, and the result is then TIZ_E_INVALID_ARG.
+ * Returns 0; a configuration code (see above); TIZ_E_OPEN_FILE;
+ * TIZ_E_INVALID_ARG as said; TIZ_E_INVALID_HANDLE.
  * TIZ_Deserialize adds the file's settings to the store: a setting the store
- * already has keeps its value. Nested stores come back as new stores linked
- * plainly: no parent, and one reference that no caller holds, so releasing
- * the loading store does not take them down; delete their settings
- * (TIZ_DeleteSetting destroys the store a setting holds) before releasing
- * it. A missing file loads nothing and returns 0. A
- * section that fails is skipped and the others load; the result is then the
- * code of the last one that failed (TIZ_E_BAD_SECTION, TIZ_E_READ_BUFFER,
- * TIZ_E_EMPTY_TYPE), or a configuration code or TIZ_E_OPEN_FILE before
- * anything is read; TIZ_E_INVALID_HANDLE. */
+ * already has keeps its value. Nested stores come back as new stores, one
+ * store at every place that held the same store, a child link as a child
+ * link (a miss in it falls back to its holder). No caller holds a reference
+ * to them: each goes with its parent, or, linked plainly, with the store
+ * holding it at its first place, so the caller's release of the loading
+ * store frees everything the load made below it; other places that link a
+ * freed store then read as holding none. A reference the caller takes to a
+ * loaded store (a getter's, TIZ_AddRef) is the caller's to give back, before
+ * the loading store is released. A missing file loads nothing and returns 0.
+ * A section that fails is skipped and the others load; the result is then
+ * the code of the last one that failed (TIZ_E_BAD_SECTION, which a section
+ * of another program's also gives without keeping any nested store from
+ * loading; TIZ_E_READ_BUFFER, TIZ_E_EMPTY_TYPE), or a configuration code or
+ * TIZ_E_OPEN_FILE before anything is read; TIZ_E_INVALID_HANDLE. */
 int32_t TIZ_API TIZ_Serialize(uint32_t hAttrStore, const char *fileName);
 int32_t TIZ_API TIZ_Deserialize(uint32_t hAttrStore, const char *fileName);
 

@@ -178,7 +178,7 @@ class TreeLoader {
       }
       if (m_walks.size() == 1) {
         int32_t code = walk.Result(m_index.LastMalformed());
-        ResolveLinks();
+        ResolveLinks(target);
         return code;
       }
       int32_t code = walk.Result();
@@ -320,8 +320,10 @@ class TreeLoader {
   // a place that holds a store of its own, or one linked in turn (a hand
   // made file): those resolve once their target has. A place that holds no
   // store of the load gets an empty one, as a file without the key would.
-  void ResolveLinks() {
+  // Child links of later places are made once every place holds its store.
+  void ResolveLinks(CAttributeStore *root) {
     std::vector<bool> done(m_links.size());
+    std::vector<std::pair<uint32_t, uint32_t>> childLinks;  // holder, child
     for (bool progress = true; progress;) {
       progress = false;
       for (size_t i = 0; i < m_links.size(); ++i) {
@@ -329,18 +331,27 @@ class TreeLoader {
         auto target = m_placed.find(m_links[i].target);
         if (target == m_placed.end() || !LookupStore(target->second)) continue;
         done[i] = progress = true;
-        if (LinkPlace(m_links[i], LookupStore(target->second)))
-          m_placed.emplace(m_links[i].place, target->second);
+        if (!PutAtPlace(m_links[i], LookupStore(target->second))) continue;
+        m_placed.emplace(m_links[i].place, target->second);
+        if (m_links[i].childLink) childLinks.emplace_back(m_links[i].holder, target->second);
       }
     }
     for (size_t i = 0; i < m_links.size(); ++i) {
-      if (!done[i]) LinkPlace(m_links[i], nullptr);
+      if (!done[i]) PutAtPlace(m_links[i], nullptr);
+    }
+    for (const auto &[holderHandle, childHandle] : childLinks) {
+      CAttributeStore *holder = LookupStore(holderHandle), *child = LookupStore(childHandle);
+      // The loading store is the caller's: a load never links it below another.
+      if (!holder || !child || child == root || child->Parent() || ParentChainHolds(holder, child))
+        continue;
+      child->LinkLoadedChild(holder);
+      BreakKeeperLoop(child, root);
     }
   }
 
-  // Puts `nested` (a new empty store when null) at the place; false when the
-  // place is gone.
-  bool LinkPlace(const PendingLink &link, CAttributeStore *nested) {
+  // Puts `nested` at the place, or a new empty store when it is null; false
+  // when the place is gone.
+  bool PutAtPlace(const PendingLink &link, CAttributeStore *nested) {
     CAttributeStore *holder = LookupStore(link.holder);
     KeyEntry *entry = holder ? holder->FindEntry(link.key) : nullptr;
     if (!entry || entry->attr.m_type != kTypeAttributeStore || entry->attr.m_value.store)
@@ -357,22 +368,40 @@ class TreeLoader {
         DestroyStore(nested);
         throw;
       }
-    } else if (link.childLink && !nested->Parent() && !GoesDownWith(holder, nested)) {
-      nested->LinkLoadedChild(holder);
     }
     entry->attr.m_value.store = nested->Handle();
     return true;
   }
 
-  // True when `store` goes down with `target`, or is it: linking `target` as
-  // its child would make a loop that nothing tears down.
-  static bool GoesDownWith(const CAttributeStore *store, const CAttributeStore *target) {
-    while (store) {
+  // True when `target` is `store` or one of its parents: linking `target` as
+  // its child would make a loop of parents.
+  static bool ParentChainHolds(const CAttributeStore *store, const CAttributeStore *target) {
+    for (; store; store = store->Parent()) {
       if (store == target) return true;
-      const CAttributeStore *parent = store->Parent();
-      store = parent ? parent : store->Keeper();
     }
     return false;
+  }
+
+  // A new child link may close a loop of stores each going with the next (a
+  // store kept by its first holder, which is now its child's child): nothing
+  // would tear them down. The loop holds a kept store, since parents never
+  // loop: that one is kept by the loading store instead.
+  static void BreakKeeperLoop(CAttributeStore *start, CAttributeStore *root) {
+    std::unordered_map<const CAttributeStore *, bool> seen;
+    CAttributeStore *store = start;
+    while (store && seen.emplace(store, true).second) {
+      CAttributeStore *parent = store->Parent();
+      store = parent ? parent : store->Keeper();
+    }
+    if (!store) return;  // the chain ends: no loop
+    for (CAttributeStore *on = store;;) {
+      if (!on->Parent()) {
+        on->KeepLoaded(root);
+        return;
+      }
+      on = on->Parent();
+      if (on == store) return;
+    }
   }
 
   const ProfileDocument &m_doc;
