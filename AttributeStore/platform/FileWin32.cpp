@@ -64,11 +64,13 @@ FileStatus ReplacedFile(const char *path, std::string *target) {
   CloseHandle(link);
   if (length == 0 || length >= sizeof name) return FileStatus::kFailed;
   std::string resolved(name, length);
-  // "\\?\C:\..." and "\\?\UNC\server\..." as the ANSI functions take them.
-  if (resolved.compare(0, 8, "\\?\UNC\") == 0)
-    resolved = "\\" + resolved.substr(8);
-  else if (resolved.compare(0, 4, "\\?\") == 0)
-    resolved.erase(0, 4);
+  // "\\?\C:\..." and "\\?\UNC\server\..." back to the forms
+  // "C:\..." and "\\server\..." that the ANSI functions take.
+  static const char kLong[] = R"(\\?\)", kLongUnc[] = R"(\\?\UNC\)";
+  if (resolved.compare(0, sizeof kLongUnc - 1, kLongUnc) == 0)
+    resolved = R"(\\)" + resolved.substr(sizeof kLongUnc - 1);
+  else if (resolved.compare(0, sizeof kLong - 1, kLong) == 0)
+    resolved.erase(0, sizeof kLong - 1);
   *target = resolved;
   return FileStatus::kOk;
 }

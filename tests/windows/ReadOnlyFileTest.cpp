@@ -1,4 +1,4 @@
-// A tree file marked read-only on Windows: Win32's profile writer refuses to
+// A tree file marked read-only on Windows: Windows' own writers refuse to
 // write it, and so does a save, which must not replace it by a new file. A
 // load still reads it.
 #include <gtest/gtest.h>
@@ -45,19 +45,18 @@ TEST(WinReadOnlyFile, ASaveLeavesAReadOnlyFileAsItIs) {
   DeleteFileA(path.c_str());
   ASSERT_EQ(SaveSpeed(file, 1), 0);
   ASSERT_TRUE(SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY));
-  // Win32's own writer refuses the file too.
-  EXPECT_FALSE(WritePrivateProfileStringA("Other", "Key", "1", path.c_str()));
 
   EXPECT_EQ(SaveSpeed(file, 2), TIZ_E_OPEN_FILE);
   EXPECT_EQ(LoadedSpeed(file), 1);
   const DWORD attributes = GetFileAttributesA(path.c_str());
   ASSERT_NE(attributes, INVALID_FILE_ATTRIBUTES);
   EXPECT_TRUE(attributes & FILE_ATTRIBUTE_READONLY);
-  // Nothing is left beside it.
+  // Nothing is left beside it: no temporary file, no lock file.
   WIN32_FIND_DATAA entry;
-  HANDLE find = FindFirstFileA((path + ".*").c_str(), &entry);
+  HANDLE find = FindFirstFileA((path + ".tmp*").c_str(), &entry);
   EXPECT_EQ(find, INVALID_HANDLE_VALUE) << entry.cFileName;
   if (find != INVALID_HANDLE_VALUE) FindClose(find);
+  EXPECT_EQ(GetFileAttributesA((path + ".lock").c_str()), INVALID_FILE_ATTRIBUTES);
 
   ASSERT_TRUE(SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL));
   EXPECT_EQ(SaveSpeed(file, 2), 0);
