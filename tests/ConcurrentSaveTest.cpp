@@ -140,14 +140,15 @@ TEST(ConcurrentSave, AProcessKilledHoldingTheLockBlocksNoOne) {
   TIZ_Release(store);
 }
 
-// One process saves back to back, each save growing the file by a setting,
-// while this one loads: every load finds a whole file (every setting of one
-// save, in order) and waits at most for the save in progress, never for the
-// stream of saves behind it. The bound is far above a save's few
-// milliseconds and far below the lock's 30 s wait.
+// One process saves back to back, each save of a few thousand settings
+// growing the file by one more, so that it holds the lock nearly all the
+// time, while this one loads: every load finds a whole file (every setting
+// of one save, in order) and waits at most for the save in progress, never
+// for the stream of saves behind it. The bound is far above a save's time
+// and far below the lock's 30 s wait.
 TEST(ConcurrentSave, ALoadDuringBackToBackSavesWaitsForNoneOfThem) {
   // Loads go on until they have seen this many saves go by.
-  constexpr int kSavesSeen = 300;
+  constexpr int kSavesSeen = 40, kBulk = 4000;
   tiz_test::ScratchDirectory dir;
   int running[2];
   ASSERT_EQ(pipe(running), 0);
@@ -155,6 +156,8 @@ TEST(ConcurrentSave, ALoadDuringBackToBackSavesWaitsForNoneOfThem) {
     close(running[0]);
     uint32_t store = 0;
     if (TIZ_Create(&store) != 0) return 3;
+    for (int i = 0; i < kBulk; ++i)
+      TIZ_SetSettingString(store, "Bulk", ("Item" + std::to_string(i)).c_str(), "some text");
     for (int i = 0;; ++i) {
       std::string item = "Save" + std::to_string(i);
       TIZ_SetSettingDword(store, "Saver", item.c_str(), i);
@@ -183,7 +186,7 @@ TEST(ConcurrentSave, ALoadDuringBackToBackSavesWaitsForNoneOfThem) {
          ++count)
       EXPECT_EQ(value, static_cast<uint32_t>(count));
     EXPECT_GT(count, 0);
-    EXPECT_EQ(tiz_test::KeyCount(store), static_cast<size_t>(count));
+    EXPECT_EQ(tiz_test::KeyCount(store), static_cast<size_t>(kBulk + count));
     TIZ_Release(store);
     seen = count;
   }
