@@ -108,6 +108,15 @@ def main(path):
         extra.append(["bytes per DWORD setting", f"{lib['bytes_per_setting']:.0f} B",
                       f"{base['bytes_per_setting']:.0f} B (map)",
                       f"{lib['bytes_per_setting'] / base['bytes_per_setting']:.2f}"])
+    # A tree load's peak memory: at most the finished store plus the file.
+    for name, b in sorted(results.items()):
+        m = re.match(r"BM_LoadPeakMemory/(\d+)/(\d+)", name)
+        if m and "peak_over_file" in b:
+            count, size = map(int, m.groups())
+            extra.append([f"load peak, {count:,} settings of {size} B ({b['file_MB']:.0f} MB)",
+                          f"{b['peak_over_file']:.2f}x file",
+                          f"store {b['store_over_file']:.2f}x file + file",
+                          f"{b['peak_over_store_plus_file']:.2f}"])
     if rows and extra:
         print()
     print_table(["measure", "library", "baseline", "ratio"], extra)

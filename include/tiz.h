@@ -484,15 +484,24 @@ int32_t TIZ_API TIZ_IterateSetting(uint32_t hAttrStore, char *buffer, uint32_t l
  * reaches it. A store held at several places (or a link back up the tree)
  * is written once, at the first place; every later place names that one, and
  * a child link says so (docs/tree-file.md). The file is replaced in one step
- * (a new file renamed over it), so a reader never sees half a save. Sections
- * already in the file that this save does not write stay. Confidences,
- * reference counts and structures are not saved. A setting whose group or
- * item holds a line break or the byte 0x7F (which no section name can hold),
- * or that differs from an earlier setting of its store only in letter case
- * (the two would share a section), is skipped with the stores it holds;
- * every other setting is written, and the result is then TIZ_E_INVALID_ARG.
- * Returns 0; a configuration code (see above); TIZ_E_OPEN_FILE;
- * TIZ_E_INVALID_ARG as said; TIZ_E_INVALID_HANDLE.
+ * (a new file renamed over it), so a reader never sees half a save and never
+ * waits for more than the save in progress. Sections already in the file
+ * that this save does not write stay. The new file keeps the old one's
+ * permissions, and on POSIX its owner and group; a save that could not keep
+ * them, into a file the caller could not open for writing (read-only; on
+ * POSIX also a file with no write permission bit, even for root), or through
+ * a symbolic link that leads nowhere returns TIZ_E_OPEN_FILE and changes
+ * nothing. A link is written through: the file it leads to is replaced, in
+ * its own directory. TIZ_E_OPEN_FILE once the new file is in place means
+ * that flushing its directory to the disk failed: the new contents are there
+ * but may not survive a power loss. Confidences, reference counts and
+ * structures are not saved. A setting whose group or item holds a line
+ * break or the byte 0x7F (which no section name can hold), or that differs
+ * from an earlier setting of its store only in letter case (the two would
+ * share a section), is skipped with the stores it holds; every other setting
+ * is written, and the result is then TIZ_E_INVALID_ARG. Returns 0; a
+ * configuration code (see above); TIZ_E_OPEN_FILE; TIZ_E_INVALID_ARG as
+ * said; TIZ_E_INVALID_HANDLE.
  * TIZ_Deserialize adds the file's settings to the store: a setting the store
  * already has keeps its value. Nested stores come back as new stores, one
  * store at every place that held the same store, a child link as a child
@@ -506,8 +515,10 @@ int32_t TIZ_API TIZ_IterateSetting(uint32_t hAttrStore, char *buffer, uint32_t l
  * A section that fails is skipped and the others load; the result is then
  * the code of the last one that failed (TIZ_E_BAD_SECTION, which a section
  * of another program's also gives without keeping any nested store from
- * loading; TIZ_E_READ_BUFFER, TIZ_E_EMPTY_TYPE), or a configuration code or
- * TIZ_E_OPEN_FILE before anything is read; TIZ_E_INVALID_HANDLE. */
+ * loading; TIZ_E_READ_BUFFER, TIZ_E_EMPTY_TYPE), or a configuration code, or
+ * TIZ_E_OPEN_FILE with nothing loaded for a file that cannot be read to its
+ * end (an unreadable file, an I/O error on a read or the close);
+ * TIZ_E_INVALID_HANDLE. */
 int32_t TIZ_API TIZ_Serialize(uint32_t hAttrStore, const char *fileName);
 int32_t TIZ_API TIZ_Deserialize(uint32_t hAttrStore, const char *fileName);
 
@@ -516,12 +527,14 @@ int32_t TIZ_API TIZ_Deserialize(uint32_t hAttrStore, const char *fileName);
  * (null counts as empty): a name holding ":" or starting with "/" (outside
  * Windows) is used as it is; any other name is taken in the settings
  * directory (TIZ_SETTINGS_DIR). An empty name, or a file that does not exist
- * or cannot be read, loads nothing and returns 0. The first line that fails
+ * or cannot be opened, loads nothing and returns 0; a file that opened but
+ * could not be read to its end (an I/O error on a read or the close) loads
+ * nothing and returns TIZ_E_OPEN_FILE. The first line that fails
  * stops the load; lines before it stay applied. Returns 0; the failing
  * line's result (TIZ_E_INVALID_ARG for a line without a value field or a bad
  * "filebuffer" count, TIZ_E_OPEN_FILE for a "filebuffer" file that cannot be
- * opened, or a setter's code); TIZ_E_NO_MEMORY_LINE when the file cannot be
- * held in memory; a configuration code; TIZ_E_INVALID_HANDLE. */
+ * opened or read, or a setter's code); TIZ_E_NO_MEMORY_LINE when the file
+ * cannot be held in memory; a configuration code; TIZ_E_INVALID_HANDLE. */
 int32_t TIZ_API TIZ_LoadSettings(uint32_t hAttrStore, const char *fileName);
 
 /* TIZ_DisplayAttribute: a one-line text of a setting, found as the getters

@@ -1,9 +1,11 @@
 // Several processes saving into one tree file: each save reads the file,
 // adds its sections and replaces the file under the file's lock, so no
 // process overwrites what another one saved, and a process that dies while
-// it holds the lock blocks no one.
+// it holds the lock blocks no one. Loads wait for none of the saves.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -14,6 +16,7 @@
 #endif
 
 #include "ScratchDirectory.h"
+#include "StoreInspection.h"
 #include "platform/FileSystem.h"
 #include "tiz.h"
 
@@ -135,6 +138,103 @@ TEST(ConcurrentSave, AProcessKilledHoldingTheLockBlocksNoOne) {
   EXPECT_EQ(TIZ_GetSettingDword(store, "Kept", "Value", &value), 0);
   EXPECT_EQ(value, 2u);
   TIZ_Release(store);
+}
+
+// One process saves back to back, each save of a few thousand settings
+// growing the file by one more, so that it holds the lock nearly all the
+// time, while this one loads: every load finds a whole file (every setting
+// of one save, in order) and waits at most for the save in progress, never
+// for the stream of saves behind it. The bound is far above a save's time
+// and far below the lock's 30 s wait.
+TEST(ConcurrentSave, ALoadDuringBackToBackSavesWaitsForNoneOfThem) {
+  // Loads go on until they have seen this many saves go by.
+  constexpr int kSavesSeen = 40, kBulk = 4000;
+  tiz_test::ScratchDirectory dir;
+  int running[2];
+  ASSERT_EQ(pipe(running), 0);
+  pid_t saver = Spawn([&] {
+    close(running[0]);
+    uint32_t store = 0;
+    if (TIZ_Create(&store) != 0) return 3;
+    for (int i = 0; i < kBulk; ++i)
+      TIZ_SetSettingString(store, "Bulk", ("Item" + std::to_string(i)).c_str(), "some text");
+    for (int i = 0;; ++i) {
+      std::string item = "Save" + std::to_string(i);
+      TIZ_SetSettingDword(store, "Saver", item.c_str(), i);
+      if (TIZ_Serialize(store, "busy.ini") != 0) return 4;
+      if (i == 0 && write(running[1], "1", 1) != 1) return 5;
+    }
+  });
+  ASSERT_GT(saver, 0);
+  close(running[1]);
+  char started = 0;
+  ASSERT_EQ(read(running[0], &started, 1), 1);
+  close(running[0]);
+  auto longest = std::chrono::steady_clock::duration::zero();
+  int loads = 0;
+  for (int seen = 0; seen < kSavesSeen && loads < 100000; ++loads) {
+    uint32_t store = 0;
+    ASSERT_EQ(TIZ_Create(&store), 0);
+    const auto start = std::chrono::steady_clock::now();
+    const int32_t result = TIZ_Deserialize(store, "busy.ini");
+    longest = std::max(longest, std::chrono::steady_clock::now() - start);
+    EXPECT_EQ(result, 0);
+    // A whole file: Save0 to SaveN, each with its own number.
+    int count = 0;
+    for (uint32_t value = 0;
+         TIZ_GetSettingDword(store, "Saver", ("Save" + std::to_string(count)).c_str(), &value) == 0;
+         ++count)
+      EXPECT_EQ(value, static_cast<uint32_t>(count));
+    EXPECT_GT(count, 0);
+    EXPECT_EQ(tiz_test::KeyCount(store), static_cast<size_t>(kBulk + count));
+    TIZ_Release(store);
+    seen = count;
+  }
+  kill(saver, SIGKILL);
+  waitpid(saver, nullptr, 0);
+  EXPECT_LT(longest, std::chrono::seconds(5)) << "the longest of " << loads << " loads";
+}
+
+// A save stuck while it holds the lock does not hold up a load: the load
+// reads the file as the last finished save left it.
+TEST(ConcurrentSave, ALoadDoesNotWaitForASaveStuckHoldingTheLock) {
+  tiz_test::ScratchDirectory dir;
+  uint32_t store = 0;
+  ASSERT_EQ(TIZ_Create(&store), 0);
+  ASSERT_EQ(TIZ_SetSettingDword(store, "Before", "Value", 1), 0);
+  ASSERT_EQ(TIZ_Serialize(store, "tree.ini"), 0);
+  TIZ_Release(store);
+  int stuck[2];
+  ASSERT_EQ(pipe(stuck), 0);
+  pid_t child = Spawn([&] {
+    close(stuck[0]);
+    static int readyFd;
+    readyFd = stuck[1];
+    Files().write = [](File *, const void *, size_t) {
+      char ready = 1;
+      if (::write(readyFd, &ready, 1) != 1) _exit(5);
+      for (;;) pause();
+      return FileStatus::kFailed;
+    };
+    uint32_t changed = 0;
+    TIZ_Create(&changed);
+    TIZ_SetSettingDword(changed, "During", "Value", 2);
+    TIZ_Serialize(changed, "tree.ini");
+    return 6;
+  });
+  ASSERT_GT(child, 0);
+  close(stuck[1]);
+  char ready = 0;
+  ASSERT_EQ(read(stuck[0], &ready, 1), 1);
+  close(stuck[0]);
+  ASSERT_EQ(TIZ_Create(&store), 0);
+  EXPECT_EQ(TIZ_Deserialize(store, "tree.ini"), 0);
+  uint32_t value = 0;
+  EXPECT_EQ(TIZ_GetSettingDword(store, "Before", "Value", &value), 0);
+  EXPECT_EQ(TIZ_GetSettingDword(store, "During", "Value", &value), 2);
+  TIZ_Release(store);
+  kill(child, SIGKILL);
+  waitpid(child, nullptr, 0);
 }
 
 #else

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <sys/file.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -17,6 +18,7 @@
 
 #include "ScratchDirectory.h"
 #include "platform/FileSystem.h"
+#include "tiz.h"
 
 #ifndef _WIN32
 
@@ -118,7 +120,8 @@ TEST(NativeFiles, PathsThatCannotNameAFileAnswerByTheirCause) {
     EXPECT_EQ(file, nullptr);
     FileLock *lock = nullptr;
     EXPECT_EQ(files.lock(c.path.c_str(), LockKind::kExclusive, &lock), c.expected);
-    EXPECT_EQ(files.lock(c.path.c_str(), LockKind::kShared, &lock), c.expected);
+    // A reader takes no lock, whatever the path.
+    EXPECT_EQ(files.lock(c.path.c_str(), LockKind::kShared, &lock), FileStatus::kNotFound);
     EXPECT_EQ(lock, nullptr);
     EXPECT_EQ(files.remove(c.path.c_str()), c.expected);
     EXPECT_EQ(files.rename(scratch.Path("plain").c_str(), c.path.c_str()), c.expected);
@@ -241,6 +244,95 @@ TEST(NativeFiles, ALockInADirectoryThatRefusesNewFilesIsNotFound) {
   EXPECT_EQ(lock, nullptr);
   EXPECT_FALSE(std::filesystem::exists(path));
   std::filesystem::permissions(scratch.Path("closed"), std::filesystem::perms::owner_all);
+}
+
+// A save of one setting into the tree file "tree.ini" of the scratch
+// directory; its result.
+int32_t SaveOneSetting(uint32_t value) {
+  uint32_t store = 0;
+  if (TIZ_Create(&store) != 0) return -1;
+  TIZ_SetSettingDword(store, "Scan", "Speed", value);
+  const int32_t result = TIZ_Serialize(store, "tree.ini");
+  TIZ_Release(store);
+  return result;
+}
+
+// The value of Scan/Speed that a load of "tree.ini" finds, or -1.
+int64_t LoadedSpeed() {
+  uint32_t store = 0, value = 0;
+  if (TIZ_Create(&store) != 0) return -1;
+  const bool found = TIZ_Deserialize(store, "tree.ini") == 0 &&
+                     TIZ_GetSettingDword(store, "Scan", "Speed", &value) == 0;
+  TIZ_Release(store);
+  return found ? static_cast<int64_t>(value) : -1;
+}
+
+// A tree file that is a symbolic link (to where another program keeps the
+// file) is written through: the link stays, the file it leads to is
+// replaced, and the lock and temporary files live beside that file. A link
+// to a link is followed to its end.
+TEST(NativeFiles, ASaveWritesThroughASymbolicLink) {
+  tiz_test::ScratchDirectory scratch;
+  std::filesystem::create_directory(scratch.Path("elsewhere"));
+  const auto real = scratch.Path("elsewhere/kept.ini");
+  tiz_test::WriteFileText(real, "");
+  ASSERT_EQ(chmod(real.c_str(), 0640), 0);
+  std::filesystem::create_symlink("elsewhere/kept.ini", scratch.Path("middle.ini"));
+  std::filesystem::create_symlink("middle.ini", scratch.Path("tree.ini"));
+  for (uint32_t value : {11u, 12u}) {
+    ASSERT_EQ(SaveOneSetting(value), 0);
+    EXPECT_TRUE(std::filesystem::is_symlink(scratch.Path("tree.ini")));
+    EXPECT_TRUE(std::filesystem::is_symlink(scratch.Path("middle.ini")));
+    EXPECT_EQ(LoadedSpeed(), value);
+  }
+  EXPECT_NE(tiz_test::ReadFileText(real).find("Value=12"), std::string::npos);
+  EXPECT_EQ(std::filesystem::status(real).permissions(), std::filesystem::perms::owner_read |
+                                                             std::filesystem::perms::owner_write |
+                                                             std::filesystem::perms::group_read);
+  EXPECT_EQ(scratch.FileNames(), (std::vector<std::string>{"elsewhere", "middle.ini", "tree.ini"}));
+  std::vector<std::string> beside;
+  for (const auto &entry : std::filesystem::directory_iterator(scratch.Path("elsewhere")))
+    beside.push_back(entry.path().filename().string());
+  EXPECT_EQ(beside, std::vector<std::string>{"kept.ini"});
+}
+
+// A link that leads nowhere (its file is gone, or it leads to itself) is not
+// replaced by a regular file: the save fails and the link stays as it was.
+TEST(NativeFiles, ASaveThroughALinkThatLeadsNowhereFails) {
+  tiz_test::ScratchDirectory scratch;
+  for (const char *destination : {"gone/tree.ini", "tree.ini"}) {
+    SCOPED_TRACE(destination);
+    std::filesystem::create_symlink(destination, scratch.Path("tree.ini"));
+    EXPECT_EQ(SaveOneSetting(1), TIZ_E_OPEN_FILE);
+    EXPECT_TRUE(std::filesystem::is_symlink(scratch.Path("tree.ini")));
+    EXPECT_EQ(std::filesystem::read_symlink(scratch.Path("tree.ini")), destination);
+    EXPECT_EQ(scratch.FileNames(), std::vector<std::string>{"tree.ini"});
+    EXPECT_EQ(LoadedSpeed(), -1);
+    std::filesystem::remove(scratch.Path("tree.ini"));
+  }
+}
+
+// A file marked read-only is not replaced, by root neither (whom permissions
+// do not stop): the save fails and the file keeps its text and its mode.
+// Made writable again, the same save succeeds.
+TEST(NativeFiles, AReadOnlyTreeFileIsNotReplaced) {
+  tiz_test::ScratchDirectory scratch;
+  ASSERT_EQ(SaveOneSetting(1), 0);
+  const auto path = scratch.Path("tree.ini");
+  const std::string before = tiz_test::ReadFileText(path);
+  ASSERT_EQ(chmod(path.c_str(), 0444), 0);
+  EXPECT_EQ(SaveOneSetting(2), TIZ_E_OPEN_FILE);
+  EXPECT_EQ(tiz_test::ReadFileText(path), before);
+  struct stat info;
+  ASSERT_EQ(::stat(path.c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 07777, 0444u);
+  EXPECT_EQ(scratch.FileNames(), std::vector<std::string>{"tree.ini"});
+  EXPECT_EQ(LoadedSpeed(), 1);  // a read-only file still loads
+  ASSERT_EQ(chmod(path.c_str(), 0600), 0);
+  EXPECT_EQ(SaveOneSetting(2), 0);
+  EXPECT_EQ(LoadedSpeed(), 2);
+  ASSERT_EQ(::stat(path.c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 07777, 0600u);
 }
 
 }  // namespace

@@ -2,10 +2,16 @@
 
 #include "persist/ProfileFile.h"
 #include "platform/FileLock.h"
+#include "platform/FileSystem.h"
 
 namespace tiz {
 
-int32_t EditProfileFile(const std::string &path, const ProfileEditor &edit) {
+int32_t EditProfileFile(const std::string &named, const ProfileEditor &edit) {
+  // A link is written through: the lock and the temporary files belong to
+  // the file it leads to, in that file's directory.
+  std::string path;
+  if (platform::Files().replacedFile(named.c_str(), &path) != platform::FileStatus::kOk)
+    return kProfileFileFailed;
   platform::TargetLock lock;
   // Not found: the directory takes no files, and a save that changes the
   // file fails when it makes its temporary file, as it always has.
@@ -23,7 +29,12 @@ int32_t EditProfileFile(const std::string &path, const ProfileEditor &edit) {
   return result;
 }
 
-int32_t LoadProfileFileLocked(const std::string &path, ProfileDocument *doc) {
+int32_t LoadProfileFileLocked(const std::string &named, ProfileDocument *doc) {
+  // The lock of the file a link leads to, which its writers take; a link
+  // that leads nowhere reads as a missing file.
+  std::string path;
+  if (platform::Files().replacedFile(named.c_str(), &path) != platform::FileStatus::kOk)
+    path = named;
   platform::TargetLock lock;
   // No lock file: no edit is under way, and the file is read as it stands.
   platform::FileStatus status = lock.Acquire(path, platform::LockKind::kShared);

@@ -16,15 +16,18 @@ namespace tiz {
 
 using ProfileEditor = std::function<int32_t(ProfileDocument &doc)>;
 
-// Locks the file, removes the temporary files that crashed saves of it left,
-// reads it (a missing file reads as an empty document), runs `edit` and, when
-// the edit modified the document, replaces the file. The result is the
-// edit's code, or else the save's; the file is replaced even when the edit
-// fails, so that what it changed before failing is kept. The edit must not
-// read or edit the same file itself: the lock is held.
+// A symbolic link is edited through: the file it leads to is locked and
+// replaced in its own directory; a link that leads nowhere fails
+// (kProfileFileFailed) and stays as it is. Locks the file, removes the temporary files that crashed
+// saves of it left, reads it (a missing file reads as an empty document), runs `edit` and, when the
+// edit modified the document, replaces the file. The result is the edit's code, or else the save's;
+// the file is replaced even when the edit fails, so that what it changed before failing is kept.
+// The edit must not read or edit the same file itself: the lock is held.
 int32_t EditProfileFile(const std::string &path, const ProfileEditor &edit);
 
-// Reads the file under its shared lock: it waits while an edit holds it.
+// Reads the file under its shared lock where the platform needs one: it
+// waits for an edit in progress (on Windows, which cannot replace a file
+// that a reader has open), never for the edits that follow it.
 int32_t LoadProfileFileLocked(const std::string &path, ProfileDocument *doc);
 
 }  // namespace tiz

@@ -30,8 +30,11 @@ ProfileDocument ProfileDocumentFromBytes(std::string bytes) {
     auto second = static_cast<unsigned char>(bytes[3 + 2 * i]);
     units[i] = static_cast<char16_t>(little ? first | second << 8 : first << 8 | second);
   }
+  const bool whole = bytes.size() % 2 == 0;
+  // The file's bytes are done with: not held beside the text made of them.
+  std::string().swap(bytes);
   std::string text = platform::Utf16ToAnsi(units);
-  bool lossless = bytes.size() % 2 == 0 && platform::AnsiToUtf16(text) == units;
+  bool lossless = whole && platform::AnsiToUtf16(text) == units;
   ProfileDocument doc(std::move(text));
   doc.SetEncoding(encoding);
   if (!lossless) doc.MarkUnwritable();

@@ -45,7 +45,8 @@ bool ParseByteCount(std::string_view text, uint32_t *count) {
 
 // Stores the first `countText` bytes of the file named `path`; bytes past
 // the end of a shorter file are zeros. Nothing is allocated for the count
-// before the file has opened.
+// before the file has opened. A file that cannot be opened, read or closed
+// stores nothing.
 int32_t SetFileBuffer(CAttributeStore *store, const char *group, const char *item,
                       const std::string &path, std::string_view countText) {
   uint32_t count = 0;
@@ -89,7 +90,12 @@ int32_t LoadSettingsFile(uint32_t hAttrStore, std::string_view fileName) {
   if (path.empty()) return 0;
   std::string text;
   try {
-    if (platform::ReadWholeFile(path.c_str(), &text) != platform::FileStatus::kOk) return 0;
+    // A file that cannot be opened loads nothing; one that opened and then
+    // failed (an I/O error on a read or the close) must not pass for one
+    // that holds nothing, so the load reports it.
+    bool opened = false;
+    if (platform::ReadWholeFile(path.c_str(), &text, &opened) != platform::FileStatus::kOk)
+      return opened ? TIZ_E_OPEN_FILE : 0;
   } catch (const std::bad_alloc &) {
     return TIZ_E_NO_MEMORY_LINE;
   }

@@ -9,9 +9,11 @@
 
 namespace tiz {
 
-// Finds the file (ResolveSettingsPath), reads it and applies its lines in
-// order. 0 for an empty name or a file that cannot be opened; otherwise the
-// first failing line's code, which ends the load (earlier lines stay).
+// Finds the file (ResolveSettingsPath), reads it whole and applies its lines
+// in order. 0 for an empty name or a file that cannot be opened;
+// TIZ_E_OPEN_FILE, with nothing applied, for a file that opened but could
+// not be read to its end; otherwise the first failing line's code, which
+// ends the load (earlier lines stay).
 int32_t LoadSettingsFile(uint32_t hAttrStore, std::string_view fileName);
 
 // The C strings the setters take, kept from line to line: a file of many

@@ -2,7 +2,9 @@
 // flock on the lock file: the kernel drops it when its holder dies. A writer
 // removes the lock file while it still holds the lock, so a waiter that then
 // gets the lock of the removed file sees that it no longer has the name and
-// tries again on the file the name now holds.
+// tries again on the file the name now holds. Readers take no lock: a rename
+// replaces a file in one step even while a reader has the old one open, so a
+// reader always reads one whole file and never waits for writers.
 #include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
@@ -21,7 +23,6 @@ namespace tiz::platform {
 
 struct FileLock {
   int fd;
-  bool exclusive;
   std::string path;
 };
 
@@ -38,16 +39,12 @@ FileStatus StatusOfErrno() {
   return (errno == ENOENT || errno == ENOTDIR) ? FileStatus::kNotFound : FileStatus::kFailed;
 }
 
-int OpenLockFile(const char *path, bool exclusive) {
+int OpenLockFile(const char *path) {
   int fd;
   do {
-    if (exclusive) {
-      fd = ::open(path, O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-      // Another user's lock file may be read-only to us; flock needs no write.
-      if (fd < 0 && errno == EACCES) fd = ::open(path, O_RDONLY | O_CREAT | O_CLOEXEC, 0666);
-    } else {
-      fd = ::open(path, O_RDONLY | O_CLOEXEC);
-    }
+    fd = ::open(path, O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    // Another user's lock file may be read-only to us; flock needs no write.
+    if (fd < 0 && errno == EACCES) fd = ::open(path, O_RDONLY | O_CREAT | O_CLOEXEC, 0666);
   } while (fd < 0 && errno == EINTR);
   return fd;
 }
@@ -68,25 +65,26 @@ void Pause(long *pauseNs) {
 }  // namespace
 
 FileStatus Lock(const char *path, LockKind kind, FileLock **lock) {
-  const bool exclusive = kind == LockKind::kExclusive;
+  // See the top of this file: a reader needs no lock.
+  if (kind == LockKind::kShared) return FileStatus::kNotFound;
   // Allocated before any descriptor is open, so that running out of memory
   // cannot leak a held lock.
-  auto held = std::make_unique<FileLock>(FileLock{-1, exclusive, path});
+  auto held = std::make_unique<FileLock>(FileLock{-1, path});
   const auto deadline = std::chrono::steady_clock::now() + kLockWait;
   long pauseNs = 250 * 1000;
   int fd = -1;
   for (;;) {
     if (fd < 0) {
-      fd = OpenLockFile(path, exclusive);
+      fd = OpenLockFile(path);
       // A directory that is missing or refuses new files cannot have its
       // file replaced by anyone either: there is nothing to guard.
       if (fd < 0 && (errno == EACCES || errno == EPERM || errno == EROFS))
-        return exclusive ? FileStatus::kNotFound : FileStatus::kFailed;
+        return FileStatus::kNotFound;
       if (fd < 0) return StatusOfErrno();
     }
     int result;
     do {
-      result = ::flock(fd, (exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB);
+      result = ::flock(fd, LOCK_EX | LOCK_NB);
     } while (result != 0 && errno == EINTR);
     // File systems without locks leave the file as unguarded as it was.
     bool noLocks = result != 0 && (errno == ENOLCK || errno == EOPNOTSUPP || errno == EINVAL);
@@ -112,7 +110,7 @@ FileStatus Lock(const char *path, LockKind kind, FileLock **lock) {
 FileStatus Unlock(FileLock *lock) {
   std::unique_ptr<FileLock> held(lock);
   // Removed while still held: see the top of this file.
-  if (held->exclusive) ::unlink(held->path.c_str());
+  ::unlink(held->path.c_str());
   return ::close(held->fd) == 0 ? FileStatus::kOk : FileStatus::kFailed;
 }
 

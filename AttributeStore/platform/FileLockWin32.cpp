@@ -3,7 +3,10 @@
 // holder's handle closes or its process dies. The lock file is opened
 // delete-on-close, so it goes away with the last handle to it, and no one
 // can create a new one under the name while any handle to the old one is
-// open: every holder locks the same file.
+// open: every holder locks the same file. A second byte is a turnstile: a
+// taker holds it while it waits for the first, so takers that come later
+// wait behind it, and a load waits for the save in progress, not for every
+// save a busy writer starts after it.
 #include <windows.h>
 
 #include <memory>
@@ -25,6 +28,7 @@ namespace {
 constexpr DWORD kLockWaitMs = 30000;
 constexpr DWORD kLongestPauseMs = 16;
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+constexpr DWORD kLockByte = 0, kTurnstileByte = 1;
 
 // Readers open the lock file as writers do: a save cannot replace a tree
 // file that another process has open, so a load must hold the lock even
@@ -33,6 +37,25 @@ HANDLE OpenLockFile(const char *path, bool exclusive) {
   DWORD access = (exclusive ? GENERIC_READ | GENERIC_WRITE : GENERIC_READ) | DELETE;
   return CreateFileA(path, access, kShareAll, nullptr, OPEN_ALWAYS,
                      FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+}
+
+// Takes one byte's lock without waiting: kOk, kNotFound while another
+// holder has it, kFailed for any other failure.
+FileStatus TryLockByte(HANDLE handle, DWORD byte, bool exclusive) {
+  OVERLAPPED at = {};
+  at.Offset = byte;
+  DWORD flags = LOCKFILE_FAIL_IMMEDIATELY | (exclusive ? LOCKFILE_EXCLUSIVE_LOCK : 0);
+  if (LockFileEx(handle, flags, 0, 1, 0, &at)) return FileStatus::kOk;
+  DWORD error = GetLastError();
+  return (error == ERROR_LOCK_VIOLATION || error == ERROR_IO_PENDING) ? FileStatus::kNotFound
+                                                                      : FileStatus::kFailed;
+}
+
+void UnlockByte(HANDLE handle, DWORD byte) {
+  OVERLAPPED at = {};
+  at.Offset = byte;
+  // The handle closes with the lock at the latest.
+  UnlockFileEx(handle, 0, 1, 0, &at);
 }
 
 }  // namespace
@@ -45,6 +68,7 @@ FileStatus Lock(const char *path, LockKind kind, FileLock **lock) {
   const DWORD start = GetTickCount();
   DWORD pauseMs = 1;
   HANDLE handle = INVALID_HANDLE_VALUE;
+  bool inTurnstile = false;
   for (;;) {
     bool busy = false;
     if (handle == INVALID_HANDLE_VALUE) {
@@ -66,15 +90,19 @@ FileStatus Lock(const char *path, LockKind kind, FileLock **lock) {
       }
     }
     if (!busy) {
-      OVERLAPPED at = {};
-      DWORD flags = LOCKFILE_FAIL_IMMEDIATELY | (exclusive ? LOCKFILE_EXCLUSIVE_LOCK : 0);
-      if (LockFileEx(handle, flags, 0, 1, 0, &at)) {
+      FileStatus status = FileStatus::kOk;
+      if (!inTurnstile) {
+        status = TryLockByte(handle, kTurnstileByte, true);
+        inTurnstile = status == FileStatus::kOk;
+      }
+      if (inTurnstile) status = TryLockByte(handle, kLockByte, exclusive);
+      if (status == FileStatus::kOk) {
+        UnlockByte(handle, kTurnstileByte);
         held->handle = handle;
         *lock = held.release();
         return FileStatus::kOk;
       }
-      DWORD error = GetLastError();
-      if (error != ERROR_LOCK_VIOLATION && error != ERROR_IO_PENDING) {
+      if (status == FileStatus::kFailed) {
         CloseHandle(handle);
         return FileStatus::kFailed;
       }

@@ -40,15 +40,17 @@ FileSystem &Files() {
   return table;
 }
 
-FileStatus ReadWholeFile(const char *path, std::string *contents) {
-  return ReadFilePrefix(path, static_cast<size_t>(-1), contents);
+FileStatus ReadWholeFile(const char *path, std::string *contents, bool *opened) {
+  return ReadFilePrefix(path, static_cast<size_t>(-1), contents, opened);
 }
 
-FileStatus ReadFilePrefix(const char *path, size_t limit, std::string *contents) {
+FileStatus ReadFilePrefix(const char *path, size_t limit, std::string *contents, bool *opened) {
   contents->clear();
+  if (opened) *opened = false;
   File *raw = nullptr;
   FileStatus status = OpenForReading(path, &raw);
   if (status != FileStatus::kOk) return status;
+  if (opened) *opened = true;
   OpenFile file(raw);
   // A file read at its known size needs one buffer and no copy: room for
   // that size and for the byte whose read meets the end.
@@ -63,12 +65,14 @@ FileStatus ReadFilePrefix(const char *path, size_t limit, std::string *contents)
     size_t count = 0;
     status = Files().read(file.get(), &(*contents)[used], chunk, &count);
     contents->resize(used + (status == FileStatus::kOk ? count : 0));
-    if (status != FileStatus::kOk) return status;
+    // A file that opened and then failed is no missing file, whatever the
+    // platform says.
+    if (status != FileStatus::kOk) return FileStatus::kFailed;
     if (count == 0) break;
     // The rest of a buffer partly filled first, then more room.
     want = count < chunk ? chunk - count : kReadChunk;
   }
-  return file.Close();
+  return file.Close() == FileStatus::kOk ? FileStatus::kOk : FileStatus::kFailed;
 }
 
 FileStatus ReplaceFileAtomically(const char *path, std::string_view contents) {
@@ -77,9 +81,13 @@ FileStatus ReplaceFileAtomically(const char *path, std::string_view contents) {
 
 FileStatus ReplaceFileAtomically(const char *path,
                                  const std::function<void(const PieceWriter &write)> &produce) {
+  std::string target;
+  FileStatus status = Files().replacedFile(path, &target);
+  if (status != FileStatus::kOk) return status;
+  path = target.c_str();
   std::string tempPath;
   File *raw = nullptr;
-  FileStatus status = Files().createTemp(path, &tempPath, &raw);
+  status = Files().createTemp(path, &tempPath, &raw);
   if (status != FileStatus::kOk) return status;
   {
     OpenFile file(raw);

@@ -48,8 +48,56 @@ FileStatus Read(File *file, void *buffer, size_t size, size_t *count) {
   return FileStatus::kOk;
 }
 
+FileStatus ReplacedFile(const char *path, std::string *target) {
+  DWORD attributes = GetFileAttributesA(path);
+  if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+    *target = path;
+    return FileStatus::kOk;
+  }
+  // A link: the file it leads to, found by opening it through the link; a
+  // link that leads nowhere does not open.
+  HANDLE link =
+      CreateFileA(path, 0, kShareAll, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (link == INVALID_HANDLE_VALUE) return FileStatus::kFailed;
+  char name[MAX_PATH + 8];
+  DWORD length = GetFinalPathNameByHandleA(link, name, sizeof name, VOLUME_NAME_DOS);
+  CloseHandle(link);
+  if (length == 0 || length >= sizeof name) return FileStatus::kFailed;
+  std::string resolved(name, length);
+  // "\\?\C:\..." and "\\?\UNC\server\..." back to the forms
+  // "C:\..." and "\\server\..." that the ANSI functions take.
+  static const char kLong[] = R"(\\?\)", kLongUnc[] = R"(\\?\UNC\)";
+  if (resolved.compare(0, sizeof kLongUnc - 1, kLongUnc) == 0)
+    resolved = R"(\\)" + resolved.substr(sizeof kLongUnc - 1);
+  else if (resolved.compare(0, sizeof kLong - 1, kLong) == 0)
+    resolved.erase(0, sizeof kLong - 1);
+  *target = resolved;
+  return FileStatus::kOk;
+}
+
+// Whether the caller could open an existing `target` for writing, as Win32's
+// writers must: a read-only file, or one its access rights close to the
+// caller, is not replaced. No file yet is no refusal.
+FileStatus CheckWritable(const char *target) {
+  DWORD attributes = GetFileAttributesA(target);
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    DWORD error = GetLastError();
+    return (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) ? FileStatus::kOk
+                                                                            : FileStatus::kFailed;
+  }
+  if (attributes & FILE_ATTRIBUTE_READONLY) return FileStatus::kFailed;
+  // A directory in the file's place fails the rename.
+  if (attributes & FILE_ATTRIBUTE_DIRECTORY) return FileStatus::kOk;
+  HANDLE probe = CreateFileA(target, GENERIC_WRITE, kShareAll, nullptr, OPEN_EXISTING,
+                             FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (probe == INVALID_HANDLE_VALUE) return FileStatus::kFailed;
+  CloseHandle(probe);
+  return FileStatus::kOk;
+}
+
 FileStatus CreateTemp(const char *target, std::string *tempPath, File **file) {
   static std::atomic<unsigned> counter{0};
+  if (CheckWritable(target) != FileStatus::kOk) return FileStatus::kFailed;
   auto handle = std::make_unique<File>();
   for (int attempt = 0; attempt < 100; ++attempt) {
     *tempPath = std::string(target) + ".tmp" + std::to_string(GetCurrentProcessId()) + "-" +
@@ -112,6 +160,7 @@ FileStatus Size(File *file, uint64_t *bytes) {
 const FileSystem &NativeFileSystem() {
   static const FileSystem table = {OpenRead,
                                    Read,
+                                   ReplacedFile,
                                    CreateTemp,
                                    Write,
                                    Flush,

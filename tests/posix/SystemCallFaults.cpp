@@ -20,6 +20,7 @@ constexpr int kCalls = static_cast<int>(Call::kCount);
 struct Plan {
   int error = 0;
   int times = 0;
+  int skip = 0;
 };
 
 // The tests run one at a time on one thread; nothing here needs a lock.
@@ -34,6 +35,10 @@ bool Fails(Call call) {
   const int index = static_cast<int>(call);
   ++g_calls[index];
   Plan &plan = g_plans[index];
+  if (plan.skip > 0) {
+    --plan.skip;
+    return false;
+  }
   if (plan.times == 0) return false;
   --plan.times;
   errno = plan.error;
@@ -58,7 +63,7 @@ Armed::Armed(std::initializer_list<Fault> faults) {
   for (int &count : g_calls) count = 0;
   g_shortWrites = 0;
   for (const Fault &fault : faults)
-    g_plans[static_cast<int>(fault.call)] = Plan{fault.error, fault.times};
+    g_plans[static_cast<int>(fault.call)] = Plan{fault.error, fault.times, fault.skip};
   g_armed = true;
 }
 
@@ -144,6 +149,30 @@ int stat(const char *path, struct stat *info) noexcept {
   if (Fails(Call::kStat)) return -1;
   static const auto real = Real<int (*)(const char *, struct stat *)>("stat");
   return real(path, info);
+}
+
+int lstat(const char *path, struct stat *info) noexcept {
+  if (Fails(Call::kLstat)) return -1;
+  static const auto real = Real<int (*)(const char *, struct stat *)>("lstat");
+  return real(path, info);
+}
+
+int fchmod(int fd, mode_t mode) noexcept {
+  if (Fails(Call::kFchmod)) return -1;
+  static const auto real = Real<int (*)(int, mode_t)>("fchmod");
+  return real(fd, mode);
+}
+
+int fchown(int fd, uid_t owner, gid_t group) noexcept {
+  if (Fails(Call::kFchown)) return -1;
+  static const auto real = Real<int (*)(int, uid_t, gid_t)>("fchown");
+  return real(fd, owner, group);
+}
+
+int faccessat(int dirfd, const char *path, int mode, int flags) noexcept {
+  if (Fails(Call::kFaccessat)) return -1;
+  static const auto real = Real<int (*)(int, const char *, int, int)>("faccessat");
+  return real(dirfd, path, mode, flags);
 }
 
 int flock(int fd, int operation) noexcept {

@@ -20,17 +20,22 @@ enum class Call {
   kUnlink,
   kFstat,
   kStat,
+  kLstat,
+  kFchmod,
+  kFchown,
+  kFaccessat,
   kFlock,
   kOpendir,
   kKill,
   kCount
 };
 
-// The next `times` calls of `call` fail with `error`.
+// After `skip` calls of `call` that pass, the next `times` fail with `error`.
 struct Fault {
   Call call;
   int error;
   int times = 1;
+  int skip = 0;
 };
 
 // Arms faults (at most one per call) for its lifetime and counts every call
