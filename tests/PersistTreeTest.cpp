@@ -519,3 +519,41 @@ TEST_F(PersistTree, AStoreHeldTwiceOrInACycleIsWrittenOnce) {
 }
 
 }  // namespace
+
+namespace {
+
+// The worked example of the tree-file document, byte for byte.
+TEST(TreeFileDocument, TheWorkedExampleWritesWhatTheDocumentShows) {
+  tiz_test::ScratchDirectory dir;
+  uint32_t root = 0, pass = 0;
+  TIZ_Create(&root);
+  TIZ_Create(&pass);
+  TIZ_SetSettingDword(root, "Scan", "Speed", 12);
+  TIZ_SetSettingDouble(root, "Scan", "Gamma", 2.2);
+  TIZ_SetSettingString(root, "Scan", "Caption", " Front, left ");
+  TIZ_SetSettingString(root, "Scan", "Folder", "C:\\new\\rates");
+  TIZ_SetSettingString(root, "Scan", "Note", "line 1\r\nline 2");
+  TIZ_SetSettingBuffer(root, "Scan", "Mask", "\x01\x02\xFF", 3);
+  TIZ_SetSettingBuffer(root, "Scan", "Empty", "", 0);
+  TIZ_SetSettingAttrStoreChild(root, "Pass", "Count", pass);
+  TIZ_SetSettingDword(pass, "Dpi", "Value", 300);
+  TIZ_SetSettingAttrStore(root, "Pass", "Current", pass);
+  ASSERT_EQ(TIZ_Serialize(root, "example.ini"), 0);
+  EXPECT_EQ(tiz_test::ReadFileText(dir.Path("example.ini")),
+            Ini("[Root|Scan|Speed]\nSize=4\nType=DWORD\nValue=12\n\n"
+                "[Root|Scan|Gamma]\nSize=8\nType=DOUBLE\nValue=2.2e+00\n\n"
+                "[Root|Scan|Caption]\nSize=14\nType=STRING\nValue=\" Front, left \"\n\n"
+                "[Root|Scan|Folder]\nSize=13\nType=STRING\nValue=C:\\new\\rates\n\n"
+                "[Root|Scan|Note]\nSize=15\nType=STRING\nValue=\"line 1\\r\\nline 2\"\n"
+                "ValueEscaped=18:665A5372\n\n"
+                "[Root|Scan|Mask]\nSize=3\nType=BUFFER\nValue=0102FF02\n\n"
+                "[Root|Scan|Empty]\nSize=0\nType=BUFFER\n\n"
+                "[Root|Pass|Count]\nSize=4\nType=ATTRIBUTESTORE\nChildLink=1\n\n"
+                "[Root|Pass|Count|Dpi|Value]\nSize=4\nType=DWORD\nValue=300\n\n"
+                "[Root|Pass|Current]\nSize=4\nType=ATTRIBUTESTORE\nSameStoreAs=Root|Pass|Count\n"
+                "ChildLink=1\n"));
+  TIZ_Release(pass);
+  TIZ_Release(root);
+}
+
+}  // namespace
