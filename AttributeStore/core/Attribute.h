@@ -51,14 +51,16 @@ class CAttribute {
   // 0 when the setting holds `expected`, else -313.
   int32_t CheckType(int32_t expected) const;
 
+  // Packed into 24 bytes (the flags share a word), so that a key entry's
+  // header, setting and a short key fit in two cache lines.
   int32_t m_type = kTypeUndefined;
   uint32_t m_size = 0;
-  bool m_serializable = false;
   int32_t m_confidence = kDefaultConfidence;
-  Value m_value;
+  bool m_serializable = false;
   // Set on IMAGE and USERDEFINED values read back from a file: their handle
   // or object is only a number from another process, never released or called.
   bool m_inert = false;
+  Value m_value;
 };
 
 // "ATTRIBUTESTORE" ... "USERDEFINED" for codes 1 to 7, "UNDEFINED" otherwise.
