@@ -69,16 +69,9 @@ class KeyHasher {
         m_pending = word >> (64 - shift);
       }
     }
-    for (; n > 0; --n, ++p) AddByte(static_cast<unsigned char>(*p));
+    if (n > 0) AddShort(LoadShort(p, n), static_cast<unsigned>(n));
   }
-  void AddByte(unsigned char byte) {
-    m_pending |= static_cast<uint64_t>(byte) << (8 * m_fill);
-    if (++m_fill == 8) {
-      Mix(m_pending);
-      m_pending = 0;
-      m_fill = 0;
-    }
-  }
+  void AddByte(unsigned char byte) { AddShort(byte, 1); }
   uint32_t Finish() {
     if (m_fill != 0) Mix(m_pending);
     return static_cast<uint32_t>((m_hash * kMul) >> 32);
@@ -86,6 +79,35 @@ class KeyHasher {
 
  private:
   static constexpr uint64_t kMul = 0x9E3779B97F4A7C15ull;
+  // Appends `n` (1 to 7) bytes, low first in `bytes`, to the pending word.
+  void AddShort(uint64_t bytes, unsigned n) {
+    m_pending |= bytes << (8 * m_fill);
+    m_fill += n;
+    if (m_fill >= 8) {
+      Mix(m_pending);
+      m_fill -= 8;
+      // The bytes that did not fit start the next word.
+      m_pending = m_fill == 0 ? 0 : bytes >> (8 * (n - m_fill));
+    }
+  }
+  // The `n` (1 to 7) bytes at p, low first, read without a loop or reading
+  // past them: two overlapping loads, or three single bytes.
+  static uint64_t LoadShort(const char *p, size_t n) {
+    if (n >= 4) {
+      uint32_t low, high;
+      std::memcpy(&low, p, 4);
+      std::memcpy(&high, p + n - 4, 4);
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+      low = __builtin_bswap32(low);
+      high = __builtin_bswap32(high);
+#endif
+      return low | (static_cast<uint64_t>(high) << (8 * (n - 4)));
+    }
+    const auto byte = [p](size_t i) {
+      return static_cast<uint64_t>(static_cast<unsigned char>(p[i]));
+    };
+    return byte(0) | (byte(n / 2) << (8 * (n / 2))) | (byte(n - 1) << (8 * (n - 1)));
+  }
   static uint64_t Load8(const char *p) {
     uint64_t word;
     std::memcpy(&word, p, 8);
