@@ -20,6 +20,7 @@ enum AttributeType : int32_t {
 };
 
 constexpr int32_t kDefaultConfidence = 100;
+constexpr int32_t kWrongType = -313;  // TIZ_E_WRONG_TYPE of tiz.h
 
 class CAttribute {
  public:
@@ -48,8 +49,9 @@ class CAttribute {
   // before the old value's release runs caller code.
   void MoveValueTo(CAttribute &to);
 
-  // 0 when the setting holds `expected`, else -313.
-  int32_t CheckType(int32_t expected) const;
+  // 0 when the setting holds `expected`, else -313 (TIZ_E_WRONG_TYPE);
+  // inline, as every typed getter asks it.
+  int32_t CheckType(int32_t expected) const { return m_type == expected ? 0 : kWrongType; }
 
   // Packed into 24 bytes (the flags share a word), so that a key entry's
   // header, setting and a short key fit in two cache lines.
