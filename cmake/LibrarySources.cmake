@@ -25,7 +25,6 @@ set(TIZ_SOURCES
   AttributeStore/core/Attribute.cpp
   AttributeStore/core/AttributeStore.cpp
   AttributeStore/core/Clone.cpp
-  AttributeStore/core/ComposedKey.cpp
   AttributeStore/core/Deletion.cpp
   AttributeStore/core/Iteration.cpp
   AttributeStore/core/KeyIndex.cpp

@@ -14,6 +14,7 @@
 
 #include "AllocFailure.h"
 #include "SettingCalls.h"
+#include "frame/Frame.h"
 #include "orv310.h"
 #include "tiz.h"
 
@@ -67,7 +68,8 @@ class FrameException : public testing::Test {
   uint32_t h_ = 0;
 };
 
-// Names long enough that composing their key must grow the store's buffer.
+// Names long enough that composing their key must grow the store's buffer
+// (a writer's), or that a reader composing them would need a heap block.
 const std::string kLongGroup(700, 'g');
 
 TEST_F(FrameException, ExhaustedMemoryIsReportedUnderTheExportNameAndLeavesTheLockFree) {
@@ -81,11 +83,8 @@ TEST_F(FrameException, ExhaustedMemoryIsReportedUnderTheExportNameAndLeavesTheLo
        [](uint32_t h) { return TIZ_SetSettingString(h, "new", "", "value"); }},
       {"TIZ_SetSettingStructure",
        [](uint32_t h) { return TIZ_SetSettingStructure(h, "new", "", nullptr, nullptr, nullptr); }},
-      {"TIZ_GetSettingDword",
-       [](uint32_t h) {
-         uint32_t value = 0;
-         return TIZ_GetSettingDword(h, kLongGroup.c_str(), "", &value);
-       }},
+      {"TIZ_SetSettingDword",
+       [](uint32_t h) { return TIZ_SetSettingDword(h, kLongGroup.c_str(), "", 1); }},
       {"TIZ_Create",
        [](uint32_t) {
          uint32_t created = 0;
@@ -109,34 +108,63 @@ TEST_F(FrameException, ExhaustedMemoryIsReportedUnderTheExportNameAndLeavesTheLo
   // Nothing half made: the new settings were not filed, the old one is intact.
   int32_t type = 0;
   EXPECT_EQ(TIZ_GetSettingType(h_, "new", "", &type), TIZ_NOT_FOUND);
+  EXPECT_EQ(TIZ_GetSettingType(h_, kLongGroup.c_str(), "", &type), TIZ_NOT_FOUND);
   char text[8] = {};
   EXPECT_EQ(TIZ_GetSettingString(h_, "text", "", text, sizeof text), 0);
   EXPECT_STREQ(text, "abc");
 }
 
-TEST_F(FrameException, PointerGetterReturnsNullWithTheReportResultAsStatus) {
+// Readers compare the caller's names with the filed keys in place: however
+// long the names, a getter needs no memory, so it cannot fail for want of it.
+TEST_F(FrameException, GettersNeedNoMemoryWhateverTheNames) {
   ASSERT_EQ(TIZ_SetSettingString(h_, kLongGroup.c_str(), "", "abc"), 0);
-  // A second store has a fresh 512-byte key buffer, so reading there must grow it.
+  ASSERT_EQ(TIZ_SetSettingDword(h_, kLongGroup.c_str(), "n", 7), 0);
   uint32_t child = 0;
   ASSERT_EQ(TIZ_Create(&child), 0);
   ASSERT_EQ(TIZ_SetSettingAttrStoreChild(h_, "kids", "", child), 0);
+  uint32_t reportsBefore = ReportCount();
   uint32_t size = 77;
   int32_t status = 0;
-  char *text;
+  char *text = nullptr;
+  uint32_t value = 0;
+  char copy[8] = {};
   {
     tiz_test::ScopedAllocationFailure fail(0);
     text = TIZ_GetCharPointer(child, kLongGroup.c_str(), "", &size, &status);
+    EXPECT_EQ(TIZ_GetSettingDword(child, kLongGroup.c_str(), "n", &value), TIZ_FOUND_IN_ANCESTOR);
+    EXPECT_EQ(TIZ_GetSettingString(h_, kLongGroup.c_str(), "", copy, sizeof copy), 0);
+    EXPECT_EQ(TIZ_GetSettingDword(h_, kLongGroup.c_str(), "missing", &value), TIZ_NOT_FOUND);
+    EXPECT_FALSE(tiz_test::AllocationFailed());
   }
-  EXPECT_EQ(text, nullptr);
-  EXPECT_EQ(status, kReportResult);
-  EXPECT_EQ(size, 77u);
-  EXPECT_EQ(LastReport(), "Catch in TIZ.DLL : TIZ_GetCharPointer\r\n");
-  // The same read now finds the text in the parent.
-  text = TIZ_GetCharPointer(child, kLongGroup.c_str(), "", &size, &status);
   EXPECT_EQ(status, TIZ_FOUND_IN_ANCESTOR);
   ASSERT_NE(text, nullptr);
   EXPECT_STREQ(text, "abc");
+  EXPECT_EQ(size, 4u);
+  EXPECT_EQ(value, 7u);
+  EXPECT_STREQ(copy, "abc");
+  EXPECT_EQ(ReportCount(), reportsBefore);
   TIZ_Release(child);
+}
+
+// A pointer getter whose frame caught an exception answers null, with the
+// report's result as its status.
+TEST(PointerResult, OnlyFoundSettingsGiveTheirPointer) {
+  int target = 0;
+  const struct {
+    int32_t status;
+    bool pointer;
+  } cases[] = {{0, true},
+               {TIZ_FOUND_IN_ANCESTOR, true},
+               {TIZ_NOT_FOUND, false},
+               {TIZ_E_WRONG_TYPE, false},
+               {kReportResult, false}};
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.status);
+    int32_t status = 12345;
+    EXPECT_EQ(tiz::frame::PointerResult(c.status, &target, &status), c.pointer ? &target : nullptr);
+    EXPECT_EQ(status, c.status);
+    EXPECT_EQ(tiz::frame::PointerResult(c.status, &target, nullptr), c.pointer ? &target : nullptr);
+  }
 }
 
 TEST_F(FrameException, CreateLeavesItsOutParameterUnwrittenAtEveryFailedAllocation) {

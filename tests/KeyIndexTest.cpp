@@ -97,6 +97,54 @@ TEST(KeyIndex, ErasingAnEntryThatIsNotFiledChangesNothing) {
   EXPECT_EQ(index.Find("stranger", 3), nullptr);
 }
 
+// Readers hash and compare a key as its names, straight from the caller's
+// strings; writers and loaders as the composed key. Both must meet at every
+// length round the eight-byte words the hash reads, wherever the separator
+// falls in a word, and a key whose group holds 0x7F itself is one key
+// however it splits.
+TEST(KeyIndex, KeysGivenAsNamesMeetTheComposedKeys) {
+  KeyIndex index;
+  std::vector<Entry> entries;
+  std::vector<std::pair<std::string, std::string>> names;
+  for (size_t groupLen = 1; groupLen <= 19; ++groupLen) {
+    for (size_t itemLen : {0, 1, 6, 7, 8, 9, 16, 23}) {
+      std::string group(groupLen, 'g'), item(itemLen, 'i');
+      group.back() = static_cast<char>('A' + itemLen);
+      if (itemLen) item.front() = static_cast<char>('a' + groupLen);
+      names.emplace_back(group, item);
+    }
+  }
+  for (const auto &[group, item] : names) {
+    std::string key = group + '\x7F' + item;
+    EXPECT_EQ(tiz::HashKey(tiz::KeyNames{group, item}), tiz::HashKey(key)) << key;
+    entries.emplace_back(KeyEntry::Make(key, tiz::HashKey(key), 0));
+    index.Insert(entries.back().get());
+  }
+  for (size_t i = 0; i < names.size(); ++i) {
+    const auto &[group, item] = names[i];
+    tiz::KeyNames asNames{group, item};
+    EXPECT_EQ(index.Find(asNames, tiz::HashKey(asNames)), entries[i].get()) << group;
+    // One byte more, or one byte changed, is another key.
+    const std::string longerItem = item + "x", changedGroup = group.substr(1) + "z";
+    tiz::KeyNames longer{group, longerItem}, changed{changedGroup, item};
+    EXPECT_EQ(index.Find(longer, tiz::HashKey(longer)), nullptr);
+    EXPECT_EQ(index.Find(changed, tiz::HashKey(changed)), nullptr);
+  }
+  const std::string split =
+      "Scan\x7F"
+      "Front\x7F"
+      "Speed";
+  Entry nested(KeyEntry::Make(split, tiz::HashKey(split), 0));
+  index.Insert(nested.get());
+  for (tiz::KeyNames parts : {tiz::KeyNames{"Scan\x7F"
+                                            "Front",
+                                            "Speed"},
+                              tiz::KeyNames{"Scan",
+                                            "Front\x7F"
+                                            "Speed"}})
+    EXPECT_EQ(index.Find(parts, tiz::HashKey(parts)), nested.get());
+}
+
 }  // namespace
 
 // The table of a store on top of the index: an empty key is never filed, and

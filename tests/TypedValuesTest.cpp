@@ -343,6 +343,25 @@ TEST_F(TypedValues, StringAndBufferSettersAcceptTheSettingsOwnBytes) {
   EXPECT_META(h_, "b", TIZ_TYPE_BUFFER, 4u, 100);
 }
 
+// A text of the size held takes the old text's place: no memory needed, the
+// confidence and text both the new ones, a text of another size a new block.
+TEST_F(TypedValues, AStringRewrittenAtItsSizeNeedsNoMemory) {
+  ASSERT_EQ(TIZ_SetSettingConfidenceString(h_, "s", "", 40, "first"), 0);
+  int32_t result = 0;
+  {
+    tiz_test::ScopedAllocationFailure fail(0);
+    result = TIZ_SetSettingConfidenceString(h_, "s", "", 7, "other");
+  }
+  EXPECT_FALSE(tiz_test::AllocationFailed());
+  EXPECT_EQ(result, 0);
+  EXPECT_META(h_, "s", TIZ_TYPE_STRING, 6u, 7);
+  uint32_t size = 0;
+  EXPECT_STREQ(TIZ_GetCharPointer(h_, "s", "", &size, nullptr), "other");
+  ASSERT_EQ(TIZ_SetSettingString(h_, "s", "", "longer text"), 0);
+  EXPECT_META(h_, "s", TIZ_TYPE_STRING, 12u, 100);
+  EXPECT_STREQ(TIZ_GetCharPointer(h_, "s", "", &size, nullptr), "longer text");
+}
+
 TEST_F(TypedValues, NewSettingsKeepInsertionOrderAndRewritesKeepTheirPlace) {
   ASSERT_EQ(TIZ_SetSettingDword(h_, "a", "", 1), 0);
   ASSERT_EQ(TIZ_SetSettingDword(h_, "b", "", 2), 0);

@@ -9,6 +9,8 @@
 
 namespace tiz {
 
+static_assert(kWrongType == TIZ_E_WRONG_TYPE, "the wrong-type code of tiz.h");
+
 void CAttribute::ReleaseValue() {
   switch (m_inert ? kTypeUndefined : m_type) {
     case kTypeString:
@@ -43,10 +45,6 @@ void CAttribute::MoveValueTo(CAttribute &to) {
   m_value.raw = 0;
   m_size = 0;
   m_inert = false;
-}
-
-int32_t CAttribute::CheckType(int32_t expected) const {
-  return m_type == expected ? 0 : TIZ_E_WRONG_TYPE;
 }
 
 namespace {

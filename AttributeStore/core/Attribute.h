@@ -20,6 +20,7 @@ enum AttributeType : int32_t {
 };
 
 constexpr int32_t kDefaultConfidence = 100;
+constexpr int32_t kWrongType = -313;  // TIZ_E_WRONG_TYPE of tiz.h
 
 class CAttribute {
  public:
@@ -48,17 +49,20 @@ class CAttribute {
   // before the old value's release runs caller code.
   void MoveValueTo(CAttribute &to);
 
-  // 0 when the setting holds `expected`, else -313.
-  int32_t CheckType(int32_t expected) const;
+  // 0 when the setting holds `expected`, else -313 (TIZ_E_WRONG_TYPE);
+  // inline, as every typed getter asks it.
+  int32_t CheckType(int32_t expected) const { return m_type == expected ? 0 : kWrongType; }
 
+  // Packed into 24 bytes (the flags share a word), so that a key entry's
+  // header, setting and a short key fit in two cache lines.
   int32_t m_type = kTypeUndefined;
   uint32_t m_size = 0;
-  bool m_serializable = false;
   int32_t m_confidence = kDefaultConfidence;
-  Value m_value;
+  bool m_serializable = false;
   // Set on IMAGE and USERDEFINED values read back from a file: their handle
   // or object is only a number from another process, never released or called.
   bool m_inert = false;
+  Value m_value;
 };
 
 // "ATTRIBUTESTORE" ... "USERDEFINED" for codes 1 to 7, "UNDEFINED" otherwise.

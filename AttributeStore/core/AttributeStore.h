@@ -48,6 +48,11 @@ class CAttributeStore {
   // may run beside other readers. An empty key is never filed, so it is
   // found as any missing one.
   KeyEntry *FindEntry(std::string_view key, uint32_t hash) const { return m_index.Find(key, hash); }
+  // The same for the key group 0x7F item given as its names (KeyNamesOf),
+  // with HashKey(names): nothing composed, nothing written.
+  KeyEntry *FindEntry(const KeyNames &names, uint32_t hash) const {
+    return m_index.Find(names, hash);
+  }
   // Two-step insertion for writers that must not fail after taking a value:
   // PrepareEntry allocates everything (may throw; null for an empty or
   // duplicate key) and gives an entry whose setting the writer fills;

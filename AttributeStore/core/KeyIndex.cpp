@@ -32,13 +32,13 @@ void KeyIndex::Reserve(size_t count) {
 }
 
 void KeyIndex::Rehash(size_t capacity) {
-  std::vector<KeyEntry *> fresh(capacity, nullptr);
+  std::vector<Slot> fresh(capacity, Slot{0, nullptr});
   size_t mask = capacity - 1;
-  for (KeyEntry *e : m_slots) {
-    if (!e) continue;
-    size_t i = e->hash & mask;
-    while (fresh[i]) i = (i + 1) & mask;
-    fresh[i] = e;
+  for (const Slot &slot : m_slots) {
+    if (!slot.entry) continue;
+    size_t i = slot.hash & mask;
+    while (fresh[i].entry) i = (i + 1) & mask;
+    fresh[i] = slot;
   }
   m_slots.swap(fresh);
 }
@@ -47,8 +47,8 @@ void KeyIndex::Insert(KeyEntry *entry) {
   Reserve(m_size + 1);
   size_t mask = m_slots.size() - 1;
   size_t i = entry->hash & mask;
-  while (m_slots[i]) i = (i + 1) & mask;
-  m_slots[i] = entry;
+  while (m_slots[i].entry) i = (i + 1) & mask;
+  m_slots[i] = Slot{entry->hash, entry};
   ++m_size;
 }
 
@@ -56,22 +56,22 @@ void KeyIndex::Erase(KeyEntry *entry) {
   if (m_slots.empty()) return;
   size_t mask = m_slots.size() - 1;
   size_t i = entry->hash & mask;
-  while (m_slots[i] != entry) {
-    if (!m_slots[i]) return;
+  while (m_slots[i].entry != entry) {
+    if (!m_slots[i].entry) return;
     i = (i + 1) & mask;
   }
   // Backward-shift deletion: no tombstones, so lookups never slow down after
   // many removals.
   size_t hole = i;
-  for (size_t j = (hole + 1) & mask; m_slots[j]; j = (j + 1) & mask) {
-    size_t home = m_slots[j]->hash & mask;
+  for (size_t j = (hole + 1) & mask; m_slots[j].entry; j = (j + 1) & mask) {
+    size_t home = m_slots[j].hash & mask;
     bool movable = (hole <= j) ? (home <= hole || home > j) : (home <= hole && home > j);
     if (movable) {
       m_slots[hole] = m_slots[j];
       hole = j;
     }
   }
-  m_slots[hole] = nullptr;
+  m_slots[hole] = Slot{0, nullptr};
   --m_size;
 }
 

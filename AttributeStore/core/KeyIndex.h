@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "core/Attribute.h"
+#include "core/Names.h"
 
 namespace tiz {
 
@@ -44,48 +45,120 @@ struct EntryFree {
   void operator()(KeyEntry *entry) const { KeyEntry::Free(entry); }
 };
 
-// The index's hash of a full key: eight bytes per step, multiply and fold,
-// inline, since every call of the library hashes one key. Not seeded: keys
-// come from the host's own pipeline, and probing stays short at half load.
-inline uint32_t HashKey(std::string_view key) {
-  constexpr uint64_t kMul = 0x9E3779B97F4A7C15ull;
-  const char *p = key.data();
-  size_t n = key.size();
-  uint64_t h = n * kMul;
-  auto mix = [&h](uint64_t word) {
-    h = (h ^ word) * kMul;
-    h ^= h >> 29;
-  };
-  uint64_t word;
-  if (n >= 8) {
-    for (; n > 8; n -= 8, p += 8) {
-      std::memcpy(&word, p, 8);
-      mix(word);
+// The index's hash of a full key: the key's bytes in eight-byte words,
+// multiply and fold, the last word padded with zeros. A key is hashed both
+// whole (a key read back or copied) and as its parts group, 0x7F, item
+// straight from the caller's names, without composing it first: both give
+// the same hash, since the words are those of the whole key either way. Not
+// seeded: keys come from the host's own pipeline, and probing stays short at
+// half load.
+class KeyHasher {
+ public:
+  explicit KeyHasher(size_t length) : m_hash(length * kMul) {}
+
+  void Add(const char *p, size_t n) {
+    if (m_fill == 0) {
+      for (; n >= 8; n -= 8, p += 8) Mix(Load8(p));
+    } else {
+      // A word begun by the previous part: each whole word of this part
+      // completes it and leaves its high bytes to start the next.
+      const unsigned shift = 8 * m_fill;
+      for (; n >= 8; n -= 8, p += 8) {
+        const uint64_t word = Load8(p);
+        Mix(m_pending | (word << shift));
+        m_pending = word >> (64 - shift);
+      }
     }
-    std::memcpy(&word, p + n - 8, 8);  // the last eight bytes, overlapping
-    mix(word);
-  } else {
-    word = 0;
-    for (size_t i = 0; i < n; ++i)
-      word |= static_cast<uint64_t>(static_cast<unsigned char>(p[i])) << (8 * i);
-    mix(word);
+    if (n > 0) AddShort(LoadShort(p, n), static_cast<unsigned>(n));
   }
-  h *= kMul;
-  return static_cast<uint32_t>(h >> 32);
+  void AddByte(unsigned char byte) { AddShort(byte, 1); }
+  uint32_t Finish() {
+    if (m_fill != 0) Mix(m_pending);
+    return static_cast<uint32_t>((m_hash * kMul) >> 32);
+  }
+
+ private:
+  static constexpr uint64_t kMul = 0x9E3779B97F4A7C15ull;
+  // Appends `n` (1 to 7) bytes, low first in `bytes`, to the pending word.
+  void AddShort(uint64_t bytes, unsigned n) {
+    m_pending |= bytes << (8 * m_fill);
+    m_fill += n;
+    if (m_fill >= 8) {
+      Mix(m_pending);
+      m_fill -= 8;
+      // The bytes that did not fit start the next word.
+      m_pending = m_fill == 0 ? 0 : bytes >> (8 * (n - m_fill));
+    }
+  }
+  // The `n` (1 to 7) bytes at p, low first, read without a loop or reading
+  // past them: two overlapping loads, or three single bytes.
+  static uint64_t LoadShort(const char *p, size_t n) {
+    if (n >= 4) {
+      uint32_t low, high;
+      std::memcpy(&low, p, 4);
+      std::memcpy(&high, p + n - 4, 4);
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+      low = __builtin_bswap32(low);
+      high = __builtin_bswap32(high);
+#endif
+      return low | (static_cast<uint64_t>(high) << (8 * (n - 4)));
+    }
+    const auto byte = [p](size_t i) {
+      return static_cast<uint64_t>(static_cast<unsigned char>(p[i]));
+    };
+    return byte(0) | (byte(n / 2) << (8 * (n / 2))) | (byte(n - 1) << (8 * (n - 1)));
+  }
+  static uint64_t Load8(const char *p) {
+    uint64_t word;
+    std::memcpy(&word, p, 8);
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+    word = __builtin_bswap64(word);
+#endif
+    return word;
+  }
+  void Mix(uint64_t word) {
+    m_hash = (m_hash ^ word) * kMul;
+    m_hash ^= m_hash >> 29;
+  }
+  uint64_t m_hash;
+  uint64_t m_pending = 0;  // bytes of a word not yet complete, low first
+  unsigned m_fill = 0;     // how many
+};
+
+inline uint32_t HashKey(std::string_view key) {
+  KeyHasher hasher(key.size());
+  hasher.Add(key.data(), key.size());
+  return hasher.Finish();
 }
 
+// The hash of group 0x7F item, equal to HashKey of the composed key.
+inline uint32_t HashKey(const KeyNames &names) {
+  KeyHasher hasher(names.Length());
+  hasher.Add(names.group.data(), names.group.size());
+  hasher.AddByte(static_cast<unsigned char>(kKeySeparator));
+  hasher.Add(names.item.data(), names.item.size());
+  return hasher.Finish();
+}
+
+// Open addressing with linear probing. Each slot holds its entry's hash
+// beside the pointer, so a probe that meets another key is settled within
+// the slot array: a lookup reads one slot line and the one entry it finds.
 class KeyIndex {
  public:
   KeyEntry *Find(std::string_view key, uint32_t hash) const {
-    if (m_slots.empty()) return nullptr;
-    const size_t mask = m_slots.size() - 1;
-    for (size_t i = hash & mask;; i = (i + 1) & mask) {
-      KeyEntry *e = m_slots[i];
-      if (!e) return nullptr;
-      if (e->hash == hash && e->keyLen == key.size() &&
-          std::memcmp(e->Key(), key.data(), key.size()) == 0)
-        return e;
-    }
+    return Probe(hash, [&](const KeyEntry *e) {
+      return e->keyLen == key.size() && std::memcmp(e->Key(), key.data(), key.size()) == 0;
+    });
+  }
+  // The same for the key group 0x7F item, compared part by part.
+  KeyEntry *Find(const KeyNames &names, uint32_t hash) const {
+    return Probe(hash, [&](const KeyEntry *e) {
+      const size_t groupLen = names.group.size();
+      const char *key = e->Key();
+      return e->keyLen == names.Length() && key[groupLen] == kKeySeparator &&
+             std::memcmp(key, names.group.data(), groupLen) == 0 &&
+             std::memcmp(key + groupLen + 1, names.item.data(), names.item.size()) == 0;
+    });
   }
   // Reserves room first, so a failed allocation leaves the index unchanged.
   void Reserve(size_t count);
@@ -94,8 +167,22 @@ class KeyIndex {
   size_t Size() const { return m_size; }
 
  private:
+  struct Slot {
+    uint32_t hash;
+    KeyEntry *entry;  // null: free
+  };
+  template <class Same>
+  KeyEntry *Probe(uint32_t hash, Same &&same) const {
+    if (m_slots.empty()) return nullptr;
+    const size_t mask = m_slots.size() - 1;
+    for (size_t i = hash & mask;; i = (i + 1) & mask) {
+      const Slot &slot = m_slots[i];
+      if (!slot.entry) return nullptr;
+      if (slot.hash == hash && same(slot.entry)) return slot.entry;
+    }
+  }
   void Rehash(size_t capacity);
-  std::vector<KeyEntry *> m_slots;
+  std::vector<Slot> m_slots;
   size_t m_size = 0;
 };
 

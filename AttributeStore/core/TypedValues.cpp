@@ -4,7 +4,6 @@
 #include <memory>
 
 #include "core/AttributeStore.h"
-#include "core/ComposedKey.h"
 #include "core/Names.h"
 #include "core/SharedValues.h"
 #include "core/StoreHandles.h"
@@ -18,6 +17,11 @@ namespace tiz {
 namespace {
 
 bool ValidNames(const char *group, const char *item) { return group && *group && item; }
+
+CAttribute *FindIn(const CAttributeStore *store, const KeyNames &names, uint32_t hash) {
+  KeyEntry *e = store->FindEntry(names, hash);
+  return e ? &e->attr : nullptr;
+}
 
 bool HoldsStructure(const CAttribute &attr) {
   return attr.m_type == kTypeUserDefined && attr.m_value.structure && !attr.m_inert;
@@ -36,8 +40,9 @@ bool HoldsStructure(const CAttribute &attr) {
 template <class Write>
 int32_t WriteSetting(CAttributeStore *store, const char *group, const char *item, Write &&write) {
   if (!ValidNames(group, item)) return TIZ_E_INVALID_ARG;
-  std::string_view key = store->ComposeKey(group, item);
-  CAttribute *existing = store->FindAttribute(key);
+  const KeyNames names = KeyNamesOf(group, item);
+  const uint32_t hash = HashKey(names);
+  CAttribute *existing = FindIn(store, names, hash);
   if (existing && HoldsStructure(*existing)) {
     const uint32_t handle = store->Handle();
     {
@@ -45,14 +50,13 @@ int32_t WriteSetting(CAttributeStore *store, const char *group, const char *item
       existing->MoveValueTo(released);
     }
     if (!LookupStore(handle)) return TIZ_E_INVALID_HANDLE;
-    key = store->ComposeKey(group, item);
-    existing = store->FindAttribute(key);
+    existing = FindIn(store, names, hash);
   }
   if (existing) {
     write(*existing);
     return 0;
   }
-  std::unique_ptr<KeyEntry, EntryFree> entry(store->PrepareEntry(key));
+  std::unique_ptr<KeyEntry, EntryFree> entry(store->PrepareEntry(store->ComposeKey(names)));
   write(entry->attr);
   store->FileEntry(entry.release());
   return 0;
@@ -87,14 +91,15 @@ void PutConf(int32_t *conf, const CAttribute &attr) {
 int32_t LookupInherited(CAttributeStore *store, const char *group, const char *item,
                         CAttribute **found) {
   if (!ValidNames(group, item)) return TIZ_E_INVALID_ARG;
-  // Composed once on this frame, not in the stores' key buffers: a reader
-  // under the shared lock writes nothing a store owns, and the same key and
-  // hash serve the whole parent chain.
-  const ComposedKey key(group, item);
+  // Hashed and compared straight from the caller's names, never composed
+  // in a store's key buffer: a reader under the shared lock writes nothing a
+  // store owns, and the same hash serves the whole parent chain.
+  const KeyNames names = KeyNamesOf(group, item);
+  const uint32_t hash = HashKey(names);
   int32_t where = 0;
   for (const CAttributeStore *cur = store; cur;
        cur = cur->Parent(), where = TIZ_FOUND_IN_ANCESTOR) {
-    if (KeyEntry *e = cur->FindEntry(key.View(), key.Hash())) {
+    if (KeyEntry *e = cur->FindEntry(names, hash)) {
       *found = &e->attr;
       return where;
     }
@@ -128,10 +133,21 @@ int32_t SetDouble(CAttributeStore *store, const char *group, const char *item, i
 int32_t SetString(CAttributeStore *store, const char *group, const char *item, int32_t conf,
                   const char *text) {
   if (!text || !ValidNames(group, item)) return TIZ_E_INVALID_ARG;
-  // Copied before anything of the setting is released: the text may be the
-  // setting's own (from TIZ_GetCharPointer), or data a released structure's
-  // callback frees.
   const size_t size = std::strlen(text) + 1;
+  // A STRING of the same size takes the new text in its own block: nothing
+  // is allocated or released, so nothing can fail or run caller code. The
+  // text may be the setting's own (from TIZ_GetCharPointer), hence memmove.
+  const KeyNames names = KeyNamesOf(group, item);
+  if (CAttribute *attr = FindIn(store, names, HashKey(names))) {
+    if (attr->m_type == kTypeString && attr->m_size == size && attr->m_value.text) {
+      std::memmove(attr->m_value.text, text, size);
+      attr->m_confidence = conf;
+      attr->m_serializable = true;
+      return 0;
+    }
+  }
+  // Otherwise copied before anything of the setting is released: the text
+  // may be the setting's own, or data a released structure's callback frees.
   std::unique_ptr<char[]> copy(new char[size]);
   std::memcpy(copy.get(), text, size);
   return WriteSetting(store, group, item, [&](CAttribute &attr) {

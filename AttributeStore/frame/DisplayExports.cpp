@@ -8,8 +8,8 @@ using namespace tiz;
 extern "C" {
 
 // Its own frame variant: an invalid handle answers 0 with the buffer
-// untouched, and a failure inside (only composing a very long key can run out
-// of memory, or a caller's display callback throw) is -9 without a report.
+// untouched, and a failure inside (a caller's display callback that throws)
+// is -9 without a report.
 int32_t TIZ_API TIZ_DisplayAttribute(uint32_t hAttrStore, const char *group, const char *item,
                                      char *dest, int32_t len) {
   return frame::OnStore(frame::kDisplay, "TIZ_DisplayAttribute", hAttrStore,
