@@ -33,7 +33,7 @@ TreeLayout ReadLayout(const tiz::ProfileDocument &doc) {
     section.name = std::string(entry.name);
     section.line = entry.headerLine;
     section.listed = entry.listed;
-    doc.ForEachKey(entry.number, [&](const tiz::ProfileDocument::KeyEntry &key) {
+    doc.ForEachKey(entry, [&](const tiz::ProfileDocument::KeyEntry &key) {
       section.keys.push_back({std::string(key.key), std::string(key.value), key.line});
     });
     layout.sections.push_back(std::move(section));
