@@ -1,5 +1,7 @@
 #include "TreeLayout.h"
 
+#include <algorithm>
+#include <unordered_map>
 #include <unordered_set>
 
 #include "persist/ProfileDocument.h"
@@ -39,7 +41,10 @@ TreeLayout ReadLayout(const tiz::ProfileDocument &doc) {
     layout.sections.push_back(std::move(section));
   });
   // The lines the engine passes over, and the spelling of each header.
-  std::string text = doc.Render();
+  std::string rendered = doc.Render();
+  std::string_view text = rendered;
+  // A UTF-8 byte order mark is no part of the first line.
+  if (text.substr(0, 3) == kUtf8Bom) text.remove_prefix(3);
   tiz::TextLines lines(text, tiz::HoldsLoneCr(text));
   std::string_view line, spelling;
   tiz::LineEnd end;
@@ -53,7 +58,9 @@ TreeLayout ReadLayout(const tiz::ProfileDocument &doc) {
       continue;
     }
     std::string_view trimmed = tiz::TrimProfileBlanks(line);
-    if (trimmed.empty() || IsCommentLine(trimmed)) continue;
+    if (trimmed.empty()) continue;
+    if (IsCommentLine(trimmed) || !current) layout.asides.push_back(number);
+    if (IsCommentLine(trimmed)) continue;
     if (trimmed.front() == '[') {
       layout.brokenHeaders.push_back(number);
     } else if (current && trimmed.find('=') == std::string_view::npos) {
@@ -61,6 +68,27 @@ TreeLayout ReadLayout(const tiz::ProfileDocument &doc) {
     }
   }
   return layout;
+}
+
+bool HoldsExactlyWhatASaveWrites(const TreeLayout &file, const TreeLayout &written) {
+  if (!file.brokenHeaders.empty() || !file.asides.empty() ||
+      file.sections.size() != written.sections.size())
+    return false;
+  std::unordered_map<std::string_view, const SectionAt *> byName;
+  for (const SectionAt &section : written.sections) byName.emplace(section.name, &section);
+  auto sameKey = [](const KeyLineAt &a, const KeyLineAt &b) {
+    return a.key == b.key && a.value == b.value;
+  };
+  for (const SectionAt &section : file.sections) {
+    auto found = byName.find(section.name);
+    if (!section.listed || !section.otherLines.empty() || found == byName.end()) return false;
+    const SectionAt &saved = *found->second;
+    if (section.spelling != saved.spelling ||
+        !std::equal(section.keys.begin(), section.keys.end(), saved.keys.begin(), saved.keys.end(),
+                    sameKey))
+      return false;
+  }
+  return true;
 }
 
 std::string TopStoreName(const TreeLayout &layout) {
