@@ -6,6 +6,7 @@
 #include "StoreRef.h"
 #include "StoreView.h"
 #include "ValueText.h"
+#include "core/Names.h"
 #include "frame/Frame.h"
 #include "persist/SettingsFile.h"
 #include "persist/SettingsLine.h"
@@ -105,7 +106,9 @@ std::string Change(uint32_t scratch, std::string_view line) {
   if (fields.count < 2) return {};
   std::string reasons = Reasons(line, fields);
   if (reasons.empty()) return {};
-  SettingKey key{std::string(fields.field[0]), std::string(fields.field[2])};
+  // Named as the store holds it: an empty item is "Value".
+  tiz::KeyNames names = tiz::KeyNamesOf(fields.field[0], fields.field[2]);
+  SettingKey key{std::string(names.group), std::string(names.item)};
   SettingView setting;
   std::string stored;
   if (ReadSetting(scratch, key, "", &setting) == 0)
