@@ -88,7 +88,8 @@ class Checker {
           "a '[' starts no section header (no closing ']'); a load reads the line as "
           "part of the section above");
     }
-    std::unordered_map<std::string, const SectionAt *, FoldedNameHash, FoldedNameEqual> first;
+    std::unordered_map<std::string_view, const SectionAt *, FoldedNameHash, FoldedNameEqual> first;
+    first.reserve(layout.sections.size());
     for (const SectionAt &section : layout.sections) {
       if (section.listed) first.emplace(section.name, &section);
     }

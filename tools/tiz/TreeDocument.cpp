@@ -70,6 +70,8 @@ void TreeDocument::RequireCompleteLoad() const {
                 DescribeResult(m_loadResult) + ")");
 }
 
-StoreView TreeDocument::Read() const { return ReadStore(m_store.Get(), m_fileName); }
+StoreView TreeDocument::Read(bool displays) const {
+  return ReadStore(m_store.Get(), m_fileName, displays);
+}
 
 }  // namespace tiztool

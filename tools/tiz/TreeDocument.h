@@ -46,8 +46,8 @@ class TreeDocument {
   // neither shown as if it were whole nor written back.
   void RequireCompleteLoad() const;
 
-  // Everything the store holds.
-  StoreView Read() const;
+  // Everything the store holds (see ReadStore for `displays`).
+  StoreView Read(bool displays = true) const;
 
  private:
   TreeDocument(std::string file, std::string text);

@@ -21,15 +21,16 @@ bool IsCommentLine(std::string_view line) {
 
 }  // namespace
 
-size_t FoldedNameHash::operator()(const std::string &name) const {
+size_t FoldedNameHash::operator()(std::string_view name) const {
   return tiz::ProfileNameHash(name);
 }
-bool FoldedNameEqual::operator()(const std::string &a, const std::string &b) const {
+bool FoldedNameEqual::operator()(std::string_view a, std::string_view b) const {
   return tiz::ProfileNamesEqual(a, b);
 }
 
 TreeLayout ReadLayout(const tiz::ProfileDocument &doc) {
   TreeLayout layout;
+  layout.sections.reserve(doc.SectionCount());  // repeats aside, all of them
   doc.ForEachSection([&](const tiz::ProfileDocument::SectionEntry &entry) {
     SectionAt section;
     section.name = std::string(entry.name);
@@ -92,7 +93,8 @@ bool HoldsExactlyWhatASaveWrites(const TreeLayout &file, const TreeLayout &writt
 }
 
 std::string TopStoreName(const TreeLayout &layout) {
-  std::unordered_set<std::string, FoldedNameHash, FoldedNameEqual> names;
+  std::unordered_set<std::string_view, FoldedNameHash, FoldedNameEqual> names;
+  names.reserve(layout.sections.size());
   const SectionAt *first = nullptr;
   bool rootOwnsOne = false;
   for (const SectionAt &section : layout.sections) {

@@ -45,10 +45,10 @@ struct TreeLayout {
 // Section names compare as the profile engine compares them: ASCII letter
 // case aside.
 struct FoldedNameHash {
-  size_t operator()(const std::string &name) const;
+  size_t operator()(std::string_view name) const;
 };
 struct FoldedNameEqual {
-  bool operator()(const std::string &a, const std::string &b) const;
+  bool operator()(std::string_view a, std::string_view b) const;
 };
 
 TreeLayout ReadLayout(const tiz::ProfileDocument &doc);
