@@ -143,7 +143,9 @@ Command AddCompactCommand(CLI::App &app) {
       app, "compact", "Rewrite a tree file with exactly what a load restores",
       "Loads the tree file as the library does and writes the file anew from the store: the\n"
       "sections a load leaves out, comments and unknown keys go. The old file is kept as\n"
-      "FILE.bak unless --no-backup is given. A file that needs no change is left alone.");
+      "FILE.bak unless --no-backup is given. A file that needs no change (it holds just what\n"
+      "a save writes, in any order of sections) is left alone, byte for byte; a rewrite keeps\n"
+      "the file's UTF-8 byte order mark and its encoding.");
   compact->add_option("FILE", options->file, "Tree file")->required();
   compact->add_flag("--no-backup", options->noBackup, "Keep no FILE.bak");
   return {compact, [options] { return RunCompact(*options); }};
