@@ -1,11 +1,56 @@
 // The C example again, the C++ way: tiz.hpp owns the references, reports
-// where each value was found, and throws tiz::Error for a failure.
+// where each value was found, and throws tiz::Error for a failure. Then one
+// page through the pipeline's image tree, its results packed as text
+// records.
 #include <cstdio>
 
 #include "tiz.hpp"
 
+namespace {
+
+// One page: a bag per stage, each reading the earlier stages' results
+// through the chain, and the last bag's results as record text.
+void ScanOnePage() {
+  tiz::set_logging(false);  // no trace lines on standard error
+  tiz::Store global = tiz::Store::create();
+  tiz::Store ui = tiz::Store::create();
+  global.set_store("ui.bag", "Attribute.Value", ui);  // where the image trees hang
+  tiz::ImageTree tree(global);
+  tree.set_black_background(true);
+
+  tree.start_page();
+  tiz::Store scan = tree.append_bag();
+  scan.set_dword("Scan.Resolution", "Attribute.Value", 300);
+  tiz::Store deskew = tree.append_bag();
+  deskew.set_double("Deskew.Angle", "Attribute.Value", 0.35);
+  auto resolution = deskew.get_dword("Scan.Resolution", "Attribute.Value");
+  std::printf("page 1 %s: deskew reads the scan's %u dpi (%s), black background %d\n",
+              tree.front_is_current() ? "front" : "back", *resolution,
+              resolution.where == tiz::Found::in_ancestor ? "from an earlier bag" : "here",
+              tree.black_background() ? 1 : 0);
+
+  std::string records = tiz::pack_records({
+      tiz::Record::of_dword("Scan.Resolution", "Attribute.Value", *resolution),
+      tiz::Record::of_text("Scan.Side", "Attribute.Value", "front page"),
+  });
+  std::printf("records:\n%s", records.c_str());
+  for (const tiz::Record &record : tiz::unpack_records(records)) {
+    std::printf("  %s/%s = ", record.group.c_str(), record.item.c_str());
+    if (record.is_dword) {
+      std::printf("%u\n", record.dword);
+    } else {
+      std::printf("%s\n", record.text.c_str());
+    }
+  }
+  // The Stores give their references back on the way out: the bags go
+  // with the global bag.
+}
+
+}  // namespace
+
 int main() {
   try {
+    ScanOnePage();
     tiz::Store root = tiz::Store::create();
     tiz::Store stage = tiz::Store::create();
     root.set_dword("scan_duplex", "Attribute.Value", 1);

@@ -45,18 +45,37 @@
 #include <vector>
 
 #include "tiz.h"
+#include "tiz_result.h"
 
 namespace tiz {
 
-// A negative result code of the C interface.
+// A negative result code of the C interface. what() names the function,
+// the code and its meaning (tiz_result.h), and the setting where the call
+// was about one: "TIZ_GetSettingConfidenceDword failed with result -313
+// (...) for group "Job", item "Title"".
 class Error : public std::runtime_error {
  public:
-  Error(const char *function, int32_t code)
-      : std::runtime_error(std::string(function) + " failed with result " + std::to_string(code)),
-        code_(code) {}
+  Error(const char *function, int32_t code) : Error(code, Describe(function, code)) {}
+  Error(const char *function, int32_t code, std::string_view group, std::string_view item)
+      : Error(code, Describe(function, code) + " for group " + Quoted(group) + ", item " +
+                        Quoted(item)) {}
+  // A failure the header finds itself, with its own message.
+  Error(int32_t code, const std::string &message) : std::runtime_error(message), code_(code) {}
   int32_t code() const noexcept { return code_; }
 
+  // A text in double quotes, a NUL in it shown as \0.
+  static std::string Quoted(std::string_view text) {
+    std::string quoted = "\"";
+    for (char c : text) quoted += c == '\0' ? std::string("\\0") : std::string(1, c);
+    return quoted + "\"";
+  }
+
  private:
+  static std::string Describe(const char *function, int32_t code) {
+    return std::string(function) + " failed with result " + std::to_string(code) + " (" +
+           tiz_result_text(code) + ")";
+  }
+
   int32_t code_;
 };
 
@@ -85,14 +104,44 @@ struct Lookup {
 
 namespace detail {
 
-// The C interface takes NUL-terminated texts.
-inline std::string Text(std::string_view text) { return std::string(text); }
+// The C interface takes NUL-terminated texts, so a text holding a NUL would
+// be cut there, silently: refused instead. `what` names the text ("the
+// group", "the file name", ...).
+inline std::string CText(const char *function, const char *what, std::string_view text) {
+  size_t nul = text.find('\0');
+  if (nul != std::string_view::npos) {
+    throw Error(TIZ_E_INVALID_ARG, std::string(function) + ": " + what + " " + Error::Quoted(text) +
+                                       " holds a NUL at byte " + std::to_string(nul) +
+                                       ", which the C interface would cut "
+                                       "there");
+  }
+  return std::string(text);
+}
 
 // 0, 1 and 2 are answers; negative codes are thrown.
 inline int32_t Check(const char *function, int32_t code) {
   if (code < 0) throw Error(function, code);
   return code;
 }
+
+// A setting's group and item as C texts, and the check of a call about it,
+// whose Error names them.
+class Names {
+ public:
+  Names(std::string_view group, std::string_view item)
+      : group_(CText("tiz::Store", "the group", group)),
+        item_(CText("tiz::Store", "the item", item)) {}
+  const char *group() const { return group_.c_str(); }
+  const char *item() const { return item_.c_str(); }
+  // 0, 1 and 2 are answers; negative codes are thrown.
+  int32_t Check(const char *function, int32_t code) const {
+    if (code < 0) throw Error(function, code, group_, item_);
+    return code;
+  }
+
+ private:
+  std::string group_, item_;
+};
 
 // Holds a structure value and the callables the setter was given. The
 // library owns it through its release callback.
@@ -148,74 +197,51 @@ inline int32_t TIZ_API DisplayStructure(void *data, char *dest, int32_t len) {
 class Store;
 
 // The groups of one store, sorted, each once (TIZ_StartIteratorSorted and
-// TIZ_IterateSetting). A store has one iteration cursor: iterate one range
-// of a store at a time and do not change the store meanwhile.
+// TIZ_IterateSetting), as they were when groups() was called. The store has
+// one iteration cursor, which groups() runs to the end at once: the Groups
+// is a snapshot, so loops over it may nest and interleave, also over the
+// groups of the same store, and the store may change meanwhile. (Two
+// threads must not take the groups of one store at the same moment: the
+// cursor is the store's.)
 class Groups {
  public:
-  class iterator {
-   public:
-    using iterator_category = std::input_iterator_tag;
-    using value_type = std::string;
-    using difference_type = std::ptrdiff_t;
-    using pointer = const std::string *;
-    using reference = const std::string &;
+  using value_type = std::string;
+  using const_iterator = std::vector<std::string>::const_iterator;
+  using iterator = const_iterator;
 
-    iterator() = default;
-    reference operator*() const { return current_; }
-    pointer operator->() const { return &current_; }
-    iterator &operator++() {
-      Next();
-      return *this;
-    }
-    void operator++(int) { Next(); }
-    friend bool operator==(const iterator &a, const iterator &b) { return a.done_ == b.done_; }
-    friend bool operator!=(const iterator &a, const iterator &b) { return !(a == b); }
-
-   private:
-    friend class Groups;
-    explicit iterator(uint32_t handle) : handle_(handle), done_(false), buffer_(256, '\0') {
-      detail::Check("TIZ_StartIteratorSorted", TIZ_StartIteratorSorted(handle_));
-      Next();
-    }
-
-    void Next() {
-      for (;;) {
-        int32_t r =
-            TIZ_IterateSetting(handle_, buffer_.data(), static_cast<uint32_t>(buffer_.size()));
-        if (r == TIZ_E_END_OF_ITERATION) {
-          done_ = true;
-          return;
-        }
-        detail::Check("TIZ_IterateSetting", r);
-        if (std::memchr(buffer_.data(), '\0', buffer_.size())) break;
-        // The group filled the buffer and may be cut. The cursor has moved
-        // past it, so start again with more room and pass the groups
-        // already reported.
-        buffer_.assign(buffer_.size() * 2, '\0');
-        detail::Check("TIZ_StartIteratorSorted", TIZ_StartIteratorSorted(handle_));
-        for (size_t i = 0; i < reported_; ++i) {
-          r = TIZ_IterateSetting(handle_, buffer_.data(), static_cast<uint32_t>(buffer_.size()));
-          detail::Check("TIZ_IterateSetting", r);
-        }
-      }
-      current_.assign(buffer_.data());
-      ++reported_;
-    }
-
-    uint32_t handle_ = 0;
-    bool done_ = true;
-    std::vector<char> buffer_;
-    std::string current_;
-    size_t reported_ = 0;
-  };
-
-  iterator begin() const { return iterator(handle_); }
-  iterator end() const { return iterator(); }
+  const_iterator begin() const noexcept { return names_.begin(); }
+  const_iterator end() const noexcept { return names_.end(); }
+  size_t size() const noexcept { return names_.size(); }
+  bool empty() const noexcept { return names_.empty(); }
+  const std::string &operator[](size_t index) const { return names_[index]; }
 
  private:
   friend class Store;
-  explicit Groups(uint32_t handle) : handle_(handle) {}
-  uint32_t handle_;
+  explicit Groups(uint32_t handle) {
+    std::vector<char> buffer(256, '\0');
+    detail::Check("TIZ_StartIteratorSorted", TIZ_StartIteratorSorted(handle));
+    for (;;) {
+      int32_t r = TIZ_IterateSetting(handle, buffer.data(), static_cast<uint32_t>(buffer.size()));
+      if (r == TIZ_E_END_OF_ITERATION) return;
+      detail::Check("TIZ_IterateSetting", r);
+      if (!std::memchr(buffer.data(), '\0', buffer.size())) {
+        // The group filled the buffer and may be cut. The cursor has moved
+        // past it, so start again with more room and pass the groups
+        // already taken.
+        buffer.assign(buffer.size() * 2, '\0');
+        detail::Check("TIZ_StartIteratorSorted", TIZ_StartIteratorSorted(handle));
+        for (size_t i = 0; i < names_.size(); ++i) {
+          detail::Check(
+              "TIZ_IterateSetting",
+              TIZ_IterateSetting(handle, buffer.data(), static_cast<uint32_t>(buffer.size())));
+        }
+        continue;
+      }
+      names_.emplace_back(buffer.data());
+    }
+  }
+
+  std::vector<std::string> names_;
 };
 
 class Store {
@@ -272,30 +298,29 @@ class Store {
   void set_dword(std::string_view group, std::string_view item, uint32_t value,
                  int32_t confidence = kDefaultConfidence) {
     Names n(group, item);
-    detail::Check("TIZ_SetSettingConfidenceDword",
-                  TIZ_SetSettingConfidenceDword(handle_, n.group(), n.item(), confidence, value));
+    n.Check("TIZ_SetSettingConfidenceDword",
+            TIZ_SetSettingConfidenceDword(handle_, n.group(), n.item(), confidence, value));
   }
   void set_double(std::string_view group, std::string_view item, double value,
                   int32_t confidence = kDefaultConfidence) {
     Names n(group, item);
-    detail::Check("TIZ_SetSettingConfidenceDouble",
-                  TIZ_SetSettingConfidenceDouble(handle_, n.group(), n.item(), confidence, value));
+    n.Check("TIZ_SetSettingConfidenceDouble",
+            TIZ_SetSettingConfidenceDouble(handle_, n.group(), n.item(), confidence, value));
   }
   void set_string(std::string_view group, std::string_view item, std::string_view text,
                   int32_t confidence = kDefaultConfidence) {
     Names n(group, item);
-    std::string value(text);
-    detail::Check(
+    std::string value = detail::CText("tiz::Store::set_string", "the text", text);
+    n.Check(
         "TIZ_SetSettingConfidenceString",
         TIZ_SetSettingConfidenceString(handle_, n.group(), n.item(), confidence, value.c_str()));
   }
   void set_buffer(std::string_view group, std::string_view item, const void *data, size_t size,
                   int32_t confidence = kDefaultConfidence) {
     Names n(group, item);
-    detail::Check(
-        "TIZ_SetSettingConfidenceBuffer",
-        TIZ_SetSettingConfidenceBuffer(handle_, n.group(), n.item(), confidence,
-                                       size ? data : nullptr, static_cast<uint32_t>(size)));
+    n.Check("TIZ_SetSettingConfidenceBuffer",
+            TIZ_SetSettingConfidenceBuffer(handle_, n.group(), n.item(), confidence,
+                                           size ? data : nullptr, static_cast<uint32_t>(size)));
   }
   void set_buffer(std::string_view group, std::string_view item, const std::vector<uint8_t> &bytes,
                   int32_t confidence = kDefaultConfidence) {
@@ -310,24 +335,24 @@ class Store {
         confidence == kDefaultConfidence
             ? TIZ_SetSettingImage(handle_, n.group(), n.item(), image)
             : TIZ_SetSettingConfidenceImage(handle_, n.group(), n.item(), confidence, image);
-    detail::Check("TIZ_SetSettingImage", r);
+    n.Check("TIZ_SetSettingImage", r);
   }
   // A plain link: the setting names `nested`, which keeps its own life.
   void set_store(std::string_view group, std::string_view item, const Store &nested,
                  int32_t confidence = kDefaultConfidence) {
     Names n(group, item);
-    detail::Check("TIZ_SetSettingConfidenceAttrStore",
-                  TIZ_SetSettingConfidenceAttrStore(handle_, n.group(), n.item(), confidence,
-                                                    nested.handle_));
+    n.Check("TIZ_SetSettingConfidenceAttrStore",
+            TIZ_SetSettingConfidenceAttrStore(handle_, n.group(), n.item(), confidence,
+                                              nested.handle_));
   }
   // A child link: `nested` falls back to this store and goes with it. The
   // Store `nested` keeps its own reference.
   void set_child(std::string_view group, std::string_view item, const Store &nested,
                  int32_t confidence = kDefaultConfidence) {
     Names n(group, item);
-    detail::Check("TIZ_SetSettingConfidenceAttrStoreChild",
-                  TIZ_SetSettingConfidenceAttrStoreChild(handle_, n.group(), n.item(), confidence,
-                                                         nested.handle_));
+    n.Check("TIZ_SetSettingConfidenceAttrStoreChild",
+            TIZ_SetSettingConfidenceAttrStoreChild(handle_, n.group(), n.item(), confidence,
+                                                   nested.handle_));
   }
   // A structure value: the store keeps `value` until the setting is replaced
   // or deleted or the store destroyed, then calls `release` on it (if given)
@@ -348,7 +373,7 @@ class Store {
       // Not stored: the library called nothing, the holder is still ours;
       // it goes without calling `release`, as the data stays the caller's.
       holder->release = nullptr;
-      detail::Check("TIZ_SetSettingStructure", r);
+      n.Check("TIZ_SetSettingStructure", r);
     }
     holder.release();
     if (confidence != kDefaultConfidence) set_confidence(group, item, confidence);
@@ -384,7 +409,7 @@ class Store {
         room.assign(Size(n, room.size()), '\0');
         continue;
       }
-      if (Answer(out, "TIZ_GetSettingConfidenceString", r)) {
+      if (Answer(out, n, "TIZ_GetSettingConfidenceString", r)) {
         out.value.assign(room.data());
         // A setting without a value answers before its type is looked at.
         if (out.value.empty()) Confirm(n, TIZ_TYPE_STRING, &out.confidence);
@@ -404,7 +429,7 @@ class Store {
         room.resize(Size(n, room.size()));
         continue;
       }
-      if (Answer(out, "TIZ_GetSettingConfidenceBuffer", r)) {
+      if (Answer(out, n, "TIZ_GetSettingConfidenceBuffer", r)) {
         // An empty buffer answers without touching the length, and before
         // its type is looked at.
         if (len == static_cast<int32_t>(room.size()) &&
@@ -425,7 +450,7 @@ class Store {
     uint32_t nested = 0;
     int32_t r =
         TIZ_GetSettingConfidenceAttrStore(handle_, n.group(), n.item(), &out.confidence, &nested);
-    if (Answer(out, "TIZ_GetSettingConfidenceAttrStore", r)) out.value = adopt(nested);
+    if (Answer(out, n, "TIZ_GetSettingConfidenceAttrStore", r)) out.value = adopt(nested);
     return out;
   }
   // The value a set_structure<T> stored. Only for settings set through this
@@ -442,7 +467,7 @@ class Store {
       auto *typed = base->tag == detail::StructureBase::kTag
                         ? dynamic_cast<detail::Structure<T> *>(base)
                         : nullptr;
-      if (!typed) throw Error("tiz::Store::get_structure", TIZ_E_WRONG_TYPE);
+      if (!typed) throw Error("tiz::Store::get_structure", TIZ_E_WRONG_TYPE, group, item);
       out.value = &typed->value;
     }
     return out;
@@ -477,22 +502,21 @@ class Store {
   // lacks it.
   bool set_confidence(std::string_view group, std::string_view item, int32_t confidence) {
     Names n(group, item);
-    return detail::Check("TIZ_SetConfidence",
-                         TIZ_SetConfidence(handle_, n.group(), n.item(), confidence)) == TIZ_OK;
+    return n.Check("TIZ_SetConfidence",
+                   TIZ_SetConfidence(handle_, n.group(), n.item(), confidence)) == TIZ_OK;
   }
   // Deletes a setting of this store; false when this store lacks it. A
   // nested-store setting destroys the store it holds (see tiz.h).
   bool remove(std::string_view group, std::string_view item) {
     Names n(group, item);
-    return detail::Check("TIZ_DeleteSetting", TIZ_DeleteSetting(handle_, n.group(), n.item())) ==
-           TIZ_OK;
+    return n.Check("TIZ_DeleteSetting", TIZ_DeleteSetting(handle_, n.group(), n.item())) == TIZ_OK;
   }
   // The text of TIZ_DisplayAttribute, whole.
   Lookup<std::string> display(std::string_view group, std::string_view item) const {
     Names n(group, item);
     Lookup<std::string> out;
     // TIZ_DisplayAttribute answers 0 for an invalid handle.
-    if (!handle_) throw Error("TIZ_DisplayAttribute", TIZ_E_INVALID_HANDLE);
+    if (!handle_) throw Error("TIZ_DisplayAttribute", TIZ_E_INVALID_HANDLE, group, item);
     std::vector<char> room(128, '\0');
     for (;;) {
       int32_t r = TIZ_DisplayAttribute(handle_, n.group(), n.item(), room.data(),
@@ -504,7 +528,7 @@ class Store {
         continue;
       }
       int32_t conf = 0;
-      if (Answer(out, "TIZ_DisplayAttribute", r)) {
+      if (Answer(out, n, "TIZ_DisplayAttribute", r)) {
         out.value.assign(room.data());
         TIZ_GetConfidence(handle_, n.group(), n.item(), &conf);
         out.confidence = conf;
@@ -540,17 +564,17 @@ class Store {
 
   // Tree files: the last component of `name`, in TIZ_PERSIST_DIR.
   void save(std::string_view name) const {
-    std::string n(name);
+    std::string n = detail::CText("tiz::Store::save", "the file name", name);
     detail::Check("TIZ_Serialize", TIZ_Serialize(handle_, n.c_str()));
   }
   // Throws the last failing section's code; the other sections have loaded.
   void load(std::string_view name) {
-    std::string n(name);
+    std::string n = detail::CText("tiz::Store::load", "the file name", name);
     detail::Check("TIZ_Deserialize", TIZ_Deserialize(handle_, n.c_str()));
   }
   // A settings file (docs/settings-file.md).
   void load_settings(std::string_view name) {
-    std::string n(name);
+    std::string n = detail::CText("tiz::Store::load_settings", "the file name", name);
     detail::Check("TIZ_LoadSettings", TIZ_LoadSettings(handle_, n.c_str()));
   }
 
@@ -560,21 +584,12 @@ class Store {
   struct Adopt {};
   Store(uint32_t handle, Adopt) noexcept : handle_(handle) {}
 
-  // Both names as C texts.
-  class Names {
-   public:
-    Names(std::string_view group, std::string_view item) : group_(group), item_(item) {}
-    const char *group() const { return group_.c_str(); }
-    const char *item() const { return item_.c_str(); }
-
-   private:
-    std::string group_, item_;
-  };
+  using Names = detail::Names;
 
   // Fills `out.where` from a getter's result; true when a value was read.
   template <class T>
-  static bool Answer(Lookup<T> &out, const char *function, int32_t r) {
-    detail::Check(function, r);
+  static bool Answer(Lookup<T> &out, const Names &n, const char *function, int32_t r) {
+    n.Check(function, r);
     out.where = static_cast<Found>(r);
     return r != TIZ_NOT_FOUND;
   }
@@ -584,17 +599,17 @@ class Store {
   uint32_t Confirm(const Names &n, int32_t type, int32_t *confidence) const {
     int32_t actual = 0;
     uint32_t size = 0;
-    detail::Check("TIZ_GetSettingType", TIZ_GetSettingType(handle_, n.group(), n.item(), &actual));
-    if (actual != type) throw Error("tiz::Store", TIZ_E_WRONG_TYPE);
-    detail::Check("TIZ_GetSettingSize", TIZ_GetSettingSize(handle_, n.group(), n.item(), &size));
-    detail::Check("TIZ_GetConfidence", TIZ_GetConfidence(handle_, n.group(), n.item(), confidence));
+    n.Check("TIZ_GetSettingType", TIZ_GetSettingType(handle_, n.group(), n.item(), &actual));
+    if (actual != type) throw Error("tiz::Store", TIZ_E_WRONG_TYPE, n.group(), n.item());
+    n.Check("TIZ_GetSettingSize", TIZ_GetSettingSize(handle_, n.group(), n.item(), &size));
+    n.Check("TIZ_GetConfidence", TIZ_GetConfidence(handle_, n.group(), n.item(), confidence));
     return size;
   }
 
   // The size a cut string or buffer needs, at least one more than tried.
   size_t Size(const Names &n, size_t tried) const {
     uint32_t size = 0;
-    detail::Check("TIZ_GetSettingSize", TIZ_GetSettingSize(handle_, n.group(), n.item(), &size));
+    n.Check("TIZ_GetSettingSize", TIZ_GetSettingSize(handle_, n.group(), n.item(), &size));
     return size > tried ? size : tried * 2;
   }
 
@@ -605,12 +620,211 @@ class Store {
     Lookup<T> out;
     T value{};
     int32_t r = get(n.group(), n.item(), &out.confidence, &value);
-    if (Answer(out, function, r)) out.value = value;
+    if (Answer(out, n, function, r)) out.value = value;
     return out;
   }
 
   uint32_t handle_ = 0;
 };
+
+// --- the scanning pipeline's image tree (TIZ_Util*) ---------------------------
+
+// The page tree below a global bag: per page side a persistent bag and a
+// chain of current bags (see tiz.h). `current_side` true names the side
+// being processed, false the other. Bags come back as Stores owning one
+// reference each; every negative result is thrown as Error.
+class ImageTree {
+ public:
+  // The tree of `global`, a store holding the setting "ui.bag" (a store)
+  // that the image trees hang below. The ImageTree shares the global bag.
+  explicit ImageTree(Store global) : global_(std::move(global)) {}
+
+  const Store &global_bag() const noexcept { return global_; }
+
+  // A fresh tree for a new page; the previous page's bags are destroyed.
+  void start_page() { Check("TIZ_UtilReInitImageTree", TIZ_UtilReInitImageTree(Handle())); }
+  Store current_bag(bool current_side = true) const {
+    uint32_t bag = 0;
+    Check("TIZ_UtilGetCurrentBag", TIZ_UtilGetCurrentBag(Handle(), current_side, &bag));
+    return Store::adopt(bag);
+  }
+  Store persistent_bag(bool current_side = true) const {
+    uint32_t bag = 0;
+    Check("TIZ_UtilGetPersistentBag", TIZ_UtilGetPersistentBag(Handle(), current_side, &bag));
+    return Store::adopt(bag);
+  }
+  // A new bag, child-linked below the side's current bag, which becomes the
+  // current one.
+  Store append_bag(bool current_side = true) {
+    uint32_t bag = 0;
+    Check("TIZ_UtilAppendNewCurrentBag", TIZ_UtilAppendNewCurrentBag(Handle(), current_side, &bag));
+    return Store::adopt(bag);
+  }
+  bool front_is_current() const {
+    uint32_t front = 0;
+    Check("TIZ_UtilIsCurrentFront", TIZ_UtilIsCurrentFront(Handle(), &front));
+    return front != 0;
+  }
+  static bool is_back_side_bag(const Store &bag) {
+    uint32_t back = 0;
+    detail::Check("TIZ_UtilIsABackSideBag", TIZ_UtilIsABackSideBag(bag.handle(), &back));
+    return back != 0;
+  }
+  void set_side(bool front) { Check("TIZ_UtilSetSide", TIZ_UtilSetSide(Handle(), front)); }
+  // Sets the side's chain below `bag` aside, and brings it back.
+  void save_chain(const Store &bag) {
+    Check("TIZ_UtilSaveCurrentImageTree", TIZ_UtilSaveCurrentImageTree(Handle(), bag.handle()));
+  }
+  void restore_chain(const Store &bag) {
+    Check("TIZ_UtilRestoreSavedImageTree", TIZ_UtilRestoreSavedImageTree(Handle(), bag.handle()));
+  }
+  // Records `image` in a new current bag; the tree owns the image from then on.
+  void store_image(uint32_t image, bool cached) {
+    Check("TIZ_UtilUpdateStoredImages", TIZ_UtilUpdateStoredImages(Handle(), image, cached));
+  }
+  static void delete_at_image(const Store &bag) {
+    detail::Check("TIZ_UtilDeleteATImage", TIZ_UtilDeleteATImage(bag.handle()));
+  }
+  void delete_y_bitonal_image() {
+    Check("TIZ_UtilDeleteYBitonalImage", TIZ_UtilDeleteYBitonalImage(Handle()));
+  }
+  void delete_y_plane_image() {
+    Check("TIZ_UtilDeleteYPlaneImage", TIZ_UtilDeleteYPlaneImage(Handle()));
+  }
+  bool black_background() const {
+    uint32_t value = 0;
+    Check("TIZ_UtilGetScannerIsBlackBackground",
+          TIZ_UtilGetScannerIsBlackBackground(Handle(), &value));
+    return value != 0;
+  }
+  // In the UI bag, or as the default in the defaults bag.
+  void set_black_background(bool black, bool as_default = false) {
+    if (as_default) {
+      Check("TIZ_UtilSetScannerIsBlackBackgroundDefault",
+            TIZ_UtilSetScannerIsBlackBackgroundDefault(Handle(), black));
+    } else {
+      Check("TIZ_UtilSetScannerIsBlackBackground",
+            TIZ_UtilSetScannerIsBlackBackground(Handle(), black));
+    }
+  }
+  // The scanner resolution flag for a zoomed scan, and the zoom that brings
+  // it to the destination resolution (TIZ_UtilGetZoomedBICDPI).
+  struct ZoomedDpi {
+    uint32_t dpi_flag = 0;
+    uint32_t zoom = 0;
+  };
+  ZoomedDpi zoomed_dpi(uint32_t dpi_mask) const {
+    ZoomedDpi out;
+    Check("TIZ_UtilGetZoomedBICDPI",
+          TIZ_UtilGetZoomedBICDPI(Handle(), dpi_mask, &out.dpi_flag, &out.zoom));
+    return out;
+  }
+  // Destroys the tree and the global bag itself at once: every Store of its
+  // bags turns invalid (its calls throw), and global_bag() is empty.
+  void destroy() {
+    Check("TIZ_UtilDestroyImageTree", TIZ_UtilDestroyImageTree(Handle()));
+    global_.detach();  // destroyed, not to be released
+  }
+
+ private:
+  uint32_t Handle() const noexcept { return global_.handle(); }
+  static void Check(const char *function, int32_t code) { detail::Check(function, code); }
+
+  Store global_;
+};
+
+// --- text records (UtilAttribute_*) ---------------------------------------------
+
+// One record: a setting's group and item with a DWORD or a text. Names hold
+// no blank or line feed, texts no line feed (Error otherwise).
+struct Record {
+  std::string group;
+  std::string item;
+  bool is_dword = false;
+  uint32_t dword = 0;
+  std::string text;
+
+  static Record of_dword(std::string group, std::string item, uint32_t value) {
+    return Record{std::move(group), std::move(item), true, value, {}};
+  }
+  static Record of_text(std::string group, std::string item, std::string value) {
+    return Record{std::move(group), std::move(item), false, 0, std::move(value)};
+  }
+};
+
+// The record text of `records`, one line each (UtilAttribute_Pack).
+inline std::string pack_records(const std::vector<Record> &records) {
+  std::vector<char> room(256, '\0');
+  for (const Record &record : records) {
+    const char *function = "UtilAttribute_Pack";
+    std::string group = detail::CText(function, "the group", record.group);
+    std::string item = detail::CText(function, "the item", record.item);
+    std::string text = detail::CText(function, "the text", record.text);
+    const void *value = record.is_dword ? static_cast<const void *>(&record.dword)
+                                        : static_cast<const void *>(text.c_str());
+    for (;;) {
+      int32_t r = UtilAttribute_Pack(room.data(), static_cast<uint32_t>(room.size()), group.c_str(),
+                                     item.c_str(), record.is_dword, value);
+      if (r != TIZ_E_TOO_SMALL) {
+        if (r < 0) throw Error(function, r, group, item);
+        break;
+      }
+      room.resize(room.size() * 2, '\0');  // the text so far stays
+    }
+  }
+  return std::string(room.data());
+}
+
+// The number of complete records in `text` (UtilAttribute_Count).
+inline size_t count_records(std::string_view text) {
+  std::string whole = detail::CText("UtilAttribute_Count", "the record text", text);
+  return static_cast<size_t>(
+      detail::Check("UtilAttribute_Count", UtilAttribute_Count(whole.c_str())));
+}
+
+// Every record of `text` (UtilAttribute_UnpackOneAttribute); Error with
+// TIZ_E_NO_RECORD for a record that cannot be read.
+inline std::vector<Record> unpack_records(std::string_view text) {
+  const char *function = "UtilAttribute_UnpackOneAttribute";
+  std::string whole = detail::CText(function, "the record text", text);
+  size_t count = count_records(whole);
+  std::vector<Record> records;
+  records.reserve(count);
+  std::vector<char> group(64), item(64), str(64);
+  for (size_t index = 0; index < count; ++index) {
+    for (;;) {
+      uint32_t kind = 0, dword = 0;
+      int32_t r = UtilAttribute_UnpackOneAttribute(
+          whole.c_str(), static_cast<int32_t>(index), static_cast<uint32_t>(group.size()),
+          group.data(), item.data(), &kind, &dword, str.data());
+      if (r == TIZ_E_TOO_SMALL && group.size() <= whole.size()) {
+        // Every field is a part of the text: room for the whole text fits.
+        size_t room = group.size() * 2 > whole.size() + 1 ? whole.size() + 1 : group.size() * 2;
+        group.assign(room, '\0');
+        item.assign(room, '\0');
+        str.assign(room, '\0');
+        continue;
+      }
+      detail::Check(function, r);
+      records.push_back(kind == 0 ? Record::of_dword(group.data(), item.data(), dword)
+                                  : Record::of_text(group.data(), item.data(), str.data()));
+      break;
+    }
+  }
+  return records;
+}
+
+// --- logging ----------------------------------------------------------------------
+
+// Turns the library's trace lines on or off (TIZ_InitLogging).
+inline void set_logging(bool enabled) {
+  detail::Check("TIZ_InitLogging", TIZ_InitLogging(enabled ? 1 : 0));
+}
+// Tells the library which thread scans (TIZ_SetScanningThreadID), as the
+// host does; the library keeps no use for it.
+inline void set_scanning_thread(uint32_t thread_id) {
+  detail::Check("TIZ_SetScanningThreadID", TIZ_SetScanningThreadID(thread_id));
+}
 
 }  // namespace tiz
 

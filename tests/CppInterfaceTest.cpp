@@ -1,10 +1,12 @@
 // tiz.hpp over the C interface: the references a tiz::Store owns, seen
 // through TIZ_* calls; every value type with its lookup result; errors as
-// tiz::Error with the library's code; groups as a range; clone, files and
-// structure values with callables.
+// tiz::Error with the library's code and what it names; texts with a NUL
+// refused; groups as a snapshot range; clone, files, structure values with
+// callables; the image tree and text records.
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -197,7 +199,91 @@ TEST(CppGroups, GroupsAreARangeAndLongNamesComeWhole) {
   for (const std::string &group : s.groups()) seen.push_back(group);
   EXPECT_EQ(seen, (std::vector<std::string>{"Deskew", "Job", longGroup, "Scan"}));
   tiz::Store empty = tiz::Store::create();
-  EXPECT_EQ(empty.groups().begin(), empty.groups().end());
+  EXPECT_TRUE(empty.groups().empty());
+}
+
+TEST(CppGroups, NestedAndInterleavedLoopsEachSeeEveryGroup) {
+  tiz::Store s = tiz::Store::create();
+  for (const char *group : {"A", "B", "C"}) s.set_dword(group, "x", 1);
+  std::vector<std::string> pairs;
+  for (const std::string &outer : s.groups()) {
+    for (const std::string &inner : s.groups()) pairs.push_back(outer + inner);
+    // A change meanwhile leaves the outer loop as it was taken; each inner
+    // loop takes the store as it is.
+    s.set_dword("D" + outer, "x", 1);
+  }
+  EXPECT_EQ(pairs, (std::vector<std::string>{"AA", "AB", "AC", "BA", "BB", "BC", "BDA", "CA", "CB",
+                                             "CC", "CDA", "CDB"}));
+  tiz::Groups first = s.groups(), second = s.groups();
+  auto a = first.begin(), b = second.begin();
+  std::vector<std::string> interleaved;
+  for (; a != first.end() && b != second.end(); ++a, ++b) interleaved.push_back(*a + *b);
+  EXPECT_EQ(interleaved.size(), 6u);
+  EXPECT_EQ(interleaved.front(), "AA");
+}
+
+TEST(CppErrors, WhatNamesTheFunctionTheCodeItsMeaningAndTheSetting) {
+  tiz::Store s = tiz::Store::create();
+  s.set_string("Job", "Title", "Front page");
+  struct Case {
+    std::function<void()> call;
+    std::string what;
+  };
+  const Case cases[] = {
+      {[&] { s.get_dword("Job", "Title"); },
+       "TIZ_GetSettingConfidenceDword failed with result -313 (" +
+           std::string(tiz_result_text(TIZ_E_WRONG_TYPE)) + ") for group \"Job\", item \"Title\""},
+      {[&] { s.set_child("Job", "Self", s); },
+       "TIZ_SetSettingConfidenceAttrStoreChild failed with result " + std::to_string(TIZ_E_CYCLE) +
+           " (" + tiz_result_text(TIZ_E_CYCLE) + ") for group \"Job\", item \"Self\""},
+      {[&] { tiz::Store().clone(); },
+       "TIZ_Clone failed with result -16 (" + std::string(tiz_result_text(-16)) + ")"},
+  };
+  for (const Case &c : cases) {
+    try {
+      c.call();
+      ADD_FAILURE() << c.what;
+    } catch (const tiz::Error &e) {
+      EXPECT_EQ(std::string(e.what()), c.what);
+    }
+  }
+}
+
+TEST(CppErrors, NamesAndTextsHoldingANulAreRefusedNeverCut) {
+  using namespace std::string_literals;
+  tiz::Store s = tiz::Store::create();
+  const std::string twoParts = "ab\0cd"s;
+  struct Case {
+    std::function<void()> call;
+    std::string what;
+  };
+  const Case cases[] = {
+      {[&] { s.set_string("Job", "Title", twoParts); },
+       "tiz::Store::set_string: the text \"ab\\0cd\" holds a NUL at byte 2, which the C "
+       "interface would cut there"},
+      {[&] { s.set_dword("G\0one"s, "x", 1); },
+       "tiz::Store: the group \"G\\0one\" holds a NUL at byte 1, which the C interface would "
+       "cut there"},
+      {[&] { s.get_dword("G", "\0"s); },
+       "tiz::Store: the item \"\\0\" holds a NUL at byte 0, which the C interface would cut "
+       "there"},
+      {[&] { s.save("job\0.tree"s); },
+       "tiz::Store::save: the file name \"job\\0.tree\" holds a NUL at byte 3, which the C "
+       "interface would cut there"},
+      {[&] { tiz::pack_records({tiz::Record::of_text("G", "I", twoParts)}); },
+       "UtilAttribute_Pack: the text \"ab\\0cd\" holds a NUL at byte 2, which the C interface "
+       "would cut there"},
+  };
+  for (const Case &c : cases) {
+    try {
+      c.call();
+      ADD_FAILURE() << c.what;
+    } catch (const tiz::Error &e) {
+      EXPECT_EQ(e.code(), TIZ_E_INVALID_ARG);
+      EXPECT_EQ(std::string(e.what()), c.what);
+    }
+  }
+  EXPECT_TRUE(s.groups().empty());  // nothing was stored under a cut name
 }
 
 TEST(CppClone, TheCopyOwnsOneReference) {
@@ -267,6 +353,59 @@ TEST(CppStructures, CallablesReleaseAndDisplayTheValue) {
     EXPECT_EQ(releases, 1);  // the first value went when it was replaced
   }
   EXPECT_EQ(releases, 2);  // the second with the store
+}
+
+TEST(CppImageTree, APageGrowsAChainOfBagsThatReadEachOther) {
+  tiz::Store global = tiz::Store::create();
+  tiz::Store ui = tiz::Store::create();
+  global.set_store("ui.bag", "Attribute.Value", ui);
+  tiz::ImageTree tree(global);
+  tree.start_page();
+  EXPECT_TRUE(tree.front_is_current());
+  tiz::Store scan = tree.append_bag();
+  scan.set_dword("Scan.Resolution", "Attribute.Value", 300);
+  tiz::Store deskew = tree.append_bag();
+  EXPECT_EQ(tree.current_bag().handle(), deskew.handle());
+  auto resolution = deskew.get_dword("Scan.Resolution", "Attribute.Value");
+  EXPECT_EQ(resolution.where, tiz::Found::in_ancestor);
+  EXPECT_EQ(*resolution, 300u);
+  EXPECT_FALSE(tiz::ImageTree::is_back_side_bag(deskew));
+  EXPECT_TRUE(tree.persistent_bag());
+
+  tree.set_black_background(true);
+  EXPECT_TRUE(tree.black_background());
+  EXPECT_EQ(CodeOf([&] { tree.zoomed_dpi(0); }), TIZ_E_NO_DPI);
+  tree.save_chain(scan);  // the chain below the scan's bag is set aside, and back
+  tree.restore_chain(scan);
+
+  tree.destroy();
+  EXPECT_FALSE(tree.global_bag());
+  EXPECT_FALSE(Alive(global.handle()));
+  EXPECT_EQ(CodeOf([&] { deskew.get_dword("Scan.Resolution", "Attribute.Value"); }),
+            TIZ_E_INVALID_HANDLE);
+  for (tiz::Store *gone : {&global, &scan, &deskew}) gone->detach();
+}
+
+TEST(CppRecords, PackedRecordsUnpackAsTheyWere) {
+  const std::string longText(700, 'x');  // beyond the first buffers
+  const std::vector<tiz::Record> records = {
+      tiz::Record::of_dword("Scan", "Speed", 4294967295u),
+      tiz::Record::of_text("Job", "Title", "Front page"),
+      tiz::Record::of_text("Long", "Text", longText),
+  };
+  const std::string text = tiz::pack_records(records);
+  EXPECT_EQ(text.rfind("Scan Speed 0 -1\nJob Title 1 Front page\nLong Text 1 ", 0), 0u) << text;
+  EXPECT_EQ(tiz::count_records(text), 3u);
+  std::vector<tiz::Record> back = tiz::unpack_records(text);
+  ASSERT_EQ(back.size(), 3u);
+  for (size_t i = 0; i < back.size(); ++i) {
+    EXPECT_EQ(back[i].group, records[i].group);
+    EXPECT_EQ(back[i].item, records[i].item);
+    EXPECT_EQ(back[i].is_dword, records[i].is_dword);
+    EXPECT_EQ(back[i].dword, records[i].dword);
+    EXPECT_EQ(back[i].text, records[i].text);
+  }
+  EXPECT_EQ(CodeOf([] { tiz::unpack_records("Scan Speed zero 1\n"); }), TIZ_E_NO_RECORD);
 }
 
 }  // namespace

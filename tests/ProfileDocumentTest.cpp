@@ -350,6 +350,16 @@ TEST(ProfileDocument, VisitsSectionsAndKeysWithLineNumbersAndRemovesSections) {
       seen.push_back(std::string(entry.key) + "=" + std::string(entry.value) + "@" +
                      std::to_string(entry.line));
     });
+    // A walk from the section's entry, which counts no line again, agrees.
+    doc.ForEachSection([&](const ProfileDocument::SectionEntry &entry) {
+      if (entry.number != section) return;
+      std::vector<std::string> fromEntry;
+      doc.ForEachKey(entry, [&](const ProfileDocument::KeyEntry &key) {
+        fromEntry.push_back(std::string(key.key) + "=" + std::string(key.value) + "@" +
+                            std::to_string(key.line));
+      });
+      EXPECT_EQ(fromEntry, seen);
+    });
     return seen;
   };
   std::vector<Seen> seen = sections();

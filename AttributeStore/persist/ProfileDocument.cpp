@@ -472,6 +472,16 @@ void ProfileDocument::ForEachKey(SectionNumber section,
                                  const std::function<void(const KeyEntry &)> &visit) const {
   uint32_t line = section == 0 ? 1 : HeaderLine(section);
   if (line == 0) return;
+  VisitKeys(section, line, visit);
+}
+
+void ProfileDocument::ForEachKey(const SectionEntry &entry,
+                                 const std::function<void(const KeyEntry &)> &visit) const {
+  VisitKeys(entry.number, entry.headerLine, visit);
+}
+
+void ProfileDocument::VisitKeys(SectionNumber section, uint32_t line,
+                                const std::function<void(const KeyEntry &)> &visit) const {
   uint32_t number = line - 1;
   bool header = section != 0;  // counted, but no key line
   std::string scratch;

@@ -139,6 +139,10 @@ class ProfileDocument {
   // comments (';' first), lines without '=' and lines with no key name are
   // skipped. Number 0 visits the keys before the first header.
   void ForEachKey(SectionNumber section, const std::function<void(const KeyEntry &)> &visit) const;
+  // The same for a section ForEachSection visits, without counting the
+  // lines above it again: a walk over every section's keys stays linear.
+  void ForEachKey(const SectionEntry &entry,
+                  const std::function<void(const KeyEntry &)> &visit) const;
 
   // Removes the section's header and all its lines; every other byte stays
   // as it was. A later section of the same name then becomes the one that
@@ -217,6 +221,9 @@ class ProfileDocument {
   template <class Visit>
   void VisitLines(const Section &section, const Visit &visit) const;
   uint32_t LineCount(const Section &section) const;
+  // ForEachKey from the section's header, on line `line`.
+  void VisitKeys(SectionNumber section, uint32_t line,
+                 const std::function<void(const KeyEntry &)> &visit) const;
   // Lists and indexes the sections: once all are read, so the index is
   // sized once, and after a removal. A later section of a name already
   // indexed is neither indexed nor listed.

@@ -196,6 +196,72 @@ TEST_F(ToolEdit, CompactKeepsExactlyWhatALoadRestores) {
   EXPECT_EQ(Read("other.tree"), Read("left.tree"));
 }
 
+TEST_F(ToolEdit, CompactLeavesAFileThatNeedsNoChangeAlone) {
+  MakeJobTree();
+  const std::string saved = Read("job.tree");
+  // As the library wrote it, and the same behind a byte order mark.
+  Write("marked.tree", "\xEF\xBB\xBF" + saved);
+  for (const std::string file : {"job.tree", "marked.tree"}) {
+    const std::string before = Read(file);
+    ToolRun run = Tiz({"compact", file});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(Read(file), before) << file;
+    EXPECT_FALSE(std::filesystem::exists(Path(file + ".bak"))) << file;
+  }
+  // A comment is no part of what a load restores: the file is rewritten,
+  // keeping its mark, and the old one is the backup.
+  const std::string commented = "\xEF\xBB\xBF; from the scanner\r\n" + saved;
+  Write("commented.tree", commented);
+  ASSERT_EQ(Tiz({"compact", "commented.tree"}).status, 0);
+  EXPECT_EQ(Read("commented.tree"), "\xEF\xBB\xBF" + saved);
+  EXPECT_EQ(Read("commented.tree.bak"), commented);
+}
+
+TEST_F(ToolEdit, CheckNamesSectionsThatDifferOnlyInLetterCase) {
+  Write("cases.tree",
+        "[Root\x7fScan\x7fSpeed]\r\nSize=4\r\nType=DWORD\r\nValue=12\r\n\r\n"
+        "[Root\x7fscan\x7fspeed]\r\nSize=4\r\nType=DWORD\r\nValue=15\r\n");
+  ToolRun run = Tiz({"check", "cases.tree"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.out,
+            "cases.tree:6: section [Root/scan/speed] is the section [Root/Scan/Speed] of line 1 in "
+            "other letter case (section names ignore case, so settings named so share one "
+            "section); a load reads only that one\n");
+}
+
+TEST_F(ToolEdit, CheckOfAFileWithoutSectionsReadsItAsASettingsFile) {
+  struct Case {
+    std::string text;
+    int status;
+    std::string out;
+  };
+  const Case cases[] = {
+      {std::string("\x8f\x02\x00zq\n\x91=", 7), 1,
+       "other: not a tree file (no section header)\n"
+       "other:1: the line holds control bytes, which neither a tree file nor a settings file "
+       "holds\n"},
+      {"; defaults\nScan.Speed=12,Value\nName=hello,Title,String\n  Lonely\nLater=1,Value\n", 1,
+       "other: not a tree file (no section header); as a settings file:\n"
+       "other:3: the line stores the DWORD 0 in Name/Title: the type word \"String\" is none "
+       "the load knows (double in any letter case, string and filebuffer in lower case), so the "
+       "line stores a DWORD; the value \"hello\" is no number; the load reads what its first "
+       "characters say, or 0\n"
+       "other:4: the line fails with result -24 (invalid argument (such as an empty group), a "
+       "number in a tree file that cannot be read, or a settings line without a value or with a "
+       "bad byte count); a load of the settings file stops there\n"},
+      {"; defaults\nScan.Speed=12,Value\nGamma=2.2,Value,double\n", 0,
+       "other: not a tree file (no section header); a settings file that loads as its lines "
+       "say\n"},
+      {"\xEF\xBB\xBF\r\n\n", 0, ""},  // an empty tree file
+  };
+  for (const Case &c : cases) {
+    Write("other", c.text);
+    ToolRun run = Tiz({"check", "other"});
+    EXPECT_EQ(run.status, c.status) << c.text;
+    EXPECT_EQ(run.out, c.out) << c.text;
+  }
+}
+
 TEST_F(ToolEdit, ValuesRenderAlikeEverywhere) {
   Write("values.tree",
         "[Root\x7f"

@@ -78,6 +78,58 @@ TEST_F(ToolLoad, AFailingSettingsLineReportsTheLibrarysResult) {
       << run.err;
 }
 
+TEST_F(ToolLoad, LinesCountFromAfterAByteOrderMark) {
+  Write("marked.settings", "\xEF\xBB\xBF; scanner defaults\nScan.Speed=12,Value\n  Lonely\n");
+  ToolRun run = Tiz({"load", "marked.settings"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err.rfind("tiz load: marked.settings:3: the line fails: result -24 (", 0), 0u)
+      << run.err;
+}
+
+// Lines the library takes without a word but stores otherwise than they say:
+// the store is the library's, and each line is named with what it became.
+const char *const kSilentLines =
+    "Scan.Speed=12,Value\n"
+    "Empty=,Title,string\n"
+    "Name=hello,Title,String\n"
+    "Job=\"Front, left,Title,string\n"
+    "Wide=4294967296,Value\n"
+    "Gamma=2.2,Value,DOUBLE\n";
+
+TEST_F(ToolLoad, WarnsOfEachLineStoredOtherwiseThanItSays) {
+  Write("silent.settings", kSilentLines);
+  ToolRun run = Tiz({"load", "silent.settings"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out,
+            "Root\n"
+            "  Scan.Speed  Value   DWORD   12\n"
+            "  Empty       string  DWORD   0\n"
+            "  Name        Title   DWORD   0\n"
+            "  Job         Value   DWORD   0\n"
+            "  Wide        Value   DWORD   0\n"
+            "  Gamma       Value   DOUBLE  2.2\n");
+  const std::string number = "; the value \"";
+  const std::string noNumber =
+      "\" is no number; the load reads what its first characters say, or 0";
+  EXPECT_EQ(
+      run.err,
+      "silent.settings:2: warning: the line stores the DWORD 0 in Empty/string: an empty "
+      "field (delimiters in a row count as one, so the fields after it move up a place)" +
+          number + "Title" + noNumber +
+          "\n"
+          "silent.settings:3: warning: the line stores the DWORD 0 in Name/Title: the type "
+          "word \"String\" is none the load knows (double in any letter case, string and "
+          "filebuffer in lower case), so the line stores a DWORD" +
+          number + "hello" + noNumber +
+          "\n"
+          "silent.settings:4: warning: the line stores the DWORD 0 in Job/Value: the quote before "
+          "the value is never closed, so the value runs to the end of the line" +
+          number + "Front, left,Title,string" + noNumber +
+          "\n"
+          "silent.settings:5: warning: the line stores the DWORD 0 in Wide/Value: the value "
+          "4294967296 does not fit 32 bits; the load keeps the low 32\n");
+}
+
 TEST_F(ToolLoad, SavingIntoAMissingDirectoryFails) {
   ToolRun run = Tiz({"load", "defaults.settings", "--save", "nowhere/out.tree"});
   EXPECT_EQ(run.status, 1);

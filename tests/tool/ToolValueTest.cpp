@@ -45,6 +45,13 @@ TEST_F(ToolValue, GetPrintsTheExactValueOfEachType) {
   }
 }
 
+TEST_F(ToolValue, GetOfASettingWithoutAValuePrintsItsType) {
+  Write("undefined.tree", "[Root\x7fScan\x7fGamma]\r\nSize=0\r\nType=UNDEFINED\r\n");
+  ToolRun run = Tiz({"get", "undefined.tree", "Scan", "Gamma"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, "UNDEFINED\n");
+}
+
 TEST_F(ToolValue, GetOfAnAbsentSettingFailsWithTheLibrarysResult) {
   ToolRun run = Tiz({"get", "job.tree", "Scan.Speed", "Other"});
   EXPECT_EQ(run.status, 1);

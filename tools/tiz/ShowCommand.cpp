@@ -38,7 +38,7 @@ Command AddShowCommand(CLI::App &app) {
   return {show, [options] {
             TreeDocument tree = TreeDocument::Open(options->file);
             tree.RequireCompleteLoad();
-            PrintStore(std::cout, tree.Read(), options->json,
+            PrintStore(std::cout, tree.Read(options->display), options->json,
                        options->display ? ValueStyle::kDisplay : ValueStyle::kExact);
             return kExitSuccess;
           }};

@@ -34,7 +34,7 @@ std::string ReadDisplay(uint32_t store, const SettingKey &key, uint32_t size,
 
 class StoreReader {
  public:
-  explicit StoreReader(const std::string &file) : m_file(file) {}
+  StoreReader(const std::string &file, bool displays) : m_file(file), m_displays(displays) {}
 
   StoreView ReadStore(uint32_t store) {
     StoreView view;
@@ -65,7 +65,8 @@ class StoreReader {
     setting.item = key.item;
     setting.type = type;
     Check(TIZ_GetSettingSize(store, group, item, &setting.size), m_file, action);
-    setting.display = ReadDisplay(store, key, setting.size, m_file);
+    if (m_displays || type == TIZ_TYPE_UNDEFINED || type == TIZ_TYPE_USERDEFINED)
+      setting.display = ReadDisplay(store, key, setting.size, m_file);
     switch (type) {
       case TIZ_TYPE_DWORD:
         Check(TIZ_GetSettingDword(store, group, item, &setting.number), m_file, action);
@@ -110,19 +111,20 @@ class StoreReader {
 
  private:
   const std::string &m_file;
+  bool m_displays;
   std::set<uint32_t> m_seen;  // the stores read, to catch a cycle or a store held twice
   size_t m_depth = 0;
 };
 
 }  // namespace
 
-StoreView ReadStore(uint32_t store, const std::string &file) {
-  return StoreReader(file).ReadStore(store);
+StoreView ReadStore(uint32_t store, const std::string &file, bool displays) {
+  return StoreReader(file, displays).ReadStore(store);
 }
 
 int32_t ReadSetting(uint32_t store, const SettingKey &key, const std::string &file,
                     SettingView *out) {
-  return StoreReader(file).ReadSetting(store, key, out);
+  return StoreReader(file, true).ReadSetting(store, key, out);
 }
 
 }  // namespace tiztool

@@ -20,7 +20,7 @@ struct SettingView {
   std::string item;
   int32_t type = 0;
   uint32_t size = 0;
-  std::string display;                // the library's display text
+  std::string display;                // the library's display text, where read
   uint32_t number = 0;                // DWORD value, IMAGE handle
   double real = 0;                    // DOUBLE value
   std::string bytes;                  // STRING text, BUFFER bytes
@@ -35,8 +35,11 @@ struct StoreView {
 
 // Reads every setting the store holds, and the stores below it; a store
 // reached a second time is named but not read again. `file` names the
-// source in error messages.
-StoreView ReadStore(uint32_t store, const std::string &file);
+// source in error messages. Without `displays`, the library's display text
+// is read only for the values that have no other text (UNDEFINED,
+// USERDEFINED): formatting every value twice would double the cost of a
+// large file.
+StoreView ReadStore(uint32_t store, const std::string &file, bool displays = true);
 
 // Reads one setting of the store; its result code when the store itself does
 // not hold it (2, or an error).

@@ -88,12 +88,13 @@ class Checker {
           "a '[' starts no section header (no closing ']'); a load reads the line as "
           "part of the section above");
     }
-    std::unordered_map<std::string, size_t, FoldedNameHash, FoldedNameEqual> firstLine;
+    std::unordered_map<std::string_view, const SectionAt *, FoldedNameHash, FoldedNameEqual> first;
+    first.reserve(layout.sections.size());
     for (const SectionAt &section : layout.sections) {
-      if (section.listed) firstLine.emplace(section.name, section.line);
+      if (section.listed) first.emplace(section.name, &section);
     }
     for (const SectionAt &section : layout.sections) {
-      CheckSection(section, section.listed ? 0 : firstLine[section.name]);
+      CheckSection(section, section.listed ? nullptr : first[section.name]);
     }
     std::stable_sort(m_out.begin(), m_out.end(),
                      [](const Finding &a, const Finding &b) { return a.line < b.line; });
@@ -104,7 +105,7 @@ class Checker {
     m_out.push_back({line, std::move(text), loadResult});
   }
 
-  void CheckSection(const SectionAt &section, size_t repeats) {
+  void CheckSection(const SectionAt &section, const SectionAt *repeats) {
     const std::string shown = Shown(section.name);
     tiz::NameParts parts;
     if (!tiz::SplitSectionName(section.name, &parts)) {
@@ -115,9 +116,18 @@ class Checker {
           TIZ_E_BAD_SECTION);
       return;
     }
-    if (repeats != 0) {
+    if (repeats && repeats->name != section.name) {
+      // Two settings of one store whose names differ only in letter case
+      // share one section: the later save overwrote the other's keys.
+      Add(section.line, "section " + shown + " is the section " + Shown(repeats->name) +
+                            " of line " + std::to_string(repeats->line) +
+                            " in other letter case (section names ignore case, so settings "
+                            "named so share one section); a load reads only that one");
+      return;
+    }
+    if (repeats) {
       Add(section.line, "section " + shown + " repeats the section of line " +
-                            std::to_string(repeats) + "; a load reads only that one");
+                            std::to_string(repeats->line) + "; a load reads only that one");
       return;
     }
     if (m_stores.count(std::string(parts.owner)) == 0) {
@@ -156,9 +166,9 @@ class Checker {
     int32_t type = 0;
     uint32_t size = 0;
     int32_t result = ReadSectionAsLoaded(m_tree.Document(), section.name, &type, &size);
-    const KeyLineAt *sizeKey = FirstKey(section, "Size");
-    const KeyLineAt *typeKey = FirstKey(section, "Type");
-    const KeyLineAt *valueKey = FirstKey(section, "Value");
+    const KeyLineAt *sizeKey = FirstKey(section, tiz::kSizeKey);
+    const KeyLineAt *typeKey = FirstKey(section, tiz::kTypeKey);
+    const KeyLineAt *valueKey = FirstKey(section, tiz::kValueKey);
     size_t valueLine = valueKey ? valueKey->line : section.line;
     if (result != TIZ_OK) {
       std::string why;

@@ -44,14 +44,16 @@ TreeDocument TreeDocument::FromText(const std::string &file, std::string text) {
   return TreeDocument(file, std::move(text));
 }
 
+bool TreeDocument::HoldsSectionsOrNothing() const {
+  if (!m_layout.sections.empty()) return true;
+  std::string rendered = m_doc.Render();
+  std::string_view text = rendered;
+  if (text.substr(0, kUtf8Bom.size()) == kUtf8Bom) text.remove_prefix(kUtf8Bom.size());
+  return text.find_first_not_of(" \t\r\n") == std::string_view::npos;
+}
+
 void TreeDocument::RequireCompleteLoad() const {
-  if (m_layout.sections.empty()) {
-    bool text = false;
-    m_doc.ForEachKey(0, [&](const tiz::ProfileDocument::KeyEntry &) { text = true; });
-    std::string rendered = m_doc.Render();
-    text = text || rendered.find_first_not_of(" \t\r\n") != std::string::npos;
-    if (text) throw Failure(m_fileName + ": not a tree file (no sections)");
-  }
+  if (!HoldsSectionsOrNothing()) throw Failure(m_fileName + ": not a tree file (no sections)");
   if (m_loadResult == TIZ_OK) return;
   // The load reports the last failing section; the check names each one.
   const Finding *cause = nullptr;
@@ -68,6 +70,8 @@ void TreeDocument::RequireCompleteLoad() const {
                 DescribeResult(m_loadResult) + ")");
 }
 
-StoreView TreeDocument::Read() const { return ReadStore(m_store.Get(), m_fileName); }
+StoreView TreeDocument::Read(bool displays) const {
+  return ReadStore(m_store.Get(), m_fileName, displays);
+}
 
 }  // namespace tiztool

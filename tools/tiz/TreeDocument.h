@@ -36,13 +36,18 @@ class TreeDocument {
   // The load's result: 0, or the code of the last section that failed.
   int32_t LoadResult() const { return m_loadResult; }
 
+  // Whether the file holds a section header, or nothing but blanks (an
+  // empty tree). Anything else is no tree file: a settings file, or no file
+  // of the library's at all.
+  bool HoldsSectionsOrNothing() const;
+
   // Fails, naming the line of the first section that makes the load fail,
   // unless the whole file loaded: a file the tool cannot read completely is
   // neither shown as if it were whole nor written back.
   void RequireCompleteLoad() const;
 
-  // Everything the store holds.
-  StoreView Read() const;
+  // Everything the store holds (see ReadStore for `displays`).
+  StoreView Read(bool displays = true) const;
 
  private:
   TreeDocument(std::string file, std::string text);

@@ -56,14 +56,26 @@ void EditTreeFile(const fs::path &file, bool create,
   }
 }
 
-void WriteTreeFile(const fs::path &file, const tiz::ProfileDocument &doc) {
+namespace {
+
+void WriteBytes(const fs::path &file, const std::string &bytes) {
   fs::path replaced = ReplacedFile(file);
   std::error_code error;
   if (fs::is_directory(replaced, error)) throw Failure(file.string() + ": is a directory");
-  if (tiz::platform::ReplaceFileAtomically(replaced.string().c_str(), doc.Render()) !=
+  if (tiz::platform::ReplaceFileAtomically(replaced.string().c_str(), bytes) !=
       tiz::platform::FileStatus::kOk) {
     throw Failure(file.string() + ": cannot replace the file");
   }
+}
+
+}  // namespace
+
+void WriteTreeFile(const fs::path &file, const tiz::ProfileDocument &doc) {
+  WriteBytes(file, doc.Render());
+}
+
+void CopyTreeFile(const fs::path &file, const fs::path &copy) {
+  WriteBytes(copy, ReadWholeTreeFile(file));
 }
 
 void RemoveSettingSections(tiz::ProfileDocument &doc, const std::string &storeName,

@@ -23,6 +23,10 @@ void EditTreeFile(const std::filesystem::path &file, bool create,
 // Writes `doc` as the whole file, replacing any file of that name at once.
 void WriteTreeFile(const std::filesystem::path &file, const tiz::ProfileDocument &doc);
 
+// Copies the file's bytes as they are (any encoding) to `copy`, replacing
+// any file of that name at once.
+void CopyTreeFile(const std::filesystem::path &file, const std::filesystem::path &copy);
+
 // Removes what a setting of the store named `storeName` has in the file:
 // its section, repeats of it included, and for a nested store the sections
 // of every store below it (their names begin with the section's and 0x7F).

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <ostream>
 
 namespace tiztool {
 
@@ -18,7 +19,10 @@ void ReplaceWholeTreeFile(uint32_t store, const std::filesystem::path &file);
 
 // Applies the settings file to `store` with the library's load. When a line
 // fails, the message names the file, the line and what the line asked for.
-void ApplySettingsFile(uint32_t store, const std::filesystem::path &file);
+// With `warnings`, each line the load silently takes as something else is
+// named there, "FILE:LINE: warning: the line stores ...".
+void ApplySettingsFile(uint32_t store, const std::filesystem::path &file,
+                       std::ostream *warnings = nullptr);
 
 }  // namespace tiztool
 

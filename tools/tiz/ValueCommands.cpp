@@ -63,6 +63,9 @@ int RunGet(const SettingOptions &options) {
   ReadNamedSetting(tree, path, &setting);
   if (setting.nested) {
     PrintStoreTree(std::cout, *setting.nested);
+  } else if (setting.type == TIZ_TYPE_UNDEFINED) {
+    // No value: its type says so, as show's type column does.
+    std::cout << TypeKeyword(setting.type) << '\n';
   } else {
     std::cout << Utf8FromCodePage(ExactValue(setting)) << '\n';
   }
@@ -191,8 +194,8 @@ Command AddGetCommand(CLI::App &app) {
       "SETTING is GROUP ITEM, or a PATH as diff prints it (Stage/Deskew/Crop/Width for the\n"
       "setting Crop/Width of the store held by Stage/Deskew). A DWORD prints as an unsigned\n"
       "number, a DOUBLE as the shortest text that reads back as the same number, a STRING as\n"
-      "it is (in UTF-8), a BUFFER in hex, an IMAGE as its handle and a nested store as a\n"
-      "tree, as show prints it.");
+      "it is (in UTF-8), a BUFFER in hex, an IMAGE as its handle, a nested store as a tree,\n"
+      "as show prints it, and a setting without a value as its type, UNDEFINED.");
   AddSettingArguments(get, *options, false);
   return {get, [options] { return RunGet(*options); }};
 }
