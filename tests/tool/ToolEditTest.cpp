@@ -145,6 +145,34 @@ TEST_F(ToolEdit, AFileThatDoesNotLoadCompletelyIsNeverWritten) {
   EXPECT_FALSE(std::filesystem::exists(Path("absent.tree")));
 }
 
+// Another program's section is no part of the tree: the stores around it,
+// nested ones included, show and edit as they are, the section stays byte
+// for byte, and check lists it.
+TEST_F(ToolEdit, AnotherProgramsSectionIsKeptAndTheTreeAroundItEdited) {
+  const std::string file =
+      "[Options]\r\nlanguage = de\r\n\r\n"
+      "[Root\x7fPass\x7f"
+      "Count]\r\nSize=4\r\nType=ATTRIBUTESTORE\r\n\r\n"
+      "[Root\x7fPass\x7f"
+      "Count\x7f"
+      "Dpi\x7fValue]\r\nSize=4\r\nType=DWORD\r\nValue=300\r\n\r\n"
+      "[Root\x7fScan\x7fSpeed]\r\nSize=4\r\nType=DWORD\r\nValue=12\r\n";
+  Write("mixed.tree", file);
+  ToolRun show = Tiz({"show", "mixed.tree"});
+  ASSERT_EQ(show.status, 0) << show.err;
+  EXPECT_NE(show.out.find("300"), std::string::npos) << show.out;
+  ASSERT_EQ(Tiz({"set", "mixed.tree", "Pass/Count/Dpi/Value", "600"}).status, 0);
+  EXPECT_EQ(Read("mixed.tree"), Replaced(file, "Value=300", "Value=600"));
+  ASSERT_EQ(Tiz({"delete", "mixed.tree", "Scan/Speed"}).status, 0);
+  std::string kept = Read("mixed.tree");
+  EXPECT_EQ(kept.rfind("[Options]\r\nlanguage = de\r\n\r\n", 0), 0u) << kept;
+  EXPECT_EQ(kept.find("Speed"), std::string::npos) << kept;
+  ToolRun check = Tiz({"check", "mixed.tree"});
+  EXPECT_EQ(check.status, 1);
+  EXPECT_NE(check.out.find("[Options] lacks its store, group or item part"), std::string::npos)
+      << check.out;
+}
+
 const std::string kLeftovers =
     "[Root\x7fStage\x7f"
     "Deskew]\r\nSize=4\r\nType=DWORD\r\nValue=3\r\n\r\n"  // once a store

@@ -132,9 +132,9 @@ TEST_F(ToolShow, MissingOrMalformedFilesFailWithOneLineNamingTheFile) {
   const Case cases[] = {
       {"missing.tree", "missing.tree: no such file"},
       {"foreign.tree",
-       "foreign.tree:1: section [NoSeparatorHere] lacks its store, group or item part; it makes "
-       "every store's load fail, and the nested stores are dropped; the file does not load "
-       "completely (result -180 ("},
+       "foreign.tree:1: section [NoSeparatorHere] lacks its store, group or item part, so it "
+       "belongs to no store (another program's section, or a damaged name); a load answers -180 "
+       "for it and loads everything else; the file does not load completely (result -180 ("},
       {"typeless.tree",
        "typeless.tree:1: section [Root/Scan/Speed] has no Type; a load drops the setting; the "
        "file does not load completely (result -182 ("},

@@ -111,8 +111,9 @@ class Checker {
     if (!tiz::SplitSectionName(section.name, &parts)) {
       Add(section.line,
           "section " + shown +
-              " lacks its store, group or item part; it makes every store's "
-              "load fail, and the nested stores are dropped",
+              " lacks its store, group or item part, so it belongs to no store (another "
+              "program's section, or a damaged name); a load answers -180 for it and "
+              "loads everything else",
           TIZ_E_BAD_SECTION);
       return;
     }
@@ -210,6 +211,7 @@ class Checker {
       Add(sizeKey->line, "section " + shown + " has Size " + sizeKey->value + ", but a " +
                              TypeKeyword(type) + " has Size " + std::to_string(expected));
     }
+    if (type == TIZ_TYPE_ATTRIBUTESTORE) CheckStorePlace(section, shown);
     bool takesValue = type != TIZ_TYPE_UNDEFINED && type != TIZ_TYPE_ATTRIBUTESTORE;
     if (!takesValue && valueKey) {
       Add(valueKey->line, "section " + shown + " of type " + TypeKeyword(type) +
@@ -230,6 +232,19 @@ class Checker {
                               ", which is no number; a load "
                               "restores what its first digits "
                               "say, or 0");
+    }
+  }
+
+  // A later place of a shared store names the place of its first; a place
+  // that holds no store of the file gets an empty one on load.
+  void CheckStorePlace(const SectionAt &section, const std::string &shown) {
+    const KeyLineAt *same = FirstKey(section, tiz::kSameStoreKey);
+    if (!same) return;
+    const std::string target(tiz::TrimProfileBlanks(same->value));
+    if (!m_stores.count(target)) {
+      Add(same->line, "section " + shown + " names the place " + Shown(target) +
+                          " for its store, which holds no store of the file; a load puts "
+                          "an empty store here");
     }
   }
 

@@ -9,6 +9,7 @@
 #include "Failure.h"
 #include "StoreInternals.h"
 #include "TreeCheck.h"
+#include "persist/TreeSections.h"
 #include "tiz.h"
 
 namespace fs = std::filesystem;
@@ -52,18 +53,29 @@ bool TreeDocument::HoldsSectionsOrNothing() const {
   return text.find_first_not_of(" \t\r\n") == std::string_view::npos;
 }
 
+bool TreeDocument::HoldsStoreSections() const {
+  tiz::NameParts parts;
+  for (const SectionAt &section : m_layout.sections) {
+    if (tiz::SplitSectionName(section.name, &parts)) return true;
+  }
+  return false;
+}
+
 void TreeDocument::RequireCompleteLoad() const {
   if (!HoldsSectionsOrNothing()) throw Failure(m_fileName + ": not a tree file (no sections)");
   if (m_loadResult == TIZ_OK) return;
   // The load reports the last failing section; the check names each one.
   const Finding *cause = nullptr;
+  bool otherFailure = false;
   std::vector<Finding> findings = CheckTree(*this);
   for (const Finding &finding : findings) {
-    if (finding.loadResult == m_loadResult) {
-      cause = &finding;
-      break;
-    }
+    if (finding.loadResult != TIZ_OK && finding.loadResult != TIZ_E_BAD_SECTION)
+      otherFailure = true;
+    if (!cause && finding.loadResult == m_loadResult) cause = &finding;
   }
+  // Only sections of no store failed: every store's own sections loaded. A
+  // file of such sections alone holds no tree at all.
+  if (m_loadResult == TIZ_E_BAD_SECTION && !otherFailure && HoldsStoreSections()) return;
   std::string where = cause ? m_fileName + ":" + std::to_string(cause->line) : m_fileName;
   std::string why = cause ? cause->text + "; " : std::string();
   throw Failure(where + ": " + why + "the file does not load completely (" +

@@ -43,8 +43,13 @@ class TreeDocument {
 
   // Fails, naming the line of the first section that makes the load fail,
   // unless the whole file loaded: a file the tool cannot read completely is
-  // neither shown as if it were whole nor written back.
+  // neither shown as if it were whole nor written back. Sections that belong
+  // to no store (another program's, named without the separator) are no part
+  // of the tree: the tree around them loads whole, an edit keeps them byte
+  // for byte, and check lists them.
   void RequireCompleteLoad() const;
+  // Whether any section belongs to a store.
+  bool HoldsStoreSections() const;
 
   // Everything the store holds (see ReadStore for `displays`).
   StoreView Read(bool displays = true) const;
