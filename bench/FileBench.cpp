@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "Baselines.h"
+#include "BenchDirectory.h"
 #include "Workload.h"
 #include "tiz.h"
 
@@ -44,18 +45,7 @@ extern "C" int fsync(int fd) {
 namespace bench {
 namespace {
 
-std::filesystem::path BenchDir() {
-  static std::filesystem::path dir = [] {
-    auto d = std::filesystem::temp_directory_path() /
-             ("tiz-bench-" +
-              std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
-    std::filesystem::create_directories(d);
-    // Tree files live in the configured directory: point it here.
-    setenv("TIZ_PERSIST_DIR", d.c_str(), 1);
-    return d;
-  }();
-  return dir;
-}
+const std::filesystem::path &BenchDir() { return BenchDirectory(); }
 
 constexpr const char kNestedGroup[] = "Nested.Bags";
 std::string BagName(size_t index) { return "Bag" + std::to_string(index); }

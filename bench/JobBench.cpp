@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <string>
 
+#include "BenchDirectory.h"
 #include "Workload.h"
 #include "talb310.h"
 #include "tiz.h"
@@ -20,18 +21,6 @@ namespace bench {
 namespace {
 
 constexpr char kValue[] = "Attribute.Value";
-
-std::filesystem::path JobDir() {
-  static std::filesystem::path dir = [] {
-    auto d = std::filesystem::temp_directory_path() /
-             ("tiz-job-bench-" +
-              std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
-    std::filesystem::create_directories(d);
-    setenv("TIZ_PERSIST_DIR", d.c_str(), 1);
-    return d;
-  }();
-  return dir;
-}
 
 // One side's stages: each appends a bag and leaves its results there.
 void ScanSide(uint32_t global, int page) {
@@ -78,7 +67,7 @@ void BM_SaveLoadDuplexJob(benchmark::State &state) {
   const int pages = static_cast<int>(state.range(0));
   uint32_t job = MakeJob(pages);
   const std::string name = "job-" + std::to_string(pages) + ".tree";
-  const std::filesystem::path path = JobDir() / name;
+  const std::filesystem::path path = BenchDirectory() / name;
   for (auto _ : state) {
     std::filesystem::remove(path);
     if (TIZ_Serialize(job, name.c_str()) != 0) state.SkipWithError("save failed");

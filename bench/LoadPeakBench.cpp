@@ -14,6 +14,7 @@
 #include <fstream>
 #include <string>
 
+#include "BenchDirectory.h"
 #include "Workload.h"
 #include "tiz.h"
 
@@ -44,20 +45,9 @@ std::string TreeName(size_t count, size_t valueBytes) {
 // Saves `count` STRING settings of `valueBytes` characters each; the
 // file's size.
 uintmax_t SaveTree(size_t count, size_t valueBytes) {
-  const char *dir = std::getenv("TIZ_PERSIST_DIR");
-  if (!dir) {
-    static const std::filesystem::path made = [] {
-      auto d = std::filesystem::temp_directory_path() /
-               ("tiz-bench-peak-" +
-                std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
-      std::filesystem::create_directories(d);
-      return d;
-    }();
-    setenv("TIZ_PERSIST_DIR", made.c_str(), 1);
-    dir = std::getenv("TIZ_PERSIST_DIR");
-  }
+  const std::filesystem::path &dir = BenchDirectory();
   const std::string name = TreeName(count, valueBytes);
-  const std::filesystem::path path = std::filesystem::path(dir) / name;
+  const std::filesystem::path path = dir / name;
   std::filesystem::remove(path);
   uint32_t tree = 0;
   TIZ_Create(&tree);

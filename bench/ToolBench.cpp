@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchDirectory.h"
 #include "ToolMain.h"
 #include "tiz.h"
 
@@ -42,11 +43,7 @@ double LoadSeconds(const std::string &name) {
 const TreeFile &File() {
   static TreeFile file = [] {
     TreeFile made;
-    fs::path dir = fs::temp_directory_path() /
-                   ("tiz-tool-bench-" +
-                    std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
-    fs::create_directories(dir);
-    setenv("TIZ_PERSIST_DIR", dir.c_str(), 1);
+    const fs::path &dir = bench::BenchDirectory();
     const std::string name = "sections.tree";
     uint32_t store = 0;
     TIZ_Create(&store);
