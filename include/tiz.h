@@ -7,6 +7,9 @@
  * number. Stores nest: a store linked as a child of another lets reads that
  * miss in it continue in its parent, the parent's parent, and so on.
  *
+ * How the library is built is in docs/design.md; the file formats are in
+ * docs/tree-file.md and docs/settings-file.md.
+ *
  * Conventions that hold for every function below unless its own comment
  * says otherwise:
  *
