@@ -36,6 +36,39 @@ pid_t Spawn(Body body) {
   return child;
 }
 
+// Starts a process that saves `group`=`value` into "tree.ini" and stops in
+// the save's first write, holding the file's lock, until it is killed; back
+// once the write has begun. -1 when the process could not be started.
+pid_t SpawnSaveStuckInItsWrite(const char *group, uint32_t value) {
+  int stuck[2];
+  if (pipe(stuck) != 0) return -1;
+  pid_t child = Spawn([&] {
+    close(stuck[0]);
+    static int readyFd;
+    readyFd = stuck[1];
+    Files().write = [](File *, const void *, size_t) {
+      char ready = 1;
+      if (::write(readyFd, &ready, 1) != 1) _exit(5);
+      for (;;) pause();
+      return FileStatus::kFailed;
+    };
+    uint32_t store = 0;
+    TIZ_Create(&store);
+    TIZ_SetSettingDword(store, group, "Value", value);
+    TIZ_Serialize(store, "tree.ini");
+    return 6;
+  });
+  close(stuck[1]);
+  char ready = 0;
+  if (child > 0 && read(stuck[0], &ready, 1) != 1) {
+    kill(child, SIGKILL);
+    waitpid(child, nullptr, 0);
+    child = -1;
+  }
+  close(stuck[0]);
+  return child;
+}
+
 int ExitCodeOf(pid_t child) {
   int status = 0;
   if (waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
@@ -95,29 +128,8 @@ TEST(ConcurrentSave, EightProcessesSavingOneFileKeepEverySetting) {
 // then takes the lock at once and clears the dead save's temporary file.
 TEST(ConcurrentSave, AProcessKilledHoldingTheLockBlocksNoOne) {
   tiz_test::ScratchDirectory dir;
-  int stuck[2];
-  ASSERT_EQ(pipe(stuck), 0);
-  pid_t child = Spawn([&] {
-    close(stuck[0]);
-    static int readyFd;
-    readyFd = stuck[1];
-    Files().write = [](File *, const void *, size_t) {
-      char ready = 1;
-      if (::write(readyFd, &ready, 1) != 1) _exit(5);
-      for (;;) pause();
-      return FileStatus::kFailed;
-    };
-    uint32_t store = 0;
-    TIZ_Create(&store);
-    TIZ_SetSettingDword(store, "Lost", "Value", 1);
-    TIZ_Serialize(store, "tree.ini");
-    return 6;
-  });
+  pid_t child = SpawnSaveStuckInItsWrite("Lost", 1);
   ASSERT_GT(child, 0);
-  close(stuck[1]);
-  char ready = 0;
-  ASSERT_EQ(read(stuck[0], &ready, 1), 1);
-  close(stuck[0]);
   std::vector<std::string> during = dir.FileNames();
   ASSERT_EQ(during.size(), 2u);  // the lock file and the temporary file
   EXPECT_EQ(during[0], "tree.ini.lock");
@@ -204,29 +216,8 @@ TEST(ConcurrentSave, ALoadDoesNotWaitForASaveStuckHoldingTheLock) {
   ASSERT_EQ(TIZ_SetSettingDword(store, "Before", "Value", 1), 0);
   ASSERT_EQ(TIZ_Serialize(store, "tree.ini"), 0);
   TIZ_Release(store);
-  int stuck[2];
-  ASSERT_EQ(pipe(stuck), 0);
-  pid_t child = Spawn([&] {
-    close(stuck[0]);
-    static int readyFd;
-    readyFd = stuck[1];
-    Files().write = [](File *, const void *, size_t) {
-      char ready = 1;
-      if (::write(readyFd, &ready, 1) != 1) _exit(5);
-      for (;;) pause();
-      return FileStatus::kFailed;
-    };
-    uint32_t changed = 0;
-    TIZ_Create(&changed);
-    TIZ_SetSettingDword(changed, "During", "Value", 2);
-    TIZ_Serialize(changed, "tree.ini");
-    return 6;
-  });
+  pid_t child = SpawnSaveStuckInItsWrite("During", 2);
   ASSERT_GT(child, 0);
-  close(stuck[1]);
-  char ready = 0;
-  ASSERT_EQ(read(stuck[0], &ready, 1), 1);
-  close(stuck[0]);
   ASSERT_EQ(TIZ_Create(&store), 0);
   EXPECT_EQ(TIZ_Deserialize(store, "tree.ini"), 0);
   uint32_t value = 0;

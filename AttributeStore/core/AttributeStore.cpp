@@ -131,10 +131,7 @@ int32_t CAttributeStore::SetParent(CAttributeStore *parent) {
   for (CAttributeStore *store = parent; store; store = store->Parent()) {
     if (store == this) return TIZ_E_CYCLE;
   }
-  if (m_parentHandle != parent->Handle()) {
-    parent->ReserveChildLink();  // may throw: nothing changed yet
-    parent->m_linkedChildren.push_back(m_handle);
-  }
+  if (m_parentHandle != parent->Handle()) parent->RememberLinked(m_handle);
   m_parentHandle = parent->Handle();
   m_keeperHandle = 0;  // the parent owns it now
   for (int32_t i = 0; i < m_refCount; ++i) parent->AddRef();
@@ -142,16 +139,19 @@ int32_t CAttributeStore::SetParent(CAttributeStore *parent) {
 }
 
 void CAttributeStore::LinkLoadedChild(CAttributeStore *parent) {
-  parent->ReserveChildLink();  // may throw: nothing changed yet
-  parent->m_linkedChildren.push_back(m_handle);
+  parent->RememberLinked(m_handle);
   m_parentHandle = parent->Handle();
   m_keeperHandle = 0;
 }
 
 void CAttributeStore::KeepLoaded(CAttributeStore *keeper) {
-  keeper->ReserveChildLink();
-  keeper->m_linkedChildren.push_back(m_handle);
+  keeper->RememberLinked(m_handle);
   m_keeperHandle = keeper->Handle();
+}
+
+void CAttributeStore::RememberLinked(uint32_t handle) {
+  ReserveChildLink();  // may throw: nothing changed yet
+  m_linkedChildren.push_back(handle);
 }
 
 void CAttributeStore::ReserveChildLink() {

@@ -140,6 +140,9 @@ class CAttributeStore {
   // Drops entries of m_linkedChildren that no longer name a live store going
   // with this one, keeping the others in link order.
   void ForgetGoneChildren() noexcept;
+  // Adds a store that goes with this one to m_linkedChildren. May throw
+  // before changing anything.
+  void RememberLinked(uint32_t handle);
 
   // The stores linked as children of this one, or kept by it, in link order.
   // Entries of stores since destroyed or linked elsewhere are dropped as the
@@ -166,8 +169,9 @@ int32_t GetParentHandle(const CAttributeStore *store, uint32_t *phParent);
 
 // Teardown. DeleteChildStores destroys, depth first, the stores child-linked
 // under `store` or kept by it: those its settings hold, in key-list order,
-// then those no setting holds any more (0, or -303 when it has no keys). DestroyStore
-// clears the signature and handle, releases every value, and frees the store.
+// then those no setting holds any more (0, or -303 when it has no keys).
+// DestroyStore clears the signature and handle, releases every value, and
+// frees the store.
 int32_t DeleteChildStores(CAttributeStore *store);
 void DestroyStore(CAttributeStore *store);
 // Both in turn, at count 0: the whole subtree goes. Release callbacks run on

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "core/AttributeStore.h"
@@ -237,7 +238,7 @@ class TreeLoader {
         // may come later in the file.
         if (setting.fileable) {
           m_links.push_back(PendingLink{m_walks.back().store->Handle(),
-                                        std::string(setting.entry->KeyView()), std::string(name),
+                                        std::string(setting.entry->KeyView()), name,
                                         std::string(place.sameStoreAs), place.childLink});
         }
         FileSetting(m_walks.back(), section, code, std::move(setting));
@@ -248,7 +249,7 @@ class TreeLoader {
       attr.m_value.store = nested->Handle();  // from here dropping the setting drops the store
       // Nobody holds a reference to it: it goes with the store it is filed in.
       nested->SetRefCount(0);
-      m_placed[std::string(name)] = nested->Handle();
+      m_placed[name] = nested->Handle();
       // The nested store is named on its holder's chain: the name the file
       // gives it, with the owner path replaced by the holding store's own
       // name where the two differ (a file saved under another root name, an
@@ -309,10 +310,10 @@ class TreeLoader {
 
   // A place whose section names another place holding the same store.
   struct PendingLink {
-    uint32_t holder;     // the store holding the place
-    std::string key;     // the setting's full key in it
-    std::string place;   // the place's own path, which other links may name
-    std::string target;  // the path its section names
+    uint32_t holder;         // the store holding the place
+    std::string key;         // the setting's full key in it
+    std::string_view place;  // the place's own path (the section's name)
+    std::string target;      // the path its section names
     bool childLink;
   };
 
@@ -387,9 +388,9 @@ class TreeLoader {
   // would tear them down. The loop holds a kept store, since parents never
   // loop: that one is kept by the loading store instead.
   static void BreakKeeperLoop(CAttributeStore *start, CAttributeStore *root) {
-    std::unordered_map<const CAttributeStore *, bool> seen;
+    std::unordered_set<const CAttributeStore *> seen;
     CAttributeStore *store = start;
-    while (store && seen.emplace(store, true).second) {
+    while (store && seen.insert(store).second) {
       CAttributeStore *parent = store->Parent();
       store = parent ? parent : store->Keeper();
     }
@@ -408,8 +409,9 @@ class TreeLoader {
   SectionIndex m_index;
   std::vector<Walk> m_walks;
   // The store made at each place of the file, by the place's path: the
-  // root's own name, and each ATTRIBUTESTORE section that made a store.
-  std::unordered_map<std::string, uint32_t> m_placed;
+  // root's own name, and each ATTRIBUTESTORE section that made a store. The
+  // paths are views of the document's names, which outlive the load.
+  std::unordered_map<std::string_view, uint32_t> m_placed;
   std::vector<PendingLink> m_links;
 };
 

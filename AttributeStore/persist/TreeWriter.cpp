@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <string>
-#include <unordered_set>
+#include <unordered_map>
 #include <vector>
 
 #include "core/AttributeStore.h"

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "brlconfigio.h"
+#include "PersistPath.h"
 #include "tiz.h"
 
 namespace {
@@ -74,20 +74,10 @@ HANDLE StartSaver(const std::string &job) {
   return process.hProcess;
 }
 
-// The full path the library gives a tree file of this name.
-std::string PathOf(const std::string &fileName) {
-  BCIO_SetConfigParameterDest("ATTRIBUTESTORE\\BAGSETTINGSPERSIST", 2, fileName.c_str());
-  uint32_t reserved = 0;
-  char configured[260] = {};
-  uint32_t size = sizeof configured;
-  BCIO_GetConfigParameterDest("ATTRIBUTESTORE\\BAGSETTINGSPERSIST", &reserved, configured, &size);
-  return configured;
-}
-
 TEST(WinConcurrentSave, EightProcessesSavingOneFileKeepEverySetting) {
   const std::string tag = std::to_string(GetCurrentProcessId());
   const std::string file = "ConcurrentSave" + tag + ".ini";
-  const std::string path = PathOf(file);
+  const std::string path = PersistPathOf(file);
   DeleteFileA(path.c_str());
   const std::string eventName = "tiz-concurrent-save-" + tag;
   HANDLE go = CreateEventA(nullptr, TRUE, FALSE, eventName.c_str());
@@ -137,7 +127,7 @@ TEST(WinConcurrentSave, EightProcessesSavingOneFileKeepEverySetting) {
 TEST(WinConcurrentSave, ALoadDuringBackToBackSavesWaitsForNoneOfThem) {
   const std::string tag = std::to_string(GetCurrentProcessId());
   const std::string file = "BusySave" + tag + ".ini";
-  const std::string path = PathOf(file);
+  const std::string path = PersistPathOf(file);
   DeleteFileA(path.c_str());
   const std::string eventName = "tiz-busy-save-" + tag;
   HANDLE go = CreateEventA(nullptr, TRUE, FALSE, eventName.c_str());

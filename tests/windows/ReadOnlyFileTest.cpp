@@ -6,19 +6,10 @@
 
 #include <string>
 
-#include "brlconfigio.h"
+#include "PersistPath.h"
 #include "tiz.h"
 
 namespace {
-
-std::string PathOf(const std::string &fileName) {
-  BCIO_SetConfigParameterDest("ATTRIBUTESTORE\\BAGSETTINGSPERSIST", 2, fileName.c_str());
-  uint32_t reserved = 0;
-  char configured[260] = {};
-  uint32_t size = sizeof configured;
-  BCIO_GetConfigParameterDest("ATTRIBUTESTORE\\BAGSETTINGSPERSIST", &reserved, configured, &size);
-  return configured;
-}
 
 int32_t SaveSpeed(const std::string &file, uint32_t speed) {
   uint32_t store = 0;
@@ -40,7 +31,7 @@ int64_t LoadedSpeed(const std::string &file) {
 
 TEST(WinReadOnlyFile, ASaveLeavesAReadOnlyFileAsItIs) {
   const std::string file = "ReadOnly" + std::to_string(GetCurrentProcessId()) + ".ini";
-  const std::string path = PathOf(file);
+  const std::string path = PersistPathOf(file);
   SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
   DeleteFileA(path.c_str());
   ASSERT_EQ(SaveSpeed(file, 1), 0);
