@@ -39,6 +39,7 @@ set(TIZ_SOURCES
   AttributeStore/persist/ConfiguredPaths.cpp
   AttributeStore/persist/Display.cpp
   AttributeStore/persist/DoubleText.cpp
+  AttributeStore/persist/FileSections.cpp
   AttributeStore/persist/ProfileDocument.cpp
   AttributeStore/persist/ProfileEdit.cpp
   AttributeStore/persist/ProfileFile.cpp
@@ -47,8 +48,10 @@ set(TIZ_SOURCES
   AttributeStore/persist/ProfileNameIndex.cpp
   AttributeStore/persist/ProfileNames.cpp
   AttributeStore/persist/ProfileText.cpp
+  AttributeStore/persist/SectionText.cpp
   AttributeStore/persist/SettingsFile.cpp
   AttributeStore/persist/SettingsLine.cpp
+  AttributeStore/persist/SettingSection.cpp
   AttributeStore/persist/TextArena.cpp
   AttributeStore/persist/TreeFile.cpp
   AttributeStore/persist/TreeReader.cpp

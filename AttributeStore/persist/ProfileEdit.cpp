@@ -29,7 +29,7 @@ int32_t EditProfileFile(const std::string &named, const ProfileEditor &edit) {
   return result;
 }
 
-int32_t LoadProfileFileLocked(const std::string &named, ProfileDocument *doc) {
+int32_t ReadProfileFileLocked(const std::string &named, const ProfileReader &read) {
   // The lock of the file a link leads to, which its writers take; a link
   // that leads nowhere reads as a missing file.
   std::string path;
@@ -40,7 +40,12 @@ int32_t LoadProfileFileLocked(const std::string &named, ProfileDocument *doc) {
   platform::FileStatus status = lock.Acquire(path, platform::LockKind::kShared);
   if (status != platform::FileStatus::kOk && status != platform::FileStatus::kNotFound)
     return kProfileFileFailed;
-  return LoadProfileFile(path, doc);
+  return read(path);
+}
+
+int32_t LoadProfileFileLocked(const std::string &named, ProfileDocument *doc) {
+  return ReadProfileFileLocked(
+      named, [doc](const std::string &path) { return LoadProfileFile(path, doc); });
 }
 
 }  // namespace tiz

@@ -25,9 +25,14 @@ using ProfileEditor = std::function<int32_t(ProfileDocument &doc)>;
 // The edit must not read or edit the same file itself: the lock is held.
 int32_t EditProfileFile(const std::string &path, const ProfileEditor &edit);
 
-// Reads the file under its shared lock where the platform needs one: it
-// waits for an edit in progress (on Windows, which cannot replace a file
-// that a reader has open), never for the edits that follow it.
+// Runs `read` on the file's path (a link's target) under the file's shared
+// lock where the platform needs one: it waits for an edit in progress (on
+// Windows, which cannot replace a file that a reader has open), never for
+// the edits that follow it. The result is the read's, or kProfileFileFailed
+// when the lock cannot be had.
+using ProfileReader = std::function<int32_t(const std::string &path)>;
+int32_t ReadProfileFileLocked(const std::string &path, const ProfileReader &read);
+// Reads the file into a document that way.
 int32_t LoadProfileFileLocked(const std::string &path, ProfileDocument *doc);
 
 }  // namespace tiz

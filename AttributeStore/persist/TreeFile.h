@@ -17,7 +17,8 @@ class CAttributeStore;
 // sections written before it are still saved.
 int32_t SaveTreeFile(CAttributeStore *store, std::string_view fileName);
 
-// Reads the file once and loads the tree from it into `store`.
+// Reads the file once, section by section, and loads the tree from it into
+// `store`.
 int32_t LoadTreeFile(CAttributeStore *store, std::string_view fileName);
 
 }  // namespace tiz

@@ -1,95 +1,25 @@
 #include "persist/TreeReader.h"
 
 #include <cstdint>
-#include <cstdlib>
-#include <cstring>
 #include <memory>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
 #include "core/AttributeStore.h"
+#include "core/KeyIndex.h"
 #include "core/StoreHandles.h"
 #include "core/StoreWalk.h"
-#include "persist/ProfileDocument.h"
-#include "persist/ProfileKeys.h"
 #include "persist/ProfileText.h"
+#include "persist/SettingSection.h"
 #include "persist/TreeSections.h"
 #include "tiz.h"
 
 namespace tiz {
 
 namespace {
-
-// The document's sections grouped by owner path, so each store visits only
-// its own sections instead of listing the whole file again. Positions are
-// those of the section list, which orders the failures of a walk.
-class SectionIndex {
- public:
-  explicit SectionIndex(const ProfileDocument &doc) : m_doc(doc) {
-    std::string_view lastOwner;
-    std::vector<uint32_t> *lastList = nullptr;
-    m_splits.reserve(doc.SectionCount());
-    for (size_t i = 0; i < doc.SectionCount(); ++i) {
-      std::string_view name = doc.NameOf(doc.ListedSection(i));
-      NameParts parts;
-      if (!SplitSectionName(name, &parts)) {
-        m_splits.push_back(Split{});
-        m_lastMalformed = static_cast<int64_t>(i);
-        continue;
-      }
-      m_splits.push_back(Split{parts.owner.data() == name.data()
-                                   ? static_cast<size_t>(parts.group.data() - name.data())
-                                   : 0,
-                               static_cast<size_t>(parts.item.data() - name.data())});
-      // A holder's section name is read with its trailing blanks trimmed,
-      // while the sections of the store it holds keep them in the middle of
-      // their names: owners are filed trimmed, so both meet.
-      std::string_view owner = TrimTrailingProfileBlanks(parts.owner);
-      // A store's sections mostly follow each other: the owner of the last
-      // one is asked first.
-      if (!lastList || owner != lastOwner) {
-        lastOwner = owner;
-        lastList = &m_owned[owner];
-      }
-      lastList->push_back(static_cast<uint32_t>(i));
-    }
-  }
-
-  const std::vector<uint32_t> *OwnedBy(std::string_view owner) const {
-    auto it = m_owned.find(owner);
-    return it == m_owned.end() ? nullptr : &it->second;
-  }
-  // Position of the last malformed section, -1 when there is none.
-  int64_t LastMalformed() const { return m_lastMalformed; }
-  // Length of the owner path written at the front of a section's name; 0
-  // when the name has no owner part and belongs to the root.
-  size_t OwnerLengthOf(uint32_t section) const {
-    return m_splits[section].groupAt == 0 ? 0 : m_splits[section].groupAt - 1;
-  }
-  // The group and item of a well-formed section.
-  void GroupAndItemOf(uint32_t section, std::string_view *group, std::string_view *item) const {
-    std::string_view name = m_doc.NameOf(m_doc.ListedSection(section));
-    const Split &split = m_splits[section];
-    *group = name.substr(split.groupAt, split.itemAt - 1 - split.groupAt);
-    *item = name.substr(split.itemAt);
-  }
-
- private:
-  // Where a section name's group and item start: two numbers in place of
-  // three views, since a load keeps one per section.
-  struct Split {
-    size_t groupAt = 0;
-    size_t itemAt = 0;
-  };
-
-  const ProfileDocument &m_doc;
-  std::vector<Split> m_splits;  // by position
-  // Views into the document's names; a map keeps its values in place.
-  std::unordered_map<std::string_view, std::vector<uint32_t>> m_owned;
-  int64_t m_lastMalformed = -1;
-};
 
 // Destroys a store made by this load together with every store loaded into
 // it. It allocates nothing, so it is safe while exhausted memory unwinds the
@@ -112,8 +42,11 @@ void DestroyLoadedTree(uint32_t handle) noexcept {
       current = child;
       continue;
     }
-    current = store->ParentHandle();
+    // The store the walk started at may be linked below another already:
+    // the walk ends there.
+    const uint32_t up = current == handle ? 0 : store->ParentHandle();
     DestroyStore(store);
+    current = up;
   }
 }
 
@@ -125,187 +58,265 @@ struct DropLoaded {
     KeyEntry::Free(entry);
   }
 };
-struct LoadedSetting {
-  std::unique_ptr<KeyEntry, DropLoaded> entry;
-  // False for a key its store holds already: the setting is read for its
-  // result only, and then goes.
-  bool fileable = false;
-};
 
-// What an ATTRIBUTESTORE section says of its store beyond its type: the
-// place whose store it shares, and whether it is linked as a child.
-struct StorePlaceKeys {
-  StorePlaceKeys(const ProfileDocument &doc, SectionNumber section) {
-    static constexpr std::string_view kKeys[2] = {kSameStoreKey, kChildLinkKey};
-    bool found[2];
-    std::string_view values[2];
-    doc.FindValues(section, kKeys, 2, found, values, m_scratch);
-    // A place's path as the file's section names give it, which are read
-    // without blanks at their ends.
-    if (found[0]) sameStoreAs = TrimProfileBlanks(values[0]);
-    childLink = found[1] && values[1] == kChildLinkValue;
-  }
-
-  std::string_view sameStoreAs;
-  bool childLink = false;
-
- private:
-  std::string m_scratch[2];
-};
-
+// Loads a tree in one pass over the sections, in file order, holding no
+// more of the file than the source does: each section becomes a setting of
+// the place (the store's path) its name starts with, and the stores are
+// made and filled once every section is read, since a store's sections may
+// come before the one that holds it and a failure deep in a store drops the
+// setting holding it.
 class TreeLoader {
  public:
-  explicit TreeLoader(const ProfileDocument &doc) : m_doc(doc), m_index(doc) {}
+  explicit TreeLoader(SectionSource &source) : m_source(source) {}
+  ~TreeLoader() {
+    for (Place &place : m_places) {
+      for (KeyEntry *entry : place.settings) {
+        if (entry) DropLoaded()(entry);
+      }
+    }
+  }
+  TreeLoader(const TreeLoader &) = delete;
+  TreeLoader &operator=(const TreeLoader &) = delete;
 
   int32_t Load(CAttributeStore *target) {
-    std::string_view owner = target->Name();
-    // A file saved from a store linked below another names its sections
-    // after that store's path. Loaded into a root that owns nothing in it,
-    // the owner of its first section stands for "Root", and the stores it
-    // holds are named on the root's chain, so that saving the loaded tree
-    // writes a file that loads again.
-    NameParts first;
-    if (owner == kRootStoreName && !m_index.OwnedBy(owner) && m_doc.SectionCount() > 0 &&
-        SplitSectionName(m_doc.NameOf(m_doc.ListedSection(0)), &first)) {
-      owner = TrimTrailingProfileBlanks(first.owner);
-    }
-    m_placed.emplace(owner, target->Handle());
-    m_walks.emplace_back(target, m_index.OwnedBy(owner));
-    for (;;) {
-      Walk &walk = m_walks.back();
-      if (walk.sections && walk.next < walk.sections->size()) {
-        DeserializeSection((*walk.sections)[walk.next++]);
-        continue;
-      }
-      if (m_walks.size() == 1) {
-        int32_t code = walk.Result(m_index.LastMalformed());
-        ResolveLinks(target);
-        return code;
-      }
-      int32_t code = walk.Result();
-      LoadedSetting holder = std::move(walk.holder);
-      uint32_t section = walk.holderSection;
-      bool childLink = walk.childLink;
-      m_walks.pop_back();
-      FileSetting(m_walks.back(), section, code, std::move(holder), childLink);
-    }
+    ReadSections();
+    m_source.DoneReading();
+    // A tree read in part is no tree: the store stays as it was.
+    if (int32_t failed = m_source.Status()) return failed;
+    const uint32_t root = RootPlace(target->Name());
+    std::vector<uint32_t> order = PlacesBelow(root);
+    PropagateFailures(order);
+    const Place &rootPlace = m_places[root];
+    const int32_t code =
+        m_lastMalformed > rootPlace.lastFailure ? TIZ_E_BAD_SECTION : rootPlace.failureCode;
+    FileStores(root, target);
+    ResolveLinks(target);
+    return code;
   }
 
  private:
-  // One store being filled from its sections: the loop's stand-in for a
-  // recursive call, so nesting depth costs heap instead of stack.
-  struct Walk {
-    Walk(CAttributeStore *store, const std::vector<uint32_t> *sections)
-        : store(store), sections(sections) {
-      if (sections) store->ReserveKeys(sections->size());
-    }
+  static constexpr uint32_t kNoPlace = UINT32_MAX;
 
-    CAttributeStore *store;
-    const std::vector<uint32_t> *sections;  // null when it has none
-    size_t next = 0;
+  // The settings of one store path, read and not filed yet, in file order;
+  // a slot is emptied once its setting is filed or dropped.
+  struct Place {
+    std::vector<KeyEntry *> settings;
+    // The places whose holding settings are among them.
+    std::vector<uint32_t> held;
     int64_t lastFailure = -1;
     int32_t failureCode = 0;
-    // The setting that holds this store, filed in the enclosing walk's
-    // store once this walk has succeeded.
-    LoadedSetting holder;
-    uint32_t holderSection = 0;
-    bool childLink = false;  // linked to the holding store as its child
+    // The setting that holds this place's store: in which place, at which
+    // slot, read from which section (its path, and its position, which
+    // orders the failures of the holding place).
+    uint32_t holder = kNoPlace;
+    uint32_t holderSlot = 0;
+    int64_t holderSection = -1;
+    std::string_view path;
+    size_t ownerLength = 0;  // of the owner part written in that path
+    bool childLink = false;
 
-    void Fail(uint32_t section, int32_t code) {
+    void Fail(int64_t section, int32_t code) {
       lastFailure = section;
       failureCode = code;
     }
-    // A section that belongs to no store (another program's, or a damaged
-    // name) is reported by the root's walk alone: the nested stores load.
-    int32_t Result(int64_t lastMalformed) const {
-      return lastMalformed > lastFailure ? TIZ_E_BAD_SECTION : failureCode;
-    }
-    int32_t Result() const { return failureCode; }
   };
 
-  // Reads a section of the current walk's store; a nested store gets a walk
-  // of its own and is filed when that walk ends.
-  void DeserializeSection(uint32_t section) {
-    SectionNumber number = m_doc.ListedSection(section);
-    std::string_view name = m_doc.NameOf(number);
-    LoadedSetting setting = Prepare(m_walks.back().store, section);
-    CAttribute &attr = setting.entry->attr;
-    int32_t code = DeserializeAttribute(attr, m_doc, number);
-    if (code == 0 && attr.m_type == kTypeAttributeStore) {
-      StorePlaceKeys place(m_doc, number);
+  // A setting whose section names another place holding the same store.
+  struct LinkSection {
+    std::string_view place;  // the section's name: the place's own path
+    std::string target;      // the place it names
+    bool childLink;
+  };
+
+  uint32_t PlaceOf(std::string_view path) {
+    auto found = m_placeIndex.find(path);
+    if (found != m_placeIndex.end()) return found->second;
+    m_places.emplace_back();
+    const auto number = static_cast<uint32_t>(m_places.size() - 1);
+    m_placeIndex.emplace(path, number);
+    return number;
+  }
+
+  void ReadSections() {
+    std::string_view name;
+    std::string key;
+    for (int64_t section = 0; m_source.Next(&name); ++section) {
+      NameParts parts;
+      if (!SplitSectionName(name, &parts)) {
+        // Belongs to no store: another program's section, or a damaged name.
+        m_lastMalformed = section;
+        continue;
+      }
+      // A holder's section name is read with its trailing blanks trimmed,
+      // while the sections of the store it holds keep them in the middle of
+      // their names: owners are filed trimmed, so both meet.
+      std::string_view owner = TrimTrailingProfileBlanks(parts.owner);
+      if (section == 0) {
+        m_firstOwner = owner;
+        m_firstSectionSplit = true;
+      }
+      // A store's sections mostly follow each other: the owner of the last
+      // one is asked first.
+      if (m_lastPlace == kNoPlace || owner != m_lastOwner) {
+        m_lastOwner = owner;
+        m_lastPlace = PlaceOf(owner);
+      }
+      ReadSection(m_lastPlace, section, name, parts, &key);
+    }
+  }
+
+  void ReadSection(uint32_t placeNumber, int64_t section, std::string_view name,
+                   const NameParts &parts, std::string *key) {
+    // The parts end where the section's name does: a NUL has cut it already.
+    const KeyNames names = KeyNamesOf(parts.group, parts.item);
+    key->resize(names.Length() + 1);
+    std::string_view composed = WriteKey(names, &(*key)[0]);
+    std::unique_ptr<KeyEntry, DropLoaded> entry(KeyEntry::Make(composed, HashKey(composed), 0));
+    CAttribute &attr = entry->attr;
+    if (int32_t code = ReadSettingSection(attr, m_source)) {
+      m_places[placeNumber].Fail(section, code);
+      return;
+    }
+    if (attr.m_type == kTypeAttributeStore) {
+      StorePlaceKeys place(m_source);
       if (!place.sameStoreAs.empty()) {
         // Linked once every store of the file is made: the place it names
         // may come later in the file.
-        if (setting.fileable) {
-          m_links.push_back(PendingLink{m_walks.back().store->Handle(),
-                                        std::string(setting.entry->KeyView()), name,
-                                        std::string(place.sameStoreAs), place.childLink});
-        }
-        FileSetting(m_walks.back(), section, code, std::move(setting));
-        return;
-      }
-      m_walks.reserve(m_walks.size() + 1);
-      CAttributeStore *nested = CreateStore();
-      attr.m_value.store = nested->Handle();  // from here dropping the setting drops the store
-      // Nobody holds a reference to it: it goes with the store it is filed in.
-      nested->SetRefCount(0);
-      m_placed[name] = nested->Handle();
-      // The nested store is named on its holder's chain: the name the file
-      // gives it, with the owner path replaced by the holding store's own
-      // name where the two differ (a file saved under another root name, an
-      // owner read trimmed), so that saving the loaded tree writes names
-      // that load again.
-      const size_t ownerLength = m_index.OwnerLengthOf(section);
-      const std::string &holderName = m_walks.back().store->Name();
-      if (ownerLength > 0 && name.substr(0, ownerLength) != holderName) {
-        nested->SetName(std::string(holderName).append(name.substr(ownerLength)));
+        m_linkSections.emplace(entry.get(),
+                               LinkSection{name, std::string(place.sameStoreAs), place.childLink});
       } else {
-        nested->SetName(std::string(name));
+        const uint32_t held = PlaceOf(name);
+        Place &nested = m_places[held];
+        nested.holder = placeNumber;
+        nested.holderSlot = static_cast<uint32_t>(m_places[placeNumber].settings.size());
+        nested.holderSection = section;
+        nested.path = name;
+        nested.ownerLength = parts.owner.data() == name.data()
+                                 ? static_cast<size_t>(parts.group.data() - name.data()) - 1
+                                 : 0;
+        nested.childLink = place.childLink;
+        m_places[placeNumber].held.push_back(held);
       }
-      Walk walk(nested, m_index.OwnedBy(name));
-      walk.holder = std::move(setting);
-      walk.holderSection = section;
-      walk.childLink = place.childLink;
-      m_walks.push_back(std::move(walk));
-      return;
     }
-    FileSetting(m_walks.back(), section, code, std::move(setting));
+    m_places[placeNumber].settings.push_back(entry.get());
+    entry.release();
   }
 
-  // The entry a section's setting is read into, under the key its section
-  // names in `store`.
-  LoadedSetting Prepare(CAttributeStore *store, uint32_t section) {
-    std::string_view group, item;
-    m_index.GroupAndItemOf(section, &group, &item);
-    // The views end where the section's name does: a NUL has cut it already.
-    std::string_view key = store->ComposeKey(KeyNamesOf(group, item));
-    LoadedSetting setting;
-    setting.entry.reset(store->PrepareEntry(key));
-    setting.fileable = setting.entry != nullptr;
-    // A key the store already holds keeps its setting; the loaded one goes.
-    if (!setting.fileable) setting.entry.reset(KeyEntry::Make(key, 0, 0));
-    return setting;
+  // The place the loading store stands for: its own name. A file saved from
+  // a store linked below another names its sections after that store's
+  // path; loaded into a root that owns nothing in it, the owner of its first
+  // section stands for "Root", and the stores it holds are named on the
+  // root's chain, so that saving the loaded tree writes a file that loads
+  // again.
+  uint32_t RootPlace(const std::string &targetName) {
+    std::string_view owner = targetName;
+    if (owner == kRootStoreName && m_placeIndex.find(owner) == m_placeIndex.end() &&
+        m_firstSectionSplit)
+      owner = m_firstOwner;
+    auto found = m_placeIndex.find(owner);
+    if (found != m_placeIndex.end()) {
+      m_rootPath = found->first;
+      return found->second;
+    }
+    // A store that owns nothing in the file: an empty place of its own.
+    m_rootName = std::string(owner);
+    m_rootPath = m_rootName;
+    m_places.emplace_back();
+    return static_cast<uint32_t>(m_places.size() - 1);
   }
 
-  // Files a read setting in the walk's store; a store made for it goes with
-  // that store from then on.
-  void FileSetting(Walk &walk, uint32_t section, int32_t code, LoadedSetting setting,
-                   bool childLink = false) {
-    if (code != 0) {
-      walk.Fail(section, code);
-      return;
+  // The root and every place held below it, each before the places it
+  // holds. Other places belong to no store of the load: their settings go.
+  std::vector<uint32_t> PlacesBelow(uint32_t root) const {
+    std::vector<uint32_t> order{root};
+    for (size_t i = 0; i < order.size(); ++i) {
+      for (uint32_t held : m_places[order[i]].held) {
+        if (held != root) order.push_back(held);
+      }
     }
-    if (!setting.fileable) return;
-    const CAttribute &attr = setting.entry->attr;
-    if (attr.m_type == kTypeAttributeStore && attr.m_value.store) {
-      // May throw: the setting is then dropped with its store.
-      CAttributeStore *nested = LookupStore(attr.m_value.store);
-      if (childLink)
-        nested->LinkLoadedChild(walk.store);
-      else
-        nested->KeepLoaded(walk.store);
+    return order;
+  }
+
+  // A place with a failing section fails the setting holding it, at that
+  // setting's section: deepest places first, so a failure climbs as far as
+  // it goes. A place reports the failure of its last failing section.
+  void PropagateFailures(const std::vector<uint32_t> &order) {
+    for (size_t i = order.size(); i-- > 1;) {
+      const Place &place = m_places[order[i]];
+      if (place.failureCode == 0) continue;
+      Place &holder = m_places[place.holder];
+      if (place.holderSection > holder.lastFailure)
+        holder.Fail(place.holderSection, place.failureCode);
     }
-    walk.store->FileEntry(setting.entry.release());
+  }
+
+  // Files the settings of the root's place into the loading store, and of
+  // every place held below into a store made for it, top down.
+  void FileStores(uint32_t root, CAttributeStore *target) {
+    m_placed.emplace(m_rootPath, target->Handle());
+    std::vector<std::pair<uint32_t, uint32_t>> pending{{root, target->Handle()}};  // place, store
+    while (!pending.empty()) {
+      auto [number, handle] = pending.back();
+      pending.pop_back();
+      CAttributeStore *store = LookupStore(handle);
+      Place &place = m_places[number];
+      store->ReserveKeys(place.settings.size());
+      // The places held here, by slot, in the order their settings come.
+      size_t nextHeld = 0;
+      for (size_t slot = 0; slot < place.settings.size(); ++slot) {
+        KeyEntry *entry = std::exchange(place.settings[slot], nullptr);
+        std::unique_ptr<KeyEntry, DropLoaded> setting(entry);
+        uint32_t held = kNoPlace;
+        if (nextHeld < place.held.size() && m_places[place.held[nextHeld]].holderSlot == slot)
+          held = place.held[nextHeld++];
+        // A key the store already holds keeps its setting; the loaded one
+        // goes. So does one whose store failed to load.
+        if (store->FindEntry(entry->KeyView(), entry->hash)) continue;
+        if (held != kNoPlace) {
+          if (m_places[held].failureCode != 0) continue;
+          pending.reserve(pending.size() + 1);  // nothing may fail once the store is linked
+          CAttributeStore *nested = MakeStoreAt(m_places[held], store, entry);
+          store->FileEntry(setting.release());
+          pending.emplace_back(held, nested->Handle());
+          continue;
+        } else if (entry->attr.m_type == kTypeAttributeStore) {
+          auto link = m_linkSections.find(entry);
+          if (link != m_linkSections.end()) {
+            m_links.push_back(PendingLink{handle, std::string(entry->KeyView()), link->second.place,
+                                          std::move(link->second.target), link->second.childLink});
+            m_linkSections.erase(link);
+          }
+        }
+        store->FileEntry(setting.release());
+      }
+    }
+  }
+
+  // The store of a held place, made for the setting that holds it and
+  // linked to the holding store: from here dropping the setting drops it.
+  CAttributeStore *MakeStoreAt(const Place &place, CAttributeStore *holder, KeyEntry *entry) {
+    CAttributeStore *nested = CreateStore();
+    entry->attr.m_value.store = nested->Handle();
+    // Nobody holds a reference to it: it goes with the store it is filed in.
+    nested->SetRefCount(0);
+    // The nested store is named on its holder's chain: the name the file
+    // gives it, with the owner path replaced by the holding store's own name
+    // where the two differ (a file saved under another root name, an owner
+    // read trimmed), so that saving the loaded tree writes names that load
+    // again.
+    const std::string &holderName = holder->Name();
+    if (place.ownerLength > 0 && place.path.substr(0, place.ownerLength) != holderName) {
+      nested->SetName(std::string(holderName).append(place.path.substr(place.ownerLength)));
+    } else {
+      nested->SetName(std::string(place.path));
+    }
+    m_placed[place.path] = nested->Handle();
+    // Last: linking either way changes nothing when it fails.
+    if (place.childLink)
+      nested->LinkLoadedChild(holder);
+    else
+      nested->KeepLoaded(holder);
+    return nested;
   }
 
   // A place whose section names another place holding the same store.
@@ -405,126 +416,37 @@ class TreeLoader {
     }
   }
 
-  const ProfileDocument &m_doc;
-  SectionIndex m_index;
-  std::vector<Walk> m_walks;
+  SectionSource &m_source;
+  std::vector<Place> m_places;
+  // Places by path: views of the source's names, which outlive the load.
+  std::unordered_map<std::string_view, uint32_t> m_placeIndex;
+  std::string_view m_lastOwner;
+  uint32_t m_lastPlace = kNoPlace;
+  // The owner of the file's first section, when that section belongs to a
+  // store.
+  std::string_view m_firstOwner;
+  bool m_firstSectionSplit = false;
+  // Position of the last section that belongs to no store, -1 when none.
+  int64_t m_lastMalformed = -1;
+  std::string_view m_rootPath;
+  std::string m_rootName;
+  // Settings of places that name another place, by their entry.
+  std::unordered_map<const KeyEntry *, LinkSection> m_linkSections;
   // The store made at each place of the file, by the place's path: the
-  // root's own name, and each ATTRIBUTESTORE section that made a store. The
-  // paths are views of the document's names, which outlive the load.
+  // root's own name, and each ATTRIBUTESTORE section that made a store.
   std::unordered_map<std::string_view, uint32_t> m_placed;
   std::vector<PendingLink> m_links;
 };
 
-// Copies a value into a buffer the read has checked it fits, as a C
-// string. The document's values end at their first NUL already, as the
-// platform's reader hands them over.
-template <size_t N>
-const char *CopyCString(std::string_view text, char (&buffer)[N]) {
-  if (!text.empty()) std::memcpy(buffer, text.data(), text.size());
-  buffer[text.size()] = '\0';
-  return buffer;
-}
-
-// A section's three keys, read in one pass over its lines. Each reads as
-// the profile keys read it: a missing key as its default, a text that does
-// not fit its buffer with its NUL as kProfileTextTooLong.
-class SettingKeys {
- public:
-  SettingKeys(const ProfileDocument &doc, SectionNumber section) {
-    static constexpr std::string_view kKeys[3] = {kSizeKey, kTypeKey, kValueKey};
-    doc.FindValues(section, kKeys, 3, m_found, m_values, m_scratch);
-  }
-  int32_t Word(size_t key, uint32_t *value) const {
-    if (!m_found[key]) {
-      *value = 0;
-      return 0;
-    }
-    return ParseProfileWord(m_values[key], value);
-  }
-  int32_t Text(size_t key, uint64_t bufferSize, std::string_view *text) const {
-    *text = m_found[key] ? m_values[key] : std::string_view();
-    return text->size() < bufferSize ? 0 : kProfileTextTooLong;
-  }
-  bool Struct(size_t key, uint32_t size, std::unique_ptr<unsigned char[]> *data) const {
-    return m_found[key] && ParseProfileStruct(m_values[key], size, data);
-  }
-
-  static constexpr size_t kSize = 0, kType = 1, kValue = 2;
-
- private:
-  bool m_found[3];
-  std::string_view m_values[3];
-  std::string m_scratch[3];
-};
-
 }  // namespace
 
-int32_t DeserializeAttribute(CAttribute &attr, const ProfileDocument &doc,
-                             ProfileDocument::SectionNumber section) {
-  attr.m_serializable = true;
-  SettingKeys keys(doc, section);
-  uint32_t size = 0;
-  if (int32_t r = keys.Word(SettingKeys::kSize, &size)) return r;
-  attr.m_size = size;
-  std::string_view text;
-  if (int32_t r = keys.Text(SettingKeys::kType, kTypeTextSize, &text)) return r;
-  char keyword[kTypeTextSize];
-  if (*CopyCString(text, keyword) == '\0') return TIZ_E_EMPTY_TYPE;
-  attr.m_type = TypeFromKeyword(keyword);
-  attr.m_value.raw = 0;
-  switch (attr.m_type) {
-    case kTypeDword:
-      return keys.Word(SettingKeys::kValue, &attr.m_value.dword);
-    case kTypeImage:
-    case kTypeUserDefined: {
-      // Inert before anything is stored: a number from another process is
-      // never released or called, not even when this setting is dropped.
-      attr.m_inert = true;
-      uint32_t word = 0;
-      int32_t r = keys.Word(SettingKeys::kValue, &word);
-      if (attr.m_type == kTypeImage)
-        attr.m_value.image = word;
-      else
-        attr.m_value.structure = reinterpret_cast<CUserDefined *>(static_cast<uintptr_t>(word));
-      return r;
-    }
-    case kTypeDouble: {
-      if (int32_t r = keys.Text(SettingKeys::kValue, kDoubleTextSize, &text)) return r;
-      char number[kDoubleTextSize];
-      attr.m_value.dbl = std::atof(CopyCString(text, number));
-      return 0;
-    }
-    case kTypeString: {
-      // The text must fit Size + 1 bytes. The setting's size is that of the
-      // text read, so a Size that disagrees with its text can neither make
-      // the load allocate what the file does not hold nor hand a reader a
-      // size beyond the text.
-      uint64_t room = static_cast<uint64_t>(attr.m_size) + 1;
-      if (int32_t r = keys.Text(SettingKeys::kValue, room, &text)) return r;
-      size_t length = text.size();
-      auto *copy = new char[length + 1];
-      if (length > 0) std::memcpy(copy, text.data(), length);
-      copy[length] = '\0';
-      attr.m_value.text = copy;
-      attr.m_size = static_cast<uint32_t>(length + 1);
-      return 0;
-    }
-    case kTypeBuffer: {
-      // An empty buffer is saved with no "Value" at all: it loads empty.
-      if (attr.m_size == 0) return 0;
-      std::unique_ptr<unsigned char[]> bytes;
-      if (!keys.Struct(SettingKeys::kValue, attr.m_size, &bytes)) return TIZ_E_READ_BUFFER;
-      attr.m_value.bytes = bytes.release();
-      return 0;
-    }
-    default:
-      // ATTRIBUTESTORE: the caller makes the store; UNDEFINED: no value.
-      return 0;
-  }
+int32_t DeserializeStore(CAttributeStore *store, SectionSource &source) {
+  return TreeLoader(source).Load(store);
 }
 
 int32_t DeserializeStore(CAttributeStore *store, const ProfileDocument &doc) {
-  return TreeLoader(doc).Load(store);
+  DocumentSections sections(doc);
+  return DeserializeStore(store, sections);
 }
 
 }  // namespace tiz
