@@ -32,6 +32,13 @@ double StatusBytes(const char *field) {
   return 0;
 }
 
+// Bytes the heap hands out, in its arenas and in blocks mapped on their own
+// (large tables and buffers).
+double HeapBytes() {
+  const struct mallinfo2 info = mallinfo2();
+  return static_cast<double>(info.uordblks + info.hblkhd);
+}
+
 bool ResetPeak() {
   std::ofstream clear("/proc/self/clear_refs");
   clear << "5";
@@ -75,7 +82,7 @@ void BM_LoadPeakMemory(benchmark::State &state) {
   for (auto _ : state) {
     malloc_trim(0);
     const double residentBefore = StatusBytes("VmRSS");
-    const double heapBefore = static_cast<double>(mallinfo2().uordblks);
+    const double heapBefore = HeapBytes();
     if (!ResetPeak()) {
       state.SkipWithError("cannot reset the resident high-water mark");
       return;
@@ -84,7 +91,7 @@ void BM_LoadPeakMemory(benchmark::State &state) {
     TIZ_Create(&loaded);
     if (TIZ_Deserialize(loaded, name.c_str()) != 0) state.SkipWithError("load failed");
     peak = StatusBytes("VmHWM") - residentBefore;
-    store = static_cast<double>(mallinfo2().uordblks) - heapBefore;
+    store = HeapBytes() - heapBefore;
     TIZ_Release(loaded);
   }
   state.counters["file_MB"] = fileBytes / 1e6;

@@ -5,7 +5,6 @@
 
 #include "persist/ProfileFile.h"
 #include "persist/ProfileLines.h"
-#include "persist/ProfileNames.h"
 #include "persist/SectionText.h"
 #include "platform/FileSystem.h"
 
@@ -164,26 +163,11 @@ bool FileSections::Next(std::string_view *name) {
     ParseHeader(section.substr(0, headerLength), &header);
     // The platform's names end at a NUL; a header of no name is ignored.
     header = header.substr(0, header.find('\0'));
-    if (header.empty() || !KeepNewName(header, name)) continue;
+    if (header.empty()) continue;
+    *name = header;
     m_body = section.substr(bodyOffset);
     return true;
   }
-}
-
-bool FileSections::KeepNewName(std::string_view name, std::string_view *kept) {
-  const size_t hash = ProfileNameHash(name);
-  auto nameOf = [this](uint32_t number) { return std::string_view(m_nameList[number]); };
-  if (m_index.Find(name, hash, nameOf) != ProfileNameIndex::kNotFound) return false;
-  // Section numbers are 32-bit, as a document's are.
-  if (m_nameList.size() >= ProfileNameIndex::kNotFound)
-    throw std::length_error("profile file has too many sections");
-  char *copy = m_names.Allocate(name.size() + 1);
-  std::memcpy(copy, name.data(), name.size());
-  copy[name.size()] = '\0';
-  m_nameList.push_back(copy);
-  m_index.Insert(hash, static_cast<uint32_t>(m_nameList.size() - 1));
-  *kept = std::string_view(copy, name.size());
-  return true;
 }
 
 void FileSections::FindValues(const std::string_view *keys, size_t count, bool *found,
@@ -197,8 +181,6 @@ void FileSections::DoneReading() {
   m_body = std::string_view();
   m_buffer.reset();
   m_capacity = m_held = m_pos = 0;
-  std::vector<const char *>().swap(m_nameList);
-  m_index.Clear();
   CloseFile();
 }
 

@@ -10,11 +10,8 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <vector>
 
-#include "persist/ProfileNameIndex.h"
 #include "persist/SectionSource.h"
-#include "persist/TextArena.h"
 
 namespace tiz {
 
@@ -54,9 +51,6 @@ class FileSections : public SectionSource {
   // on to the buffer's start; how far they moved.
   size_t Fill(size_t keep);
   void CloseFile();
-  // True for a name no earlier section had: it is then kept, and *kept
-  // views the copy.
-  bool KeepNewName(std::string_view name, std::string_view *kept);
 
   platform::File *m_file = nullptr;
   std::unique_ptr<char[]> m_buffer;
@@ -67,12 +61,6 @@ class FileSections : public SectionSource {
   bool m_failed = false;
   bool m_utf16 = false;
   std::string_view m_body;  // the current section's lines after its header
-
-  // The names handed over, which also tell a later section of a name from
-  // the first: kept NUL-terminated in the arena for the whole load.
-  TextArena m_names;
-  std::vector<const char *> m_nameList;
-  ProfileNameIndex m_index;
 };
 
 }  // namespace tiz

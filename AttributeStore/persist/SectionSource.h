@@ -1,8 +1,8 @@
-// The sections of a profile file as a reader reaches them, one at a time in
-// file order: each name once, at its first section (the platform's reads
-// never reach a later section of the same name), a header without a name
-// never. A tree load reads them through this, from a document in memory or
-// straight from the file.
+// The sections of a profile file, one at a time in file order; a header
+// without a name never. A later section of a name already given may come
+// too: the reader skips it, as the platform's reads never reach it. A tree
+// load reads them through this, from a document in memory or straight from
+// the file.
 #ifndef TIZ_PERSIST_SECTIONSOURCE_H
 #define TIZ_PERSIST_SECTIONSOURCE_H
 
@@ -21,7 +21,7 @@ class SectionSource {
 
   // Moves to the next section; false after the last, or when the file
   // could not be read further (see Status). The name is trimmed, ends at a
-  // NUL, and stays valid as long as the source.
+  // NUL, and stays valid until the next call.
   virtual bool Next(std::string_view *name) = 0;
   // Keys of the current section, as ProfileDocument::FindValues gives them;
   // the values are valid until the next call of Next.
@@ -35,7 +35,8 @@ class SectionSource {
   virtual void DoneReading() {}
 };
 
-// The listed sections of a document, which outlives the source.
+// The listed sections of a document (each name once), which outlives the
+// source.
 class DocumentSections : public SectionSource {
  public:
   explicit DocumentSections(const ProfileDocument &doc) : m_doc(doc) {}

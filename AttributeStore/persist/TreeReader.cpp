@@ -1,6 +1,7 @@
 #include "persist/TreeReader.h"
 
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -12,6 +13,8 @@
 #include "core/KeyIndex.h"
 #include "core/StoreHandles.h"
 #include "core/StoreWalk.h"
+#include "persist/ProfileNameIndex.h"
+#include "persist/ProfileNames.h"
 #include "persist/ProfileText.h"
 #include "persist/SettingSection.h"
 #include "persist/TreeSections.h"
@@ -80,16 +83,24 @@ class TreeLoader {
 
   int32_t Load(CAttributeStore *target) {
     ReadSections();
-    m_source.DoneReading();
     // A tree read in part is no tree: the store stays as it was.
     if (int32_t failed = m_source.Status()) return failed;
     const uint32_t root = RootPlace(target->Name());
+    // The source's names are done with: the load keeps its own copies of the
+    // few it needs (the places' paths), and the source may free the rest
+    // before the stores grow to their full size.
+    m_placeIndex = {};
+    m_seen = ProfileNameIndex();
+    m_seenNames = {};
+    m_nameCopies = {};
+    m_source.DoneReading();
     std::vector<uint32_t> order = PlacesBelow(root);
     PropagateFailures(order);
     const Place &rootPlace = m_places[root];
     const int32_t code =
         m_lastMalformed > rootPlace.lastFailure ? TIZ_E_BAD_SECTION : rootPlace.failureCode;
     FileStores(root, target);
+
     ResolveLinks(target);
     return code;
   }
@@ -100,7 +111,9 @@ class TreeLoader {
   // The settings of one store path, read and not filed yet, in file order;
   // a slot is emptied once its setting is filed or dropped.
   struct Place {
-    std::vector<KeyEntry *> settings;
+    // A deque: it grows without copying, and a load's places hold every
+    // setting of the file until the stores are made.
+    std::deque<KeyEntry *> settings;
     // The places whose holding settings are among them.
     std::vector<uint32_t> held;
     int64_t lastFailure = -1;
@@ -111,7 +124,7 @@ class TreeLoader {
     uint32_t holder = kNoPlace;
     uint32_t holderSlot = 0;
     int64_t holderSection = -1;
-    std::string_view path;
+    std::string path;
     size_t ownerLength = 0;  // of the owner part written in that path
     bool childLink = false;
 
@@ -123,8 +136,8 @@ class TreeLoader {
 
   // A setting whose section names another place holding the same store.
   struct LinkSection {
-    std::string_view place;  // the section's name: the place's own path
-    std::string target;      // the place it names
+    std::string place;   // the section's name: the place's own path
+    std::string target;  // the place it names
     bool childLink;
   };
 
@@ -132,37 +145,75 @@ class TreeLoader {
     auto found = m_placeIndex.find(path);
     if (found != m_placeIndex.end()) return found->second;
     m_places.emplace_back();
+    m_places.back().path.assign(path);
     const auto number = static_cast<uint32_t>(m_places.size() - 1);
-    m_placeIndex.emplace(path, number);
+    m_placeIndex.emplace(m_places.back().path, number);
     return number;
   }
 
   void ReadSections() {
     std::string_view name;
     std::string key;
-    for (int64_t section = 0; m_source.Next(&name); ++section) {
-      NameParts parts;
-      if (!SplitSectionName(name, &parts)) {
-        // Belongs to no store: another program's section, or a damaged name.
-        m_lastMalformed = section;
+    for (int64_t section = 0; m_source.Next(&name);) {
+      // The platform's reader never reaches a later section of a name.
+      const size_t hash = ProfileNameHash(name);
+      if (m_seen.Find(name, hash, [this](uint32_t number) { return SeenName(number); }) !=
+          ProfileNameIndex::kNotFound)
         continue;
-      }
-      // A holder's section name is read with its trailing blanks trimmed,
-      // while the sections of the store it holds keep them in the middle of
-      // their names: owners are filed trimmed, so both meet.
-      std::string_view owner = TrimTrailingProfileBlanks(parts.owner);
-      if (section == 0) {
-        m_firstOwner = owner;
-        m_firstSectionSplit = true;
-      }
-      // A store's sections mostly follow each other: the owner of the last
-      // one is asked first.
-      if (m_lastPlace == kNoPlace || owner != m_lastOwner) {
-        m_lastOwner = owner;
-        m_lastPlace = PlaceOf(owner);
-      }
-      ReadSection(m_lastPlace, section, name, parts, &key);
+      m_seen.Insert(hash, static_cast<uint32_t>(m_seenNames.size()));
+      // Kept as a copy until its setting is read.
+      m_seenNames.push_back(SeenAt{kNoPlace, static_cast<uint32_t>(m_nameCopies.size())});
+      m_nameCopies.emplace_back(name);
+      ReadNamedSection(section++, name, &key);
+      if (m_seenNames.back().place != kNoPlace) m_nameCopies.pop_back();
     }
+  }
+
+  void ReadNamedSection(int64_t section, std::string_view name, std::string *key) {
+    NameParts parts;
+    if (!SplitSectionName(name, &parts)) {
+      // Belongs to no store: another program's section, or a damaged name.
+      m_lastMalformed = section;
+      return;
+    }
+    // A holder's section name is read with its trailing blanks trimmed,
+    // while the sections of the store it holds keep them in the middle of
+    // their names: owners are filed trimmed, so both meet.
+    std::string_view owner = TrimTrailingProfileBlanks(parts.owner);
+    if (section == 0) {
+      m_firstOwner.assign(owner);
+      m_firstSectionSplit = true;
+    }
+    // A store's sections mostly follow each other: the owner of the last
+    // one is asked first.
+    if (m_lastPlace == kNoPlace || owner != m_places[m_lastPlace].path)
+      m_lastPlace = PlaceOf(owner);
+    ReadSection(m_lastPlace, section, name, parts, key);
+  }
+
+  // Where a name read so far is kept: the setting its section made, when
+  // the place's path, 0x7F and the setting's key spell the name (almost
+  // every name), or else a copy: a load keeps no second copy of the keys.
+  struct SeenAt {
+    uint32_t place;  // kNoPlace for a copy
+    uint32_t slot;   // in the place's settings, or of the copy
+  };
+  std::string_view SeenName(uint32_t number) {
+    const SeenAt &at = m_seenNames[number];
+    if (at.place == kNoPlace) return m_nameCopies[at.slot];
+    const Place &place = m_places[at.place];
+    m_nameScratch.assign(place.path).push_back(kKeySeparator);
+    m_nameScratch.append(place.settings[at.slot]->KeyView());
+    return m_nameScratch;
+  }
+  // Keeps the name of the section just read as where its setting went.
+  void SeenAsSetting(uint32_t placeNumber, std::string_view name) {
+    const Place &place = m_places[placeNumber];
+    std::string_view key = place.settings.back()->KeyView();
+    if (name.size() == place.path.size() + 1 + key.size() &&
+        name.compare(0, place.path.size(), place.path) == 0 &&
+        name[place.path.size()] == kKeySeparator && name.substr(place.path.size() + 1) == key)
+      m_seenNames.back() = SeenAt{placeNumber, static_cast<uint32_t>(place.settings.size() - 1)};
   }
 
   void ReadSection(uint32_t placeNumber, int64_t section, std::string_view name,
@@ -182,15 +233,15 @@ class TreeLoader {
       if (!place.sameStoreAs.empty()) {
         // Linked once every store of the file is made: the place it names
         // may come later in the file.
-        m_linkSections.emplace(entry.get(),
-                               LinkSection{name, std::string(place.sameStoreAs), place.childLink});
+        m_linkSections.emplace(
+            entry.get(),
+            LinkSection{std::string(name), std::string(place.sameStoreAs), place.childLink});
       } else {
         const uint32_t held = PlaceOf(name);
         Place &nested = m_places[held];
         nested.holder = placeNumber;
         nested.holderSlot = static_cast<uint32_t>(m_places[placeNumber].settings.size());
         nested.holderSection = section;
-        nested.path = name;
         nested.ownerLength = parts.owner.data() == name.data()
                                  ? static_cast<size_t>(parts.group.data() - name.data()) - 1
                                  : 0;
@@ -200,6 +251,7 @@ class TreeLoader {
     }
     m_places[placeNumber].settings.push_back(entry.get());
     entry.release();
+    SeenAsSetting(placeNumber, name);
   }
 
   // The place the loading store stands for: its own name. A file saved from
@@ -213,14 +265,10 @@ class TreeLoader {
     if (owner == kRootStoreName && m_placeIndex.find(owner) == m_placeIndex.end() &&
         m_firstSectionSplit)
       owner = m_firstOwner;
+    m_rootPath.assign(owner);
     auto found = m_placeIndex.find(owner);
-    if (found != m_placeIndex.end()) {
-      m_rootPath = found->first;
-      return found->second;
-    }
+    if (found != m_placeIndex.end()) return found->second;
     // A store that owns nothing in the file: an empty place of its own.
-    m_rootName = std::string(owner);
-    m_rootPath = m_rootName;
     m_places.emplace_back();
     return static_cast<uint32_t>(m_places.size() - 1);
   }
@@ -282,7 +330,8 @@ class TreeLoader {
         } else if (entry->attr.m_type == kTypeAttributeStore) {
           auto link = m_linkSections.find(entry);
           if (link != m_linkSections.end()) {
-            m_links.push_back(PendingLink{handle, std::string(entry->KeyView()), link->second.place,
+            m_links.push_back(PendingLink{handle, std::string(entry->KeyView()),
+                                          std::move(link->second.place),
                                           std::move(link->second.target), link->second.childLink});
             m_linkSections.erase(link);
           }
@@ -321,10 +370,10 @@ class TreeLoader {
 
   // A place whose section names another place holding the same store.
   struct PendingLink {
-    uint32_t holder;         // the store holding the place
-    std::string key;         // the setting's full key in it
-    std::string_view place;  // the place's own path (the section's name)
-    std::string target;      // the path its section names
+    uint32_t holder;     // the store holding the place
+    std::string key;     // the setting's full key in it
+    std::string place;   // the place's own path (the section's name)
+    std::string target;  // the path its section names
     bool childLink;
   };
 
@@ -417,23 +466,28 @@ class TreeLoader {
   }
 
   SectionSource &m_source;
-  std::vector<Place> m_places;
-  // Places by path: views of the source's names, which outlive the load.
+  // A deque: places stay where they are, so views of their paths hold.
+  std::deque<Place> m_places;
+  // Places by path while the sections are read.
   std::unordered_map<std::string_view, uint32_t> m_placeIndex;
-  std::string_view m_lastOwner;
   uint32_t m_lastPlace = kNoPlace;
+  // The names of the sections read, which tell a later section of a name.
+  ProfileNameIndex m_seen;
+  std::deque<SeenAt> m_seenNames;
+  std::deque<std::string> m_nameCopies;
+  std::string m_nameScratch;
   // The owner of the file's first section, when that section belongs to a
   // store.
-  std::string_view m_firstOwner;
+  std::string m_firstOwner;
   bool m_firstSectionSplit = false;
   // Position of the last section that belongs to no store, -1 when none.
   int64_t m_lastMalformed = -1;
-  std::string_view m_rootPath;
-  std::string m_rootName;
+  std::string m_rootPath;
   // Settings of places that name another place, by their entry.
   std::unordered_map<const KeyEntry *, LinkSection> m_linkSections;
   // The store made at each place of the file, by the place's path: the
   // root's own name, and each ATTRIBUTESTORE section that made a store.
+  // Views of the places' paths, which the load keeps.
   std::unordered_map<std::string_view, uint32_t> m_placed;
   std::vector<PendingLink> m_links;
 };
