@@ -31,6 +31,17 @@ inline std::string WriteScratch(const char *name, const uint8_t *data, size_t si
   return path;
 }
 
+inline std::string ReadScratch(const char *name) {
+  std::string text;
+  if (FILE *f = std::fopen(ScratchPath(name).c_str(), "rb")) {
+    char buffer[4096];
+    size_t count;
+    while ((count = std::fread(buffer, 1, sizeof buffer, f)) > 0) text.append(buffer, count);
+    std::fclose(f);
+  }
+  return text;
+}
+
 // Saves still go through a temporary file and a rename, but skip forcing
 // the data onto the disk: durability is no concern of a fuzz run, and the
 // flushes would take most of its time.
