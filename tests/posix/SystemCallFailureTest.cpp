@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "../ScratchDirectory.h"
+#include "ScratchDirectory.h"
 #include "SystemCallFaults.h"
 #include "platform/FileSystem.h"
 #include "tiz.h"

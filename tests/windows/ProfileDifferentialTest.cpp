@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "../TreeFileGenerator.h"
+#include "TreeFileGenerator.h"
 #include "brlconfigio.h"
 #include "tiz.h"
 
