@@ -28,6 +28,7 @@ class ImageTree : public PageTreeTest {
     EXPECT_EQ(TIZ_Release(bag), 0);
     return bag;
   }
+  uint32_t Current() { return Named(global, kCIS, kValue); }
   uint32_t StoreImage(uint32_t bag) {
     uint32_t image = TALB_CreateImage(1, 2);
     EXPECT_EQ(TIZ_SetSettingImage(bag, "Image", kValue, image), 0);
@@ -166,6 +167,24 @@ TEST_F(ImageTree, ReInitTracesTheDeletionOfTheOldTree) {
   std::string trace = testing::internal::GetCapturedStderr();
   std::string expected = DeletionTrace(global, ui, p1);
   EXPECT_NE(trace.find(expected), std::string::npos) << trace;
+}
+
+// The next page's tree: the shortcut reads that record the new bags, then
+// the previous page's back side before its front side.
+TEST_F(ImageTree, ReInitTracesEachStepInOrder) {
+  Init(true);
+  auto shortCut = [&](int side, const char *setting, const char *item) {
+    return ShortCutTrace(global, side, setting, item);
+  };
+  auto deletion = [&](uint32_t parent, uint32_t bag) { return DeletionTrace(global, parent, bag); };
+  TIZ_InitLogging(1);
+  testing::internal::CaptureStderr();
+  ASSERT_EQ(TIZ_UtilReInitImageTree(global), TIZ_OK);
+  const std::string trace = testing::internal::GetCapturedStderr();
+  TIZ_InitLogging(0);
+  EXPECT_EQ(trace, shortCut(1, kPIS, kFront) + shortCut(0, kPIS, kBack) +
+                       shortCut(1, kCIS, kFront) + shortCut(0, kCIS, kBack) + deletion(ui, p2) +
+                       deletion(ui, p1));
 }
 
 TEST_F(ImageTree, ReInitThatFailsPartWayLeavesNoNewBagBehind) {
@@ -339,6 +358,70 @@ TEST_F(ImageTree, SaveAndRestoreRefuseBadArguments) {
   ExpectShortCuts(kCIS, c1, c1, c1);
 }
 
+// A save followed at once by a restore, or by a second save, deletes the
+// empty bag the first save made: nothing holds it, so it is freed.
+TEST_F(ImageTree, EmptyBagOfASaveIsFreedByTheNextRestoreOrSave) {
+  const struct {
+    bool duplex;
+    bool saveAgain;
+  } cases[] = {{false, false}, {true, false}, {false, true}, {true, true}};
+  for (const auto &c : cases) {
+    SCOPED_TRACE(std::string(c.duplex ? "duplex" : "simplex") +
+                 (c.saveAgain ? " save" : " restore"));
+    Init(c.duplex);
+    uint32_t n1 = Append();
+    ASSERT_EQ(TIZ_UtilSaveCurrentImageTree(global, p1), TIZ_OK);
+    uint32_t fresh = Current();
+    EXPECT_EQ(ParentOf(fresh), p1);
+    if (c.saveAgain) {
+      ASSERT_EQ(TIZ_UtilSaveCurrentImageTree(global, p1), TIZ_OK);
+      EXPECT_NE(Current(), fresh);
+      EXPECT_EQ(Named(p1, kSaved, kValue), c1);
+    } else {
+      ASSERT_EQ(TIZ_UtilRestoreSavedImageTree(global, fresh), TIZ_OK);
+      EXPECT_EQ(Current(), n1);
+      EXPECT_EQ(Named(p1, kCIS, kValue), c1);
+    }
+    EXPECT_FALSE(Alive(fresh));
+    EXPECT_EQ(TIZ_Release(fresh), TIZ_E_INVALID_HANDLE);
+  }
+}
+
+// After a simplex restore all three items name the restored chain's last
+// bag, so the next page may switch to duplex.
+TEST_F(ImageTree, SimplexRestoreKeepsTheThreeItemsTogether) {
+  Init(false);
+  uint32_t n1 = Append();
+  ASSERT_EQ(TIZ_UtilSaveCurrentImageTree(global, p1), TIZ_OK);
+  uint32_t fresh = Current();
+  Append();
+  ASSERT_EQ(TIZ_UtilRestoreSavedImageTree(global, fresh), TIZ_OK);
+  for (const char *item : {kValue, kFront, kBack}) EXPECT_EQ(Named(global, kCIS, item), n1) << item;
+  uint32_t front = 7;
+  EXPECT_EQ(TIZ_UtilIsCurrentFront(global, &front), TIZ_OK);
+  EXPECT_EQ(front, 1u);
+
+  ASSERT_EQ(TIZ_SetSettingDword(global, "scan_duplex", kValue, 1), TIZ_OK);
+  ASSERT_EQ(TIZ_UtilReInitImageTree(global), TIZ_OK);
+  EXPECT_FALSE(Alive(n1));
+  EXPECT_NE(Named(global, kCIS, kFront), Named(global, kCIS, kBack));
+}
+
+// An empty bag that the caller still holds is only detached by a restore:
+// it goes with the caller's last release.
+TEST_F(ImageTree, RestoreOnlyDetachesAnEmptyBagTheCallerHolds) {
+  Init(false);
+  Append();
+  ASSERT_EQ(TIZ_UtilSaveCurrentImageTree(global, p1), TIZ_OK);
+  uint32_t fresh = 0;
+  ASSERT_EQ(TIZ_UtilGetCurrentBag(global, 1, &fresh), TIZ_OK);
+  ASSERT_EQ(TIZ_UtilRestoreSavedImageTree(global, fresh), TIZ_OK);
+  EXPECT_TRUE(Alive(fresh));
+  EXPECT_EQ(ParentOf(fresh), 0u);
+  EXPECT_EQ(TIZ_Release(fresh), TIZ_OK);
+  EXPECT_FALSE(Alive(fresh));
+}
+
 // --- destruction -----------------------------------------------------------
 
 TEST_F(ImageTree, DestroyFreesTheTreeAndTheGlobalBagButNotTheUiBag) {
@@ -399,6 +482,108 @@ TEST_F(ImageTree, DestroyStopsAtAnyOwnedBagWithoutParent) {
     EXPECT_TRUE(Alive(loose));
     ASSERT_EQ(TIZ_DeleteSetting(global, group, kValue), 0);
     EXPECT_FALSE(Alive(loose));
+  }
+}
+
+// Destruction frees the front persistent bag, the back one, then the
+// defaults and trap bags, each traced before it goes.
+TEST_F(ImageTree, DestroyTracesEachBagInOrder) {
+  uint32_t defaults = 0, trap = 0;
+  ASSERT_EQ(TIZ_Create(&defaults), TIZ_OK);
+  ASSERT_EQ(TIZ_Create(&trap), TIZ_OK);
+  ASSERT_EQ(TIZ_SetSettingAttrStoreChild(global, "defaults.bag", kValue, defaults), TIZ_OK);
+  ASSERT_EQ(TIZ_SetSettingAttrStoreChild(global, "trap.bag", kValue, trap), TIZ_OK);
+  ASSERT_EQ(TIZ_Release(defaults), TIZ_OK);
+  ASSERT_EQ(TIZ_Release(trap), TIZ_OK);
+  Init(true);
+  ASSERT_EQ(TIZ_UtilSetSide(global, 0), TIZ_OK);
+
+  auto deletion = [&](uint32_t parent, uint32_t bag) { return DeletionTrace(global, parent, bag); };
+  TIZ_InitLogging(1);
+  testing::internal::CaptureStderr();
+  ASSERT_EQ(TIZ_UtilDestroyImageTree(global), TIZ_OK);
+  const std::string trace = testing::internal::GetCapturedStderr();
+  TIZ_InitLogging(0);
+  EXPECT_EQ(trace, deletion(ui, p1) + deletion(ui, p2) + deletion(global, defaults) +
+                       deletion(global, trap));
+  for (uint32_t gone : {global, defaults, trap, p1, c1, p2, c2}) EXPECT_FALSE(Alive(gone));
+}
+
+// --- references the tree takes and gives back --------------------------------
+
+// A bag the tree made keeps its creation reference: a caller handed the
+// bag may give back its own reference and, the bag being linked, one more
+// without freeing it; only a third release finds the count below 1.
+TEST_F(ImageTree, TreeBagsKeepTheirCreationReference) {
+  Init(true);
+  for (uint32_t side : {1u, 0u}) {
+    uint32_t bag = 0;
+    ASSERT_EQ(TIZ_UtilGetCurrentBag(global, side, &bag), TIZ_OK);
+    EXPECT_EQ(bag, side ? c1 : c2);
+    EXPECT_EQ(TIZ_Release(bag), TIZ_OK);
+    EXPECT_EQ(TIZ_Release(bag), TIZ_OK);
+    EXPECT_TRUE(Alive(bag));
+    EXPECT_EQ(TIZ_Release(bag), TIZ_E_INVALID_ARG);
+  }
+}
+
+// A store that a pipeline stage only points at from a bag is the stage's:
+// freeing the bag's tree leaves it alive with its references, so the
+// stage's one release frees it.
+TEST_F(ImageTree, StoresBagsOnlyPointAtKeepTheirReferences) {
+  const struct {
+    const char *name;
+    int32_t(TIZ_API *freeTree)(uint32_t global);
+  } ways[] = {
+      {"re-initialisation", TIZ_UtilReInitImageTree},
+      {"destruction", TIZ_UtilDestroyImageTree},
+  };
+  for (const auto &way : ways) {
+    SCOPED_TRACE(way.name);
+    Init(true);
+    uint32_t stageBag = Append();
+    uint32_t kept = 0, keptChild = 0;
+    ASSERT_EQ(TIZ_Create(&kept), TIZ_OK);
+    ASSERT_EQ(TIZ_Create(&keptChild), TIZ_OK);
+    ASSERT_EQ(TIZ_SetSettingAttrStoreChild(kept, "part", kValue, keptChild), TIZ_OK);
+    ASSERT_EQ(TIZ_Release(keptChild), TIZ_OK);
+    ASSERT_EQ(TIZ_SetSettingAttrStore(stageBag, "result", kValue, kept), TIZ_OK);
+    ASSERT_EQ(TIZ_SetSettingAttrStore(c2, "result", kValue, kept), TIZ_OK);
+
+    ASSERT_EQ(way.freeTree(global), TIZ_OK);
+    EXPECT_FALSE(Alive(stageBag));
+    EXPECT_FALSE(Alive(c2));
+    EXPECT_TRUE(Alive(kept));
+    EXPECT_EQ(TIZ_Release(kept), TIZ_OK);
+    EXPECT_FALSE(Alive(kept));
+    EXPECT_FALSE(Alive(keptChild));
+  }
+}
+
+// The tree's bags count in the UI bag: a UI bag that the global bag only
+// points at lives on after its creator lets go, as long as the tree uses
+// it, and goes when the tree is destroyed.
+TEST(ImageTreeUiBag, TreeKeepsAReleasedUiBagAlive) {
+  for (bool duplex : {false, true}) {
+    uint32_t global = 0, ui = 0;
+    ASSERT_EQ(TIZ_Create(&global), TIZ_OK);
+    ASSERT_EQ(TIZ_Create(&ui), TIZ_OK);
+    ASSERT_EQ(TIZ_SetSettingAttrStore(global, "ui.bag", kValue, ui), TIZ_OK);
+    ASSERT_EQ(TIZ_SetSettingDword(global, "scan_duplex", kValue, duplex), TIZ_OK);
+    ASSERT_EQ(TIZ_UtilReInitImageTree(global), TIZ_OK);
+    ASSERT_EQ(TIZ_Release(ui), TIZ_OK);
+    EXPECT_TRUE(Alive(ui)) << duplex;
+
+    uint32_t bag = 0;
+    ASSERT_EQ(TIZ_UtilAppendNewCurrentBag(global, 1, &bag), TIZ_OK);
+    EXPECT_EQ(TIZ_Release(bag), TIZ_OK);
+    uint32_t persistent = 0;
+    ASSERT_EQ(TIZ_UtilGetPersistentBag(global, 1, &persistent), TIZ_OK);
+    EXPECT_EQ(ParentOf(persistent), ui);
+    EXPECT_EQ(TIZ_Release(persistent), TIZ_OK);
+
+    EXPECT_EQ(TIZ_UtilDestroyImageTree(global), TIZ_OK);
+    for (uint32_t gone : {global, ui, bag, persistent}) EXPECT_FALSE(Alive(gone)) << duplex;
   }
 }
 

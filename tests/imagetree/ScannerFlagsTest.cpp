@@ -76,6 +76,36 @@ TEST_F(ScannerFlags, BlackBackgroundErrors) {
   TIZ_Release(bare);
 }
 
+// The scanner values are read in the UI bag with fall-back to its ancestors,
+// the global bag included.
+TEST_F(ScannerFlags, ScannerValuesFallBackToTheUiBagsAncestors) {
+  ASSERT_EQ(TIZ_SetSettingDword(global, "scanner_is_black_background", kValue, 4), TIZ_OK);
+  ASSERT_EQ(TIZ_SetSettingDword(global, "scan_zoom_percent", kValue, 150), TIZ_OK);
+  uint32_t value = 0;
+  EXPECT_EQ(TIZ_UtilGetScannerIsBlackBackground(global, &value), TIZ_OK);
+  EXPECT_EQ(value, 4u);
+  uint32_t flag = 0, zoom = 0;
+  EXPECT_EQ(TIZ_UtilGetZoomedBICDPI(global, 0x0028, &flag, &zoom), TIZ_OK);
+  EXPECT_EQ(flag, 0x0020u);
+  EXPECT_EQ(zoom, 6667u);
+
+  // A "ui.bag" of another type is a failing read; the get's output was
+  // cleared first, the zoom's outputs are left alone.
+  uint32_t other = 0;
+  ASSERT_EQ(TIZ_Create(&other), TIZ_OK);
+  ASSERT_EQ(TIZ_SetSettingDword(other, "ui.bag", kValue, 1), TIZ_OK);
+  value = 7;
+  flag = 8;
+  zoom = 9;
+  EXPECT_EQ(TIZ_UtilGetScannerIsBlackBackground(other, &value), TIZ_E_WRONG_TYPE);
+  EXPECT_EQ(TIZ_UtilSetScannerIsBlackBackground(other, 1), TIZ_E_WRONG_TYPE);
+  EXPECT_EQ(TIZ_UtilGetZoomedBICDPI(other, 0x0008, &flag, &zoom), TIZ_E_WRONG_TYPE);
+  EXPECT_EQ(value, 0u);
+  EXPECT_EQ(flag, 8u);
+  EXPECT_EQ(zoom, 9u);
+  EXPECT_EQ(TIZ_Release(other), TIZ_OK);
+}
+
 TEST_F(ScannerFlags, ZoomedResolutionFollowsTheWorkedValues) {
   struct Case {
     uint32_t mask;

@@ -261,6 +261,18 @@ TEST_F(StoredImages, SideImagesOfTheCurrentSideAreDeleted) {
   ASSERT_EQ(TIZ_SetSettingAttrStore(global, kCIS, kFront, c1), 0);
 }
 
+// The image 0 on a page without images is "the current bag's image".
+TEST_F(StoredImages, ImageZeroOnAPageWithoutImagesIsTheSameImage) {
+  Init(false);
+  EXPECT_EQ(TIZ_UtilUpdateStoredImages(global, 0, 0), TIZ_E_SAME_IMAGE);
+  EXPECT_EQ(Current(), c1);
+  uint32_t image = TALB_CreateImage(1, 2);
+  ASSERT_EQ(TIZ_UtilUpdateStoredImages(global, image, 0), TIZ_OK);
+  uint32_t bag = Current();
+  EXPECT_EQ(TIZ_UtilUpdateStoredImages(global, 0, 0), TIZ_OK);  // 0 never matches
+  EXPECT_EQ(ParentOf(Current()), bag);
+}
+
 // Two images match when both properties agree; a missing image matches none,
 // and an image the library does not know ends the comparison with its error,
 // in either place, leaving the answer unwritten.

@@ -518,6 +518,38 @@ TEST_F(PersistTree, AStoreHeldTwiceOrInACycleIsWrittenOnce) {
   EXPECT_EQ(tiz::LookupStore(loadedB), nullptr);
 }
 
+// Section and key names of the file ignore letter case, so two keys that
+// differ only in case would share a section: the save keeps the first, skips
+// the later and says so; a load gives the first back.
+TEST_F(PersistTree, KeysDifferingOnlyInCaseAreSavedOnce) {
+  uint32_t store = NewStore();
+  ASSERT_EQ(TIZ_SetSettingDword(store, "Scan", "Speed", 1), 0);
+  ASSERT_EQ(TIZ_SetSettingDword(store, "scan", "SPEED", 2), 0);
+  ASSERT_EQ(TIZ_SetSettingDword(store, "Scan", "Dpi", 3), 0);
+  ASSERT_EQ(TIZ_Serialize(store, "tree.ini"), TIZ_E_INVALID_ARG);
+  EXPECT_EQ(tiz_test::ReadFileText(dir_.Path("tree.ini")),
+            "[Root\x7F"
+            "Scan\x7F"
+            "Speed]\r\nSize=4\r\nType=DWORD\r\nValue=1\r\n\r\n"
+            "[Root\x7F"
+            "Scan\x7F"
+            "Dpi]\r\nSize=4\r\nType=DWORD\r\nValue=3\r\n");
+
+  uint32_t loaded = NewStore();
+  EXPECT_EQ(TIZ_Deserialize(loaded, "tree.ini"), 0);
+  uint32_t value = 0;
+  EXPECT_EQ(TIZ_GetSettingDword(loaded, "Scan", "Speed", &value), 0);
+  EXPECT_EQ(value, 1u);
+  EXPECT_NE(TIZ_GetSettingDword(loaded, "scan", "SPEED", &value), 0);
+}
+
+TEST_F(PersistTree, InvalidHandlesAreRefusedBeforeAnyFileIsTouched) {
+  EXPECT_EQ(TIZ_Serialize(0, "tree.ini"), TIZ_E_INVALID_HANDLE);
+  EXPECT_EQ(TIZ_Deserialize(0xDEADBEEF, "tree.ini"), TIZ_E_INVALID_HANDLE);
+  EXPECT_EQ(TIZ_LoadSettings(0, "defaults.txt"), TIZ_E_INVALID_HANDLE);
+  EXPECT_FALSE(std::filesystem::exists(dir_.Path("tree.ini")));
+}
+
 }  // namespace
 
 namespace {

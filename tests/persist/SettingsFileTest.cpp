@@ -95,6 +95,36 @@ TEST_F(SettingsFile, EachLineSetsOneSettingByItsTypeWord) {
   }
 }
 
+// Only "double" ignores letter case; every other spelling stores the DWORD
+// of the value's leading number.
+TEST_F(SettingsFile, TypeWordsOtherThanTheExactOnesStoreADword) {
+  struct Case {
+    const char *line;
+    int32_t type;
+  };
+  const Case cases[] = {
+      {"G=7,Value,FileBuffer,3", TIZ_TYPE_DWORD},
+      {"G=7,Value,STRING", TIZ_TYPE_DWORD},
+      {"G=7,Value,double ", TIZ_TYPE_DWORD},
+      {"G=7,Value,Double", TIZ_TYPE_DOUBLE},
+      {"G=7,Value,string,extra,fields", TIZ_TYPE_STRING},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.line);
+    tiz_test::WriteFileText(dir_.Path("defaults.txt"), std::string(c.line) + "\n");
+    ASSERT_EQ(TIZ_LoadSettings(store_, "defaults.txt"), 0);
+    int32_t type = 0;
+    EXPECT_EQ(TIZ_GetSettingType(store_, "G", "Value", &type), 0);
+    EXPECT_EQ(type, c.type);
+    if (type == TIZ_TYPE_DWORD) {
+      uint32_t value = 0;
+      EXPECT_EQ(TIZ_GetSettingDword(store_, "G", "Value", &value), 0);
+      EXPECT_EQ(value, 7u);
+    }
+    ASSERT_EQ(TIZ_DeleteSetting(store_, "G", "Value"), 0);
+  }
+}
+
 TEST_F(SettingsFile, CommentsAndBlankLinesSetNothing) {
   EXPECT_EQ(LoadText(""), 0);
   EXPECT_EQ(LoadText("\n\n   \r\n\t\n"), 0);
