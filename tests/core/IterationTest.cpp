@@ -1,6 +1,7 @@
 // Listing a store's groups in sorted order: the in-place sort of the key
-// list, the group skipping, the bounded copy into the caller's buffer, and a
-// cursor that survives removals.
+// list, the group skipping, the bounded copy into the caller's buffer, a
+// cursor that survives removals, and the group of a key whose names hold the
+// separator.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,12 +10,15 @@
 #include <string>
 #include <vector>
 
+#include "LabelledStores.h"
 #include "core/AttributeStore.h"
 #include "core/StoreHandles.h"
 #include "orv310.h"
 #include "tiz.h"
 
 namespace {
+
+using tiz_test::LabelledStores;
 
 using tiz::LookupStore;
 
@@ -263,6 +267,55 @@ TEST(IterationExports, HandleAndBufferChecks) {
   TIZ_Release(h);
   EXPECT_EQ(TIZ_StartIteratorSorted(h), TIZ_NOT_FOUND);  // released: stale
   EXPECT_EQ(ORV_GetLastReport(nullptr, 0), reports);
+}
+
+// A store per case, every store released to its end.
+class IterationGroups : public LabelledStores {};
+
+// --- the group reported for a key with separators in its names --------------
+
+// The group reported for a key is what lies before its last separator, and of
+// that what follows the last separator: a separator inside a name moves it.
+TEST_F(IterationGroups, IterationReportsTheGroupOfTheKeyAsItSplits) {
+  struct Setting {
+    const char *group, *item;
+  };
+  struct Case {
+    std::vector<Setting> settings;
+    std::vector<std::string> groups;
+  };
+  const Case cases[] = {
+      {{{"A\x7F"
+         "B",
+         "Z"}},
+       {"B"}},
+      {{{"g", "x\x7Fy"}}, {"x"}},
+      // Both keys split to the group B and sort next to each other.
+      {{{"A\x7F"
+         "B",
+         "Z"},
+        {"B", "1"}},
+       {"B"}},
+      {{{"a", "1"},
+        {"A\x7F"
+         "a",
+         "2"},
+        {"b", "1"}},
+       {"a", "b"}},
+  };
+  for (const Case &c : cases) {
+    uint32_t h = NewStore();
+    for (const Setting &s : c.settings) ASSERT_EQ(TIZ_SetSettingDword(h, s.group, s.item, 1), 0);
+    ASSERT_EQ(TIZ_StartIteratorSorted(h), 0);
+    std::vector<std::string> groups;
+    char buffer[16] = "";
+    int32_t result;
+    while ((result = TIZ_IterateSetting(h, buffer, sizeof buffer)) == 0 && groups.size() < 10) {
+      groups.push_back(buffer);
+    }
+    EXPECT_EQ(result, TIZ_E_END_OF_ITERATION);
+    EXPECT_EQ(groups, c.groups);
+  }
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // Structure values: the caller's data wrapped with its callbacks, handed back
-// by the getters, and released exactly once however the setting goes.
+// by the getters, and released exactly once however the setting goes; a
+// replaced structure is released before the value replacing it is stored.
 #include <gtest/gtest.h>
 
 #include <deque>
@@ -7,12 +8,18 @@
 #include <string>
 
 #include "AllocFailure.h"
+#include "LabelledStores.h"
 #include "core/AttributeStore.h"
 #include "core/StoreHandles.h"
 #include "core/UserDefined.h"
 #include "tiz.h"
 
 namespace {
+
+using tiz_test::g_releaseOrder;
+using tiz_test::Labelled;
+using tiz_test::LabelledStores;
+using tiz_test::ReleaseLabelled;
 
 // The caller's data in these tests: counts its releases and, when asked,
 // calls back into the library from the release callback.
@@ -363,6 +370,164 @@ TEST_F(Structure, SetEndedByExhaustedMemoryLeavesTheDataWithTheCaller) {
     }
   }
   EXPECT_EQ(held.releases, 1);  // replaced by the last, successful set
+}
+
+// Structures that note, by name, when they are released: the release of a
+// replaced structure against the store of the value that replaces it.
+class StructureReplacement : public LabelledStores {};
+
+// --- replacing a structure, seen by the releases ---------------------------
+
+struct Seen {
+  int32_t result = 99;
+  void *data = &g_releaseOrder;
+  int32_t type = -1;
+};
+
+TEST_F(StructureReplacement, ReplacedStructureIsReleasedBeforeTheNewValueIsStored) {
+  struct Case {
+    const char *name;
+    int32_t newType;
+    std::function<int32_t(LabelledStores &, uint32_t)> set;
+  };
+  const Case cases[] = {
+      {"DWORD", TIZ_TYPE_DWORD,
+       [](LabelledStores &, uint32_t h) { return TIZ_SetSettingDword(h, "g", "i", 1); }},
+      {"DOUBLE", TIZ_TYPE_DOUBLE,
+       [](LabelledStores &, uint32_t h) {
+         return TIZ_SetSettingConfidenceDouble(h, "g", "i", 5, 1.5);
+       }},
+      {"STRING", TIZ_TYPE_STRING,
+       [](LabelledStores &, uint32_t h) { return TIZ_SetSettingString(h, "g", "i", "x"); }},
+      {"BUFFER", TIZ_TYPE_BUFFER,
+       [](LabelledStores &, uint32_t h) { return TIZ_SetSettingBuffer(h, "g", "i", "xy", 2); }},
+      {"IMAGE", TIZ_TYPE_IMAGE,
+       [](LabelledStores &, uint32_t h) {
+         return TIZ_SetSettingImage(h, "g", "i", TALB_CreateImage(1, 1));
+       }},
+      {"USERDEFINED", TIZ_TYPE_USERDEFINED,
+       [](LabelledStores &t, uint32_t h) {
+         Labelled &next = t.m_labels.emplace_back(Labelled{"next", nullptr});
+         return TIZ_SetSettingStructure(h, "g", "i", &next, ReleaseLabelled, nullptr);
+       }},
+      {"USERDEFINED with confidence", TIZ_TYPE_USERDEFINED,
+       [](LabelledStores &, uint32_t h) {
+         return TIZ_SetSettingConfidenceStructure(h, "g", "i", 5, nullptr, nullptr);
+       }},
+      {"ATTRIBUTESTORE", TIZ_TYPE_ATTRIBUTESTORE,
+       [](LabelledStores &t, uint32_t h) {
+         return TIZ_SetSettingAttrStore(h, "g", "i", t.NewStore());
+       }},
+      {"ATTRIBUTESTORE child", TIZ_TYPE_ATTRIBUTESTORE,
+       [](LabelledStores &t, uint32_t h) {
+         return TIZ_SetSettingAttrStoreChild(h, "g", "i", t.NewStore());
+       }},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.name);
+    uint32_t h = NewStore();
+    Labelled &old = SetLabelled(h, "g", "old");
+    Seen seen;
+    old.onRelease = [&] {
+      seen.result = TIZ_GetSettingStructure(h, "g", "i", &seen.data);
+      TIZ_GetSettingType(h, "g", "i", &seen.type);
+    };
+    g_releaseOrder.clear();
+    ASSERT_EQ(c.set(*this, h), 0);
+    EXPECT_EQ(g_releaseOrder, std::vector<std::string>{"old"});
+    // While the old structure went, the setting held no value, and the new
+    // one was not there yet.
+    EXPECT_EQ(seen.result, 0);
+    EXPECT_EQ(seen.data, nullptr);
+    EXPECT_EQ(seen.type, TIZ_TYPE_USERDEFINED);
+    int32_t type = -1;
+    EXPECT_EQ(TIZ_GetSettingType(h, "g", "i", &type), 0);
+    EXPECT_EQ(type, c.newType);
+  }
+}
+
+TEST_F(StructureReplacement, TextIsCopiedBeforeTheStructureItReplacesIsReleased) {
+  uint32_t h = NewStore();
+  Labelled &old = SetLabelled(h, "g", "payload");
+  // The text handed in lives in the structure's data, which its release
+  // callback wipes.
+  old.onRelease = [&] { old.name.assign(old.name.size(), '#'); };
+  ASSERT_EQ(TIZ_SetSettingString(h, "g", "i", old.name.c_str()), 0);
+  char text[16] = {};
+  EXPECT_EQ(TIZ_GetSettingString(h, "g", "i", text, sizeof text), 0);
+  EXPECT_STREQ(text, "payload");
+
+  Labelled &again = SetLabelled(h, "g", "bytes");
+  again.onRelease = [&] { again.name.assign(again.name.size(), '#'); };
+  ASSERT_EQ(TIZ_SetSettingBuffer(h, "g", "i", again.name.data(), 5), 0);
+  int32_t len = sizeof text;
+  EXPECT_EQ(TIZ_GetSettingBuffer(h, "g", "i", text, &len), 0);
+  EXPECT_EQ(std::string(text, static_cast<size_t>(len)), "bytes");
+}
+
+// A release callback that calls back into the library while its structure is
+// being replaced: whatever it does to the setting or the store, the set ends
+// cleanly.
+TEST_F(StructureReplacement, ReleaseCallbackMayChangeTheSettingOrStoreBeingWritten) {
+  struct Case {
+    const char *name;
+    std::function<void(LabelledStores &, uint32_t)> during;
+    int32_t result;
+    int32_t finalType;  // -1: the store is gone
+  };
+  const Case cases[] = {
+      {"setting deleted",
+       [](LabelledStores &, uint32_t h) { EXPECT_EQ(TIZ_DeleteSetting(h, "g", "i"), 0); }, 0,
+       TIZ_TYPE_DWORD},
+      {"setting set again",
+       [](LabelledStores &t, uint32_t h) {
+         Labelled &inner = t.m_labels.emplace_back(Labelled{"inner", nullptr});
+         EXPECT_EQ(TIZ_SetSettingStructure(h, "g", "i", &inner, ReleaseLabelled, nullptr), 0);
+       },
+       0, TIZ_TYPE_DWORD},
+      {"store released", [](LabelledStores &, uint32_t h) { EXPECT_EQ(TIZ_Release(h), 0); },
+       TIZ_E_INVALID_HANDLE, -1},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.name);
+    uint32_t h = NewStore();
+    Labelled &old = SetLabelled(h, "g", "old");
+    old.onRelease = [&] { c.during(*this, h); };
+    g_releaseOrder.clear();
+    EXPECT_EQ(TIZ_SetSettingDword(h, "g", "i", 7), c.result);
+    int32_t type = -1;
+    if (c.finalType < 0) {
+      EXPECT_FALSE(Alive(h));
+    } else {
+      EXPECT_EQ(TIZ_GetSettingType(h, "g", "i", &type), 0);
+      EXPECT_EQ(type, c.finalType);
+    }
+    // Each structure released once, the replaced one first.
+    std::vector<std::string> expected{"old"};
+    if (std::string(c.name) == "setting set again") expected.push_back("inner");
+    EXPECT_EQ(g_releaseOrder, expected);
+  }
+
+  // A structure set into a store that its predecessor's callback took down
+  // is not stored, and its data stays the caller's.
+  uint32_t h = NewStore();
+  Labelled &old = SetLabelled(h, "g", "old");
+  old.onRelease = [&] { TIZ_Release(h); };
+  Labelled &refused = m_labels.emplace_back(Labelled{"refused", nullptr});
+  g_releaseOrder.clear();
+  EXPECT_EQ(TIZ_SetSettingStructure(h, "g", "i", &refused, ReleaseLabelled, nullptr),
+            TIZ_E_INVALID_HANDLE);
+  EXPECT_EQ(g_releaseOrder, std::vector<std::string>{"old"});
+
+  // A store to be child-linked that the callback took down is not linked.
+  uint32_t holder = NewStore(), nested = NewStore();
+  Labelled &held = SetLabelled(holder, "g", "held");
+  held.onRelease = [&] { TIZ_Release(nested); };
+  EXPECT_EQ(TIZ_SetSettingAttrStoreChild(holder, "g", "i", nested), TIZ_E_INVALID_HANDLE);
+  EXPECT_FALSE(Alive(nested));
+  uint32_t got = 77;
+  EXPECT_EQ(TIZ_GetSettingAttrStore(holder, "g", "i", &got), 0);
+  EXPECT_EQ(got, 0u);
 }
 
 }  // namespace

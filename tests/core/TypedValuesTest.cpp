@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "AllocFailure.h"
+#include "LabelledStores.h"
 #include "SettingCalls.h"
 #include "StoreInspection.h"
 #include "core/AttributeStore.h"
@@ -21,6 +22,8 @@
 #include "tiz.h"
 
 namespace {
+
+using tiz_test::LabelledStores;
 
 using tiz_test::Getters;
 using tiz_test::Outs;
@@ -857,6 +860,62 @@ TEST(TypedValuesOutOfMemory, EveryFailedAllocationOfASetterLeavesTheStoreAsItWas
     }
   }
   ORV_SetReportResult(-1);
+}
+
+// Parents and children made per case, every store released to its end.
+class TypedValuesAncestors : public LabelledStores {};
+
+// --- getters over the parent chain: results other than 0 -------------------
+
+// Only a 0 from an ancestor becomes 1: a cut value keeps -27, with its
+// confidence; an empty value reads as found there, with nothing written.
+TEST_F(TypedValuesAncestors, AncestorResultsOtherThanZeroPassUnchanged) {
+  uint32_t parent = NewStore(), child = NewStore();
+  ASSERT_EQ(TIZ_SetSettingAttrStoreChild(parent, "kids", "", child), 0);
+  ASSERT_EQ(TIZ_SetSettingConfidenceString(parent, "text", "", 9, "hello"), 0);
+  ASSERT_EQ(TIZ_SetSettingConfidenceBuffer(parent, "bytes", "", 8, "12345", 5), 0);
+  ASSERT_EQ(TIZ_SetSettingConfidenceBuffer(parent, "empty", "", 7, nullptr, 0), 0);
+  ASSERT_EQ(TIZ_SetSettingConfidenceImage(parent, "noimage", "", 6, 0), 0);
+
+  struct Case {
+    const char *group;
+    bool asString;
+    int32_t len;
+    int32_t result;
+    std::string out;  // the first `len` bytes written, or "" when none
+    int32_t conf;     // -1: not written
+  };
+  const Case cases[] = {
+      {"text", true, 6, 1, std::string("hello\0", 6), 9},
+      {"text", true, 5, TIZ_E_TOO_SMALL, std::string("hell\0", 5), 9},
+      {"bytes", false, 8, 1, "12345", 8},
+      {"bytes", false, 3, TIZ_E_TOO_SMALL, "123", 8},
+      {"empty", false, 8, 1, "", -1},
+      {"empty", true, 8, 1, "", -1},
+      {"noimage", true, 8, 1, "", -1},
+      {"noimage", false, 8, 1, "", -1},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(std::string(c.group) + (c.asString ? " as text" : " as bytes") + " in " +
+                 std::to_string(c.len));
+    char dest[16];
+    std::memset(dest, '#', sizeof dest);
+    int32_t conf = -1, len = c.len;
+    int32_t result = c.asString
+                         ? TIZ_GetSettingConfidenceString(child, c.group, "", &conf, dest, c.len)
+                         : TIZ_GetSettingConfidenceBuffer(child, c.group, "", &conf, dest, &len);
+    EXPECT_EQ(result, c.result);
+    EXPECT_EQ(conf, c.conf);
+    if (c.out.empty()) {
+      EXPECT_EQ(std::string(dest, sizeof dest), std::string(sizeof dest, '#'));
+      EXPECT_EQ(len, c.len);
+    } else {
+      EXPECT_EQ(std::string(dest, c.out.size()), c.out);
+      if (!c.asString) {
+        EXPECT_EQ(len, result == TIZ_E_TOO_SMALL ? c.len : 5);
+      }
+    }
+  }
 }
 
 }  // namespace
