@@ -24,11 +24,11 @@ class ImageTree : public PageTreeTest {
   // given back at once, as a pipeline stage does when it is done.
   uint32_t Append() {
     uint32_t bag = 0;
-    EXPECT_EQ(TIZ_UtilAppendNewCurrentBag(global, 1, &bag), 0);
+    EXPECT_EQ(TIZ_UtilAppendNewCurrentBag(m_global, 1, &bag), 0);
     EXPECT_EQ(TIZ_Release(bag), 0);
     return bag;
   }
-  uint32_t Current() { return Named(global, kCIS, kValue); }
+  uint32_t Current() { return Named(m_global, kCIS, kValue); }
   uint32_t StoreImage(uint32_t bag) {
     uint32_t image = TALB_CreateImage(1, 2);
     EXPECT_EQ(TIZ_SetSettingImage(bag, "Image", kValue, image), 0);
@@ -77,50 +77,50 @@ TEST_F(ImageTree, AUiBagThatIsGoneIsAnInvalidHandle) {
 
 TEST_F(ImageTree, ReInitBuildsTheDuplexLayout) {
   Init(true);
-  ExpectShortCuts(kCIS, c1, c1, c2);
-  ExpectShortCuts(kPIS, p1, p1, p2);
-  EXPECT_EQ(Named(ui, kPIS, kFront), p1);
-  EXPECT_EQ(Named(ui, kPIS, kBack), p2);
-  EXPECT_EQ(Named(p1, kCIS, kValue), c1);
-  EXPECT_EQ(Named(p2, kCIS, kValue), c2);
-  EXPECT_EQ(ParentOf(p1), ui);
-  EXPECT_EQ(ParentOf(p2), ui);
-  EXPECT_EQ(ParentOf(c1), p1);
-  EXPECT_EQ(ParentOf(c2), p2);
+  ExpectShortCuts(kCIS, m_c1, m_c1, m_c2);
+  ExpectShortCuts(kPIS, m_p1, m_p1, m_p2);
+  EXPECT_EQ(Named(m_ui, kPIS, kFront), m_p1);
+  EXPECT_EQ(Named(m_ui, kPIS, kBack), m_p2);
+  EXPECT_EQ(Named(m_p1, kCIS, kValue), m_c1);
+  EXPECT_EQ(Named(m_p2, kCIS, kValue), m_c2);
+  EXPECT_EQ(ParentOf(m_p1), m_ui);
+  EXPECT_EQ(ParentOf(m_p2), m_ui);
+  EXPECT_EQ(ParentOf(m_c1), m_p1);
+  EXPECT_EQ(ParentOf(m_c2), m_p2);
   uint32_t marker = 0;
-  EXPECT_EQ(TIZ_GetSettingDword(p2, "Persistent_Back", kValue, &marker), 0);
+  EXPECT_EQ(TIZ_GetSettingDword(m_p2, "Persistent_Back", kValue, &marker), 0);
   EXPECT_EQ(marker, 1u);
-  EXPECT_EQ(TIZ_GetSettingDword(p1, "Persistent_Back", kValue, &marker), TIZ_NOT_FOUND);
+  EXPECT_EQ(TIZ_GetSettingDword(m_p1, "Persistent_Back", kValue, &marker), TIZ_NOT_FOUND);
   // Each new bag keeps its creation reference, and a persistent bag also
   // carries its current bag's; the UI bag and the global bag carry both
   // sides' persistent bags.
-  for (uint32_t bag : {c1, c2}) EXPECT_EQ(RefCount(bag), 1);
-  for (uint32_t bag : {p1, p2}) EXPECT_EQ(RefCount(bag), 2);
-  EXPECT_EQ(RefCount(ui), 1 + 4);
-  EXPECT_EQ(RefCount(global), 2 + 4);
+  for (uint32_t bag : {m_c1, m_c2}) EXPECT_EQ(RefCount(bag), 1);
+  for (uint32_t bag : {m_p1, m_p2}) EXPECT_EQ(RefCount(bag), 2);
+  EXPECT_EQ(RefCount(m_ui), 1 + 4);
+  EXPECT_EQ(RefCount(m_global), 2 + 4);
 }
 
 TEST_F(ImageTree, ReInitBuildsTheSimplexLayout) {
   Init(false);
-  ExpectShortCuts(kCIS, c1, c1, c1);
-  ExpectShortCuts(kPIS, p1, p1, p1);
-  EXPECT_EQ(Named(ui, kPIS, kValue), p1);
-  EXPECT_EQ(KeyCount(ui), 1u);
-  EXPECT_EQ(ParentOf(c1), p1);
-  EXPECT_EQ(ParentOf(p1), ui);
-  EXPECT_EQ(RefCount(ui), 1 + 2);
+  ExpectShortCuts(kCIS, m_c1, m_c1, m_c1);
+  ExpectShortCuts(kPIS, m_p1, m_p1, m_p1);
+  EXPECT_EQ(Named(m_ui, kPIS, kValue), m_p1);
+  EXPECT_EQ(KeyCount(m_ui), 1u);
+  EXPECT_EQ(ParentOf(m_c1), m_p1);
+  EXPECT_EQ(ParentOf(m_p1), m_ui);
+  EXPECT_EQ(RefCount(m_ui), 1 + 2);
 }
 
 TEST_F(ImageTree, NextPageAfterABackSidePageFreesThePreviousTree) {
   Init(true);
   uint32_t n1 = Append();
   uint32_t frontImage = StoreImage(n1);
-  ASSERT_EQ(TIZ_UtilSetSide(global, 0), 0);
+  ASSERT_EQ(TIZ_UtilSetSide(m_global, 0), 0);
   uint32_t n2 = Append();
   uint32_t backImage = StoreImage(n2);
-  uint32_t old[] = {p1, c1, p2, c2, n1, n2};
+  uint32_t old[] = {m_p1, m_c1, m_p2, m_c2, n1, n2};
 
-  ASSERT_EQ(TIZ_UtilReInitImageTree(global), 0);
+  ASSERT_EQ(TIZ_UtilReInitImageTree(m_global), 0);
   for (uint32_t bag : old) {
     EXPECT_FALSE(Alive(bag));
     EXPECT_EQ(TIZ_AddRef(bag), TIZ_E_INVALID_HANDLE);
@@ -128,44 +128,44 @@ TEST_F(ImageTree, NextPageAfterABackSidePageFreesThePreviousTree) {
   EXPECT_EQ(TALB_ReleaseCount(frontImage), 1u);
   EXPECT_EQ(TALB_ReleaseCount(backImage), 1u);
 
-  uint32_t newFront = Named(global, kCIS, kFront), newBack = Named(global, kCIS, kBack);
+  uint32_t newFront = Named(m_global, kCIS, kFront), newBack = Named(m_global, kCIS, kBack);
   EXPECT_TRUE(Alive(newFront) && Alive(newBack));
   ExpectShortCuts(kCIS, newFront, newFront, newBack);
   uint32_t front = 0;
-  EXPECT_EQ(TIZ_UtilIsCurrentFront(global, &front), 0);
+  EXPECT_EQ(TIZ_UtilIsCurrentFront(m_global, &front), 0);
   EXPECT_EQ(front, 1u);
-  EXPECT_EQ(KeyCount(ui), 2u);
-  EXPECT_EQ(RefCount(ui), 1 + 4);  // the old bags' references went with them
+  EXPECT_EQ(KeyCount(m_ui), 2u);
+  EXPECT_EQ(RefCount(m_ui), 1 + 4);  // the old bags' references went with them
 }
 
 TEST_F(ImageTree, SwitchingBetweenDuplexAndSimplexPages) {
   Init(true);
-  uint32_t oldBack = p2;
-  ASSERT_EQ(TIZ_SetSettingDword(global, "scan_duplex", kValue, 0), 0);
-  ASSERT_EQ(TIZ_UtilReInitImageTree(global), 0);
-  uint32_t c = Named(global, kCIS, kValue), p = Named(global, kPIS, kValue);
+  uint32_t oldBack = m_p2;
+  ASSERT_EQ(TIZ_SetSettingDword(m_global, "scan_duplex", kValue, 0), 0);
+  ASSERT_EQ(TIZ_UtilReInitImageTree(m_global), 0);
+  uint32_t c = Named(m_global, kCIS, kValue), p = Named(m_global, kPIS, kValue);
   ExpectShortCuts(kCIS, c, c, c);
   ExpectShortCuts(kPIS, p, p, p);
   EXPECT_FALSE(Alive(oldBack));
-  EXPECT_EQ(KeyCount(ui), 1u);
-  EXPECT_EQ(Named(ui, kPIS, kValue), p);
+  EXPECT_EQ(KeyCount(m_ui), 1u);
+  EXPECT_EQ(Named(m_ui, kPIS, kValue), p);
 
-  ASSERT_EQ(TIZ_SetSettingDword(global, "scan_duplex", kValue, 1), 0);
-  ASSERT_EQ(TIZ_UtilReInitImageTree(global), 0);
+  ASSERT_EQ(TIZ_SetSettingDword(m_global, "scan_duplex", kValue, 1), 0);
+  ASSERT_EQ(TIZ_UtilReInitImageTree(m_global), 0);
   EXPECT_FALSE(Alive(p));
-  uint32_t front = Named(global, kCIS, kFront), back = Named(global, kCIS, kBack);
+  uint32_t front = Named(m_global, kCIS, kFront), back = Named(m_global, kCIS, kBack);
   EXPECT_NE(front, back);
   ExpectShortCuts(kCIS, front, front, back);
-  EXPECT_EQ(KeyCount(ui), 2u);
+  EXPECT_EQ(KeyCount(m_ui), 2u);
 }
 
 TEST_F(ImageTree, ReInitTracesTheDeletionOfTheOldTree) {
   Init(false);
   TIZ_InitLogging(1);
   testing::internal::CaptureStderr();
-  ASSERT_EQ(TIZ_UtilReInitImageTree(global), 0);
+  ASSERT_EQ(TIZ_UtilReInitImageTree(m_global), 0);
   std::string trace = testing::internal::GetCapturedStderr();
-  std::string expected = DeletionTrace(global, ui, p1);
+  std::string expected = DeletionTrace(m_global, m_ui, m_p1);
   EXPECT_NE(trace.find(expected), std::string::npos) << trace;
 }
 
@@ -174,30 +174,32 @@ TEST_F(ImageTree, ReInitTracesTheDeletionOfTheOldTree) {
 TEST_F(ImageTree, ReInitTracesEachStepInOrder) {
   Init(true);
   auto shortCut = [&](int side, const char *setting, const char *item) {
-    return ShortCutTrace(global, side, setting, item);
+    return ShortCutTrace(m_global, side, setting, item);
   };
-  auto deletion = [&](uint32_t parent, uint32_t bag) { return DeletionTrace(global, parent, bag); };
+  auto deletion = [&](uint32_t parent, uint32_t bag) {
+    return DeletionTrace(m_global, parent, bag);
+  };
   TIZ_InitLogging(1);
   testing::internal::CaptureStderr();
-  ASSERT_EQ(TIZ_UtilReInitImageTree(global), TIZ_OK);
+  ASSERT_EQ(TIZ_UtilReInitImageTree(m_global), TIZ_OK);
   const std::string trace = testing::internal::GetCapturedStderr();
   TIZ_InitLogging(0);
   EXPECT_EQ(trace, shortCut(1, kPIS, kFront) + shortCut(0, kPIS, kBack) +
-                       shortCut(1, kCIS, kFront) + shortCut(0, kCIS, kBack) + deletion(ui, p2) +
-                       deletion(ui, p1));
+                       shortCut(1, kCIS, kFront) + shortCut(0, kCIS, kBack) + deletion(m_ui, m_p2) +
+                       deletion(m_ui, m_p1));
 }
 
 TEST_F(ImageTree, ReInitThatFailsPartWayLeavesNoNewBagBehind) {
   Init(true);
   // Without a front item the front side cannot be made current.
-  tiz::CAttributeStore *g = tiz::LookupStore(global);
+  tiz::CAttributeStore *g = tiz::LookupStore(m_global);
   ASSERT_TRUE(g->RemoveEntry(std::string(g->ComposeKey(kCIS, kFront))));
   size_t live = tiz::StoreHandles::Instance().LiveCount();
-  EXPECT_EQ(TIZ_UtilReInitImageTree(global), TIZ_NOT_FOUND);
+  EXPECT_EQ(TIZ_UtilReInitImageTree(m_global), TIZ_NOT_FOUND);
   EXPECT_EQ(tiz::StoreHandles::Instance().LiveCount(), live);
-  ExpectShortCuts(kPIS, p1, p1, p2);
-  EXPECT_EQ(RefCount(ui), 1 + 4);
-  ASSERT_EQ(TIZ_SetSettingAttrStore(global, kCIS, kFront, c1), 0);
+  ExpectShortCuts(kPIS, m_p1, m_p1, m_p2);
+  EXPECT_EQ(RefCount(m_ui), 1 + 4);
+  ASSERT_EQ(TIZ_SetSettingAttrStore(m_global, kCIS, kFront, m_c1), 0);
 }
 
 // --- save and restore ------------------------------------------------------
@@ -205,31 +207,31 @@ TEST_F(ImageTree, ReInitThatFailsPartWayLeavesNoNewBagBehind) {
 TEST_F(ImageTree, SaveKeepsTheChainAndRestoreBringsItBack) {
   Init(false);
   uint32_t n1 = Append(), n2 = Append();
-  int32_t before[] = {RefCount(p1), RefCount(ui), RefCount(global)};
+  int32_t before[] = {RefCount(m_p1), RefCount(m_ui), RefCount(m_global)};
 
-  ASSERT_EQ(TIZ_UtilSaveCurrentImageTree(global, p1), 0);
-  uint32_t fresh = Named(global, kCIS, kValue);
+  ASSERT_EQ(TIZ_UtilSaveCurrentImageTree(m_global, m_p1), 0);
+  uint32_t fresh = Named(m_global, kCIS, kValue);
   ExpectShortCuts(kCIS, fresh, fresh, fresh);
-  EXPECT_EQ(ParentOf(fresh), p1);
-  EXPECT_EQ(Named(p1, kCIS, kValue), fresh);
-  EXPECT_EQ(Named(p1, kSaved, kValue), c1);
-  EXPECT_EQ(ParentOf(c1), p1);
-  EXPECT_EQ(Named(c1, kCIS, kValue), n1);
+  EXPECT_EQ(ParentOf(fresh), m_p1);
+  EXPECT_EQ(Named(m_p1, kCIS, kValue), fresh);
+  EXPECT_EQ(Named(m_p1, kSaved, kValue), m_c1);
+  EXPECT_EQ(ParentOf(m_c1), m_p1);
+  EXPECT_EQ(Named(m_c1, kCIS, kValue), n1);
   EXPECT_EQ(Named(n1, kCIS, kValue), n2);
 
   uint32_t n3 = Append();
   uint32_t image = StoreImage(n3);
-  ASSERT_EQ(TIZ_UtilRestoreSavedImageTree(global, fresh), 0);
+  ASSERT_EQ(TIZ_UtilRestoreSavedImageTree(m_global, fresh), 0);
   EXPECT_FALSE(Alive(fresh));
   EXPECT_FALSE(Alive(n3));
   EXPECT_EQ(TALB_ReleaseCount(image), 1u);
-  EXPECT_EQ(Named(p1, kCIS, kValue), c1);
-  EXPECT_EQ(Named(p1, kSaved, kValue), 0u);
-  EXPECT_EQ(KeyCount(p1), 1u);
-  EXPECT_EQ(Named(global, kCIS, kValue), n2);
-  EXPECT_EQ(RefCount(p1), before[0]);
-  EXPECT_EQ(RefCount(ui), before[1]);
-  EXPECT_EQ(RefCount(global), before[2]);
+  EXPECT_EQ(Named(m_p1, kCIS, kValue), m_c1);
+  EXPECT_EQ(Named(m_p1, kSaved, kValue), 0u);
+  EXPECT_EQ(KeyCount(m_p1), 1u);
+  EXPECT_EQ(Named(m_global, kCIS, kValue), n2);
+  EXPECT_EQ(RefCount(m_p1), before[0]);
+  EXPECT_EQ(RefCount(m_ui), before[1]);
+  EXPECT_EQ(RefCount(m_global), before[2]);
 
   // Appends go on below the restored chain's last bag.
   uint32_t n4 = Append();
@@ -240,76 +242,76 @@ TEST_F(ImageTree, SaveKeepsTheChainAndRestoreBringsItBack) {
 TEST_F(ImageTree, SimplexRestoreAnswersTheDuplexRead) {
   Init(false);
   Append();
-  ASSERT_EQ(TIZ_DeleteSetting(global, "scan_duplex", kValue), 0);
-  ASSERT_EQ(TIZ_UtilSaveCurrentImageTree(global, p1), 0);
-  uint32_t fresh = Named(global, kCIS, kValue);
-  EXPECT_EQ(TIZ_UtilRestoreSavedImageTree(global, fresh), TIZ_NOT_FOUND);
+  ASSERT_EQ(TIZ_DeleteSetting(m_global, "scan_duplex", kValue), 0);
+  ASSERT_EQ(TIZ_UtilSaveCurrentImageTree(m_global, m_p1), 0);
+  uint32_t fresh = Named(m_global, kCIS, kValue);
+  EXPECT_EQ(TIZ_UtilRestoreSavedImageTree(m_global, fresh), TIZ_NOT_FOUND);
   EXPECT_FALSE(Alive(fresh));
-  EXPECT_EQ(Named(p1, kCIS, kValue), c1);
+  EXPECT_EQ(Named(m_p1, kCIS, kValue), m_c1);
 }
 
 TEST_F(ImageTree, DuplexRestoreMovesTheItemOfTheSideThatWasCurrent) {
   Init(true);
   uint32_t n1 = Append();
-  ASSERT_EQ(TIZ_UtilSaveCurrentImageTree(global, p1), 0);
-  uint32_t fresh = Named(global, kCIS, kFront);
-  ExpectShortCuts(kCIS, fresh, fresh, c2);
+  ASSERT_EQ(TIZ_UtilSaveCurrentImageTree(m_global, m_p1), 0);
+  uint32_t fresh = Named(m_global, kCIS, kFront);
+  ExpectShortCuts(kCIS, fresh, fresh, m_c2);
   // The bag current before the restore is freed by it; the front item still
   // names it, and that is what tells the front side was current.
-  ASSERT_EQ(TIZ_UtilRestoreSavedImageTree(global, fresh), 0);
-  ExpectShortCuts(kCIS, n1, n1, c2);
+  ASSERT_EQ(TIZ_UtilRestoreSavedImageTree(m_global, fresh), 0);
+  ExpectShortCuts(kCIS, n1, n1, m_c2);
 
-  ASSERT_EQ(TIZ_UtilSetSide(global, 0), 0);
+  ASSERT_EQ(TIZ_UtilSetSide(m_global, 0), 0);
   uint32_t n2 = Append();
-  ASSERT_EQ(TIZ_UtilSaveCurrentImageTree(global, p2), 0);
-  fresh = Named(global, kCIS, kBack);
+  ASSERT_EQ(TIZ_UtilSaveCurrentImageTree(m_global, m_p2), 0);
+  fresh = Named(m_global, kCIS, kBack);
   ExpectShortCuts(kCIS, fresh, n1, fresh);
-  EXPECT_EQ(Named(p2, kSaved, kValue), c2);
-  ASSERT_EQ(TIZ_UtilRestoreSavedImageTree(global, fresh), 0);
+  EXPECT_EQ(Named(m_p2, kSaved, kValue), m_c2);
+  ASSERT_EQ(TIZ_UtilRestoreSavedImageTree(m_global, fresh), 0);
   ExpectShortCuts(kCIS, n2, n1, n2);
-  EXPECT_EQ(Named(p2, kCIS, kValue), c2);
+  EXPECT_EQ(Named(m_p2, kCIS, kValue), m_c2);
 }
 
 TEST_F(ImageTree, SaveBelowTheOtherSidesBagMovesOnlyThatSide) {
   Init(true);
-  ASSERT_EQ(TIZ_UtilSaveCurrentImageTree(global, p2), 0);
-  uint32_t fresh = Named(global, kCIS, kBack);
-  ExpectShortCuts(kCIS, c1, c1, fresh);
-  EXPECT_EQ(ParentOf(fresh), p2);
-  EXPECT_EQ(Named(p2, kSaved, kValue), c2);
-  EXPECT_EQ(ParentOf(c2), p2);
+  ASSERT_EQ(TIZ_UtilSaveCurrentImageTree(m_global, m_p2), 0);
+  uint32_t fresh = Named(m_global, kCIS, kBack);
+  ExpectShortCuts(kCIS, m_c1, m_c1, fresh);
+  EXPECT_EQ(ParentOf(fresh), m_p2);
+  EXPECT_EQ(Named(m_p2, kSaved, kValue), m_c2);
+  EXPECT_EQ(ParentOf(m_c2), m_p2);
 }
 
 TEST_F(ImageTree, SecondSaveDiscardsTheChainAndKeepsTheFirst) {
   Init(false);
   uint32_t n1 = Append();
-  ASSERT_EQ(TIZ_UtilSaveCurrentImageTree(global, p1), 0);
-  uint32_t first = Named(global, kCIS, kValue);
+  ASSERT_EQ(TIZ_UtilSaveCurrentImageTree(m_global, m_p1), 0);
+  uint32_t first = Named(m_global, kCIS, kValue);
   uint32_t m1 = Append();
   uint32_t image = StoreImage(m1);
 
-  ASSERT_EQ(TIZ_UtilSaveCurrentImageTree(global, p1), 0);
-  uint32_t second = Named(global, kCIS, kValue);
+  ASSERT_EQ(TIZ_UtilSaveCurrentImageTree(m_global, m_p1), 0);
+  uint32_t second = Named(m_global, kCIS, kValue);
   EXPECT_FALSE(Alive(first));
   EXPECT_FALSE(Alive(m1));
   EXPECT_EQ(TALB_ReleaseCount(image), 1u);
-  EXPECT_EQ(Named(p1, kSaved, kValue), c1);
-  EXPECT_EQ(Named(c1, kCIS, kValue), n1);
-  EXPECT_EQ(Named(p1, kCIS, kValue), second);
-  EXPECT_EQ(ParentOf(second), p1);
+  EXPECT_EQ(Named(m_p1, kSaved, kValue), m_c1);
+  EXPECT_EQ(Named(m_c1, kCIS, kValue), n1);
+  EXPECT_EQ(Named(m_p1, kCIS, kValue), second);
+  EXPECT_EQ(ParentOf(second), m_p1);
 }
 
 TEST_F(ImageTree, SaveThatFailsPartWayLeavesNoNewBagBehind) {
   Init(false);
-  ASSERT_EQ(TIZ_SetSettingDword(p1, kSaved, kValue, 1), 0);
+  ASSERT_EQ(TIZ_SetSettingDword(m_p1, kSaved, kValue, 1), 0);
   size_t live = tiz::StoreHandles::Instance().LiveCount();
-  EXPECT_EQ(TIZ_UtilSaveCurrentImageTree(global, p1), TIZ_E_WRONG_TYPE);
+  EXPECT_EQ(TIZ_UtilSaveCurrentImageTree(m_global, m_p1), TIZ_E_WRONG_TYPE);
   EXPECT_EQ(tiz::StoreHandles::Instance().LiveCount(), live);
   // The shortcut had already moved to the new bag, which is gone.
-  uint32_t fresh = Named(global, kCIS, kValue);
-  EXPECT_NE(fresh, c1);
+  uint32_t fresh = Named(m_global, kCIS, kValue);
+  EXPECT_NE(fresh, m_c1);
   uint32_t out = 0;
-  EXPECT_EQ(TIZ_UtilAppendNewCurrentBag(global, 1, &out), TIZ_E_INVALID_HANDLE);
+  EXPECT_EQ(TIZ_UtilAppendNewCurrentBag(m_global, 1, &out), TIZ_E_INVALID_HANDLE);
   EXPECT_EQ(tiz::StoreHandles::Instance().LiveCount(), live);
 }
 
@@ -319,13 +321,13 @@ TEST_F(ImageTree, SaveAtABagOutsideTheChainChangesNothing) {
   Init(false);
   uint32_t n1 = Append();
   size_t live = tiz::StoreHandles::Instance().LiveCount();
-  EXPECT_EQ(TIZ_UtilSaveCurrentImageTree(global, outside), 0);
-  EXPECT_EQ(TIZ_UtilSaveCurrentImageTree(global, n1), 0);  // the current bag itself
-  ASSERT_EQ(TIZ_DeleteSetting(global, "scan_duplex", kValue), 0);
-  EXPECT_EQ(TIZ_UtilSaveCurrentImageTree(global, outside), TIZ_NOT_FOUND);
-  ASSERT_EQ(TIZ_SetSettingDword(global, "scan_duplex", kValue, 1), 0);
+  EXPECT_EQ(TIZ_UtilSaveCurrentImageTree(m_global, outside), 0);
+  EXPECT_EQ(TIZ_UtilSaveCurrentImageTree(m_global, n1), 0);  // the current bag itself
+  ASSERT_EQ(TIZ_DeleteSetting(m_global, "scan_duplex", kValue), 0);
+  EXPECT_EQ(TIZ_UtilSaveCurrentImageTree(m_global, outside), TIZ_NOT_FOUND);
+  ASSERT_EQ(TIZ_SetSettingDword(m_global, "scan_duplex", kValue, 1), 0);
   ExpectShortCuts(kCIS, n1, n1, n1);
-  EXPECT_EQ(TIZ_UtilSaveCurrentImageTree(global, outside), 0);
+  EXPECT_EQ(TIZ_UtilSaveCurrentImageTree(m_global, outside), 0);
   EXPECT_EQ(tiz::StoreHandles::Instance().LiveCount(), live);
   ExpectShortCuts(kCIS, n1, n1, n1);
   EXPECT_EQ(KeyCount(outside), 0u);
@@ -336,10 +338,10 @@ TEST_F(ImageTree, RestoreWithoutASavedTreeDeletesTheBag) {
   Init(false);
   uint32_t n1 = Append();
   uint32_t image = StoreImage(n1);
-  EXPECT_EQ(TIZ_UtilRestoreSavedImageTree(global, n1), TIZ_NOT_FOUND);
+  EXPECT_EQ(TIZ_UtilRestoreSavedImageTree(m_global, n1), TIZ_NOT_FOUND);
   EXPECT_FALSE(Alive(n1));
   EXPECT_EQ(TALB_ReleaseCount(image), 1u);
-  EXPECT_EQ(KeyCount(c1), 0u);
+  EXPECT_EQ(KeyCount(m_c1), 0u);
 }
 
 TEST_F(ImageTree, SaveAndRestoreRefuseBadArguments) {
@@ -347,15 +349,15 @@ TEST_F(ImageTree, SaveAndRestoreRefuseBadArguments) {
   ASSERT_EQ(TIZ_Create(&dead), 0);
   ASSERT_EQ(TIZ_Release(dead), 0);
   // No current bag yet: nothing to save below, nothing to restore.
-  EXPECT_EQ(TIZ_UtilSaveCurrentImageTree(global, ui), TIZ_NOT_FOUND);
-  EXPECT_EQ(TIZ_UtilRestoreSavedImageTree(global, ui), TIZ_NOT_FOUND);
+  EXPECT_EQ(TIZ_UtilSaveCurrentImageTree(m_global, m_ui), TIZ_NOT_FOUND);
+  EXPECT_EQ(TIZ_UtilRestoreSavedImageTree(m_global, m_ui), TIZ_NOT_FOUND);
   Init(false);
-  for (auto [g, b] : {std::pair{0u, p1}, {dead, p1}, {global, 0u}, {global, dead}}) {
+  for (auto [g, b] : {std::pair{0u, m_p1}, {dead, m_p1}, {m_global, 0u}, {m_global, dead}}) {
     EXPECT_EQ(TIZ_UtilSaveCurrentImageTree(g, b), TIZ_E_INVALID_HANDLE);
     EXPECT_EQ(TIZ_UtilRestoreSavedImageTree(g, b), TIZ_E_INVALID_HANDLE);
   }
-  EXPECT_EQ(TIZ_UtilRestoreSavedImageTree(global, global), TIZ_E_INVALID_ARG);
-  ExpectShortCuts(kCIS, c1, c1, c1);
+  EXPECT_EQ(TIZ_UtilRestoreSavedImageTree(m_global, m_global), TIZ_E_INVALID_ARG);
+  ExpectShortCuts(kCIS, m_c1, m_c1, m_c1);
 }
 
 // A save followed at once by a restore, or by a second save, deletes the
@@ -370,17 +372,17 @@ TEST_F(ImageTree, EmptyBagOfASaveIsFreedByTheNextRestoreOrSave) {
                  (c.saveAgain ? " save" : " restore"));
     Init(c.duplex);
     uint32_t n1 = Append();
-    ASSERT_EQ(TIZ_UtilSaveCurrentImageTree(global, p1), TIZ_OK);
+    ASSERT_EQ(TIZ_UtilSaveCurrentImageTree(m_global, m_p1), TIZ_OK);
     uint32_t fresh = Current();
-    EXPECT_EQ(ParentOf(fresh), p1);
+    EXPECT_EQ(ParentOf(fresh), m_p1);
     if (c.saveAgain) {
-      ASSERT_EQ(TIZ_UtilSaveCurrentImageTree(global, p1), TIZ_OK);
+      ASSERT_EQ(TIZ_UtilSaveCurrentImageTree(m_global, m_p1), TIZ_OK);
       EXPECT_NE(Current(), fresh);
-      EXPECT_EQ(Named(p1, kSaved, kValue), c1);
+      EXPECT_EQ(Named(m_p1, kSaved, kValue), m_c1);
     } else {
-      ASSERT_EQ(TIZ_UtilRestoreSavedImageTree(global, fresh), TIZ_OK);
+      ASSERT_EQ(TIZ_UtilRestoreSavedImageTree(m_global, fresh), TIZ_OK);
       EXPECT_EQ(Current(), n1);
-      EXPECT_EQ(Named(p1, kCIS, kValue), c1);
+      EXPECT_EQ(Named(m_p1, kCIS, kValue), m_c1);
     }
     EXPECT_FALSE(Alive(fresh));
     EXPECT_EQ(TIZ_Release(fresh), TIZ_E_INVALID_HANDLE);
@@ -392,19 +394,20 @@ TEST_F(ImageTree, EmptyBagOfASaveIsFreedByTheNextRestoreOrSave) {
 TEST_F(ImageTree, SimplexRestoreKeepsTheThreeItemsTogether) {
   Init(false);
   uint32_t n1 = Append();
-  ASSERT_EQ(TIZ_UtilSaveCurrentImageTree(global, p1), TIZ_OK);
+  ASSERT_EQ(TIZ_UtilSaveCurrentImageTree(m_global, m_p1), TIZ_OK);
   uint32_t fresh = Current();
   Append();
-  ASSERT_EQ(TIZ_UtilRestoreSavedImageTree(global, fresh), TIZ_OK);
-  for (const char *item : {kValue, kFront, kBack}) EXPECT_EQ(Named(global, kCIS, item), n1) << item;
+  ASSERT_EQ(TIZ_UtilRestoreSavedImageTree(m_global, fresh), TIZ_OK);
+  for (const char *item : {kValue, kFront, kBack})
+    EXPECT_EQ(Named(m_global, kCIS, item), n1) << item;
   uint32_t front = 7;
-  EXPECT_EQ(TIZ_UtilIsCurrentFront(global, &front), TIZ_OK);
+  EXPECT_EQ(TIZ_UtilIsCurrentFront(m_global, &front), TIZ_OK);
   EXPECT_EQ(front, 1u);
 
-  ASSERT_EQ(TIZ_SetSettingDword(global, "scan_duplex", kValue, 1), TIZ_OK);
-  ASSERT_EQ(TIZ_UtilReInitImageTree(global), TIZ_OK);
+  ASSERT_EQ(TIZ_SetSettingDword(m_global, "scan_duplex", kValue, 1), TIZ_OK);
+  ASSERT_EQ(TIZ_UtilReInitImageTree(m_global), TIZ_OK);
   EXPECT_FALSE(Alive(n1));
-  EXPECT_NE(Named(global, kCIS, kFront), Named(global, kCIS, kBack));
+  EXPECT_NE(Named(m_global, kCIS, kFront), Named(m_global, kCIS, kBack));
 }
 
 // An empty bag that the caller still holds is only detached by a restore:
@@ -412,10 +415,10 @@ TEST_F(ImageTree, SimplexRestoreKeepsTheThreeItemsTogether) {
 TEST_F(ImageTree, RestoreOnlyDetachesAnEmptyBagTheCallerHolds) {
   Init(false);
   Append();
-  ASSERT_EQ(TIZ_UtilSaveCurrentImageTree(global, p1), TIZ_OK);
+  ASSERT_EQ(TIZ_UtilSaveCurrentImageTree(m_global, m_p1), TIZ_OK);
   uint32_t fresh = 0;
-  ASSERT_EQ(TIZ_UtilGetCurrentBag(global, 1, &fresh), TIZ_OK);
-  ASSERT_EQ(TIZ_UtilRestoreSavedImageTree(global, fresh), TIZ_OK);
+  ASSERT_EQ(TIZ_UtilGetCurrentBag(m_global, 1, &fresh), TIZ_OK);
+  ASSERT_EQ(TIZ_UtilRestoreSavedImageTree(m_global, fresh), TIZ_OK);
   EXPECT_TRUE(Alive(fresh));
   EXPECT_EQ(ParentOf(fresh), 0u);
   EXPECT_EQ(TIZ_Release(fresh), TIZ_OK);
@@ -428,42 +431,43 @@ TEST_F(ImageTree, DestroyFreesTheTreeAndTheGlobalBagButNotTheUiBag) {
   uint32_t defaults = 0, trap = 0;
   ASSERT_EQ(TIZ_Create(&defaults), 0);
   ASSERT_EQ(TIZ_Create(&trap), 0);
-  ASSERT_EQ(TIZ_SetSettingAttrStoreChild(global, "defaults.bag", kValue, defaults), 0);
-  ASSERT_EQ(TIZ_SetSettingAttrStoreChild(global, "trap.bag", kValue, trap), 0);
+  ASSERT_EQ(TIZ_SetSettingAttrStoreChild(m_global, "defaults.bag", kValue, defaults), 0);
+  ASSERT_EQ(TIZ_SetSettingAttrStoreChild(m_global, "trap.bag", kValue, trap), 0);
   TIZ_Release(defaults);  // the global bag owns them now
   TIZ_Release(trap);
   uint32_t defaultsImage = StoreImage(defaults);
-  uint32_t globalImage = StoreImage(global);
-  uint32_t uiImage = StoreImage(ui);
+  uint32_t globalImage = StoreImage(m_global);
+  uint32_t uiImage = StoreImage(m_ui);
   Init(true);
   uint32_t n1 = Append();
   uint32_t chainImage = StoreImage(n1);
-  ASSERT_EQ(TIZ_UtilSetSide(global, 0), 0);
+  ASSERT_EQ(TIZ_UtilSetSide(m_global, 0), 0);
 
-  ASSERT_EQ(TIZ_UtilDestroyImageTree(global), 0);
-  for (uint32_t bag : {global, defaults, trap, p1, c1, p2, c2, n1}) EXPECT_FALSE(Alive(bag));
+  ASSERT_EQ(TIZ_UtilDestroyImageTree(m_global), 0);
+  for (uint32_t bag : {m_global, defaults, trap, m_p1, m_c1, m_p2, m_c2, n1})
+    EXPECT_FALSE(Alive(bag));
   for (uint32_t image : {defaultsImage, globalImage, chainImage}) {
     EXPECT_EQ(TALB_ReleaseCount(image), 1u);
   }
   EXPECT_EQ(TALB_ReleaseCount(uiImage), 0u);
-  EXPECT_TRUE(Alive(ui));
-  EXPECT_EQ(KeyCount(ui), 1u);
-  EXPECT_EQ(TIZ_UtilDestroyImageTree(global), TIZ_E_INVALID_HANDLE);
+  EXPECT_TRUE(Alive(m_ui));
+  EXPECT_EQ(KeyCount(m_ui), 1u);
+  EXPECT_EQ(TIZ_UtilDestroyImageTree(m_global), TIZ_E_INVALID_HANDLE);
 }
 
 TEST_F(ImageTree, DestroyStopsAtADefaultsBagWithoutParent) {
   uint32_t defaults = 0;
   ASSERT_EQ(TIZ_Create(&defaults), 0);
-  ASSERT_EQ(TIZ_SetSettingAttrStore(global, "defaults.bag", kValue, defaults), 0);
+  ASSERT_EQ(TIZ_SetSettingAttrStore(m_global, "defaults.bag", kValue, defaults), 0);
   Init(false);
-  int32_t globalCount = RefCount(global) - RefCount(p1);
-  EXPECT_EQ(TIZ_UtilDestroyImageTree(global), TIZ_E_INVALID_ARG);
-  EXPECT_TRUE(Alive(global));
-  EXPECT_FALSE(Alive(p1));  // the persistent bags come first
+  int32_t globalCount = RefCount(m_global) - RefCount(m_p1);
+  EXPECT_EQ(TIZ_UtilDestroyImageTree(m_global), TIZ_E_INVALID_ARG);
+  EXPECT_TRUE(Alive(m_global));
+  EXPECT_FALSE(Alive(m_p1));  // the persistent bags come first
   EXPECT_TRUE(Alive(defaults));
-  EXPECT_EQ(RefCount(global), globalCount);
+  EXPECT_EQ(RefCount(m_global), globalCount);
   // Deleting the setting takes the defaults bag down; then the rest goes.
-  ASSERT_EQ(TIZ_DeleteSetting(global, "defaults.bag", kValue), 0);
+  ASSERT_EQ(TIZ_DeleteSetting(m_global, "defaults.bag", kValue), 0);
   EXPECT_FALSE(Alive(defaults));
 }
 
@@ -475,12 +479,12 @@ TEST_F(ImageTree, DestroyStopsAtAnyOwnedBagWithoutParent) {
     Init(true);
     uint32_t loose = 0;
     ASSERT_EQ(TIZ_Create(&loose), 0);
-    ASSERT_EQ(TIZ_SetSettingAttrStore(global, group, kValue, loose), 0);
-    EXPECT_EQ(TIZ_UtilDestroyImageTree(global), TIZ_E_INVALID_ARG);
-    EXPECT_TRUE(Alive(global));
-    EXPECT_FALSE(Alive(p1));
+    ASSERT_EQ(TIZ_SetSettingAttrStore(m_global, group, kValue, loose), 0);
+    EXPECT_EQ(TIZ_UtilDestroyImageTree(m_global), TIZ_E_INVALID_ARG);
+    EXPECT_TRUE(Alive(m_global));
+    EXPECT_FALSE(Alive(m_p1));
     EXPECT_TRUE(Alive(loose));
-    ASSERT_EQ(TIZ_DeleteSetting(global, group, kValue), 0);
+    ASSERT_EQ(TIZ_DeleteSetting(m_global, group, kValue), 0);
     EXPECT_FALSE(Alive(loose));
   }
 }
@@ -491,22 +495,25 @@ TEST_F(ImageTree, DestroyTracesEachBagInOrder) {
   uint32_t defaults = 0, trap = 0;
   ASSERT_EQ(TIZ_Create(&defaults), TIZ_OK);
   ASSERT_EQ(TIZ_Create(&trap), TIZ_OK);
-  ASSERT_EQ(TIZ_SetSettingAttrStoreChild(global, "defaults.bag", kValue, defaults), TIZ_OK);
-  ASSERT_EQ(TIZ_SetSettingAttrStoreChild(global, "trap.bag", kValue, trap), TIZ_OK);
+  ASSERT_EQ(TIZ_SetSettingAttrStoreChild(m_global, "defaults.bag", kValue, defaults), TIZ_OK);
+  ASSERT_EQ(TIZ_SetSettingAttrStoreChild(m_global, "trap.bag", kValue, trap), TIZ_OK);
   ASSERT_EQ(TIZ_Release(defaults), TIZ_OK);
   ASSERT_EQ(TIZ_Release(trap), TIZ_OK);
   Init(true);
-  ASSERT_EQ(TIZ_UtilSetSide(global, 0), TIZ_OK);
+  ASSERT_EQ(TIZ_UtilSetSide(m_global, 0), TIZ_OK);
 
-  auto deletion = [&](uint32_t parent, uint32_t bag) { return DeletionTrace(global, parent, bag); };
+  auto deletion = [&](uint32_t parent, uint32_t bag) {
+    return DeletionTrace(m_global, parent, bag);
+  };
   TIZ_InitLogging(1);
   testing::internal::CaptureStderr();
-  ASSERT_EQ(TIZ_UtilDestroyImageTree(global), TIZ_OK);
+  ASSERT_EQ(TIZ_UtilDestroyImageTree(m_global), TIZ_OK);
   const std::string trace = testing::internal::GetCapturedStderr();
   TIZ_InitLogging(0);
-  EXPECT_EQ(trace, deletion(ui, p1) + deletion(ui, p2) + deletion(global, defaults) +
-                       deletion(global, trap));
-  for (uint32_t gone : {global, defaults, trap, p1, c1, p2, c2}) EXPECT_FALSE(Alive(gone));
+  EXPECT_EQ(trace, deletion(m_ui, m_p1) + deletion(m_ui, m_p2) + deletion(m_global, defaults) +
+                       deletion(m_global, trap));
+  for (uint32_t gone : {m_global, defaults, trap, m_p1, m_c1, m_p2, m_c2})
+    EXPECT_FALSE(Alive(gone));
 }
 
 // --- references the tree takes and gives back --------------------------------
@@ -518,8 +525,8 @@ TEST_F(ImageTree, TreeBagsKeepTheirCreationReference) {
   Init(true);
   for (uint32_t side : {1u, 0u}) {
     uint32_t bag = 0;
-    ASSERT_EQ(TIZ_UtilGetCurrentBag(global, side, &bag), TIZ_OK);
-    EXPECT_EQ(bag, side ? c1 : c2);
+    ASSERT_EQ(TIZ_UtilGetCurrentBag(m_global, side, &bag), TIZ_OK);
+    EXPECT_EQ(bag, side ? m_c1 : m_c2);
     EXPECT_EQ(TIZ_Release(bag), TIZ_OK);
     EXPECT_EQ(TIZ_Release(bag), TIZ_OK);
     EXPECT_TRUE(Alive(bag));
@@ -548,11 +555,11 @@ TEST_F(ImageTree, StoresBagsOnlyPointAtKeepTheirReferences) {
     ASSERT_EQ(TIZ_SetSettingAttrStoreChild(kept, "part", kValue, keptChild), TIZ_OK);
     ASSERT_EQ(TIZ_Release(keptChild), TIZ_OK);
     ASSERT_EQ(TIZ_SetSettingAttrStore(stageBag, "result", kValue, kept), TIZ_OK);
-    ASSERT_EQ(TIZ_SetSettingAttrStore(c2, "result", kValue, kept), TIZ_OK);
+    ASSERT_EQ(TIZ_SetSettingAttrStore(m_c2, "result", kValue, kept), TIZ_OK);
 
-    ASSERT_EQ(way.freeTree(global), TIZ_OK);
+    ASSERT_EQ(way.freeTree(m_global), TIZ_OK);
     EXPECT_FALSE(Alive(stageBag));
-    EXPECT_FALSE(Alive(c2));
+    EXPECT_FALSE(Alive(m_c2));
     EXPECT_TRUE(Alive(kept));
     EXPECT_EQ(TIZ_Release(kept), TIZ_OK);
     EXPECT_FALSE(Alive(kept));
@@ -618,7 +625,7 @@ TEST_F(ImageTree, DeletingAChildFreesItOrOnlyDetachesIt) {
   EXPECT_EQ(KeyCount(holder), 0u);
   EXPECT_EQ(RefCount(holder), 1);
 
-  EXPECT_EQ(tiz::UtilDeleteTree(store(stranger), global), TIZ_E_INVALID_ARG);
+  EXPECT_EQ(tiz::UtilDeleteTree(store(stranger), m_global), TIZ_E_INVALID_ARG);
   for (uint32_t h : {holder, stranger, empty}) EXPECT_EQ(TIZ_Release(h), 0);
 }
 
@@ -669,23 +676,23 @@ TEST_F(ImageTree, ASettingOfAnotherTypeWhereTheTreeReadsIsReported) {
   Init(true);
   for (const Case &c : cases) {
     SCOPED_TRACE(std::string(c.group) + " " + c.item + " operation " + std::to_string(c.operation));
-    const uint32_t bag = Named(global, c.group, c.item);
-    ASSERT_EQ(TIZ_SetSettingString(global, c.group, c.item, "not a bag"), 0);
-    const size_t keys = KeyCount(global), live = LiveStoreCount();
-    int32_t r = c.operation == kReInit    ? TIZ_UtilReInitImageTree(global)
-                : c.operation == kDestroy ? TIZ_UtilDestroyImageTree(global)
-                                          : TIZ_UtilSetSide(global, 0);
+    const uint32_t bag = Named(m_global, c.group, c.item);
+    ASSERT_EQ(TIZ_SetSettingString(m_global, c.group, c.item, "not a bag"), 0);
+    const size_t keys = KeyCount(m_global), live = LiveStoreCount();
+    int32_t r = c.operation == kReInit    ? TIZ_UtilReInitImageTree(m_global)
+                : c.operation == kDestroy ? TIZ_UtilDestroyImageTree(m_global)
+                                          : TIZ_UtilSetSide(m_global, 0);
     EXPECT_EQ(r, TIZ_E_WRONG_TYPE);
-    EXPECT_EQ(KeyCount(global), keys);
+    EXPECT_EQ(KeyCount(m_global), keys);
     EXPECT_EQ(LiveStoreCount(), live);
-    if (c.group != kCIS) ExpectShortCuts(kCIS, c1, c1, c2);
-    if (c.group != kPIS) ExpectShortCuts(kPIS, p1, p1, p2);
+    if (c.group != kCIS) ExpectShortCuts(kCIS, m_c1, m_c1, m_c2);
+    if (c.group != kPIS) ExpectShortCuts(kPIS, m_p1, m_p1, m_p2);
     if (bag != 0) {
-      ASSERT_EQ(TIZ_SetSettingAttrStore(global, c.group, c.item, bag), 0);
+      ASSERT_EQ(TIZ_SetSettingAttrStore(m_global, c.group, c.item, bag), 0);
     } else if (std::string(c.group) == "scan_duplex") {
-      ASSERT_EQ(TIZ_SetSettingDword(global, c.group, c.item, 1), 0);
+      ASSERT_EQ(TIZ_SetSettingDword(m_global, c.group, c.item, 1), 0);
     } else {
-      ASSERT_EQ(TIZ_DeleteSetting(global, c.group, c.item), 0);
+      ASSERT_EQ(TIZ_DeleteSetting(m_global, c.group, c.item), 0);
     }
   }
 }
