@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "../ScratchDirectory.h"
+#include "ScratchDirectory.h"
 #include "SystemCallFaults.h"
 #include "platform/FileSystem.h"
 #include "tiz.h"
@@ -222,18 +222,18 @@ TEST_F(SystemCalls, SyncingADirectoryFailsOnlyWhenItsFlushFails) {
 class Replacing : public SystemCalls {
  protected:
   void SetUp() override {
-    target_ = Path("tree.ini");
-    tiz_test::WriteFileText(target_, "old");
-    ASSERT_EQ(chmod(target_.c_str(), 0600), 0);
+    m_target = Path("tree.ini");
+    tiz_test::WriteFileText(m_target, "old");
+    ASSERT_EQ(chmod(m_target.c_str(), 0600), 0);
   }
-  FileStatus Replace() { return tiz::platform::ReplaceFileAtomically(target_.c_str(), "new"); }
+  FileStatus Replace() { return tiz::platform::ReplaceFileAtomically(m_target.c_str(), "new"); }
   mode_t Mode() const {
     struct stat info;
-    return ::stat(target_.c_str(), &info) == 0 ? info.st_mode & 07777 : 0;
+    return ::stat(m_target.c_str(), &info) == 0 ? info.st_mode & 07777 : 0;
   }
   std::vector<std::string> Names() const { return m_dir.FileNames(); }
 
-  std::string target_;
+  std::string m_target;
 };
 
 TEST_F(Replacing, EachFailingCallBeforeTheRenameKeepsTheOldFileAndItsMode) {
@@ -249,7 +249,7 @@ TEST_F(Replacing, EachFailingCallBeforeTheRenameKeepsTheOldFileAndItsMode) {
       EXPECT_EQ(Replace(), FileStatus::kFailed);
       EXPECT_EQ(armed.Calls(fault.call), 1);
     }
-    EXPECT_EQ(ReadAll(target_), "old");
+    EXPECT_EQ(ReadAll(m_target), "old");
     EXPECT_EQ(Mode(), 0600u);
     EXPECT_EQ(Names(), std::vector<std::string>{"tree.ini"});
   }
@@ -259,12 +259,12 @@ TEST_F(Replacing, OnlyAFailedFlushOfTheDirectoryFailsAReplaceThatRenamed) {
   // The second open and the second fsync are the directory's.
   for (const Fault &fault : {Fault{Call::kFsync, EIO, 1, 1}, Fault{Call::kOpen, EIO, 1, 1}}) {
     SCOPED_TRACE(static_cast<int>(fault.call));
-    tiz_test::WriteFileText(target_, "old");
+    tiz_test::WriteFileText(m_target, "old");
     {
       Armed armed({fault});
       EXPECT_EQ(Replace(), FileStatus::kFailed);
     }
-    EXPECT_EQ(ReadAll(target_), "new");
+    EXPECT_EQ(ReadAll(m_target), "new");
     EXPECT_EQ(Mode(), 0600u);
     EXPECT_EQ(Names(), std::vector<std::string>{"tree.ini"});
   }
@@ -279,12 +279,12 @@ TEST_F(Replacing, InterruptedCallsAreMadeAgainEverywhere) {
                              Fault{Call::kRename, EINTR, 2}}) {
     SCOPED_TRACE(std::to_string(static_cast<int>(fault.call)) + " after " +
                  std::to_string(fault.skip));
-    tiz_test::WriteFileText(target_, "old");
+    tiz_test::WriteFileText(m_target, "old");
     {
       Armed armed({fault});
       EXPECT_EQ(Replace(), FileStatus::kOk);
     }
-    EXPECT_EQ(ReadAll(target_), "new");
+    EXPECT_EQ(ReadAll(m_target), "new");
     EXPECT_EQ(Mode(), 0600u);
     EXPECT_EQ(Names(), std::vector<std::string>{"tree.ini"});
   }
@@ -294,17 +294,17 @@ TEST_F(Replacing, InterruptedCallsAreMadeAgainEverywhere) {
 // any write permission (also for root, whom permissions do not stop), and
 // one the system denies (another user's, a read-only mount).
 TEST_F(Replacing, AFileTheCallerCouldNotWriteIsLeftAsItIs) {
-  ASSERT_EQ(chmod(target_.c_str(), 0444), 0);
+  ASSERT_EQ(chmod(m_target.c_str(), 0444), 0);
   EXPECT_EQ(Replace(), FileStatus::kFailed);
-  EXPECT_EQ(ReadAll(target_), "old");
+  EXPECT_EQ(ReadAll(m_target), "old");
   EXPECT_EQ(Mode(), 0444u);
-  ASSERT_EQ(chmod(target_.c_str(), 0644), 0);
+  ASSERT_EQ(chmod(m_target.c_str(), 0644), 0);
   for (int error : {EACCES, EROFS, EPERM}) {
     Armed armed({{Call::kFaccessat, error}});
     EXPECT_EQ(Replace(), FileStatus::kFailed);
     EXPECT_EQ(armed.Calls(Call::kOpen), 0) << "a temporary file was made";
   }
-  EXPECT_EQ(ReadAll(target_), "old");
+  EXPECT_EQ(ReadAll(m_target), "old");
   EXPECT_EQ(Names(), std::vector<std::string>{"tree.ini"});
 }
 
@@ -313,12 +313,12 @@ TEST_F(Replacing, AFileTheCallerCouldNotWriteIsLeftAsItIs) {
 // another owner to try it on.
 TEST_F(Replacing, TheOwnerAndGroupAreKeptOrTheReplaceRefused) {
   if (geteuid() != 0) GTEST_SKIP() << "needs root to give the old file another owner";
-  ASSERT_EQ(chown(target_.c_str(), 4321, 4322), 0);
+  ASSERT_EQ(chown(m_target.c_str(), 4321, 4322), 0);
   {
     Armed armed({{Call::kFchown, EPERM}});
     EXPECT_EQ(Replace(), FileStatus::kFailed);
   }
-  EXPECT_EQ(ReadAll(target_), "old");
+  EXPECT_EQ(ReadAll(m_target), "old");
   EXPECT_EQ(Names(), std::vector<std::string>{"tree.ini"});
   {
     Armed armed({});
@@ -326,11 +326,11 @@ TEST_F(Replacing, TheOwnerAndGroupAreKeptOrTheReplaceRefused) {
     EXPECT_EQ(armed.Calls(Call::kFchown), 1);
   }
   struct stat info;
-  ASSERT_EQ(::stat(target_.c_str(), &info), 0);
+  ASSERT_EQ(::stat(m_target.c_str(), &info), 0);
   EXPECT_EQ(info.st_uid, 4321u);
   EXPECT_EQ(info.st_gid, 4322u);
   EXPECT_EQ(info.st_mode & 07777, 0600u);
-  EXPECT_EQ(ReadAll(target_), "new");
+  EXPECT_EQ(ReadAll(m_target), "new");
 }
 
 // --- reading through the exports -------------------------------------------------

@@ -13,15 +13,15 @@ void ToolTest::SetUp() {
   std::random_device entropy;
   const ::testing::TestInfo *test = ::testing::UnitTest::GetInstance()->current_test_info();
   do {
-    directory_ = fs::temp_directory_path() / ("tiz-tool-test-" + std::string(test->name()) + "-" +
-                                              std::to_string(entropy() % 1000000));
-  } while (!fs::create_directory(directory_));
-  for (const char *sub : {"persist", "settings", "tmp"}) fs::create_directory(directory_ / sub);
+    m_directory = fs::temp_directory_path() / ("tiz-tool-test-" + std::string(test->name()) + "-" +
+                                               std::to_string(entropy() % 1000000));
+  } while (!fs::create_directory(m_directory));
+  for (const char *sub : {"persist", "settings", "tmp"}) fs::create_directory(m_directory / sub);
 }
 
 void ToolTest::TearDown() {
   std::error_code ignored;
-  if (!HasFailure()) fs::remove_all(directory_, ignored);
+  if (!HasFailure()) fs::remove_all(m_directory, ignored);
 }
 
 std::string ToolTest::Write(const std::string &name, const std::string &text) const {
@@ -39,10 +39,10 @@ ToolRun ToolTest::Tiz(const std::vector<std::string> &arguments, const std::stri
   // given, and a temporary directory for the files it makes itself.
   return RunTool({arguments,
                   input,
-                  directory_,
-                  {{"TIZ_PERSIST_DIR", (directory_ / "persist").string()},
-                   {"TIZ_SETTINGS_DIR", (directory_ / "settings").string()},
-                   {"TMPDIR", (directory_ / "tmp").string()}}});
+                  m_directory,
+                  {{"TIZ_PERSIST_DIR", (m_directory / "persist").string()},
+                   {"TIZ_SETTINGS_DIR", (m_directory / "settings").string()},
+                   {"TMPDIR", (m_directory / "tmp").string()}}});
 }
 
 std::string ToolTest::MakeTree(const std::string &name, const std::string &settingsLines) const {

@@ -19,7 +19,7 @@ class ToolTest : public ::testing::Test {
   void SetUp() override;
   void TearDown() override;
 
-  std::filesystem::path Path(const std::string &name) const { return directory_ / name; }
+  std::filesystem::path Path(const std::string &name) const { return m_directory / name; }
   // Writes a file into the test's directory and returns its name there.
   std::string Write(const std::string &name, const std::string &text) const;
   std::string Read(const std::string &name) const;
@@ -33,7 +33,7 @@ class ToolTest : public ::testing::Test {
   void MakeJobTree() const;
 
  private:
-  std::filesystem::path directory_;
+  std::filesystem::path m_directory;
 };
 
 // A tree file as the library writes it: a store held under Stage/Deskew

@@ -17,17 +17,17 @@ namespace {
 class WinDll : public ::testing::Test {
  protected:
   void SetUp() override {
-    module_ = LoadLibraryA("tiz.dll");
-    ASSERT_NE(module_, nullptr) << "LoadLibrary failed: " << GetLastError();
+    m_module = LoadLibraryA("tiz.dll");
+    ASSERT_NE(m_module, nullptr) << "LoadLibrary failed: " << GetLastError();
   }
   void TearDown() override {
-    if (module_) FreeLibrary(module_);
+    if (m_module) FreeLibrary(m_module);
   }
   template <class Fn>
   Fn Find(const char *name) {
-    return reinterpret_cast<Fn>(reinterpret_cast<void *>(GetProcAddress(module_, name)));
+    return reinterpret_cast<Fn>(reinterpret_cast<void *>(GetProcAddress(m_module, name)));
   }
-  HMODULE module_ = nullptr;
+  HMODULE m_module = nullptr;
 };
 
 #ifdef _WIN64
@@ -53,7 +53,7 @@ TEST_F(WinDll, FunctionsAreFoundOnlyUnderTheirExportNames) {
   ASSERT_TRUE(create && setDword && getDword && release);
   for (const char *other : {"TIZ_Create", "TIZ_Create@4", "_TIZ_Create", "_TIZ_Create@4"}) {
     if (other != ExportName("TIZ_Create", 4)) {
-      EXPECT_EQ(GetProcAddress(module_, other), nullptr) << other;
+      EXPECT_EQ(GetProcAddress(m_module, other), nullptr) << other;
     }
   }
 

@@ -36,10 +36,10 @@ class WinProfile : public ::testing::Test {
  protected:
   void SetUp() override {
     const ::testing::TestInfo *info = ::testing::UnitTest::GetInstance()->current_test_info();
-    fileName_ = std::string("WinProfile_") + info->name() + ".ini";
+    m_fileName = std::string("WinProfile_") + info->name() + ".ini";
     // The file lives where the configuration library puts tree files; ask it
     // the way the library does.
-    ASSERT_EQ(BCIO_SetConfigParameterDest(kPersistParameter, 2, fileName_.c_str()), 0);
+    ASSERT_EQ(BCIO_SetConfigParameterDest(kPersistParameter, 2, m_fileName.c_str()), 0);
     uint32_t reserved = 0;
     char configured[260] = {};
     uint32_t size = sizeof configured;
@@ -47,21 +47,21 @@ class WinProfile : public ::testing::Test {
     // The profile functions look for relative names in the Windows folder.
     char full[MAX_PATH] = {};
     ASSERT_NE(GetFullPathNameA(configured, sizeof full, full, nullptr), 0u);
-    path_ = full;
-    DeleteFileA(path_.c_str());
-    ASSERT_EQ(TIZ_Create(&store_), 0);
+    m_path = full;
+    DeleteFileA(m_path.c_str());
+    ASSERT_EQ(TIZ_Create(&m_store), 0);
   }
 
   void TearDown() override {
-    if (store_) TIZ_Release(store_);
-    WritePrivateProfileStringA(nullptr, nullptr, nullptr, path_.c_str());  // drop the cache
-    DeleteFileA(path_.c_str());
+    if (m_store) TIZ_Release(m_store);
+    WritePrivateProfileStringA(nullptr, nullptr, nullptr, m_path.c_str());  // drop the cache
+    DeleteFileA(m_path.c_str());
   }
 
   std::vector<std::string> SectionNames() const {
     std::vector<char> buffer(1 << 16);
     DWORD n = GetPrivateProfileSectionNamesA(buffer.data(), static_cast<DWORD>(buffer.size()),
-                                             path_.c_str());
+                                             m_path.c_str());
     std::vector<std::string> names;
     for (const char *p = buffer.data(); p < buffer.data() + n && *p; p += names.back().size() + 1)
       names.emplace_back(p);
@@ -70,16 +70,16 @@ class WinProfile : public ::testing::Test {
 
   std::string Text(const std::string &section, const char *key) const {
     char buffer[1024];
-    GetPrivateProfileStringA(section.c_str(), key, "<none>", buffer, sizeof buffer, path_.c_str());
+    GetPrivateProfileStringA(section.c_str(), key, "<none>", buffer, sizeof buffer, m_path.c_str());
     return buffer;
   }
 
   UINT Int(const std::string &section, const char *key) const {
-    return GetPrivateProfileIntA(section.c_str(), key, 0xBADu, path_.c_str());
+    return GetPrivateProfileIntA(section.c_str(), key, 0xBADu, m_path.c_str());
   }
 
   void Write(const std::string &section, const char *key, const std::string &value) const {
-    ASSERT_TRUE(WritePrivateProfileStringA(section.c_str(), key, value.c_str(), path_.c_str()));
+    ASSERT_TRUE(WritePrivateProfileStringA(section.c_str(), key, value.c_str(), m_path.c_str()));
   }
 
   // A section as the platform writes it: "Size" and "Type", then a "Value"
@@ -91,9 +91,9 @@ class WinProfile : public ::testing::Test {
     if (value) Write(section, "Value", value);
   }
 
-  std::string fileName_;
-  std::string path_;
-  uint32_t store_ = 0;
+  std::string m_fileName;
+  std::string m_path;
+  uint32_t m_store = 0;
 };
 
 const unsigned char kBytes[] = {0x01, 0x02, 0xFF, 0x00, 0x7F, 0x80, 0x3D, 0x5B, 0x0D, 0x0A};
@@ -116,23 +116,23 @@ const StringCase kStrings[] = {{"Name", "Invoice batch 7"},
 
 TEST_F(WinProfile, LibraryTreeFileReadsBackThroughTheProfileFunctions) {
   for (const DwordCase &c : kDwords)
-    ASSERT_EQ(TIZ_SetSettingDword(store_, "Scan", c.item, c.value), 0) << c.item;
-  ASSERT_EQ(TIZ_SetSettingDouble(store_, "Image", "Gamma", 1.0 / 3), 0);
-  ASSERT_EQ(TIZ_SetSettingDouble(store_, "Image", "Offset", -12345.678e10), 0);
+    ASSERT_EQ(TIZ_SetSettingDword(m_store, "Scan", c.item, c.value), 0) << c.item;
+  ASSERT_EQ(TIZ_SetSettingDouble(m_store, "Image", "Gamma", 1.0 / 3), 0);
+  ASSERT_EQ(TIZ_SetSettingDouble(m_store, "Image", "Offset", -12345.678e10), 0);
   for (const StringCase &c : kStrings)
-    ASSERT_EQ(TIZ_SetSettingString(store_, "Job", c.item, c.value), 0) << c.item;
-  ASSERT_EQ(TIZ_SetSettingBuffer(store_, "Data", "Bytes", kBytes, sizeof kBytes), 0);
+    ASSERT_EQ(TIZ_SetSettingString(m_store, "Job", c.item, c.value), 0) << c.item;
+  ASSERT_EQ(TIZ_SetSettingBuffer(m_store, "Data", "Bytes", kBytes, sizeof kBytes), 0);
   uint32_t image = TALB_CreateImage(300, 200);
-  ASSERT_EQ(TIZ_SetSettingImage(store_, "Current.ImageStore", "Image", image), 0);
+  ASSERT_EQ(TIZ_SetSettingImage(m_store, "Current.ImageStore", "Image", image), 0);
   uint32_t nested = 0;
   ASSERT_EQ(TIZ_Create(&nested), 0);
   ASSERT_EQ(TIZ_SetSettingDword(nested, "Side", "Number", 2), 0);
   ASSERT_EQ(TIZ_SetSettingString(nested, "Side", "Label", "front"), 0);
-  ASSERT_EQ(TIZ_SetSettingAttrStore(store_, "Page", "Front", nested), 0);
+  ASSERT_EQ(TIZ_SetSettingAttrStore(m_store, "Page", "Front", nested), 0);
 
-  ASSERT_EQ(TIZ_Serialize(store_, fileName_.c_str()), 0);
-  TIZ_Release(store_);
-  store_ = 0;
+  ASSERT_EQ(TIZ_Serialize(m_store, m_fileName.c_str()), 0);
+  TIZ_Release(m_store);
+  m_store = 0;
   TIZ_Release(nested);
 
   std::vector<std::string> expected;
@@ -170,7 +170,7 @@ TEST_F(WinProfile, LibraryTreeFileReadsBackThroughTheProfileFunctions) {
   EXPECT_EQ(Int(bytes, "Size"), sizeof kBytes);
   EXPECT_EQ(Text(bytes, "Type"), "BUFFER");
   unsigned char read[sizeof kBytes] = {};
-  EXPECT_TRUE(GetPrivateProfileStructA(bytes.c_str(), "Value", read, sizeof read, path_.c_str()));
+  EXPECT_TRUE(GetPrivateProfileStructA(bytes.c_str(), "Value", read, sizeof read, m_path.c_str()));
   EXPECT_EQ(std::string(read, read + sizeof read), std::string(kBytes, kBytes + sizeof kBytes));
   std::string img = Section({"Current.ImageStore", "Image"});
   EXPECT_EQ(Text(img, "Type"), "IMAGE");
@@ -194,7 +194,7 @@ TEST_F(WinProfile, ProfileFunctionsWriteATreeFileTheLibraryLoads) {
   std::string bytes = Section({"Data", "Bytes"});
   WriteSetting(bytes, sizeof kBytes, "BUFFER", nullptr);
   ASSERT_TRUE(WritePrivateProfileStructA(
-      bytes.c_str(), "Value", const_cast<unsigned char *>(kBytes), sizeof kBytes, path_.c_str()));
+      bytes.c_str(), "Value", const_cast<unsigned char *>(kBytes), sizeof kBytes, m_path.c_str()));
   // Numbers that are no live image or structure of this process.
   WriteSetting(Section({"Current.ImageStore", "Image"}), 4, "IMAGE", "11259375");
   WriteSetting(Section({"Caller", "Structure"}), 4, "USERDEFINED", "1234");
@@ -202,28 +202,28 @@ TEST_F(WinProfile, ProfileFunctionsWriteATreeFileTheLibraryLoads) {
   WriteSetting(Section({"Page", "Front"}), 4, "ATTRIBUTESTORE", nullptr);
   WriteSetting(Section({"Page", "Front", "Side", "Number"}), 4, "DWORD", "2");
   WriteSetting(Section({"Page", "Front", "Side", "Label"}), 6, "STRING", "front");
-  WritePrivateProfileStringA(nullptr, nullptr, nullptr, path_.c_str());  // flush to disk
+  WritePrivateProfileStringA(nullptr, nullptr, nullptr, m_path.c_str());  // flush to disk
 
-  ASSERT_EQ(TIZ_Deserialize(store_, fileName_.c_str()), 0);
+  ASSERT_EQ(TIZ_Deserialize(m_store, m_fileName.c_str()), 0);
 
   for (const DwordCase &c : kDwords) {
     uint32_t value = 0;
-    EXPECT_EQ(TIZ_GetSettingDword(store_, "Scan", c.item, &value), 0) << c.item;
+    EXPECT_EQ(TIZ_GetSettingDword(m_store, "Scan", c.item, &value), 0) << c.item;
     EXPECT_EQ(value, c.value) << c.item;
   }
   double value = 0;
-  EXPECT_EQ(TIZ_GetSettingDouble(store_, "Image", "Gamma", &value), 0);
+  EXPECT_EQ(TIZ_GetSettingDouble(m_store, "Image", "Gamma", &value), 0);
   EXPECT_EQ(value, AsSaved(1.0 / 3));
-  EXPECT_EQ(TIZ_GetSettingDouble(store_, "Image", "Scale", &value), 0);
+  EXPECT_EQ(TIZ_GetSettingDouble(m_store, "Image", "Scale", &value), 0);
   EXPECT_EQ(value, 2.5);
   for (const StringCase &c : kStrings) {
     char text[64] = {};
-    EXPECT_EQ(TIZ_GetSettingString(store_, "Job", c.item, text, sizeof text), 0) << c.item;
+    EXPECT_EQ(TIZ_GetSettingString(m_store, "Job", c.item, text, sizeof text), 0) << c.item;
     EXPECT_STREQ(text, c.value);
   }
   unsigned char read[32] = {};
   int32_t length = sizeof read;
-  EXPECT_EQ(TIZ_GetSettingBuffer(store_, "Data", "Bytes", read, &length), 0);
+  EXPECT_EQ(TIZ_GetSettingBuffer(m_store, "Data", "Bytes", read, &length), 0);
   EXPECT_EQ(std::string(read, read + length), std::string(kBytes, kBytes + sizeof kBytes));
   uint32_t size = 0;
   int32_t typeCode = -1;
@@ -236,17 +236,17 @@ TEST_F(WinProfile, ProfileFunctionsWriteATreeFileTheLibraryLoads) {
                             TypeCase{"Caller", "Structure", TIZ_TYPE_USERDEFINED, 4},
                             TypeCase{"Old", "Thing", TIZ_TYPE_UNDEFINED, 12},
                             TypeCase{"Page", "Front", TIZ_TYPE_ATTRIBUTESTORE, 4}}) {
-    EXPECT_EQ(TIZ_GetSettingType(store_, c.group, c.item, &typeCode), 0) << c.item;
+    EXPECT_EQ(TIZ_GetSettingType(m_store, c.group, c.item, &typeCode), 0) << c.item;
     EXPECT_EQ(typeCode, c.type) << c.item;
-    EXPECT_EQ(TIZ_GetSettingSize(store_, c.group, c.item, &size), 0) << c.item;
+    EXPECT_EQ(TIZ_GetSettingSize(m_store, c.group, c.item, &size), 0) << c.item;
     EXPECT_EQ(size, c.size) << c.item;
   }
   uint32_t image = 0;
-  EXPECT_EQ(TIZ_GetSettingImage(store_, "Current.ImageStore", "Image", &image), 0);
+  EXPECT_EQ(TIZ_GetSettingImage(m_store, "Current.ImageStore", "Image", &image), 0);
   EXPECT_EQ(image, 11259375u);
 
   uint32_t nested = 0;
-  ASSERT_EQ(TIZ_GetSettingAttrStore(store_, "Page", "Front", &nested), 0);
+  ASSERT_EQ(TIZ_GetSettingAttrStore(m_store, "Page", "Front", &nested), 0);
   uint32_t number = 0;
   EXPECT_EQ(TIZ_GetSettingDword(nested, "Side", "Number", &number), 0);
   EXPECT_EQ(number, 2u);

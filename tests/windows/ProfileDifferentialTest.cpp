@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "../TreeFileGenerator.h"
+#include "TreeFileGenerator.h"
 #include "brlconfigio.h"
 #include "tiz.h"
 
@@ -88,32 +88,32 @@ bool ParseInteger32(const std::string &text, uint32_t *bits) {
 // a tree load walks it.
 class Win32Reading {
  public:
-  explicit Win32Reading(std::string path) : path_(std::move(path)) {
+  explicit Win32Reading(std::string path) : m_path(std::move(path)) {
     std::vector<char> buffer(1 << 20);
     DWORD n = GetPrivateProfileSectionNamesA(buffer.data(), static_cast<DWORD>(buffer.size()),
-                                             path_.c_str());
+                                             m_path.c_str());
     // Wine lists a section once for each of its headers; the library lists
     // a name once (ASCII letter case aside), where it first stands, and the
     // tree load has always walked that list. Kept so: a second header of a
     // name adds its keys to the first, and a load visits the name once.
     std::set<std::string> seen;
     for (const char *p = buffer.data(); p < buffer.data() + n && *p; p += std::strlen(p) + 1) {
-      if (seen.insert(FoldedAscii(p)).second) names_.emplace_back(p);
+      if (seen.insert(FoldedAscii(p)).second) m_names.emplace_back(p);
     }
-    text_.resize(4096);
+    m_text.resize(4096);
   }
 
   // The settings loaded into a store named "Root", and the load's result.
   int32_t Load(std::vector<Loaded> *settings) {
     std::string root = "Root";
     bool owned = false;
-    for (const std::string &name : names_) {
+    for (const std::string &name : m_names) {
       Parts parts;
       owned = owned || (Split(name, &parts) && parts.owner == root);
     }
     // A file saved from a store under another name loads under that name.
     Parts first;
-    if (!owned && !names_.empty() && Split(names_.front(), &first)) root = first.owner;
+    if (!owned && !m_names.empty() && Split(m_names.front(), &first)) root = first.owner;
     return LoadStore(root, settings);
   }
 
@@ -161,12 +161,12 @@ class Win32Reading {
   bool Text(const std::string &section, const char *key, std::string *text) {
     DWORD n = 0;
     for (;;) {
-      n = GetPrivateProfileStringA(section.c_str(), key, kMissing, &text_[0],
-                                   static_cast<DWORD>(text_.size()), path_.c_str());
-      if (n + 1 < text_.size() || text_.size() >= (1u << 24)) break;
-      text_.resize(text_.size() * 2);
+      n = GetPrivateProfileStringA(section.c_str(), key, kMissing, &m_text[0],
+                                   static_cast<DWORD>(m_text.size()), m_path.c_str());
+      if (n + 1 < m_text.size() || m_text.size() >= (1u << 24)) break;
+      m_text.resize(m_text.size() * 2);
     }
-    text->assign(text_.data(), n);
+    text->assign(m_text.data(), n);
     return *text != kMissing;
   }
 
@@ -186,7 +186,7 @@ class Win32Reading {
   int32_t LoadStore(const std::string &owner, std::vector<Loaded> *settings) {
     int32_t remembered = 0;
     std::set<std::string> keys;
-    for (const std::string &name : names_) {
+    for (const std::string &name : m_names) {
       Parts parts;
       if (!Split(name, &parts)) {
         remembered = TIZ_E_BAD_SECTION;
@@ -239,7 +239,7 @@ class Win32Reading {
         if (s->size == 0) return 0;
         if (s->size > (1u << 24)) return TIZ_E_READ_BUFFER;
         std::string bytes(s->size, '\0');
-        if (!GetPrivateProfileStructA(section.c_str(), "Value", &bytes[0], s->size, path_.c_str()))
+        if (!GetPrivateProfileStructA(section.c_str(), "Value", &bytes[0], s->size, m_path.c_str()))
           return TIZ_E_READ_BUFFER;
         s->value = bytes;
         return 0;
@@ -249,9 +249,9 @@ class Win32Reading {
     }
   }
 
-  std::string path_;
-  std::vector<std::string> names_;
-  std::string text_;
+  std::string m_path;
+  std::vector<std::string> m_names;
+  std::string m_text;
 };
 
 // What the library's store holds under the keys of `expected`, and whether

@@ -26,22 +26,22 @@ LONG CALLBACK KeepDebugOutput(EXCEPTION_POINTERS *info) {
 class WinTrace : public ::testing::Test {
  protected:
   void SetUp() override {
-    g_lines = &lines_;
-    handler_ = AddVectoredExceptionHandler(1, KeepDebugOutput);
-    ASSERT_NE(handler_, nullptr);
+    g_lines = &m_lines;
+    m_handler = AddVectoredExceptionHandler(1, KeepDebugOutput);
+    ASSERT_NE(m_handler, nullptr);
   }
   void TearDown() override {
     TIZ_InitLogging(0);
-    RemoveVectoredExceptionHandler(handler_);
+    RemoveVectoredExceptionHandler(m_handler);
     g_lines = nullptr;
   }
-  std::vector<std::string> lines_;
-  void *handler_ = nullptr;
+  std::vector<std::string> m_lines;
+  void *m_handler = nullptr;
 };
 
 TEST_F(WinTrace, LinesGoToTheDebuggerOutputOnlyWhileLoggingIsOn) {
   EXPECT_EQ(TIZ_SetSettingImage(0x0BADF00D, "g", "i", 0x1234), TIZ_E_INVALID_HANDLE);
-  EXPECT_TRUE(lines_.empty());
+  EXPECT_TRUE(m_lines.empty());
 
   TIZ_InitLogging(1);
   EXPECT_EQ(TIZ_SetSettingImage(0x0BADF00D, "g", "i", 0x1234), TIZ_E_INVALID_HANDLE);
@@ -57,10 +57,11 @@ TEST_F(WinTrace, LinesGoToTheDebuggerOutputOnlyWhileLoggingIsOn) {
   char appended[128];
   std::snprintf(appended, sizeof appended,
                 "TEV: TIZ_UtilAppendNewCurrentBag : *phCurrentBag=0x%08x\n", current);
-  ASSERT_FALSE(lines_.empty());
-  EXPECT_EQ(lines_.front(), "TEV: TIZ_SetSettingImage : hAttrStore=0x0badf00d hImage=0x00001234\n");
-  EXPECT_EQ(lines_.back(), appended);
-  for (const std::string &line : lines_) EXPECT_EQ(line.rfind("TEV: ", 0), 0u) << line;
+  ASSERT_FALSE(m_lines.empty());
+  EXPECT_EQ(m_lines.front(),
+            "TEV: TIZ_SetSettingImage : hAttrStore=0x0badf00d hImage=0x00001234\n");
+  EXPECT_EQ(m_lines.back(), appended);
+  for (const std::string &line : m_lines) EXPECT_EQ(line.rfind("TEV: ", 0), 0u) << line;
   TIZ_Release(current);
   TIZ_UtilDestroyImageTree(global);
   TIZ_Release(ui);

@@ -37,44 +37,44 @@ inline uint32_t Named(uint32_t h, const char *group, const char *item) {
 class PageTreeTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    liveStores_ = LiveStoreCount();
-    liveImages_ = TALB_LiveImageCount();
-    ASSERT_EQ(TIZ_Create(&global), 0);
-    ASSERT_EQ(TIZ_Create(&ui), 0);
-    ASSERT_EQ(TIZ_SetSettingAttrStoreChild(global, "ui.bag", kValue, ui), 0);
+    m_liveStores = LiveStoreCount();
+    m_liveImages = TALB_LiveImageCount();
+    ASSERT_EQ(TIZ_Create(&m_global), 0);
+    ASSERT_EQ(TIZ_Create(&m_ui), 0);
+    ASSERT_EQ(TIZ_SetSettingAttrStoreChild(m_global, "ui.bag", kValue, m_ui), 0);
   }
   void TearDown() override {
     TIZ_InitLogging(0);
-    if (Alive(global)) {
-      EXPECT_EQ(TIZ_UtilDestroyImageTree(global), 0);
+    if (Alive(m_global)) {
+      EXPECT_EQ(TIZ_UtilDestroyImageTree(m_global), 0);
     }
-    EXPECT_EQ(ParentOf(ui), 0u);
-    EXPECT_EQ(RefCount(ui), 1);
-    EXPECT_EQ(TIZ_Release(ui), 0);
-    EXPECT_EQ(LiveStoreCount(), liveStores_);
-    EXPECT_EQ(TALB_LiveImageCount(), liveImages_);
+    EXPECT_EQ(ParentOf(m_ui), 0u);
+    EXPECT_EQ(RefCount(m_ui), 1);
+    EXPECT_EQ(TIZ_Release(m_ui), 0);
+    EXPECT_EQ(LiveStoreCount(), m_liveStores);
+    EXPECT_EQ(TALB_LiveImageCount(), m_liveImages);
   }
   // Builds a page's tree and notes its first bags: persistent and current,
   // front (1) and back (2).
   void Init(bool duplex) {
-    ASSERT_EQ(TIZ_SetSettingDword(global, "scan_duplex", kValue, duplex ? 1 : 0), 0);
-    ASSERT_EQ(TIZ_UtilReInitImageTree(global), 0);
-    p1 = Named(global, kPIS, kFront);
-    c1 = Named(global, kCIS, kFront);
-    p2 = Named(global, kPIS, kBack);
-    c2 = Named(global, kCIS, kBack);
+    ASSERT_EQ(TIZ_SetSettingDword(m_global, "scan_duplex", kValue, duplex ? 1 : 0), 0);
+    ASSERT_EQ(TIZ_UtilReInitImageTree(m_global), 0);
+    m_p1 = Named(m_global, kPIS, kFront);
+    m_c1 = Named(m_global, kCIS, kFront);
+    m_p2 = Named(m_global, kPIS, kBack);
+    m_c2 = Named(m_global, kCIS, kBack);
   }
   void ExpectShortCuts(const char *setting, uint32_t value, uint32_t front, uint32_t back) {
-    EXPECT_EQ(Named(global, setting, kValue), value) << setting;
-    EXPECT_EQ(Named(global, setting, kFront), front) << setting;
-    EXPECT_EQ(Named(global, setting, kBack), back) << setting;
+    EXPECT_EQ(Named(m_global, setting, kValue), value) << setting;
+    EXPECT_EQ(Named(m_global, setting, kFront), front) << setting;
+    EXPECT_EQ(Named(m_global, setting, kBack), back) << setting;
   }
 
-  uint32_t global = 0, ui = 0, p1 = 0, c1 = 0, p2 = 0, c2 = 0;
+  uint32_t m_global = 0, m_ui = 0, m_p1 = 0, m_c1 = 0, m_p2 = 0, m_c2 = 0;
 
  private:
-  size_t liveStores_ = 0;
-  uint32_t liveImages_ = 0;
+  size_t m_liveStores = 0;
+  uint32_t m_liveImages = 0;
 };
 
 }  // namespace tiz_test

@@ -15,19 +15,19 @@ namespace {
 
 class SettingsFile : public ::testing::Test {
  protected:
-  void SetUp() override { ASSERT_EQ(TIZ_Create(&store_), 0); }
+  void SetUp() override { ASSERT_EQ(TIZ_Create(&m_store), 0); }
   void TearDown() override {
-    if (tiz::LookupStore(store_)) TIZ_Release(store_);
+    if (tiz::LookupStore(m_store)) TIZ_Release(m_store);
   }
 
   int32_t LoadText(const std::string &text) {
-    tiz_test::WriteFileText(dir_.Path("defaults.txt"), text);
-    return TIZ_LoadSettings(store_, "defaults.txt");
+    tiz_test::WriteFileText(m_dir.Path("defaults.txt"), text);
+    return TIZ_LoadSettings(m_store, "defaults.txt");
   }
 
-  // "TYPE value" of a setting of store_, or "missing".
+  // "TYPE value" of a setting of m_store, or "missing".
   std::string Describe(const std::string &group, const std::string &item) {
-    tiz::CAttributeStore *s = tiz::LookupStore(store_);
+    tiz::CAttributeStore *s = tiz::LookupStore(m_store);
     tiz::CAttribute *a = s ? s->FindAttribute(s->ComposeKey(group.c_str(), item.c_str())) : nullptr;
     if (!a) return "missing";
     char text[64];
@@ -47,10 +47,10 @@ class SettingsFile : public ::testing::Test {
     }
   }
 
-  size_t SettingCount() { return tiz::LookupStore(store_)->Keys().size; }
+  size_t SettingCount() { return tiz::LookupStore(m_store)->Keys().size; }
 
-  tiz_test::ScratchDirectory dir_;
-  uint32_t store_ = 0;
+  tiz_test::ScratchDirectory m_dir;
+  uint32_t m_store = 0;
 };
 
 TEST_F(SettingsFile, EachLineSetsOneSettingByItsTypeWord) {
@@ -91,7 +91,37 @@ TEST_F(SettingsFile, EachLineSetsOneSettingByItsTypeWord) {
     EXPECT_EQ(LoadText("  \n\t" + c.line + "\n"), 0);
     EXPECT_EQ(Describe(c.group, c.item), c.setting);
     EXPECT_EQ(SettingCount(), 1u);
-    ASSERT_EQ(TIZ_DeleteSetting(store_, c.group, c.item), 0);
+    ASSERT_EQ(TIZ_DeleteSetting(m_store, c.group, c.item), 0);
+  }
+}
+
+// Only "double" ignores letter case; every other spelling stores the DWORD
+// of the value's leading number.
+TEST_F(SettingsFile, TypeWordsOtherThanTheExactOnesStoreADword) {
+  struct Case {
+    const char *line;
+    int32_t type;
+  };
+  const Case cases[] = {
+      {"G=7,Value,FileBuffer,3", TIZ_TYPE_DWORD},
+      {"G=7,Value,STRING", TIZ_TYPE_DWORD},
+      {"G=7,Value,double ", TIZ_TYPE_DWORD},
+      {"G=7,Value,Double", TIZ_TYPE_DOUBLE},
+      {"G=7,Value,string,extra,fields", TIZ_TYPE_STRING},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.line);
+    tiz_test::WriteFileText(m_dir.Path("defaults.txt"), std::string(c.line) + "\n");
+    ASSERT_EQ(TIZ_LoadSettings(m_store, "defaults.txt"), 0);
+    int32_t type = 0;
+    EXPECT_EQ(TIZ_GetSettingType(m_store, "G", "Value", &type), 0);
+    EXPECT_EQ(type, c.type);
+    if (type == TIZ_TYPE_DWORD) {
+      uint32_t value = 0;
+      EXPECT_EQ(TIZ_GetSettingDword(m_store, "G", "Value", &value), 0);
+      EXPECT_EQ(value, 7u);
+    }
+    ASSERT_EQ(TIZ_DeleteSetting(m_store, "G", "Value"), 0);
   }
 }
 
@@ -128,12 +158,12 @@ TEST_F(SettingsFile, AFailingLineStopsTheLoadAndEarlierLinesStay) {
               c.result);
     EXPECT_EQ(Describe("Before", "Value"), "DWORD 1");
     EXPECT_EQ(Describe("After", "Value"), "missing");
-    ASSERT_EQ(TIZ_DeleteSetting(store_, "Before", "Value"), 0);
+    ASSERT_EQ(TIZ_DeleteSetting(m_store, "Before", "Value"), 0);
   }
 }
 
 TEST_F(SettingsFile, FileBufferLinesStoreTheFirstBytesOfAFile) {
-  const std::string data = dir_.Path("data.bin").string();
+  const std::string data = m_dir.Path("data.bin").string();
   tiz_test::WriteFileText(data, "abc");
   struct Case {
     std::string count;
@@ -158,47 +188,47 @@ TEST_F(SettingsFile, FileBufferLinesStoreTheFirstBytesOfAFile) {
     SCOPED_TRACE(c.count);
     EXPECT_EQ(LoadText("Data=" + data + ",Value,filebuffer," + c.count + "\n"), c.result);
     EXPECT_EQ(Describe("Data", "Value"), c.setting);
-    TIZ_DeleteSetting(store_, "Data", "Value");
+    TIZ_DeleteSetting(m_store, "Data", "Value");
   }
   EXPECT_EQ(LoadText("Data=" + data + ",Value,filebuffer\n"), TIZ_E_INVALID_ARG);
 }
 
 TEST_F(SettingsFile, TheFileIsLookedForInTheSettingsDirectoryUnlessTheNameIsAbsolute) {
-  tiz_test::WriteFileText(dir_.Path("relative.txt"), "Rel=1,Value\n");
-  EXPECT_EQ(TIZ_LoadSettings(store_, "relative.txt"), 0);
+  tiz_test::WriteFileText(m_dir.Path("relative.txt"), "Rel=1,Value\n");
+  EXPECT_EQ(TIZ_LoadSettings(m_store, "relative.txt"), 0);
   EXPECT_EQ(Describe("Rel", "Value"), "DWORD 1");
 
-  std::filesystem::create_directories(dir_.Path("sub"));
-  tiz_test::WriteFileText(dir_.Path("sub/absolute.txt"), "Abs=2,Value\n");
-  EXPECT_EQ(TIZ_LoadSettings(store_, dir_.Path("sub/absolute.txt").string().c_str()), 0);
+  std::filesystem::create_directories(m_dir.Path("sub"));
+  tiz_test::WriteFileText(m_dir.Path("sub/absolute.txt"), "Abs=2,Value\n");
+  EXPECT_EQ(TIZ_LoadSettings(m_store, m_dir.Path("sub/absolute.txt").string().c_str()), 0);
   EXPECT_EQ(Describe("Abs", "Value"), "DWORD 2");
 
   // A name holding ':' is used as it is, so the settings directory's file
   // of that name is not the one opened.
-  tiz_test::WriteFileText(dir_.Path("x:y.txt"), "Colon=3,Value\n");
-  EXPECT_EQ(TIZ_LoadSettings(store_, "x:y.txt"), 0);
+  tiz_test::WriteFileText(m_dir.Path("x:y.txt"), "Colon=3,Value\n");
+  EXPECT_EQ(TIZ_LoadSettings(m_store, "x:y.txt"), 0);
   EXPECT_EQ(Describe("Colon", "Value"), "missing");
 
-  EXPECT_EQ(TIZ_LoadSettings(store_, "missing.txt"), 0);
-  EXPECT_EQ(TIZ_LoadSettings(store_, ""), 0);
-  EXPECT_EQ(TIZ_LoadSettings(store_, nullptr), 0);
-  EXPECT_EQ(TIZ_LoadSettings(store_, "sub"), 0);  // a directory is no settings file
+  EXPECT_EQ(TIZ_LoadSettings(m_store, "missing.txt"), 0);
+  EXPECT_EQ(TIZ_LoadSettings(m_store, ""), 0);
+  EXPECT_EQ(TIZ_LoadSettings(m_store, nullptr), 0);
+  EXPECT_EQ(TIZ_LoadSettings(m_store, "sub"), 0);  // a directory is no settings file
   EXPECT_EQ(SettingCount(), 2u);
   EXPECT_EQ(TIZ_LoadSettings(0, "relative.txt"), TIZ_E_INVALID_HANDLE);
 
-  tiz_test::SetEnvironment("TIZ_SETTINGS_DIR", dir_.Path("relative.txt/under").string());
-  EXPECT_LT(TIZ_LoadSettings(store_, "relative.txt"), 0);
-  EXPECT_EQ(TIZ_LoadSettings(store_, dir_.Path("relative.txt").string().c_str()), 0);
+  tiz_test::SetEnvironment("TIZ_SETTINGS_DIR", m_dir.Path("relative.txt/under").string());
+  EXPECT_LT(TIZ_LoadSettings(m_store, "relative.txt"), 0);
+  EXPECT_EQ(TIZ_LoadSettings(m_store, m_dir.Path("relative.txt").string().c_str()), 0);
 }
 
 TEST_F(SettingsFile, AStoreReleasedByACallbackEndsTheLoad) {
   struct Releaser {
     static void TIZ_API Release(void *data) { TIZ_Release(*static_cast<uint32_t *>(data)); }
   };
-  ASSERT_EQ(TIZ_SetSettingStructure(store_, "Held", "Value", &store_, Releaser::Release, nullptr),
+  ASSERT_EQ(TIZ_SetSettingStructure(m_store, "Held", "Value", &m_store, Releaser::Release, nullptr),
             0);
   EXPECT_EQ(LoadText("Held=1,Value\nNext=2,Value\n"), TIZ_E_INVALID_HANDLE);
-  EXPECT_EQ(tiz::LookupStore(store_), nullptr);
+  EXPECT_EQ(tiz::LookupStore(m_store), nullptr);
 }
 
 }  // namespace

@@ -61,8 +61,8 @@ const char *StepName(Step step) {
 // close still closes, as real ones may.
 class FailingFiles {
  public:
-  FailingFiles(Step step, int skip) : saved_(Files()) {
-    state_ = {step, skip, false};
+  FailingFiles(Step step, int skip) : m_saved(Files()) {
+    m_state = {step, skip, false};
     FileSystem &table = Files();
     table.openRead = [](const char *path, File **file) {
       return Fails(Step::kOpenRead) ? FileStatus::kFailed : Native().openRead(path, file);
@@ -96,11 +96,11 @@ class FailingFiles {
       return Fails(Step::kLock) ? FileStatus::kFailed : Native().lock(path, kind, lock);
     };
   }
-  ~FailingFiles() { Files() = saved_; }
+  ~FailingFiles() { Files() = m_saved; }
   FailingFiles(const FailingFiles &) = delete;
   FailingFiles &operator=(const FailingFiles &) = delete;
 
-  bool Fired() const { return state_.fired; }
+  bool Fired() const { return m_state.fired; }
 
  private:
   struct State {
@@ -110,12 +110,12 @@ class FailingFiles {
   };
   static const FileSystem &Native() { return NativeFileSystem(); }
   static bool Fails(Step step) {
-    if (step != state_.step || state_.fired || state_.skip-- > 0) return false;
-    state_.fired = true;
+    if (step != m_state.step || m_state.fired || m_state.skip-- > 0) return false;
+    m_state.fired = true;
     return true;
   }
-  static inline State state_{};
-  FileSystem saved_;
+  static inline State m_state{};
+  FileSystem m_saved;
 };
 
 uint32_t NewStore() {
@@ -146,26 +146,26 @@ class IoFailure : public testing::Test {
  protected:
   // Saves both versions and keeps their texts.
   void SetUp() override {
-    oldTree_ = BuildTree(1, 20);
-    newTree_ = BuildTree(2, 20);
-    ASSERT_EQ(TIZ_Serialize(oldTree_, "tree.ini"), 0);
-    oldText_ = tiz_test::ReadFileText(Target());
-    ASSERT_EQ(TIZ_Serialize(newTree_, "tree.ini"), 0);
-    newText_ = tiz_test::ReadFileText(Target());
-    ASSERT_NE(oldText_, newText_);
-    ASSERT_EQ(TIZ_Serialize(oldTree_, "tree.ini"), 0);
-    ASSERT_EQ(tiz_test::ReadFileText(Target()), oldText_);
+    m_oldTree = BuildTree(1, 20);
+    m_newTree = BuildTree(2, 20);
+    ASSERT_EQ(TIZ_Serialize(m_oldTree, "tree.ini"), 0);
+    m_oldText = tiz_test::ReadFileText(Target());
+    ASSERT_EQ(TIZ_Serialize(m_newTree, "tree.ini"), 0);
+    m_newText = tiz_test::ReadFileText(Target());
+    ASSERT_NE(m_oldText, m_newText);
+    ASSERT_EQ(TIZ_Serialize(m_oldTree, "tree.ini"), 0);
+    ASSERT_EQ(tiz_test::ReadFileText(Target()), m_oldText);
   }
   void TearDown() override {
-    TIZ_Release(oldTree_);
-    TIZ_Release(newTree_);
+    TIZ_Release(m_oldTree);
+    TIZ_Release(m_newTree);
   }
 
-  std::filesystem::path Target() const { return dir_.Path("tree.ini"); }
+  std::filesystem::path Target() const { return m_dir.Path("tree.ini"); }
 
-  tiz_test::ScratchDirectory dir_;
-  uint32_t oldTree_ = 0, newTree_ = 0;
-  std::string oldText_, newText_;
+  tiz_test::ScratchDirectory m_dir;
+  uint32_t m_oldTree = 0, m_newTree = 0;
+  std::string m_oldText, m_newText;
 };
 
 TEST_F(IoFailure, EachFailingStepOfASaveLeavesTheOldFileOrTheNewOne) {
@@ -176,20 +176,20 @@ TEST_F(IoFailure, EachFailingStepOfASaveLeavesTheOldFileOrTheNewOne) {
         SCOPED_TRACE(std::string(StepName(step)) + " call " + std::to_string(skip + 1) +
                      (fileExisted ? ", over an old file" : ", no old file"));
         if (fileExisted)
-          tiz_test::WriteFileText(Target(), oldText_);
+          tiz_test::WriteFileText(Target(), m_oldText);
         else
           std::filesystem::remove(Target());
         int32_t result;
         bool fired;
         {
           FailingFiles failing(step, skip);
-          result = TIZ_Serialize(newTree_, "tree.ini");
+          result = TIZ_Serialize(m_newTree, "tree.ini");
           fired = failing.Fired();
         }
-        std::vector<std::string> files = dir_.FileNames();
+        std::vector<std::string> files = m_dir.FileNames();
         if (!fired) {
           EXPECT_EQ(result, 0);
-          EXPECT_EQ(tiz_test::ReadFileText(Target()), newText_);
+          EXPECT_EQ(tiz_test::ReadFileText(Target()), m_newText);
           ASSERT_GT(skip, 0) << "the save never reached this step";
           break;
         }
@@ -198,7 +198,7 @@ TEST_F(IoFailure, EachFailingStepOfASaveLeavesTheOldFileOrTheNewOne) {
         bool renamed = step == Step::kSyncDirectory;
         if (renamed || fileExisted) {
           EXPECT_EQ(files, std::vector<std::string>{"tree.ini"});
-          EXPECT_EQ(tiz_test::ReadFileText(Target()), renamed ? newText_ : oldText_);
+          EXPECT_EQ(tiz_test::ReadFileText(Target()), renamed ? m_newText : m_oldText);
         } else {
           EXPECT_TRUE(files.empty()) << files.front();
         }
@@ -212,7 +212,7 @@ TEST_F(IoFailure, EachFailingStepOfALoadIsReportedAndLeavesTheStoreWhole) {
   const size_t storesBefore = tiz_test::LiveStoreCount();
   // A lock file left by a crash: where loads take the lock, they take it
   // then too.
-  tiz_test::WriteFileText(dir_.Path("tree.ini.lock"), "");
+  tiz_test::WriteFileText(m_dir.Path("tree.ini.lock"), "");
   for (Step step : {Step::kLock, Step::kOpenRead, Step::kRead, Step::kClose}) {
     for (int skip = 0;; ++skip) {
       SCOPED_TRACE(std::string(StepName(step)) + " call " + std::to_string(skip + 1));
@@ -240,7 +240,7 @@ TEST_F(IoFailure, EachFailingStepOfALoadIsReportedAndLeavesTheStoreWhole) {
       }
       tiz_test::ReleaseTree(store);  // loaded nested stores are plain links
       EXPECT_EQ(tiz_test::LiveStoreCount(), storesBefore);
-      EXPECT_EQ(tiz_test::ReadFileText(Target()), oldText_);  // a load never writes
+      EXPECT_EQ(tiz_test::ReadFileText(Target()), m_oldText);  // a load never writes
       if (!fired) {
         ASSERT_GT(skip, 0) << "the load never reached this step";
         break;
@@ -255,10 +255,10 @@ TEST_F(IoFailure, EachFailingStepOfALoadIsReportedAndLeavesTheStoreWhole) {
 // one that fails after it opened is reported. A failure on the file that a
 // "filebuffer" line names stops the load at that line.
 TEST_F(IoFailure, EachFailingStepOfASettingsLoadAppliesAllLinesOrAPrefix) {
-  const auto data = dir_.Path("data.bin");
+  const auto data = m_dir.Path("data.bin");
   tiz_test::WriteFileText(data, "0123");
-  tiz_test::WriteFileText(dir_.Path("defaults.txt"), "First=1,Value\nData=" + data.string() +
-                                                         ",Value,filebuffer,4\nLast=2,Value\n");
+  tiz_test::WriteFileText(m_dir.Path("defaults.txt"), "First=1,Value\nData=" + data.string() +
+                                                          ",Value,filebuffer,4\nLast=2,Value\n");
   for (Step step : {Step::kOpenRead, Step::kRead, Step::kClose}) {
     for (int skip = 0;; ++skip) {
       SCOPED_TRACE(std::string(StepName(step)) + " call " + std::to_string(skip + 1));
@@ -318,33 +318,33 @@ TEST_F(IoFailure, ASaveRemovesOnlyTheTemporaryFilesOfDeadProcesses) {
                                          "tree.ini.tm",
                                          "tree.ini.tmp" + dead,
                                          "tree.ini.tmpx-1"};
-  for (const std::string &name : kept) tiz_test::WriteFileText(dir_.Path(name), "x");
-  tiz_test::WriteFileText(dir_.Path("tree.ini.tmp" + dead + "-0"), "half");
-  tiz_test::WriteFileText(dir_.Path("tree.ini.tmp" + dead + "-12"), "");
-  ASSERT_EQ(TIZ_Serialize(newTree_, "tree.ini"), 0);
+  for (const std::string &name : kept) tiz_test::WriteFileText(m_dir.Path(name), "x");
+  tiz_test::WriteFileText(m_dir.Path("tree.ini.tmp" + dead + "-0"), "half");
+  tiz_test::WriteFileText(m_dir.Path("tree.ini.tmp" + dead + "-12"), "");
+  ASSERT_EQ(TIZ_Serialize(m_newTree, "tree.ini"), 0);
   std::vector<std::string> expected = kept;
   expected.push_back("tree.ini");
   std::sort(expected.begin(), expected.end());
-  EXPECT_EQ(dir_.FileNames(), expected);
-  EXPECT_EQ(tiz_test::ReadFileText(Target()), newText_);
+  EXPECT_EQ(m_dir.FileNames(), expected);
+  EXPECT_EQ(tiz_test::ReadFileText(Target()), m_newText);
 
   // Leftovers that cannot be listed or removed now are left for a later
   // save; this one still succeeds.
   const std::string stale = "tree.ini.tmp" + dead + "-3";
-  tiz_test::WriteFileText(dir_.Path(stale), "");
+  tiz_test::WriteFileText(m_dir.Path(stale), "");
   const FileSystem saved = Files();
   Files().listDirectory = [](const char *, std::vector<std::string> *) {
     return FileStatus::kFailed;
   };
-  EXPECT_EQ(TIZ_Serialize(oldTree_, "tree.ini"), 0);
+  EXPECT_EQ(TIZ_Serialize(m_oldTree, "tree.ini"), 0);
   Files() = saved;
   Files().remove = [](const char *) { return FileStatus::kFailed; };
-  EXPECT_EQ(TIZ_Serialize(newTree_, "tree.ini"), 0);
+  EXPECT_EQ(TIZ_Serialize(m_newTree, "tree.ini"), 0);
   Files() = saved;
-  EXPECT_TRUE(std::filesystem::exists(dir_.Path(stale)));
-  EXPECT_EQ(tiz_test::ReadFileText(Target()), newText_);
-  EXPECT_EQ(TIZ_Serialize(oldTree_, "tree.ini"), 0);
-  EXPECT_FALSE(std::filesystem::exists(dir_.Path(stale)));
+  EXPECT_TRUE(std::filesystem::exists(m_dir.Path(stale)));
+  EXPECT_EQ(tiz_test::ReadFileText(Target()), m_newText);
+  EXPECT_EQ(TIZ_Serialize(m_oldTree, "tree.ini"), 0);
+  EXPECT_FALSE(std::filesystem::exists(m_dir.Path(stale)));
 }
 
 // Where no lock file can be made (the platform reports it as not found), no
@@ -355,14 +355,14 @@ TEST_F(IoFailure, ASaveWhereNoLockFileCanBeMadeGoesOnWithoutIt) {
   Files().lock = [](const char *, LockKind, FileLock **) { return FileStatus::kNotFound; };
   uint32_t empty = NewStore();
   EXPECT_EQ(TIZ_Serialize(empty, "tree.ini"), 0);
-  EXPECT_EQ(TIZ_Serialize(newTree_, "tree.ini"), 0);
-  EXPECT_EQ(tiz_test::ReadFileText(Target()), newText_);
+  EXPECT_EQ(TIZ_Serialize(m_newTree, "tree.ini"), 0);
+  EXPECT_EQ(tiz_test::ReadFileText(Target()), m_newText);
   Files().createTemp = [](const char *, std::string *, File **) { return FileStatus::kFailed; };
   EXPECT_EQ(TIZ_Serialize(empty, "tree.ini"), 0);
-  EXPECT_EQ(TIZ_Serialize(oldTree_, "tree.ini"), TIZ_E_OPEN_FILE);
+  EXPECT_EQ(TIZ_Serialize(m_oldTree, "tree.ini"), TIZ_E_OPEN_FILE);
   Files() = saved;
   TIZ_Release(empty);
-  EXPECT_EQ(tiz_test::ReadFileText(Target()), newText_);
+  EXPECT_EQ(tiz_test::ReadFileText(Target()), m_newText);
 }
 
 #ifndef _WIN32
@@ -378,15 +378,15 @@ class PowerLoss {
   // the one after that loses power.
   static void Install(const std::filesystem::path &dir, int steps, bool keepDirectory) {
     static PowerLoss disk;
-    disk.steps_ = steps;
-    disk.keepDirectory_ = keepDirectory;
+    disk.m_steps = steps;
+    disk.m_keepDirectory = keepDirectory;
     for (const auto &entry : std::filesystem::directory_iterator(dir)) {
       auto file = std::make_shared<Contents>();
       file->written = file->synced = tiz_test::ReadFileText(entry.path());
-      disk.current_[entry.path().string()] = file;
+      disk.m_current[entry.path().string()] = file;
     }
-    disk.durable_ = disk.current_;
-    state_ = &disk;
+    disk.m_durable = disk.m_current;
+    m_state = &disk;
     FileSystem &t = Files();
     t.openRead = [](const char *path, File **file) {
       Step();
@@ -405,41 +405,41 @@ class PowerLoss {
       FileStatus status = Native().createTemp(target, tempPath, file);
       if (status == FileStatus::kOk) {
         auto contents = std::make_shared<Contents>();
-        state_->current_[*tempPath] = contents;
-        state_->open_[*file] = contents;
+        m_state->m_current[*tempPath] = contents;
+        m_state->m_open[*file] = contents;
       }
       return status;
     };
     t.write = [](File *file, const void *data, size_t size) {
       Step();
-      state_->open_[file]->written.append(static_cast<const char *>(data), size);
+      m_state->m_open[file]->written.append(static_cast<const char *>(data), size);
       return Native().write(file, data, size);
     };
     t.flush = [](File *file) {
       Step();
-      auto &contents = *state_->open_[file];
+      auto &contents = *m_state->m_open[file];
       contents.synced = contents.written;
       return Native().flush(file);
     };
     t.close = [](File *file) {
       Step();
-      state_->open_.erase(file);
+      m_state->m_open.erase(file);
       return Native().close(file);
     };
     t.rename = [](const char *from, const char *to) {
       Step();
-      state_->current_[to] = state_->current_[from];
-      state_->current_.erase(from);
+      m_state->m_current[to] = m_state->m_current[from];
+      m_state->m_current.erase(from);
       return Native().rename(from, to);
     };
     t.syncDirectory = [](const char *path) {
       Step();
-      state_->durable_ = state_->current_;
+      m_state->m_durable = m_state->m_current;
       return Native().syncDirectory(path);
     };
     t.remove = [](const char *path) {
       Step();
-      state_->current_.erase(path);
+      m_state->m_current.erase(path);
       return Native().remove(path);
     };
     t.lock = [](const char *path, LockKind kind, FileLock **lock) {
@@ -465,12 +465,12 @@ class PowerLoss {
   static const FileSystem &Native() { return NativeFileSystem(); }
 
   static void Step() {
-    if (state_->steps_-- > 0) return;
+    if (m_state->m_steps-- > 0) return;
     // The disk as the power loss leaves it; the lock file, which holds no
     // data, stays as it was.
-    const Directory &after = state_->keepDirectory_ ? state_->current_ : state_->durable_;
-    Directory touched = state_->current_;
-    touched.insert(state_->durable_.begin(), state_->durable_.end());
+    const Directory &after = m_state->m_keepDirectory ? m_state->m_current : m_state->m_durable;
+    Directory touched = m_state->m_current;
+    touched.insert(m_state->m_durable.begin(), m_state->m_durable.end());
     for (const auto &[path, contents] : touched) {
       auto kept = after.find(path);
       if (kept == after.end())
@@ -481,11 +481,11 @@ class PowerLoss {
     _exit(kCrashed);
   }
 
-  static inline PowerLoss *state_ = nullptr;
-  int steps_ = 0;
-  bool keepDirectory_ = false;
-  Directory current_, durable_;
-  std::map<File *, std::shared_ptr<Contents>> open_;
+  static inline PowerLoss *m_state = nullptr;
+  int m_steps = 0;
+  bool m_keepDirectory = false;
+  Directory m_current, m_durable;
+  std::map<File *, std::shared_ptr<Contents>> m_open;
 };
 
 TEST_F(IoFailure, PowerLossAtEveryStepOfASaveLeavesTheOldFileOrTheNewOne) {
@@ -497,43 +497,43 @@ TEST_F(IoFailure, PowerLossAtEveryStepOfASaveLeavesTheOldFileOrTheNewOne) {
                      (fileExisted ? ", over an old file" : ", no old file") +
                      ", power lost at step " + std::to_string(steps + 1));
         if (fileExisted)
-          tiz_test::WriteFileText(Target(), oldText_);
+          tiz_test::WriteFileText(Target(), m_oldText);
         else
           std::filesystem::remove(Target());
         pid_t child = fork();
         ASSERT_GE(child, 0);
         if (child == 0) {
           PowerLoss::Install(Target().parent_path(), steps, keepDirectory);
-          _exit(TIZ_Serialize(newTree_, "tree.ini") == 0 ? 0 : 1);
+          _exit(TIZ_Serialize(m_newTree, "tree.ini") == 0 ? 0 : 1);
         }
         int status = 0;
         ASSERT_EQ(waitpid(child, &status, 0), child);
         ASSERT_TRUE(WIFEXITED(status));
         if (WEXITSTATUS(status) == 0) {
-          EXPECT_EQ(tiz_test::ReadFileText(Target()), newText_);
+          EXPECT_EQ(tiz_test::ReadFileText(Target()), m_newText);
           ASSERT_GT(steps, 5) << "the save never reached the disk";
           break;
         }
         ASSERT_EQ(WEXITSTATUS(status), PowerLoss::kCrashed);
         if (std::filesystem::exists(Target())) {
           std::string text = tiz_test::ReadFileText(Target());
-          oldSurvived += text == oldText_;
-          newSurvived += text == newText_;
-          ASSERT_TRUE(text == oldText_ || text == newText_) << text.size() << " bytes";
+          oldSurvived += text == m_oldText;
+          newSurvived += text == m_newText;
+          ASSERT_TRUE(text == m_oldText || text == m_newText) << text.size() << " bytes";
           uint32_t loaded = NewStore();
           EXPECT_EQ(TIZ_Deserialize(loaded, "tree.ini"), 0);
           uint32_t value = 0;
           EXPECT_EQ(TIZ_GetSettingDword(loaded, "Numbers", "Item7", &value), 0);
-          EXPECT_EQ(value, text == oldText_ ? 100007u : 200007u);
+          EXPECT_EQ(value, text == m_oldText ? 100007u : 200007u);
           tiz_test::ReleaseTree(loaded);
         } else {
           EXPECT_FALSE(fileExisted);
         }
         // The next process saves at once, whatever lock or temporary file
         // the crash left, and clears the leftovers.
-        EXPECT_EQ(TIZ_Serialize(oldTree_, "tree.ini"), 0);
-        EXPECT_EQ(tiz_test::ReadFileText(Target()), oldText_);
-        EXPECT_EQ(dir_.FileNames(), std::vector<std::string>{"tree.ini"});
+        EXPECT_EQ(TIZ_Serialize(m_oldTree, "tree.ini"), 0);
+        EXPECT_EQ(tiz_test::ReadFileText(Target()), m_oldText);
+        EXPECT_EQ(m_dir.FileNames(), std::vector<std::string>{"tree.ini"});
         ASSERT_LT(steps, 1000);
       }
       if (fileExisted) {
@@ -572,7 +572,7 @@ TEST_F(IoFailure, ProcessKilledWhileSavingLeavesAWholeFile) {
     // The dead process's lock blocks no one, and its temporary file goes
     // with the next save.
     EXPECT_EQ(TIZ_Serialize(bigOld, "tree.ini"), 0);
-    EXPECT_EQ(dir_.FileNames(), std::vector<std::string>{"tree.ini"}) << "round " << round;
+    EXPECT_EQ(m_dir.FileNames(), std::vector<std::string>{"tree.ini"}) << "round " << round;
   }
   TIZ_Release(bigOld);
   TIZ_Release(bigNew);

@@ -17,39 +17,39 @@ constexpr const char *kFlag = "scanner_is_black_background";
 class ScannerFlags : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_EQ(TIZ_Create(&global), 0);
-    ASSERT_EQ(TIZ_Create(&ui), 0);
-    ASSERT_EQ(TIZ_Create(&defaults), 0);
-    ASSERT_EQ(TIZ_SetSettingAttrStoreChild(global, "ui.bag", kValue, ui), 0);
-    ASSERT_EQ(TIZ_SetSettingAttrStoreChild(global, "defaults.bag", kValue, defaults), 0);
-    TIZ_Release(ui);
-    TIZ_Release(defaults);
+    ASSERT_EQ(TIZ_Create(&m_global), 0);
+    ASSERT_EQ(TIZ_Create(&m_ui), 0);
+    ASSERT_EQ(TIZ_Create(&m_defaults), 0);
+    ASSERT_EQ(TIZ_SetSettingAttrStoreChild(m_global, "ui.bag", kValue, m_ui), 0);
+    ASSERT_EQ(TIZ_SetSettingAttrStoreChild(m_global, "defaults.bag", kValue, m_defaults), 0);
+    TIZ_Release(m_ui);
+    TIZ_Release(m_defaults);
   }
   void TearDown() override {
-    EXPECT_EQ(TIZ_Release(global), 0);
-    EXPECT_EQ(tiz::LookupStore(ui), nullptr);
+    EXPECT_EQ(TIZ_Release(m_global), 0);
+    EXPECT_EQ(tiz::LookupStore(m_ui), nullptr);
   }
-  uint32_t global = 0, ui = 0, defaults = 0;
+  uint32_t m_global = 0, m_ui = 0, m_defaults = 0;
 };
 
 TEST_F(ScannerFlags, BlackBackgroundIsKeptInTheUiBag) {
   uint32_t value = 7;
-  EXPECT_EQ(TIZ_UtilGetScannerIsBlackBackground(global, &value), 0);
+  EXPECT_EQ(TIZ_UtilGetScannerIsBlackBackground(m_global, &value), 0);
   EXPECT_EQ(value, 0u);
 
-  EXPECT_EQ(TIZ_UtilSetScannerIsBlackBackground(global, 3), 0);
-  EXPECT_EQ(TIZ_UtilGetScannerIsBlackBackground(global, &value), 0);
+  EXPECT_EQ(TIZ_UtilSetScannerIsBlackBackground(m_global, 3), 0);
+  EXPECT_EQ(TIZ_UtilGetScannerIsBlackBackground(m_global, &value), 0);
   EXPECT_EQ(value, 3u);
   int32_t conf = 0;
-  EXPECT_EQ(TIZ_GetSettingConfidenceDword(ui, kFlag, kValue, &conf, &value), 0);
+  EXPECT_EQ(TIZ_GetSettingConfidenceDword(m_ui, kFlag, kValue, &conf, &value), 0);
   EXPECT_EQ(conf, 100);
 
-  EXPECT_EQ(TIZ_UtilSetScannerIsBlackBackgroundDefault(global, 9), 0);
-  EXPECT_EQ(TIZ_GetSettingDword(defaults, kFlag, kValue, &value), 0);
+  EXPECT_EQ(TIZ_UtilSetScannerIsBlackBackgroundDefault(m_global, 9), 0);
+  EXPECT_EQ(TIZ_GetSettingDword(m_defaults, kFlag, kValue, &value), 0);
   EXPECT_EQ(value, 9u);
-  EXPECT_EQ(TIZ_UtilGetScannerIsBlackBackground(global, &value), 0);
+  EXPECT_EQ(TIZ_UtilGetScannerIsBlackBackground(m_global, &value), 0);
   EXPECT_EQ(value, 3u);  // the default is not what the get reads
-  EXPECT_EQ(RefCount(ui), 0);
+  EXPECT_EQ(RefCount(m_ui), 0);
 }
 
 TEST_F(ScannerFlags, BlackBackgroundErrors) {
@@ -61,8 +61,8 @@ TEST_F(ScannerFlags, BlackBackgroundErrors) {
   EXPECT_EQ(TIZ_UtilSetScannerIsBlackBackgroundDefault(0, 1), TIZ_E_INVALID_HANDLE);
 
   // Read errors pass through; the get's output was cleared first.
-  ASSERT_EQ(TIZ_SetSettingString(ui, kFlag, kValue, "on"), 0);
-  EXPECT_EQ(TIZ_UtilGetScannerIsBlackBackground(global, &value), TIZ_E_WRONG_TYPE);
+  ASSERT_EQ(TIZ_SetSettingString(m_ui, kFlag, kValue, "on"), 0);
+  EXPECT_EQ(TIZ_UtilGetScannerIsBlackBackground(m_global, &value), TIZ_E_WRONG_TYPE);
   EXPECT_EQ(value, 0u);
 
   uint32_t bare = 0;
@@ -74,6 +74,36 @@ TEST_F(ScannerFlags, BlackBackgroundErrors) {
   EXPECT_EQ(TIZ_UtilSetScannerIsBlackBackgroundDefault(bare, 1), TIZ_NOT_FOUND);
   EXPECT_EQ(tiz::LookupStore(bare)->Keys().size, 0u);
   TIZ_Release(bare);
+}
+
+// The scanner values are read in the UI bag with fall-back to its ancestors,
+// the global bag included.
+TEST_F(ScannerFlags, ScannerValuesFallBackToTheUiBagsAncestors) {
+  ASSERT_EQ(TIZ_SetSettingDword(m_global, "scanner_is_black_background", kValue, 4), TIZ_OK);
+  ASSERT_EQ(TIZ_SetSettingDword(m_global, "scan_zoom_percent", kValue, 150), TIZ_OK);
+  uint32_t value = 0;
+  EXPECT_EQ(TIZ_UtilGetScannerIsBlackBackground(m_global, &value), TIZ_OK);
+  EXPECT_EQ(value, 4u);
+  uint32_t flag = 0, zoom = 0;
+  EXPECT_EQ(TIZ_UtilGetZoomedBICDPI(m_global, 0x0028, &flag, &zoom), TIZ_OK);
+  EXPECT_EQ(flag, 0x0020u);
+  EXPECT_EQ(zoom, 6667u);
+
+  // A "ui.bag" of another type is a failing read; the get's output was
+  // cleared first, the zoom's outputs are left alone.
+  uint32_t other = 0;
+  ASSERT_EQ(TIZ_Create(&other), TIZ_OK);
+  ASSERT_EQ(TIZ_SetSettingDword(other, "ui.bag", kValue, 1), TIZ_OK);
+  value = 7;
+  flag = 8;
+  zoom = 9;
+  EXPECT_EQ(TIZ_UtilGetScannerIsBlackBackground(other, &value), TIZ_E_WRONG_TYPE);
+  EXPECT_EQ(TIZ_UtilSetScannerIsBlackBackground(other, 1), TIZ_E_WRONG_TYPE);
+  EXPECT_EQ(TIZ_UtilGetZoomedBICDPI(other, 0x0008, &flag, &zoom), TIZ_E_WRONG_TYPE);
+  EXPECT_EQ(value, 0u);
+  EXPECT_EQ(flag, 8u);
+  EXPECT_EQ(zoom, 9u);
+  EXPECT_EQ(TIZ_Release(other), TIZ_OK);
 }
 
 TEST_F(ScannerFlags, ZoomedResolutionFollowsTheWorkedValues) {
@@ -93,42 +123,42 @@ TEST_F(ScannerFlags, ZoomedResolutionFollowsTheWorkedValues) {
       {0xFFFF, 0xFFFFFFFF, 0xFFFFFFFF, 0x0080, 0xFFFFFFFF},  // saturates
   };
   for (const Case &c : cases) {
-    TIZ_DeleteSetting(ui, "scan_zoom_percent", kValue);
-    TIZ_DeleteSetting(ui, "Destination.Vertical_DPI", kValue);
+    TIZ_DeleteSetting(m_ui, "scan_zoom_percent", kValue);
+    TIZ_DeleteSetting(m_ui, "Destination.Vertical_DPI", kValue);
     if (c.zoom >= 0) {
-      TIZ_SetSettingDword(ui, "scan_zoom_percent", kValue, static_cast<uint32_t>(c.zoom));
+      TIZ_SetSettingDword(m_ui, "scan_zoom_percent", kValue, static_cast<uint32_t>(c.zoom));
     }
     if (c.destination >= 0) {
-      TIZ_SetSettingDword(ui, "Destination.Vertical_DPI", kValue,
+      TIZ_SetSettingDword(m_ui, "Destination.Vertical_DPI", kValue,
                           static_cast<uint32_t>(c.destination));
     }
     uint32_t flag = 0, zoom = 0;
-    EXPECT_EQ(TIZ_UtilGetZoomedBICDPI(global, c.mask, &flag, &zoom), 0);
+    EXPECT_EQ(TIZ_UtilGetZoomedBICDPI(m_global, c.mask, &flag, &zoom), 0);
     EXPECT_EQ(flag, c.flag) << c.mask << " " << c.zoom << " " << c.destination;
     EXPECT_EQ(zoom, c.zoomOut) << c.mask << " " << c.zoom << " " << c.destination;
   }
-  EXPECT_EQ(RefCount(ui), 0);
+  EXPECT_EQ(RefCount(m_ui), 0);
 }
 
 TEST_F(ScannerFlags, ZoomedResolutionErrorsLeaveTheOutputs) {
   uint32_t flag = 7, zoom = 8;
-  EXPECT_EQ(TIZ_UtilGetZoomedBICDPI(global, 0x0100, &flag, &zoom), TIZ_E_NO_DPI);
-  EXPECT_EQ(TIZ_UtilGetZoomedBICDPI(global, 0, &flag, &zoom), TIZ_E_NO_DPI);
+  EXPECT_EQ(TIZ_UtilGetZoomedBICDPI(m_global, 0x0100, &flag, &zoom), TIZ_E_NO_DPI);
+  EXPECT_EQ(TIZ_UtilGetZoomedBICDPI(m_global, 0, &flag, &zoom), TIZ_E_NO_DPI);
   EXPECT_EQ(TIZ_UtilGetZoomedBICDPI(0, 0x08, nullptr, &zoom), TIZ_E_NULL_POINTER);
   EXPECT_EQ(TIZ_UtilGetZoomedBICDPI(0, 0x08, &flag, nullptr), TIZ_E_NULL_POINTER);
   EXPECT_EQ(TIZ_UtilGetZoomedBICDPI(0, 0x08, &flag, &zoom), TIZ_E_INVALID_HANDLE);
-  ASSERT_EQ(TIZ_SetSettingDouble(ui, "Destination.Vertical_DPI", kValue, 300.0), 0);
-  EXPECT_EQ(TIZ_UtilGetZoomedBICDPI(global, 0x08, &flag, &zoom), TIZ_E_WRONG_TYPE);
-  ASSERT_EQ(TIZ_DeleteSetting(ui, "Destination.Vertical_DPI", kValue), 0);
-  ASSERT_EQ(TIZ_SetSettingString(ui, "scan_zoom_percent", kValue, "150"), 0);
-  EXPECT_EQ(TIZ_UtilGetZoomedBICDPI(global, 0x08, &flag, &zoom), TIZ_E_WRONG_TYPE);
+  ASSERT_EQ(TIZ_SetSettingDouble(m_ui, "Destination.Vertical_DPI", kValue, 300.0), 0);
+  EXPECT_EQ(TIZ_UtilGetZoomedBICDPI(m_global, 0x08, &flag, &zoom), TIZ_E_WRONG_TYPE);
+  ASSERT_EQ(TIZ_DeleteSetting(m_ui, "Destination.Vertical_DPI", kValue), 0);
+  ASSERT_EQ(TIZ_SetSettingString(m_ui, "scan_zoom_percent", kValue, "150"), 0);
+  EXPECT_EQ(TIZ_UtilGetZoomedBICDPI(m_global, 0x08, &flag, &zoom), TIZ_E_WRONG_TYPE);
   uint32_t bare = 0;
   ASSERT_EQ(TIZ_Create(&bare), 0);
   EXPECT_EQ(TIZ_UtilGetZoomedBICDPI(bare, 0x08, &flag, &zoom), TIZ_NOT_FOUND);
   TIZ_Release(bare);
   EXPECT_EQ(flag, 7u);
   EXPECT_EQ(zoom, 8u);
-  EXPECT_EQ(RefCount(ui), 0);
+  EXPECT_EQ(RefCount(m_ui), 0);
 }
 
 TEST_F(ScannerFlags, ResolutionListIsAscendingWithTheOutOfSequenceBit) {

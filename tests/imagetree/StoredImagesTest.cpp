@@ -34,15 +34,15 @@ int64_t OwnCachedFlag(uint32_t h, const char *group = "Image") {
 class StoredImages : public PageTreeTest {
  protected:
   void Init(bool duplex) {
-    ASSERT_EQ(TIZ_SetSettingDword(global, "scan_duplex", kValue, duplex ? 1 : 0), 0);
-    ASSERT_EQ(TIZ_UtilReInitImageTree(global), 0);
-    c1 = Current();
-    c2 = Named(global, kCIS, kBack);
+    ASSERT_EQ(TIZ_SetSettingDword(m_global, "scan_duplex", kValue, duplex ? 1 : 0), 0);
+    ASSERT_EQ(TIZ_UtilReInitImageTree(m_global), 0);
+    m_c1 = Current();
+    m_c2 = Named(m_global, kCIS, kBack);
   }
-  uint32_t Current() { return Named(global, kCIS, kValue); }
+  uint32_t Current() { return Named(m_global, kCIS, kValue); }
   // Stores a new image and answers the bag that received it.
   uint32_t Store(uint32_t image, uint32_t cached = 0) {
-    EXPECT_EQ(TIZ_UtilUpdateStoredImages(global, image, cached), 0);
+    EXPECT_EQ(TIZ_UtilUpdateStoredImages(m_global, image, cached), 0);
     EXPECT_EQ(OwnImage(Current()), image);
     return Current();
   }
@@ -50,21 +50,21 @@ class StoredImages : public PageTreeTest {
 
 TEST_F(StoredImages, FirstImageGoesIntoANewBagAndReferencesAreGivenBack) {
   Init(false);
-  int32_t before[] = {RefCount(c1), RefCount(ui), RefCount(global)};
+  int32_t before[] = {RefCount(m_c1), RefCount(m_ui), RefCount(m_global)};
   uint32_t image = TALB_CreateImage(10, 20);
-  ASSERT_EQ(TIZ_UtilUpdateStoredImages(global, image, 0), 0);
+  ASSERT_EQ(TIZ_UtilUpdateStoredImages(m_global, image, 0), 0);
   uint32_t bag = Current();
-  EXPECT_NE(bag, c1);
-  EXPECT_EQ(ParentOf(bag), c1);
+  EXPECT_NE(bag, m_c1);
+  EXPECT_EQ(ParentOf(bag), m_c1);
   EXPECT_EQ(OwnImage(bag), image);
   EXPECT_EQ(OwnCachedFlag(bag), 0);
   EXPECT_EQ(RefCount(bag), 0);
-  EXPECT_EQ(RefCount(c1), before[0]);
-  EXPECT_EQ(RefCount(ui), before[1]);
-  EXPECT_EQ(RefCount(global), before[2]);
+  EXPECT_EQ(RefCount(m_c1), before[0]);
+  EXPECT_EQ(RefCount(m_ui), before[1]);
+  EXPECT_EQ(RefCount(m_global), before[2]);
 
   uint32_t cached = TALB_CreateImage(11, 20);
-  ASSERT_EQ(TIZ_UtilUpdateStoredImages(global, cached, 5), 0);
+  ASSERT_EQ(TIZ_UtilUpdateStoredImages(m_global, cached, 5), 0);
   EXPECT_EQ(OwnCachedFlag(Current()), 1);
   EXPECT_EQ(ParentOf(Current()), bag);
 }
@@ -73,12 +73,12 @@ TEST_F(StoredImages, SameImageTwiceIsRefused) {
   Init(false);
   uint32_t image = TALB_CreateImage(1, 2);
   uint32_t bag = Store(image);
-  int32_t count = RefCount(global);
+  int32_t count = RefCount(m_global);
   size_t live = tiz::StoreHandles::Instance().LiveCount();
-  EXPECT_EQ(TIZ_UtilUpdateStoredImages(global, image, 0), TIZ_E_SAME_IMAGE);
+  EXPECT_EQ(TIZ_UtilUpdateStoredImages(m_global, image, 0), TIZ_E_SAME_IMAGE);
   EXPECT_EQ(Current(), bag);
   EXPECT_EQ(tiz::StoreHandles::Instance().LiveCount(), live);
-  EXPECT_EQ(RefCount(global), count);
+  EXPECT_EQ(RefCount(m_global), count);
   EXPECT_EQ(TALB_ReleaseCount(image), 0u);
 }
 
@@ -117,7 +117,7 @@ TEST_F(StoredImages, PredecessorInAnEarlierBagStaysThere) {
   uint32_t firstBag = Store(first);
   // Another stage appends a bag of its own after the image.
   uint32_t stage = 0;
-  ASSERT_EQ(TIZ_UtilAppendNewCurrentBag(global, 1, &stage), 0);
+  ASSERT_EQ(TIZ_UtilAppendNewCurrentBag(m_global, 1, &stage), 0);
   ASSERT_EQ(TIZ_SetSettingDword(stage, "Stage", kValue, 1), 0);
   TIZ_Release(stage);
 
@@ -134,7 +134,7 @@ TEST_F(StoredImages, ImageLibraryErrorsEndTheUpdate) {
   uint32_t first = TALB_CreateImage(1, 2);
   uint32_t bag = Store(first);
   uint32_t unknown = 0x0FFFFFF0;  // never issued by the image library
-  int32_t r = TIZ_UtilUpdateStoredImages(global, unknown, 0);
+  int32_t r = TIZ_UtilUpdateStoredImages(m_global, unknown, 0);
   uint32_t error = 0;
   TALB_GetImageProperty(unknown, 26, &error);
   EXPECT_NE(error, 0u);
@@ -146,20 +146,20 @@ TEST_F(StoredImages, ImageLibraryErrorsEndTheUpdate) {
 TEST_F(StoredImages, WithoutATreeTheImageStaysTheCallers) {
   uint32_t image = TALB_CreateImage(1, 2);
   // No current bag: the image read on handle 0 fails the handle check.
-  EXPECT_EQ(TIZ_UtilUpdateStoredImages(global, image, 0), TIZ_E_INVALID_HANDLE);
+  EXPECT_EQ(TIZ_UtilUpdateStoredImages(m_global, image, 0), TIZ_E_INVALID_HANDLE);
   EXPECT_EQ(TIZ_UtilUpdateStoredImages(0, image, 0), TIZ_E_INVALID_HANDLE);
-  EXPECT_EQ(KeyCount(global), 1u);
+  EXPECT_EQ(KeyCount(m_global), 1u);
   EXPECT_EQ(TALB_ReleaseCount(image), 0u);
   TALB_ReleaseImage(image);
 }
 
 TEST_F(StoredImages, BackSideImagesGoToTheBackChain) {
   Init(true);
-  ASSERT_EQ(TIZ_UtilSetSide(global, 0), 0);
+  ASSERT_EQ(TIZ_UtilSetSide(m_global, 0), 0);
   uint32_t bag = Store(TALB_CreateImage(1, 2));
-  EXPECT_EQ(ParentOf(bag), c2);
-  EXPECT_EQ(Named(global, kCIS, kBack), bag);
-  EXPECT_EQ(Named(global, kCIS, kFront), c1);
+  EXPECT_EQ(ParentOf(bag), m_c2);
+  EXPECT_EQ(Named(m_global, kCIS, kBack), bag);
+  EXPECT_EQ(Named(m_global, kCIS, kFront), m_c1);
   uint32_t back = 0;
   EXPECT_EQ(TIZ_UtilIsABackSideBag(bag, &back), 0);
   EXPECT_EQ(back, 1u);
@@ -170,11 +170,11 @@ TEST_F(StoredImages, TheUpdateGoesThroughTheExports) {
   uint32_t image = TALB_CreateImage(1, 2);
   TIZ_InitLogging(1);
   testing::internal::CaptureStderr();
-  ASSERT_EQ(TIZ_UtilUpdateStoredImages(global, image, 0), 0);
+  ASSERT_EQ(TIZ_UtilUpdateStoredImages(m_global, image, 0), 0);
   std::string trace = testing::internal::GetCapturedStderr();
   TIZ_InitLogging(0);
   uint32_t bag = Current();
-  size_t get = trace.find("TEV: TIZ_UtilGetCurrentBag : *phCurrentBag=" + Hex(c1) +
+  size_t get = trace.find("TEV: TIZ_UtilGetCurrentBag : *phCurrentBag=" + Hex(m_c1) +
                           ", cszSettingName=Current.ImageStore\n");
   size_t append = trace.find("TEV: TIZ_UtilAppendNewCurrentBag : *phCurrentBag=" + Hex(bag) + "\n");
   size_t set = trace.find("TEV: TIZ_SetSettingImage : hAttrStore=" + Hex(bag) +
@@ -230,35 +230,47 @@ TEST_F(StoredImages, SideImagesOfTheCurrentSideAreDeleted) {
   Init(true);
   for (const Family &f : families) {
     uint32_t front = TALB_CreateImage(1, 1), back = TALB_CreateImage(1, 1);
-    ASSERT_EQ(TIZ_SetSettingImage(global, f.front, kValue, front), 0);
-    ASSERT_EQ(TIZ_SetSettingDword(global, f.front, kCached, 0), 0);
-    ASSERT_EQ(TIZ_SetSettingImage(global, f.back, kValue, back), 0);
-    ASSERT_EQ(TIZ_SetSettingDword(global, f.back, kCached, 1), 0);
+    ASSERT_EQ(TIZ_SetSettingImage(m_global, f.front, kValue, front), 0);
+    ASSERT_EQ(TIZ_SetSettingDword(m_global, f.front, kCached, 0), 0);
+    ASSERT_EQ(TIZ_SetSettingImage(m_global, f.back, kValue, back), 0);
+    ASSERT_EQ(TIZ_SetSettingDword(m_global, f.back, kCached, 1), 0);
 
-    EXPECT_EQ(f.remove(global), 0);
+    EXPECT_EQ(f.remove(m_global), 0);
     EXPECT_EQ(TALB_ReleaseCount(front), 1u);
-    EXPECT_EQ(OwnCachedFlag(global, f.front), -1);
-    EXPECT_EQ(OwnImage(global, f.back), back);
-    EXPECT_EQ(f.remove(global), 0);  // absent settings are no error
+    EXPECT_EQ(OwnCachedFlag(m_global, f.front), -1);
+    EXPECT_EQ(OwnImage(m_global, f.back), back);
+    EXPECT_EQ(f.remove(m_global), 0);  // absent settings are no error
 
-    ASSERT_EQ(TIZ_UtilSetSide(global, 0), 0);
-    EXPECT_EQ(f.remove(global), 0);
+    ASSERT_EQ(TIZ_UtilSetSide(m_global, 0), 0);
+    EXPECT_EQ(f.remove(m_global), 0);
     EXPECT_EQ(TALB_ReleaseCount(back), 1u);
-    EXPECT_EQ(OwnCachedFlag(global, f.back), -1);
-    ASSERT_EQ(TIZ_UtilSetSide(global, 1), 0);
+    EXPECT_EQ(OwnCachedFlag(m_global, f.back), -1);
+    ASSERT_EQ(TIZ_UtilSetSide(m_global, 1), 0);
 
     EXPECT_EQ(f.remove(0), TIZ_E_NULL_POINTER);
     EXPECT_EQ(f.remove(0x12345678), TIZ_E_NULL_POINTER);
   }
   // Shortcuts that disagree about the current side stop the deletion.
-  tiz::CAttributeStore *g = tiz::LookupStore(global);
+  tiz::CAttributeStore *g = tiz::LookupStore(m_global);
   ASSERT_TRUE(g->RemoveEntry(std::string(g->ComposeKey(kCIS, kFront))));
   uint32_t image = TALB_CreateImage(1, 1);
-  ASSERT_EQ(TIZ_SetSettingImage(global, families[0].front, kValue, image), 0);
-  EXPECT_EQ(TIZ_UtilDeleteYBitonalImage(global), TIZ_E_SIDE_MISMATCH);
-  EXPECT_EQ(TIZ_UtilDeleteYPlaneImage(global), TIZ_E_SIDE_MISMATCH);
+  ASSERT_EQ(TIZ_SetSettingImage(m_global, families[0].front, kValue, image), 0);
+  EXPECT_EQ(TIZ_UtilDeleteYBitonalImage(m_global), TIZ_E_SIDE_MISMATCH);
+  EXPECT_EQ(TIZ_UtilDeleteYPlaneImage(m_global), TIZ_E_SIDE_MISMATCH);
   EXPECT_EQ(TALB_ReleaseCount(image), 0u);
-  ASSERT_EQ(TIZ_SetSettingAttrStore(global, kCIS, kFront, c1), 0);
+  ASSERT_EQ(TIZ_SetSettingAttrStore(m_global, kCIS, kFront, m_c1), 0);
+}
+
+// The image 0 on a page without images is "the current bag's image".
+TEST_F(StoredImages, ImageZeroOnAPageWithoutImagesIsTheSameImage) {
+  Init(false);
+  EXPECT_EQ(TIZ_UtilUpdateStoredImages(m_global, 0, 0), TIZ_E_SAME_IMAGE);
+  EXPECT_EQ(Current(), m_c1);
+  uint32_t image = TALB_CreateImage(1, 2);
+  ASSERT_EQ(TIZ_UtilUpdateStoredImages(m_global, image, 0), TIZ_OK);
+  uint32_t bag = Current();
+  EXPECT_EQ(TIZ_UtilUpdateStoredImages(m_global, 0, 0), TIZ_OK);  // 0 never matches
+  EXPECT_EQ(ParentOf(Current()), bag);
 }
 
 // Two images match when both properties agree; a missing image matches none,

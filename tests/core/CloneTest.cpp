@@ -48,13 +48,13 @@ int32_t ConfidenceOf(uint32_t h, const char *group, const char *item) {
 class Clone : public ::testing::Test {
  protected:
   void SetUp() override {
-    liveStores_ = tiz::StoreHandles::Instance().LiveCount();
-    liveImages_ = TALB_LiveImageCount();
+    m_liveStores = tiz::StoreHandles::Instance().LiveCount();
+    m_liveImages = TALB_LiveImageCount();
   }
   // Every test frees what it made; a store or image left over is a leak.
   void TearDown() override {
-    EXPECT_EQ(tiz::StoreHandles::Instance().LiveCount(), liveStores_);
-    EXPECT_EQ(TALB_LiveImageCount(), liveImages_);
+    EXPECT_EQ(tiz::StoreHandles::Instance().LiveCount(), m_liveStores);
+    EXPECT_EQ(TALB_LiveImageCount(), m_liveImages);
   }
 
   static uint32_t NewStore() {
@@ -71,8 +71,8 @@ class Clone : public ::testing::Test {
     }
   }
 
-  size_t liveStores_ = 0;
-  uint32_t liveImages_ = 0;
+  size_t m_liveStores = 0;
+  uint32_t m_liveImages = 0;
 };
 
 TEST_F(Clone, InvalidHandlesCopyNothing) {
@@ -443,72 +443,72 @@ class CloneSharing : public Clone {
  protected:
   void SetUp() override {
     Clone::SetUp();
-    s_ = NewStore();
-    d_ = NewStore();
-    image_ = TALB_CreateImage(1, 1);
-    ASSERT_EQ(TIZ_SetSettingImage(s_, "img", "i", image_), 0);
-    ASSERT_EQ(TIZ_SetSettingStructure(s_, "st", "i", &probe_, ReleaseProbe, nullptr), 0);
-    ASSERT_EQ(TIZ_Clone(s_, d_), 0);
+    m_source = NewStore();
+    m_copy = NewStore();
+    m_image = TALB_CreateImage(1, 1);
+    ASSERT_EQ(TIZ_SetSettingImage(m_source, "img", "i", m_image), 0);
+    ASSERT_EQ(TIZ_SetSettingStructure(m_source, "st", "i", &m_probe, ReleaseProbe, nullptr), 0);
+    ASSERT_EQ(TIZ_Clone(m_source, m_copy), 0);
   }
   void TearDown() override {
-    Free(s_);
-    Free(d_);
-    EXPECT_EQ(TALB_ReleaseCount(image_), 1u);
-    EXPECT_EQ(probe_.releases, 1);
-    EXPECT_EQ(tiz::ExtraImageHolders(image_), 0u);
+    Free(m_source);
+    Free(m_copy);
+    EXPECT_EQ(TALB_ReleaseCount(m_image), 1u);
+    EXPECT_EQ(m_probe.releases, 1);
+    EXPECT_EQ(tiz::ExtraImageHolders(m_image), 0u);
     Clone::TearDown();
   }
 
   void ExpectHeld() {
-    EXPECT_EQ(TALB_ReleaseCount(image_), 0u);
-    EXPECT_EQ(probe_.releases, 0);
+    EXPECT_EQ(TALB_ReleaseCount(m_image), 0u);
+    EXPECT_EQ(m_probe.releases, 0);
   }
 
-  uint32_t s_ = 0, d_ = 0, image_ = 0;
-  Probe probe_;
+  uint32_t m_source = 0, m_copy = 0, m_image = 0;
+  Probe m_probe;
 };
 
 TEST_F(CloneSharing, CopyHoldsTheSameImageAndStructure) {
   uint32_t image = 0;
-  EXPECT_EQ(TIZ_GetSettingImage(d_, "img", "i", &image), 0);
-  EXPECT_EQ(image, image_);
+  EXPECT_EQ(TIZ_GetSettingImage(m_copy, "img", "i", &image), 0);
+  EXPECT_EQ(image, m_image);
   void *data = nullptr;
-  EXPECT_EQ(TIZ_GetSettingStructure(d_, "st", "i", &data), 0);
-  EXPECT_EQ(data, &probe_);
-  EXPECT_FALSE(FindOwn(s_, "st", "i")->m_serializable);
-  EXPECT_TRUE(FindOwn(d_, "st", "i")->m_serializable);
+  EXPECT_EQ(TIZ_GetSettingStructure(m_copy, "st", "i", &data), 0);
+  EXPECT_EQ(data, &m_probe);
+  EXPECT_FALSE(FindOwn(m_source, "st", "i")->m_serializable);
+  EXPECT_TRUE(FindOwn(m_copy, "st", "i")->m_serializable);
 }
 
 TEST_F(CloneSharing, TeardownOfEitherTreeFirstReleasesOnlyAtTheLastHolder) {
   // The fixture frees the source first; this test frees the copy first.
-  Free(d_);
+  Free(m_copy);
   ExpectHeld();
 }
 
 TEST_F(CloneSharing, DeletionReleasesOnlyAtTheLastHolder) {
-  EXPECT_EQ(TIZ_DeleteSetting(d_, "img", "i"), 0);
-  EXPECT_EQ(TIZ_DeleteSetting(s_, "st", "i"), 0);
+  EXPECT_EQ(TIZ_DeleteSetting(m_copy, "img", "i"), 0);
+  EXPECT_EQ(TIZ_DeleteSetting(m_source, "st", "i"), 0);
   ExpectHeld();
-  EXPECT_EQ(TIZ_DeleteSetting(s_, "img", "i"), 0);
-  EXPECT_EQ(TIZ_DeleteSetting(d_, "st", "i"), 0);
-  EXPECT_EQ(TALB_ReleaseCount(image_), 1u);
-  EXPECT_EQ(probe_.releases, 1);
+  EXPECT_EQ(TIZ_DeleteSetting(m_source, "img", "i"), 0);
+  EXPECT_EQ(TIZ_DeleteSetting(m_copy, "st", "i"), 0);
+  EXPECT_EQ(TALB_ReleaseCount(m_image), 1u);
+  EXPECT_EQ(m_probe.releases, 1);
 }
 
 TEST_F(CloneSharing, ReplacementReleasesOnlyAtTheLastHolder) {
   uint32_t other = TALB_CreateImage(2, 2);
-  EXPECT_EQ(TIZ_SetSettingImage(d_, "img", "i", other), 0);
-  EXPECT_EQ(TIZ_SetSettingDword(s_, "st", "i", 1), 0);  // another type replaces it
+  EXPECT_EQ(TIZ_SetSettingImage(m_copy, "img", "i", other), 0);
+  EXPECT_EQ(TIZ_SetSettingDword(m_source, "st", "i", 1), 0);  // another type replaces it
   ExpectHeld();
-  EXPECT_EQ(TIZ_SetSettingImage(s_, "img", "i", image_), 0);  // the same handle: no change
+  EXPECT_EQ(TIZ_SetSettingImage(m_source, "img", "i", m_image), 0);  // the same handle: no change
   Probe second;
-  EXPECT_EQ(TIZ_SetSettingStructure(d_, "st", "i", &second, ReleaseProbe, nullptr), 0);
-  EXPECT_EQ(probe_.releases, 1);
-  EXPECT_EQ(TIZ_SetSettingDouble(s_, "img", "i", 1.0), 0);
-  EXPECT_EQ(TALB_ReleaseCount(image_), 1u);
-  EXPECT_EQ(TIZ_DeleteSetting(d_, "img", "i"), 0);
+  EXPECT_EQ(TIZ_SetSettingStructure(m_copy, "st", "i", &second, ReleaseProbe, nullptr), 0);
+  EXPECT_EQ(m_probe.releases, 1);
+  EXPECT_EQ(TIZ_SetSettingDouble(m_source, "img", "i", 1.0), 0);
+  EXPECT_EQ(TALB_ReleaseCount(m_image), 1u);
+  EXPECT_EQ(TIZ_DeleteSetting(m_copy, "img", "i"), 0);
   EXPECT_EQ(TALB_ReleaseCount(other), 1u);
-  EXPECT_EQ(TIZ_DeleteSetting(d_, "st", "i"), 0);
+  EXPECT_EQ(TIZ_DeleteSetting(m_copy, "st", "i"), 0);
   EXPECT_EQ(second.releases, 1);
 }
 
@@ -519,7 +519,7 @@ TEST_F(CloneSharing, ALoadedNumberOfASharedImageIsNoHolder) {
   tiz_test::ScratchDirectory scratch;
   tiz_test::WriteFileText(scratch.Path("t.tree"),
                           "[Root\x7FPage\x7FImage]\r\nSize=4\r\nType=IMAGE\r\nValue=" +
-                              std::to_string(image_) + "\r\n\r\n");
+                              std::to_string(m_image) + "\r\n\r\n");
   for (bool detach : {true, false}) {
     SCOPED_TRACE(detach);
     uint32_t loaded = NewStore();
@@ -528,21 +528,21 @@ TEST_F(CloneSharing, ALoadedNumberOfASharedImageIsNoHolder) {
       EXPECT_EQ(TIZ_SetSettingImage(loaded, "Page", "Image", 0), 0);
     }
     Free(loaded);
-    EXPECT_EQ(tiz::ExtraImageHolders(image_), 1u);
+    EXPECT_EQ(tiz::ExtraImageHolders(m_image), 1u);
   }
-  Free(d_);
+  Free(m_copy);
   ExpectHeld();
 }
 
 TEST_F(CloneSharing, CopiesOfCopiesCountEveryHolder) {
   uint32_t d2 = NewStore(), d3 = NewStore();
-  ASSERT_EQ(TIZ_Clone(d_, d2), 0);
-  ASSERT_EQ(TIZ_Clone(s_, d3), 0);
-  EXPECT_EQ(tiz::ExtraImageHolders(image_), 3u);
+  ASSERT_EQ(TIZ_Clone(m_copy, d2), 0);
+  ASSERT_EQ(TIZ_Clone(m_source, d3), 0);
+  EXPECT_EQ(tiz::ExtraImageHolders(m_image), 3u);
   Free(d2);
-  Free(s_);
+  Free(m_source);
   Free(d3);
-  ExpectHeld();  // d_ still holds them; the fixture frees it last
+  ExpectHeld();  // m_copy still holds them; the fixture frees it last
 }
 
 TEST_F(CloneSharing, SharedValuesInNestedCopiesGoWithTheirLastHolder) {

@@ -53,33 +53,33 @@ const FailingStep kSaveSteps[] = {
 
 class ProfileFile : public ::testing::Test {
  protected:
-  void TearDown() override { Files() = saved_; }
+  void TearDown() override { Files() = m_saved; }
 
-  tiz_test::ScratchDirectory dir_;
-  FileSystem saved_ = Files();
+  tiz_test::ScratchDirectory m_dir;
+  FileSystem m_saved = Files();
 };
 
 TEST_F(ProfileFile, ReplaceWritesTheWholeTextAndLeavesNoTemporaryFile) {
-  fs::path path = dir_.Path("a.ini");
+  fs::path path = m_dir.Path("a.ini");
   WriteFileText(path, "old");
   ASSERT_EQ(tiz::platform::ReplaceFileAtomically(path.string().c_str(), "new text"),
             FileStatus::kOk);
   EXPECT_EQ(ReadFileText(path), "new text");
-  EXPECT_EQ(dir_.FileNames(), std::vector<std::string>{"a.ini"});
+  EXPECT_EQ(m_dir.FileNames(), std::vector<std::string>{"a.ini"});
 }
 
 TEST_F(ProfileFile, AFailingStepOfAReplaceKeepsTheOldFile) {
-  fs::path path = dir_.Path("a.ini");
+  fs::path path = m_dir.Path("a.ini");
   for (const FailingStep &step : kSaveSteps) {
     WriteFileText(path, "old text");
     step.inject(Files());
     EXPECT_EQ(tiz::platform::ReplaceFileAtomically(path.string().c_str(), "new"),
               FileStatus::kFailed)
         << step.name;
-    Files() = saved_;
+    Files() = m_saved;
     EXPECT_EQ(ReadFileText(path), "old text") << step.name;
     // The temporary file is gone.
-    EXPECT_EQ(dir_.FileNames(), std::vector<std::string>{"a.ini"}) << step.name;
+    EXPECT_EQ(m_dir.FileNames(), std::vector<std::string>{"a.ini"}) << step.name;
   }
   // The directory flush fails after the rename: the new file is in place.
   Files().syncDirectory = [](const char *) { return FileStatus::kFailed; };
@@ -132,7 +132,7 @@ TEST_F(ProfileFile, ACrashDuringASaveLeavesAWholeFile) {
   ASSERT_EQ(TIZ_Create(&store), 0);
   ASSERT_EQ(TIZ_SetSettingString(store, "Scan", "Name", std::string(100000, 'x').c_str()), 0);
   for (const Crash &crash : crashes) {
-    WriteFileText(dir_.Path("tree.ini"), "[Old]\r\nKey=1\r\n");
+    WriteFileText(m_dir.Path("tree.ini"), "[Old]\r\nKey=1\r\n");
     EXPECT_EXIT(
         {
           crash.inject(Files());
@@ -140,7 +140,7 @@ TEST_F(ProfileFile, ACrashDuringASaveLeavesAWholeFile) {
         },
         ::testing::ExitedWithCode(3), "")
         << crash.name;
-    std::string text = ReadFileText(dir_.Path("tree.ini"));
+    std::string text = ReadFileText(m_dir.Path("tree.ini"));
     if (crash.survivor) {
       EXPECT_EQ(text, crash.survivor) << crash.name;
     } else {

@@ -40,29 +40,29 @@ class ScratchDirectory {
  public:
   ScratchDirectory() {
     std::random_device random;
-    dir_ = std::filesystem::temp_directory_path() /
-           ("tiz-test-" + std::to_string(random()) + "-" + std::to_string(random()));
-    std::filesystem::create_directories(dir_);
+    m_dir = std::filesystem::temp_directory_path() /
+            ("tiz-test-" + std::to_string(random()) + "-" + std::to_string(random()));
+    std::filesystem::create_directories(m_dir);
     for (const char *name : kVariables) {
       const char *old = std::getenv(name);
-      saved_.push_back(old ? old : "");
-      SetEnvironment(name, dir_.string());
+      m_saved.push_back(old ? old : "");
+      SetEnvironment(name, m_dir.string());
     }
   }
   ~ScratchDirectory() {
-    for (size_t i = 0; i < saved_.size(); ++i) SetEnvironment(kVariables[i], saved_[i]);
+    for (size_t i = 0; i < m_saved.size(); ++i) SetEnvironment(kVariables[i], m_saved[i]);
     std::error_code ignored;
-    std::filesystem::remove_all(dir_, ignored);
+    std::filesystem::remove_all(m_dir, ignored);
   }
   ScratchDirectory(const ScratchDirectory &) = delete;
   ScratchDirectory &operator=(const ScratchDirectory &) = delete;
 
-  std::filesystem::path Path(const std::string &name) const { return dir_ / name; }
+  std::filesystem::path Path(const std::string &name) const { return m_dir / name; }
 
   // The names of the files in the directory, sorted.
   std::vector<std::string> FileNames() const {
     std::vector<std::string> names;
-    for (const auto &entry : std::filesystem::directory_iterator(dir_))
+    for (const auto &entry : std::filesystem::directory_iterator(m_dir))
       names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
@@ -70,8 +70,8 @@ class ScratchDirectory {
 
  private:
   static constexpr const char *kVariables[] = {"TIZ_PERSIST_DIR", "TIZ_SETTINGS_DIR"};
-  std::filesystem::path dir_;
-  std::vector<std::string> saved_;
+  std::filesystem::path m_dir;
+  std::vector<std::string> m_saved;
 };
 
 }  // namespace tiz_test

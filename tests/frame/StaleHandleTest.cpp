@@ -158,23 +158,23 @@ uint32_t NewStore() {
 class StaleHandle : public testing::Test {
  protected:
   void SetUp() override {
-    filled_ = NewStore();
-    ASSERT_EQ(TIZ_SetSettingDword(filled_, "Scan", "Speed", 12), 0);
-    ASSERT_EQ(TIZ_SetSettingString(filled_, "Scan", "Name", "front"), 0);
-    ASSERT_EQ(TIZ_SetSettingImage(filled_, "Image", "Value", TALB_CreateImage(1, 2)), 0);
+    m_filled = NewStore();
+    ASSERT_EQ(TIZ_SetSettingDword(m_filled, "Scan", "Speed", 12), 0);
+    ASSERT_EQ(TIZ_SetSettingString(m_filled, "Scan", "Name", "front"), 0);
+    ASSERT_EQ(TIZ_SetSettingImage(m_filled, "Image", "Value", TALB_CreateImage(1, 2)), 0);
     uint32_t child = NewStore();
-    ASSERT_EQ(TIZ_SetSettingAttrStoreChild(filled_, "Child", "Value", child), 0);
+    ASSERT_EQ(TIZ_SetSettingAttrStoreChild(m_filled, "Child", "Value", child), 0);
     ASSERT_EQ(TIZ_SetSettingDouble(child, "Gamma", "Value", 2.2), 0);
     TIZ_Release(child);
-    empty_ = NewStore();
+    m_empty = NewStore();
 
-    globalBag_ = NewStore();
-    uiBag_ = NewStore();
-    ASSERT_EQ(TIZ_SetSettingAttrStore(globalBag_, "ui.bag", "Attribute.Value", uiBag_), 0);
-    ASSERT_EQ(TIZ_SetSettingDword(globalBag_, "scan_duplex", "Attribute.Value", 1), 0);
-    ASSERT_EQ(TIZ_UtilReInitImageTree(globalBag_), 0);
-    ASSERT_EQ(TIZ_UtilGetCurrentBag(globalBag_, 1, &currentBag_), 0);
-    TIZ_Release(currentBag_);  // the tree keeps it
+    m_globalBag = NewStore();
+    m_uiBag = NewStore();
+    ASSERT_EQ(TIZ_SetSettingAttrStore(m_globalBag, "ui.bag", "Attribute.Value", m_uiBag), 0);
+    ASSERT_EQ(TIZ_SetSettingDword(m_globalBag, "scan_duplex", "Attribute.Value", 1), 0);
+    ASSERT_EQ(TIZ_UtilReInitImageTree(m_globalBag), 0);
+    ASSERT_EQ(TIZ_UtilGetCurrentBag(m_globalBag, 1, &m_currentBag), 0);
+    TIZ_Release(m_currentBag);  // the tree keeps it
 
     g_image = TALB_CreateImage(3, 4);
     tiz_test::g_tableReleases = 0;
@@ -182,15 +182,15 @@ class StaleHandle : public testing::Test {
 
   void TearDown() override {
     TALB_ReleaseImage(g_image);
-    EXPECT_EQ(TIZ_UtilDestroyImageTree(globalBag_), 0);
-    TIZ_Release(uiBag_);
-    TIZ_Release(empty_);
-    TIZ_Release(filled_);
+    EXPECT_EQ(TIZ_UtilDestroyImageTree(m_globalBag), 0);
+    TIZ_Release(m_uiBag);
+    TIZ_Release(m_empty);
+    TIZ_Release(m_filled);
   }
 
   std::string Everything() const {
-    return tiz_test::DumpStore(filled_) + tiz_test::DumpStore(empty_) +
-           tiz_test::DumpStore(globalBag_) + tiz_test::DumpStore(uiBag_) + "live stores " +
+    return tiz_test::DumpStore(m_filled) + tiz_test::DumpStore(m_empty) +
+           tiz_test::DumpStore(m_globalBag) + tiz_test::DumpStore(m_uiBag) + "live stores " +
            std::to_string(tiz_test::LiveStoreCount()) + ", live images " +
            std::to_string(TALB_LiveImageCount()) + ", reports " +
            std::to_string(ORV_GetLastReport(nullptr, 0));
@@ -230,8 +230,8 @@ class StaleHandle : public testing::Test {
     bad.push_back({"null", 0});
     bad.push_back({"the store signature", 0x6E756765u});
     bad.push_back({"all bits set", 0xFFFFFFFFu});
-    bad.push_back({"live slot, other generation", filled_ ^ 0x80000000u});
-    bad.push_back({"live handle plus one", empty_ + 1});
+    bad.push_back({"live slot, other generation", m_filled ^ 0x80000000u});
+    bad.push_back({"live handle plus one", m_empty + 1});
     bad.push_back({"slot beyond the table", 0x003FFFFFu});
     std::mt19937 random(11);
     for (int n = 0; n < 8; ++n) bad.push_back({"random", static_cast<uint32_t>(random())});
@@ -246,8 +246,10 @@ class StaleHandle : public testing::Test {
   }
 
   // The valid handle beside a bad one, for the first and the second place.
-  uint32_t ValidFirst(Pairing p) const { return p == Pairing::kImageTree ? globalBag_ : filled_; }
-  uint32_t ValidSecond(Pairing p) const { return p == Pairing::kImageTree ? currentBag_ : empty_; }
+  uint32_t ValidFirst(Pairing p) const { return p == Pairing::kImageTree ? m_globalBag : m_filled; }
+  uint32_t ValidSecond(Pairing p) const {
+    return p == Pairing::kImageTree ? m_currentBag : m_empty;
+  }
 
   void ExpectRefusedUntouched(const ExportCase &c, uint32_t first, uint32_t second,
                               const std::string &before) {
@@ -259,7 +261,7 @@ class StaleHandle : public testing::Test {
     EXPECT_EQ(tiz_test::g_tableReleases, 0);
   }
 
-  uint32_t filled_ = 0, empty_ = 0, globalBag_ = 0, uiBag_ = 0, currentBag_ = 0;
+  uint32_t m_filled = 0, m_empty = 0, m_globalBag = 0, m_uiBag = 0, m_currentBag = 0;
 };
 
 TEST_F(StaleHandle, EveryExportRefusesAndTouchesNothing) {
@@ -286,7 +288,7 @@ TEST_F(StaleHandle, NullPointerRulesComeFirstForLiveHandlesAsWell) {
   for (const ExportCase &c : ExportCases()) {
     if (c.name.find("null") == std::string::npos) continue;
     SCOPED_TRACE(c.name);
-    for (uint32_t live : {filled_, globalBag_}) ExpectRefusedUntouched(c, live, 0, before);
+    for (uint32_t live : {m_filled, m_globalBag}) ExpectRefusedUntouched(c, live, 0, before);
   }
 }
 

@@ -165,7 +165,7 @@ class AllocFailureInjection : public testing::Test {
     return 0;
   }
 
-  tiz_test::ScratchDirectory dir_;
+  tiz_test::ScratchDirectory m_dir;
 };
 
 TEST_F(AllocFailureInjection, Setter) {
@@ -209,7 +209,7 @@ TEST_F(AllocFailureInjection, CloneOfNestedTree) {
 }
 
 TEST_F(AllocFailureInjection, SaveLeavesTheOldFileOrTheNewOne) {
-  const auto path = dir_.Path("save.ini");
+  const auto path = m_dir.Path("save.ini");
   uint32_t tree = BuildNestedTree();
   ASSERT_EQ(TIZ_Serialize(tree, "save.ini"), 0);
   const std::string oldText = tiz_test::ReadFileText(path);
@@ -234,7 +234,7 @@ TEST_F(AllocFailureInjection, SaveLeavesTheOldFileOrTheNewOne) {
                std::string text = tiz_test::ReadFileText(path);
                EXPECT_TRUE(text == oldText || text == newText) << text;
                // No temporary file is left behind.
-               EXPECT_EQ(dir_.FileNames(), std::vector<std::string>{"save.ini"});
+               EXPECT_EQ(m_dir.FileNames(), std::vector<std::string>{"save.ini"});
              }};
   EXPECT_GT(FailEachAllocationInTurn(s), 5u);
 }
@@ -287,7 +287,7 @@ TEST_F(AllocFailureInjection, ImageTreeReinitialisation) {
 }
 
 TEST_F(AllocFailureInjection, SettingsLoad) {
-  const auto data = dir_.Path("data.bin");
+  const auto data = m_dir.Path("data.bin");
   tiz_test::WriteFileText(data, "0123456789");
   std::string text =
       "; defaults\n"
@@ -299,7 +299,7 @@ TEST_F(AllocFailureInjection, SettingsLoad) {
       ",Value,filebuffer,10\n"
       "Long=" +
       std::string(3000, 'x') + ",Value,string\n";
-  tiz_test::WriteFileText(dir_.Path("defaults.txt"), text);
+  tiz_test::WriteFileText(m_dir.Path("defaults.txt"), text);
 
   Scenario s{"a settings load with a line longer than the line buffer",
              [](World &w) {

@@ -24,18 +24,18 @@ class Bags : public PageTreeTest {
  protected:
   uint32_t Append(uint32_t side) {
     uint32_t bag = 0;
-    EXPECT_EQ(TIZ_UtilAppendNewCurrentBag(global, side, &bag), 0);
+    EXPECT_EQ(TIZ_UtilAppendNewCurrentBag(m_global, side, &bag), 0);
     return bag;
   }
   uint32_t CurrentBag(uint32_t side) {
     uint32_t bag = 0;
-    EXPECT_EQ(TIZ_UtilGetCurrentBag(global, side, &bag), 0);
+    EXPECT_EQ(TIZ_UtilGetCurrentBag(m_global, side, &bag), 0);
     TIZ_Release(bag);
     return bag;
   }
   uint32_t IsFront() {
     uint32_t front = 7;
-    EXPECT_EQ(TIZ_UtilIsCurrentFront(global, &front), 0);
+    EXPECT_EQ(TIZ_UtilIsCurrentFront(m_global, &front), 0);
     return front;
   }
 };
@@ -44,7 +44,7 @@ TEST_F(Bags, NullOutPointerIsRefusedBeforeTheHandle) {
   uint32_t dead = 0;
   ASSERT_EQ(TIZ_Create(&dead), 0);
   ASSERT_EQ(TIZ_Release(dead), 0);
-  for (uint32_t h : {global, 0u, dead, 0x12345678u}) {
+  for (uint32_t h : {m_global, 0u, dead, 0x12345678u}) {
     EXPECT_EQ(TIZ_UtilGetCurrentBag(h, 1, nullptr), TIZ_E_NULL_POINTER) << h;
     EXPECT_EQ(TIZ_UtilGetPersistentBag(h, 1, nullptr), TIZ_E_NULL_POINTER) << h;
     EXPECT_EQ(TIZ_UtilAppendNewCurrentBag(h, 1, nullptr), TIZ_E_NULL_POINTER) << h;
@@ -62,44 +62,44 @@ TEST_F(Bags, NullOutPointerIsRefusedBeforeTheHandle) {
     EXPECT_EQ(out, 0xABCDu);
   }
   EXPECT_EQ(TIZ_UtilGenerateBatchAttributeName(0, 0, 0), TIZ_E_NOT_PROVIDED);
-  EXPECT_EQ(TIZ_UtilGenerateBatchAttributeName(global, 1, 2), TIZ_E_NOT_PROVIDED);
+  EXPECT_EQ(TIZ_UtilGenerateBatchAttributeName(m_global, 1, 2), TIZ_E_NOT_PROVIDED);
 }
 
 TEST_F(Bags, TreeWithoutShortcutsHandsOutNothing) {
-  ASSERT_EQ(TIZ_SetSettingDword(global, "scan_duplex", kValue, 1), 0);
+  ASSERT_EQ(TIZ_SetSettingDword(m_global, "scan_duplex", kValue, 1), 0);
   size_t live = tiz::StoreHandles::Instance().LiveCount();
   uint32_t out = 0xABCD;
-  EXPECT_EQ(TIZ_UtilGetCurrentBag(global, 1, &out), TIZ_NOT_FOUND);
-  EXPECT_EQ(TIZ_UtilGetPersistentBag(global, 0, &out), TIZ_NOT_FOUND);
-  EXPECT_EQ(TIZ_UtilAppendNewCurrentBag(global, 1, &out), TIZ_NOT_FOUND);
+  EXPECT_EQ(TIZ_UtilGetCurrentBag(m_global, 1, &out), TIZ_NOT_FOUND);
+  EXPECT_EQ(TIZ_UtilGetPersistentBag(m_global, 0, &out), TIZ_NOT_FOUND);
+  EXPECT_EQ(TIZ_UtilAppendNewCurrentBag(m_global, 1, &out), TIZ_NOT_FOUND);
   EXPECT_EQ(out, 0xABCDu);
   EXPECT_EQ(tiz::StoreHandles::Instance().LiveCount(), live);
   EXPECT_EQ(IsFront(), 1u);  // neither item present counts as the same bag
-  EXPECT_EQ(TIZ_UtilSetSide(global, 0), 0);
+  EXPECT_EQ(TIZ_UtilSetSide(m_global, 0), 0);
 }
 
 TEST_F(Bags, SimplexNamesOneBagForBothSides) {
   Init(false);
-  ExpectShortCuts(kCIS, c1, c1, c1);
-  ExpectShortCuts(kPIS, p1, p1, p1);
-  EXPECT_EQ(CurrentBag(1), c1);
-  EXPECT_EQ(CurrentBag(0), c1);
+  ExpectShortCuts(kCIS, m_c1, m_c1, m_c1);
+  ExpectShortCuts(kPIS, m_p1, m_p1, m_p1);
+  EXPECT_EQ(CurrentBag(1), m_c1);
+  EXPECT_EQ(CurrentBag(0), m_c1);
 
   uint32_t n1 = Append(1);
-  EXPECT_EQ(ParentOf(n1), c1);
+  EXPECT_EQ(ParentOf(n1), m_c1);
   ExpectShortCuts(kCIS, n1, n1, n1);
-  EXPECT_EQ(Named(c1, kCIS, kValue), n1);
+  EXPECT_EQ(Named(m_c1, kCIS, kValue), n1);
   uint32_t n2 = Append(0);
   EXPECT_EQ(ParentOf(n2), n1);
   ExpectShortCuts(kCIS, n2, n2, n2);
 
   EXPECT_EQ(IsFront(), 1u);
-  EXPECT_EQ(TIZ_UtilSetSide(global, 0), 0);
+  EXPECT_EQ(TIZ_UtilSetSide(m_global, 0), 0);
   ExpectShortCuts(kCIS, n2, n2, n2);
-  ExpectShortCuts(kPIS, p1, p1, p1);
+  ExpectShortCuts(kPIS, m_p1, m_p1, m_p1);
   uint32_t persistent = 0;
-  EXPECT_EQ(TIZ_UtilGetPersistentBag(global, 0, &persistent), 0);
-  EXPECT_EQ(persistent, p1);
+  EXPECT_EQ(TIZ_UtilGetPersistentBag(m_global, 0, &persistent), 0);
+  EXPECT_EQ(persistent, m_p1);
   TIZ_Release(persistent);
   TIZ_Release(n1);
   TIZ_Release(n2);
@@ -107,25 +107,25 @@ TEST_F(Bags, SimplexNamesOneBagForBothSides) {
 
 TEST_F(Bags, DuplexPageFollowsTheWorkedSequence) {
   Init(true);
-  ExpectShortCuts(kCIS, c1, c1, c2);
-  ExpectShortCuts(kPIS, p1, p1, p2);
+  ExpectShortCuts(kCIS, m_c1, m_c1, m_c2);
+  ExpectShortCuts(kPIS, m_p1, m_p1, m_p2);
   EXPECT_EQ(IsFront(), 1u);
-  EXPECT_EQ(CurrentBag(1), c1);
-  EXPECT_EQ(CurrentBag(0), c2);
+  EXPECT_EQ(CurrentBag(1), m_c1);
+  EXPECT_EQ(CurrentBag(0), m_c2);
 
   uint32_t n1 = Append(1);
-  EXPECT_EQ(ParentOf(n1), c1);
-  ExpectShortCuts(kCIS, n1, n1, c2);
+  EXPECT_EQ(ParentOf(n1), m_c1);
+  ExpectShortCuts(kCIS, n1, n1, m_c2);
 
-  EXPECT_EQ(TIZ_UtilSetSide(global, 0), 0);
-  ExpectShortCuts(kCIS, c2, n1, c2);
-  ExpectShortCuts(kPIS, p2, p1, p2);
+  EXPECT_EQ(TIZ_UtilSetSide(m_global, 0), 0);
+  ExpectShortCuts(kCIS, m_c2, n1, m_c2);
+  ExpectShortCuts(kPIS, m_p2, m_p1, m_p2);
   EXPECT_EQ(IsFront(), 0u);
-  EXPECT_EQ(CurrentBag(1), c2);
+  EXPECT_EQ(CurrentBag(1), m_c2);
   EXPECT_EQ(CurrentBag(0), n1);
 
   uint32_t n2 = Append(1);
-  EXPECT_EQ(ParentOf(n2), c2);
+  EXPECT_EQ(ParentOf(n2), m_c2);
   ExpectShortCuts(kCIS, n2, n1, n2);
   uint32_t back = 7;
   EXPECT_EQ(TIZ_UtilIsABackSideBag(n2, &back), 0);
@@ -134,14 +134,14 @@ TEST_F(Bags, DuplexPageFollowsTheWorkedSequence) {
   EXPECT_EQ(back, 0u);
 
   uint32_t persistent = 0;
-  EXPECT_EQ(TIZ_UtilGetPersistentBag(global, 1, &persistent), 0);
-  EXPECT_EQ(persistent, p2);
+  EXPECT_EQ(TIZ_UtilGetPersistentBag(m_global, 1, &persistent), 0);
+  EXPECT_EQ(persistent, m_p2);
   TIZ_Release(persistent);
 
-  EXPECT_EQ(TIZ_UtilSetSide(global, 1), 0);
+  EXPECT_EQ(TIZ_UtilSetSide(m_global, 1), 0);
   ExpectShortCuts(kCIS, n1, n1, n2);
-  ExpectShortCuts(kPIS, p1, p1, p2);
-  EXPECT_EQ(TIZ_UtilSetSide(global, 1), 0);  // already current: nothing moves
+  ExpectShortCuts(kPIS, m_p1, m_p1, m_p2);
+  EXPECT_EQ(TIZ_UtilSetSide(m_global, 1), 0);  // already current: nothing moves
   ExpectShortCuts(kCIS, n1, n1, n2);
   TIZ_Release(n1);
   TIZ_Release(n2);
@@ -149,26 +149,26 @@ TEST_F(Bags, DuplexPageFollowsTheWorkedSequence) {
 
 TEST_F(Bags, SideArgumentsOtherThanOneNameTheOtherSideInDuplex) {
   Init(true);
-  EXPECT_EQ(CurrentBag(2), c2);
-  EXPECT_EQ(CurrentBag(0xFFFFFFFF), c2);
-  ASSERT_EQ(TIZ_UtilSetSide(global, 0), 0);
+  EXPECT_EQ(CurrentBag(2), m_c2);
+  EXPECT_EQ(CurrentBag(0xFFFFFFFF), m_c2);
+  ASSERT_EQ(TIZ_UtilSetSide(m_global, 0), 0);
   // The back side is current: its front flag is 0, so 0 now names the back.
-  EXPECT_EQ(CurrentBag(0), c1);
-  EXPECT_EQ(CurrentBag(2), c2);
+  EXPECT_EQ(CurrentBag(0), m_c1);
+  EXPECT_EQ(CurrentBag(2), m_c2);
 }
 
 TEST_F(Bags, AppendingToTheOtherSideMovesOnlyItsItem) {
   Init(true);
   uint32_t n = Append(0);
-  EXPECT_EQ(ParentOf(n), c2);
-  ExpectShortCuts(kCIS, c1, c1, n);
+  EXPECT_EQ(ParentOf(n), m_c2);
+  ExpectShortCuts(kCIS, m_c1, m_c1, n);
   EXPECT_EQ(IsFront(), 1u);
   TIZ_Release(n);
 }
 
 TEST_F(Bags, SidesSharingOneBagMoveAllItemsInDuplex) {
   Init(false);  // a simplex layout, then the scanner switches to duplex
-  ASSERT_EQ(TIZ_SetSettingDword(global, "scan_duplex", kValue, 1), 0);
+  ASSERT_EQ(TIZ_SetSettingDword(m_global, "scan_duplex", kValue, 1), 0);
   uint32_t n = Append(1);
   ExpectShortCuts(kCIS, n, n, n);
   TIZ_Release(n);
@@ -176,74 +176,75 @@ TEST_F(Bags, SidesSharingOneBagMoveAllItemsInDuplex) {
 
 TEST_F(Bags, ReferencesGoToTheCaller) {
   Init(true);
-  int32_t before[] = {RefCount(c1), RefCount(p1), RefCount(ui), RefCount(global)};
+  int32_t before[] = {RefCount(m_c1), RefCount(m_p1), RefCount(m_ui), RefCount(m_global)};
   uint32_t bag = 0;
-  ASSERT_EQ(TIZ_UtilGetCurrentBag(global, 1, &bag), 0);
-  EXPECT_EQ(RefCount(c1), before[0] + 1);
-  EXPECT_EQ(RefCount(global), before[3] + 1);
+  ASSERT_EQ(TIZ_UtilGetCurrentBag(m_global, 1, &bag), 0);
+  EXPECT_EQ(RefCount(m_c1), before[0] + 1);
+  EXPECT_EQ(RefCount(m_global), before[3] + 1);
   ASSERT_EQ(TIZ_Release(bag), 0);
-  EXPECT_EQ(RefCount(c1), before[0]);
+  EXPECT_EQ(RefCount(m_c1), before[0]);
 
   // The new bag carries its creation reference for the caller, counted in
   // its chain; giving it back leaves the linked bag alive at 0.
   uint32_t n = Append(1);
   EXPECT_EQ(RefCount(n), 1);
-  EXPECT_EQ(RefCount(c1), before[0] + 1);
-  EXPECT_EQ(RefCount(p1), before[1] + 1);
-  EXPECT_EQ(RefCount(ui), before[2] + 1);
-  EXPECT_EQ(RefCount(global), before[3] + 1);
+  EXPECT_EQ(RefCount(m_c1), before[0] + 1);
+  EXPECT_EQ(RefCount(m_p1), before[1] + 1);
+  EXPECT_EQ(RefCount(m_ui), before[2] + 1);
+  EXPECT_EQ(RefCount(m_global), before[3] + 1);
   ASSERT_EQ(TIZ_Release(n), 0);
   EXPECT_TRUE(Alive(n));
   EXPECT_EQ(RefCount(n), 0);
-  EXPECT_EQ(RefCount(c1), before[0]);
-  EXPECT_EQ(RefCount(global), before[3]);
+  EXPECT_EQ(RefCount(m_c1), before[0]);
+  EXPECT_EQ(RefCount(m_global), before[3]);
 }
 
 TEST_F(Bags, OneSideItemWithoutTheOtherIsInconsistent) {
   Init(true);
-  Unset(global, kCIS, kFront);
+  Unset(m_global, kCIS, kFront);
   size_t live = tiz::StoreHandles::Instance().LiveCount();
   uint32_t out = 0xABCD;
-  EXPECT_EQ(TIZ_UtilIsCurrentFront(global, &out), TIZ_E_SIDE_MISMATCH);
-  EXPECT_EQ(TIZ_UtilGetCurrentBag(global, 1, &out), TIZ_E_SIDE_MISMATCH);
-  EXPECT_EQ(TIZ_UtilAppendNewCurrentBag(global, 1, &out), TIZ_E_SIDE_MISMATCH);
+  EXPECT_EQ(TIZ_UtilIsCurrentFront(m_global, &out), TIZ_E_SIDE_MISMATCH);
+  EXPECT_EQ(TIZ_UtilGetCurrentBag(m_global, 1, &out), TIZ_E_SIDE_MISMATCH);
+  EXPECT_EQ(TIZ_UtilAppendNewCurrentBag(m_global, 1, &out), TIZ_E_SIDE_MISMATCH);
   EXPECT_EQ(out, 0xABCDu);
   EXPECT_EQ(tiz::StoreHandles::Instance().LiveCount(), live);
   // In simplex no side test is made.
-  ASSERT_EQ(TIZ_SetSettingDword(global, "scan_duplex", kValue, 0), 0);
-  EXPECT_EQ(CurrentBag(1), c1);
+  ASSERT_EQ(TIZ_SetSettingDword(m_global, "scan_duplex", kValue, 0), 0);
+  EXPECT_EQ(CurrentBag(1), m_c1);
 }
 
 TEST_F(Bags, SwitchingToASideWithoutBagsChangesNothing) {
   Init(true);
-  Unset(global, kCIS, kBack);
-  EXPECT_EQ(TIZ_UtilSetSide(global, 0), TIZ_NOT_FOUND);
-  ExpectShortCuts(kCIS, c1, c1, 0);
-  ExpectShortCuts(kPIS, p1, p1, p2);
+  Unset(m_global, kCIS, kBack);
+  EXPECT_EQ(TIZ_UtilSetSide(m_global, 0), TIZ_NOT_FOUND);
+  ExpectShortCuts(kCIS, m_c1, m_c1, 0);
+  ExpectShortCuts(kPIS, m_p1, m_p1, m_p2);
 
-  ASSERT_EQ(TIZ_SetSettingAttrStore(global, kCIS, kBack, c2), 0);
-  Unset(global, kPIS, kBack);
-  EXPECT_EQ(TIZ_UtilSetSide(global, 0), TIZ_NOT_FOUND);
-  ExpectShortCuts(kCIS, c1, c1, c2);
-  ExpectShortCuts(kPIS, p1, p1, 0);
+  ASSERT_EQ(TIZ_SetSettingAttrStore(m_global, kCIS, kBack, m_c2), 0);
+  Unset(m_global, kPIS, kBack);
+  EXPECT_EQ(TIZ_UtilSetSide(m_global, 0), TIZ_NOT_FOUND);
+  ExpectShortCuts(kCIS, m_c1, m_c1, m_c2);
+  ExpectShortCuts(kPIS, m_p1, m_p1, 0);
   // The tree's destruction finds the back side's bags through this item.
-  ASSERT_EQ(TIZ_SetSettingAttrStore(global, kPIS, kBack, p2), 0);
+  ASSERT_EQ(TIZ_SetSettingAttrStore(m_global, kPIS, kBack, m_p2), 0);
 }
 
 TEST_F(Bags, ReadErrorsOfTheDuplexFlagPassThrough) {
   Init(true);
-  ASSERT_EQ(TIZ_SetSettingString(global, "scan_duplex", kValue, "yes"), 0);
+  ASSERT_EQ(TIZ_SetSettingString(m_global, "scan_duplex", kValue, "yes"), 0);
   uint32_t out = 0xABCD;
-  EXPECT_EQ(TIZ_UtilGetCurrentBag(global, 1, &out), TIZ_E_WRONG_TYPE);
-  EXPECT_EQ(TIZ_UtilSetSide(global, 0), TIZ_E_WRONG_TYPE);
+  EXPECT_EQ(TIZ_UtilGetCurrentBag(m_global, 1, &out), TIZ_E_WRONG_TYPE);
+  EXPECT_EQ(TIZ_UtilSetSide(m_global, 0), TIZ_E_WRONG_TYPE);
   EXPECT_EQ(out, 0xABCDu);
-  ASSERT_EQ(TIZ_SetSettingDword(global, "scan_duplex", kValue, 1), 0);
+  ASSERT_EQ(TIZ_SetSettingDword(m_global, "scan_duplex", kValue, 1), 0);
 }
 
 TEST_F(Bags, BackSideMarkerIsInheritedThroughTheChain) {
   Init(true);
   uint32_t flag = 7;
-  for (auto [bag, expected] : {std::pair{p2, 1u}, {c2, 1u}, {p1, 0u}, {c1, 0u}, {global, 0u}}) {
+  for (auto [bag, expected] :
+       {std::pair{m_p2, 1u}, {m_c2, 1u}, {m_p1, 0u}, {m_c1, 0u}, {m_global, 0u}}) {
     EXPECT_EQ(TIZ_UtilIsABackSideBag(bag, &flag), 0);
     EXPECT_EQ(flag, expected) << bag;
   }
@@ -258,37 +259,37 @@ TEST_F(Bags, BackSideMarkerIsInheritedThroughTheChain) {
 
 TEST_F(Bags, TraceLinesAreWrittenWhileLoggingIsOn) {
   Init(true);
-  std::string g = Hex(global);
+  std::string g = Hex(m_global);
   auto shortCut = [&](int side, const char *setting, const char *item) {
-    return ShortCutTrace(global, side, setting, item);
+    return ShortCutTrace(m_global, side, setting, item);
   };
 
   testing::internal::CaptureStderr();
   uint32_t bag = 0;
-  ASSERT_EQ(TIZ_UtilGetCurrentBag(global, 1, &bag), 0);
+  ASSERT_EQ(TIZ_UtilGetCurrentBag(m_global, 1, &bag), 0);
   TIZ_Release(bag);
   EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
 
   TIZ_InitLogging(1);
   testing::internal::CaptureStderr();
-  ASSERT_EQ(TIZ_UtilGetCurrentBag(global, 1, &bag), 0);
+  ASSERT_EQ(TIZ_UtilGetCurrentBag(m_global, 1, &bag), 0);
   TIZ_Release(bag);
-  ASSERT_EQ(TIZ_UtilGetPersistentBag(global, 0, &bag), 0);
+  ASSERT_EQ(TIZ_UtilGetPersistentBag(m_global, 0, &bag), 0);
   TIZ_Release(bag);
   uint32_t n = 0;
-  ASSERT_EQ(TIZ_UtilAppendNewCurrentBag(global, 1, &n), 0);
+  ASSERT_EQ(TIZ_UtilAppendNewCurrentBag(m_global, 1, &n), 0);
   std::string expected =
-      shortCut(1, kCIS, kFront) + "TEV: TIZ_UtilGetCurrentBag : *phCurrentBag=" + Hex(c1) +
+      shortCut(1, kCIS, kFront) + "TEV: TIZ_UtilGetCurrentBag : *phCurrentBag=" + Hex(m_c1) +
       ", cszSettingName=Current.ImageStore\n" + shortCut(0, kPIS, kBack) +
       shortCut(1, kCIS, kFront) + "TEV: UtilAppendNewCurrentBag : pGlobalBag=" + g +
-      " pOldCurrent=" + Hex(c1) + "\n" + shortCut(1, kCIS, kFront) + shortCut(0, kCIS, kBack) +
+      " pOldCurrent=" + Hex(m_c1) + "\n" + shortCut(1, kCIS, kFront) + shortCut(0, kCIS, kBack) +
       "TEV: TIZ_UtilAppendNewCurrentBag : *phCurrentBag=" + Hex(n) + "\n";
   EXPECT_EQ(testing::internal::GetCapturedStderr(), expected);
 
   // A failed get writes only the shortcut read's line.
-  Unset(global, kCIS, kBack);
+  Unset(m_global, kCIS, kBack);
   testing::internal::CaptureStderr();
-  EXPECT_EQ(TIZ_UtilGetCurrentBag(global, 0, &bag), TIZ_NOT_FOUND);
+  EXPECT_EQ(TIZ_UtilGetCurrentBag(m_global, 0, &bag), TIZ_NOT_FOUND);
   EXPECT_EQ(testing::internal::GetCapturedStderr(), shortCut(0, kCIS, kBack));
   TIZ_InitLogging(0);
   TIZ_Release(n);

@@ -176,6 +176,16 @@ TEST(RecordsPack, NamesAndTextsAreWrittenAsGiven) {
   }
 }
 
+// Any non-zero selector packs the value as a DWORD of kind 0.
+TEST(RecordsPack, AnyNonZeroSelectorPacksADword) {
+  const uint32_t value = 4294967295u;
+  for (uint32_t selector : {1u, 2u, 0x80000000u, 0xFFFFFFFFu}) {
+    char buffer[32] = "";
+    ASSERT_EQ(UtilAttribute_Pack(buffer, sizeof buffer, "Scan", "Speed", selector, &value), TIZ_OK);
+    EXPECT_STREQ(buffer, "Scan Speed 0 -1\n") << selector;
+  }
+}
+
 // --------------------------------------------------------------- unpacking
 
 TEST(RecordsUnpack, DwordRecordLeavesTheStringUntouched) {
@@ -206,6 +216,36 @@ TEST(RecordsUnpack, TextRecordLeavesTheDwordUntouched) {
     EXPECT_EQ(out.kind, 1u);
     EXPECT_STREQ(out.str.data(), c.value);
     EXPECT_EQ(out.dword, kDwordMarker);
+  }
+}
+
+// The text starts after the white space that follows the kind; that white
+// space still counts in the value's length against the field length.
+TEST(RecordsUnpack, TextValueStartsAfterTheBlanksBehindTheKind) {
+  const struct {
+    const char *record;
+    uint32_t fieldLen;
+    int32_t result;
+    uint32_t kind;
+    const char *text;
+  } cases[] = {
+      {"Job Title 1  Front page\n", 32, TIZ_OK, 1, "Front page"},
+      {"Job Title 1 \t\r x y \n", 32, TIZ_OK, 1, "x y "},
+      {"Job Title 1    \n", 32, TIZ_OK, 1, ""},
+      {"Job Title 2   other kind\n", 32, TIZ_OK, 2, "other kind"},
+      {"Job Ti 1    ab\n", 6, TIZ_OK, 1, "ab"},
+      {"Job Ti 1    ab\n", 5, TIZ_E_TOO_SMALL, kDwordMarker, nullptr},
+  };
+  for (const auto &c : cases) {
+    Unpacked out(c.fieldLen);
+    ASSERT_EQ(out.From(c.record, 0), c.result) << c.record;
+    EXPECT_EQ(out.kind, c.kind) << c.record;
+    EXPECT_EQ(out.dword, kDwordMarker) << c.record;
+    if (c.text) {
+      EXPECT_STREQ(out.str.data(), c.text) << c.record;
+    } else {
+      EXPECT_EQ(out.str, std::vector<char>(c.fieldLen, kMarker)) << c.record;
+    }
   }
 }
 
@@ -341,6 +381,17 @@ TEST(RecordsUnpack, NullPointersAreRefusedUntouched) {
 }
 
 // ------------------------------------------------------- long and round trip
+
+// A text packed with leading blanks is written as given and read back from
+// its first non-blank byte.
+TEST(RecordsRoundTrip, LeadingBlanksOfAPackedTextAreNotReadBack) {
+  char buffer[64] = "";
+  ASSERT_EQ(UtilAttribute_Pack(buffer, sizeof buffer, "Job", "Title", 0, "  Front page "), TIZ_OK);
+  EXPECT_STREQ(buffer, "Job Title 1   Front page \n");
+  Unpacked out(32);
+  ASSERT_EQ(out.From(buffer, 0), TIZ_OK);
+  EXPECT_STREQ(out.str.data(), "Front page ");
+}
 
 // Records and values far beyond a couple of hundred bytes pack and read back
 // whole, with the caller's buffers sized to the byte.

@@ -31,24 +31,24 @@ std::string Sep(std::string text) {
 class TreeFileWin32Rules : public ::testing::Test {
  protected:
   void TearDown() override {
-    for (uint32_t h : stores_) tiz_test::ReleaseTree(h);
+    for (uint32_t h : m_stores) tiz_test::ReleaseTree(h);
   }
 
   uint32_t NewStore() {
     uint32_t h = 0;
     EXPECT_EQ(TIZ_Create(&h), 0);
-    stores_.push_back(h);
+    m_stores.push_back(h);
     return h;
   }
 
   uint32_t Load(const std::string &bytes, int32_t *result) {
-    tiz_test::WriteFileText(dir_.Path("tree.ini"), bytes);
+    tiz_test::WriteFileText(m_dir.Path("tree.ini"), bytes);
     uint32_t h = NewStore();
     *result = TIZ_Deserialize(h, "tree.ini");
     return h;
   }
 
-  std::string FileText() { return tiz_test::ReadFileText(dir_.Path("tree.ini")); }
+  std::string FileText() { return tiz_test::ReadFileText(m_dir.Path("tree.ini")); }
 
   // Every setting as group|item=TYPE:value, nested stores in braces.
   static std::string Dump(uint32_t h) {
@@ -87,8 +87,8 @@ class TreeFileWin32Rules : public ::testing::Test {
     return out;
   }
 
-  tiz_test::ScratchDirectory dir_;
-  std::vector<uint32_t> stores_;
+  tiz_test::ScratchDirectory m_dir;
+  std::vector<uint32_t> m_stores;
 };
 
 // Hand-edited files, each read as the platform's reader reads it.
@@ -184,7 +184,7 @@ TEST_F(TreeFileWin32Rules, SavesWriteWhatThePlatformReadsBackAsSaved) {
     EXPECT_NE(text.find(Sep(line)), std::string::npos) << line << "\n" << text;
 
   int32_t result = 1;
-  tiz_test::WriteFileText(dir_.Path("copy.ini"), text);
+  tiz_test::WriteFileText(m_dir.Path("copy.ini"), text);
   uint32_t loaded = NewStore();
   ASSERT_EQ(TIZ_Deserialize(loaded, "copy.ini"), 0);
   EXPECT_EQ(Dump(loaded), Dump(root));
@@ -322,7 +322,7 @@ TEST_F(TreeFileWin32Rules, AFileSavedFromALinkedStoreLoadsIntoANewRoot) {
 
   // A file with a section of "Root" loads as before: the rest is not its.
   tiz_test::WriteFileText(
-      dir_.Path("mixed.ini"),
+      m_dir.Path("mixed.ini"),
       FileText() + Sep("[Root|Own|Value]\r\nSize=4\r\nType=DWORD\r\nValue=1\r\n"));
   uint32_t mixed = NewStore();
   ASSERT_EQ(TIZ_Deserialize(mixed, "mixed.ini"), 0);

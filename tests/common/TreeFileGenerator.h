@@ -76,7 +76,7 @@ inline std::string PrintableLines(const std::string &text) {
 
 class TreeFileGenerator {
  public:
-  explicit TreeFileGenerator(uint64_t seed = GeneratorSeed()) : random_(seed) {}
+  explicit TreeFileGenerator(uint64_t seed = GeneratorSeed()) : m_random(seed) {}
 
   // A tree whose every name the tree-file layout can hold: no separator
   // byte, line break or NUL, and no blank or control byte at the end of an
@@ -158,7 +158,7 @@ class TreeFileGenerator {
     }
   }
 
-  int Below(int n) { return static_cast<int>(random_() % static_cast<uint64_t>(n)); }
+  int Below(int n) { return static_cast<int>(m_random() % static_cast<uint64_t>(n)); }
 
  private:
   struct Line {
@@ -190,7 +190,7 @@ class TreeFileGenerator {
 
   uint32_t Dword() {
     static const uint32_t kEdges[] = {0, 1, 0x7FFFFFFF, 0x80000000u, 0xFFFFFFFFu};
-    return OneIn(3) ? kEdges[Below(5)] : static_cast<uint32_t>(random_());
+    return OneIn(3) ? kEdges[Below(5)] : static_cast<uint32_t>(m_random());
   }
 
   double Double() {
@@ -199,7 +199,7 @@ class TreeFileGenerator {
     if (OneIn(3)) return kEdges[Below(7)];
     // Any finite bit pattern.
     for (;;) {
-      uint64_t bits = random_();
+      uint64_t bits = m_random();
       double value;
       std::memcpy(&value, &bits, sizeof value);
       if (value == value && value - value == 0) return value;
@@ -244,7 +244,7 @@ class TreeFileGenerator {
   std::string Bytes() {
     if (OneIn(8)) return std::string();
     std::string bytes(static_cast<size_t>(OneIn(20) ? 40000 + Below(1000) : Below(64)), '\0');
-    for (char &b : bytes) b = static_cast<char>(OneIn(4) ? 0 : random_());
+    for (char &b : bytes) b = static_cast<char>(OneIn(4) ? 0 : m_random());
     return bytes;
   }
 
@@ -344,7 +344,7 @@ class TreeFileGenerator {
     }
   }
 
-  std::mt19937_64 random_;
+  std::mt19937_64 m_random;
 };
 
 // Fills `store` with the tree through the C interface. Nested stores are

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "AllocFailure.h"
+#include "LabelledStores.h"
 #include "SettingCalls.h"
 #include "StoreInspection.h"
 #include "core/AttributeStore.h"
@@ -21,6 +22,8 @@
 #include "tiz.h"
 
 namespace {
+
+using tiz_test::LabelledStores;
 
 using tiz_test::Getters;
 using tiz_test::Outs;
@@ -50,125 +53,125 @@ Meta Read(uint32_t h, const char *group, const char *item = "") {
   return m;
 }
 
-#define EXPECT_META(h, group, type_, size_, conf_) \
-  do {                                             \
-    Meta m_ = Read(h, group);                      \
-    EXPECT_EQ(m_.result, 0);                       \
-    EXPECT_EQ(m_.type, type_);                     \
-    EXPECT_EQ(m_.size, size_);                     \
-    EXPECT_EQ(m_.conf, conf_);                     \
+#define EXPECT_META(h, group, expectedType, expectedSize, expectedConf) \
+  do {                                                                  \
+    Meta meta = Read(h, group);                                         \
+    EXPECT_EQ(meta.result, 0);                                          \
+    EXPECT_EQ(meta.type, expectedType);                                 \
+    EXPECT_EQ(meta.size, expectedSize);                                 \
+    EXPECT_EQ(meta.conf, expectedConf);                                 \
   } while (0)
 
 class TypedValues : public testing::Test {
  protected:
   void SetUp() override {
     g_released.clear();
-    liveImages_ = TALB_LiveImageCount();
-    ASSERT_EQ(TIZ_Create(&h_), 0);
+    m_liveImages = TALB_LiveImageCount();
+    ASSERT_EQ(TIZ_Create(&m_store), 0);
   }
   void TearDown() override {
-    EXPECT_EQ(TIZ_Release(h_), 0);
-    for (uint32_t s : extraStores_) TIZ_Release(s);
+    EXPECT_EQ(TIZ_Release(m_store), 0);
+    for (uint32_t s : m_extraStores) TIZ_Release(s);
     // Every image a setting took was released with it.
-    EXPECT_EQ(TALB_LiveImageCount(), liveImages_);
+    EXPECT_EQ(TALB_LiveImageCount(), m_liveImages);
   }
   uint32_t NewStore() {
     uint32_t s = 0;
     EXPECT_EQ(TIZ_Create(&s), 0);
-    extraStores_.push_back(s);
+    m_extraStores.push_back(s);
     return s;
   }
-  uint32_t h_ = 0;
-  uint32_t liveImages_ = 0;
-  std::vector<uint32_t> extraStores_;
+  uint32_t m_store = 0;
+  uint32_t m_liveImages = 0;
+  std::vector<uint32_t> m_extraStores;
 };
 
 TEST_F(TypedValues, EveryTypeReadsBackWithItsTypeSizeAndConfidence) {
-  ASSERT_EQ(TIZ_SetSettingDword(h_, "dword", "", 0xDEADBEEF), 0);
-  ASSERT_EQ(TIZ_SetSettingConfidenceDouble(h_, "double", "", -5, 2.5), 0);
-  ASSERT_EQ(TIZ_SetSettingString(h_, "string", "", "hello"), 0);
+  ASSERT_EQ(TIZ_SetSettingDword(m_store, "dword", "", 0xDEADBEEF), 0);
+  ASSERT_EQ(TIZ_SetSettingConfidenceDouble(m_store, "double", "", -5, 2.5), 0);
+  ASSERT_EQ(TIZ_SetSettingString(m_store, "string", "", "hello"), 0);
   const unsigned char bytes[] = {0, 1, 2, 0, 0xFF};
-  ASSERT_EQ(TIZ_SetSettingConfidenceBuffer(h_, "buffer", "", INT_MAX, bytes, sizeof bytes), 0);
+  ASSERT_EQ(TIZ_SetSettingConfidenceBuffer(m_store, "buffer", "", INT_MAX, bytes, sizeof bytes), 0);
   uint32_t image = TALB_CreateImage(1, 2);
-  ASSERT_EQ(TIZ_SetSettingConfidenceImage(h_, "image", "", INT_MIN, image), 0);
+  ASSERT_EQ(TIZ_SetSettingConfidenceImage(m_store, "image", "", INT_MIN, image), 0);
   int data = 0;
-  ASSERT_EQ(TIZ_SetSettingStructure(h_, "structure", "", &data, RecordRelease, nullptr), 0);
+  ASSERT_EQ(TIZ_SetSettingStructure(m_store, "structure", "", &data, RecordRelease, nullptr), 0);
   uint32_t nested = NewStore();
-  ASSERT_EQ(TIZ_SetSettingConfidenceAttrStore(h_, "store", "", 0, nested), 0);
+  ASSERT_EQ(TIZ_SetSettingConfidenceAttrStore(m_store, "store", "", 0, nested), 0);
 
-  EXPECT_META(h_, "dword", TIZ_TYPE_DWORD, 4u, 100);
-  EXPECT_META(h_, "double", TIZ_TYPE_DOUBLE, 8u, -5);
-  EXPECT_META(h_, "string", TIZ_TYPE_STRING, 6u, 100);
-  EXPECT_META(h_, "buffer", TIZ_TYPE_BUFFER, 5u, INT_MAX);
-  EXPECT_META(h_, "image", TIZ_TYPE_IMAGE, 4u, INT_MIN);
-  EXPECT_META(h_, "structure", TIZ_TYPE_USERDEFINED, 4u, 100);
-  EXPECT_META(h_, "store", TIZ_TYPE_ATTRIBUTESTORE, 4u, 0);
+  EXPECT_META(m_store, "dword", TIZ_TYPE_DWORD, 4u, 100);
+  EXPECT_META(m_store, "double", TIZ_TYPE_DOUBLE, 8u, -5);
+  EXPECT_META(m_store, "string", TIZ_TYPE_STRING, 6u, 100);
+  EXPECT_META(m_store, "buffer", TIZ_TYPE_BUFFER, 5u, INT_MAX);
+  EXPECT_META(m_store, "image", TIZ_TYPE_IMAGE, 4u, INT_MIN);
+  EXPECT_META(m_store, "structure", TIZ_TYPE_USERDEFINED, 4u, 100);
+  EXPECT_META(m_store, "store", TIZ_TYPE_ATTRIBUTESTORE, 4u, 0);
 
   int32_t conf = 0;
   uint32_t dword = 0;
-  EXPECT_EQ(TIZ_GetSettingConfidenceDword(h_, "dword", "", &conf, &dword), 0);
+  EXPECT_EQ(TIZ_GetSettingConfidenceDword(m_store, "dword", "", &conf, &dword), 0);
   EXPECT_EQ(dword, 0xDEADBEEFu);
   EXPECT_EQ(conf, 100);
   double dbl = 0;
-  EXPECT_EQ(TIZ_GetSettingConfidenceDouble(h_, "double", "", &conf, &dbl), 0);
+  EXPECT_EQ(TIZ_GetSettingConfidenceDouble(m_store, "double", "", &conf, &dbl), 0);
   EXPECT_EQ(dbl, 2.5);
   EXPECT_EQ(conf, -5);
   char text[8] = {};
-  EXPECT_EQ(TIZ_GetSettingConfidenceString(h_, "string", "", &conf, text, sizeof text), 0);
+  EXPECT_EQ(TIZ_GetSettingConfidenceString(m_store, "string", "", &conf, text, sizeof text), 0);
   EXPECT_STREQ(text, "hello");
   unsigned char copy[8] = {};
   int32_t len = sizeof copy;
-  EXPECT_EQ(TIZ_GetSettingConfidenceBuffer(h_, "buffer", "", &conf, copy, &len), 0);
+  EXPECT_EQ(TIZ_GetSettingConfidenceBuffer(m_store, "buffer", "", &conf, copy, &len), 0);
   EXPECT_EQ(len, 5);
   EXPECT_EQ(std::memcmp(copy, bytes, sizeof bytes), 0);
   EXPECT_EQ(conf, INT_MAX);
   uint32_t gotImage = 0;
-  EXPECT_EQ(TIZ_GetSettingConfidenceImage(h_, "image", "", &conf, &gotImage), 0);
+  EXPECT_EQ(TIZ_GetSettingConfidenceImage(m_store, "image", "", &conf, &gotImage), 0);
   EXPECT_EQ(gotImage, image);
   EXPECT_EQ(conf, INT_MIN);
   void *gotData = nullptr;
-  EXPECT_EQ(TIZ_GetSettingConfidenceStructure(h_, "structure", "", &conf, &gotData), 0);
+  EXPECT_EQ(TIZ_GetSettingConfidenceStructure(m_store, "structure", "", &conf, &gotData), 0);
   EXPECT_EQ(gotData, &data);
   EXPECT_EQ(conf, 100);
   uint32_t gotStore = 0;
-  EXPECT_EQ(TIZ_GetSettingConfidenceAttrStore(h_, "store", "", &conf, &gotStore), 0);
+  EXPECT_EQ(TIZ_GetSettingConfidenceAttrStore(m_store, "store", "", &conf, &gotStore), 0);
   EXPECT_EQ(gotStore, nested);
   EXPECT_EQ(conf, 0);
   TIZ_Release(gotStore);
 
   // Only the structure setting stays out of tree files.
   for (const char *group : {"dword", "double", "string", "buffer", "image", "store"})
-    EXPECT_TRUE(FindOwn(h_, group, "")->m_serializable) << group;
-  EXPECT_FALSE(FindOwn(h_, "structure", "")->m_serializable);
+    EXPECT_TRUE(FindOwn(m_store, group, "")->m_serializable) << group;
+  EXPECT_FALSE(FindOwn(m_store, "structure", "")->m_serializable);
 }
 
 TEST_F(TypedValues, ByteIsTheLowEightBitsOfTheDword) {
-  ASSERT_EQ(TIZ_SetSettingConfidenceDword(h_, "d", "", 12, 0x1234), 0);
+  ASSERT_EQ(TIZ_SetSettingConfidenceDword(m_store, "d", "", 12, 0x1234), 0);
   uint8_t byte = 0;
-  EXPECT_EQ(TIZ_GetSettingByte(h_, "d", "", &byte), 0);
+  EXPECT_EQ(TIZ_GetSettingByte(m_store, "d", "", &byte), 0);
   EXPECT_EQ(byte, 0x34);
   int32_t conf = 0;
   byte = 0;
-  EXPECT_EQ(TIZ_GetSettingConfidenceByte(h_, "d", "", &conf, &byte), 0);
+  EXPECT_EQ(TIZ_GetSettingConfidenceByte(m_store, "d", "", &conf, &byte), 0);
   EXPECT_EQ(byte, 0x34);
   EXPECT_EQ(conf, 12);
 }
 
 TEST_F(TypedValues, SetConfidenceChangesOnlyTheConfidenceOfASettingOfThisStore) {
-  ASSERT_EQ(TIZ_SetSettingString(h_, "s", "", "keep"), 0);
-  EXPECT_EQ(TIZ_SetConfidence(h_, "s", "", -77), 0);
-  EXPECT_META(h_, "s", TIZ_TYPE_STRING, 5u, -77);
+  ASSERT_EQ(TIZ_SetSettingString(m_store, "s", "", "keep"), 0);
+  EXPECT_EQ(TIZ_SetConfidence(m_store, "s", "", -77), 0);
+  EXPECT_META(m_store, "s", TIZ_TYPE_STRING, 5u, -77);
   char text[8] = {};
-  EXPECT_EQ(TIZ_GetSettingString(h_, "s", "", text, sizeof text), 0);
+  EXPECT_EQ(TIZ_GetSettingString(m_store, "s", "", text, sizeof text), 0);
   EXPECT_STREQ(text, "keep");
   // A plain set puts it back to 100.
-  ASSERT_EQ(TIZ_SetSettingString(h_, "s", "", "new"), 0);
-  EXPECT_META(h_, "s", TIZ_TYPE_STRING, 4u, 100);
+  ASSERT_EQ(TIZ_SetSettingString(m_store, "s", "", "new"), 0);
+  EXPECT_META(m_store, "s", TIZ_TYPE_STRING, 4u, 100);
 
-  EXPECT_EQ(TIZ_SetConfidence(h_, "missing", "", 1), TIZ_NOT_FOUND);
-  EXPECT_EQ(TIZ_SetConfidence(h_, "", "", 1), TIZ_E_INVALID_ARG);
-  EXPECT_EQ(TIZ_SetConfidence(h_, nullptr, "", 1), TIZ_E_INVALID_ARG);
-  EXPECT_EQ(tiz::LookupStore(h_)->Keys().size, 1u);
+  EXPECT_EQ(TIZ_SetConfidence(m_store, "missing", "", 1), TIZ_NOT_FOUND);
+  EXPECT_EQ(TIZ_SetConfidence(m_store, "", "", 1), TIZ_E_INVALID_ARG);
+  EXPECT_EQ(TIZ_SetConfidence(m_store, nullptr, "", 1), TIZ_E_INVALID_ARG);
+  EXPECT_EQ(tiz::LookupStore(m_store)->Keys().size, 1u);
 }
 
 // --- replacing values ---------------------------------------------------
@@ -266,34 +269,34 @@ TEST(TypedValuesReplace, AnyTypeReplacesAnyOtherAndTheOldValueIsReleasedOnce) {
 
 TEST_F(TypedValues, ImageRulesReleaseOnlyAReplacedImage) {
   uint32_t a = TALB_CreateImage(1, 1), b = TALB_CreateImage(2, 2);
-  ASSERT_EQ(TIZ_SetSettingImage(h_, "img", "", a), 0);
+  ASSERT_EQ(TIZ_SetSettingImage(m_store, "img", "", a), 0);
   // The same handle again: nothing released, confidence and type still set.
-  ASSERT_EQ(TIZ_SetSettingConfidenceImage(h_, "img", "", 3, a), 0);
+  ASSERT_EQ(TIZ_SetSettingConfidenceImage(m_store, "img", "", 3, a), 0);
   EXPECT_EQ(TALB_ReleaseCount(a), 0u);
-  EXPECT_META(h_, "img", TIZ_TYPE_IMAGE, 4u, 3);
+  EXPECT_META(m_store, "img", TIZ_TYPE_IMAGE, 4u, 3);
   // Another handle: the old one is released once.
-  ASSERT_EQ(TIZ_SetSettingImage(h_, "img", "", b), 0);
+  ASSERT_EQ(TIZ_SetSettingImage(m_store, "img", "", b), 0);
   EXPECT_EQ(TALB_ReleaseCount(a), 1u);
   EXPECT_EQ(TALB_ReleaseCount(b), 0u);
   // Zero detaches the image without releasing it.
-  ASSERT_EQ(TIZ_SetSettingImage(h_, "img", "", 0), 0);
+  ASSERT_EQ(TIZ_SetSettingImage(m_store, "img", "", 0), 0);
   EXPECT_EQ(TALB_ReleaseCount(b), 0u);
-  EXPECT_META(h_, "img", TIZ_TYPE_IMAGE, 4u, 100);
+  EXPECT_META(m_store, "img", TIZ_TYPE_IMAGE, 4u, 100);
   uint32_t got = 99;
-  EXPECT_EQ(TIZ_GetSettingImage(h_, "img", "", &got), 0);
+  EXPECT_EQ(TIZ_GetSettingImage(m_store, "img", "", &got), 0);
   EXPECT_EQ(got, 0u);
   TALB_ReleaseImage(b);  // detached: the caller's again
   // A new setting given handle 0 holds no value.
-  ASSERT_EQ(TIZ_SetSettingImage(h_, "empty", "", 0), 0);
-  EXPECT_META(h_, "empty", TIZ_TYPE_IMAGE, 0u, 100);
+  ASSERT_EQ(TIZ_SetSettingImage(m_store, "empty", "", 0), 0);
+  EXPECT_META(m_store, "empty", TIZ_TYPE_IMAGE, 0u, 100);
 }
 
 TEST_F(TypedValues, DetachingASharedImageLeavesItToTheOtherHolder) {
   uint32_t image = TALB_CreateImage(1, 1);
-  ASSERT_EQ(TIZ_SetSettingImage(h_, "img", "", image), 0);
+  ASSERT_EQ(TIZ_SetSettingImage(m_store, "img", "", image), 0);
   uint32_t copy = NewStore();
-  ASSERT_EQ(TIZ_Clone(h_, copy), 0);  // the copy shares the image
-  ASSERT_EQ(TIZ_SetSettingImage(h_, "img", "", 0), 0);
+  ASSERT_EQ(TIZ_Clone(m_store, copy), 0);  // the copy shares the image
+  ASSERT_EQ(TIZ_SetSettingImage(m_store, "img", "", 0), 0);
   EXPECT_EQ(TALB_ReleaseCount(image), 0u);
   // The copy is now the image's only holder and releases it when it goes.
   ASSERT_EQ(TIZ_SetSettingDword(copy, "img", "", 0), 0);
@@ -302,74 +305,75 @@ TEST_F(TypedValues, DetachingASharedImageLeavesItToTheOtherHolder) {
 
 TEST_F(TypedValues, StructureReplacedByItsOwnDataIsReleasedThroughTheOldObject) {
   int data = 0;
-  ASSERT_EQ(TIZ_SetSettingStructure(h_, "s", "", &data, RecordRelease, DisplayNothing), 0);
-  EXPECT_EQ(FindOwn(h_, "s", "")->m_value.structure->DisplayCallback(), DisplayNothing);
-  ASSERT_EQ(TIZ_SetSettingConfidenceStructure(h_, "s", "", 4, &data, RecordRelease), 0);
+  ASSERT_EQ(TIZ_SetSettingStructure(m_store, "s", "", &data, RecordRelease, DisplayNothing), 0);
+  EXPECT_EQ(FindOwn(m_store, "s", "")->m_value.structure->DisplayCallback(), DisplayNothing);
+  ASSERT_EQ(TIZ_SetSettingConfidenceStructure(m_store, "s", "", 4, &data, RecordRelease), 0);
   EXPECT_EQ(ReleasesOf(&data), 1u);
   // The confidence form stores no display callback.
-  EXPECT_EQ(FindOwn(h_, "s", "")->m_value.structure->DisplayCallback(), nullptr);
+  EXPECT_EQ(FindOwn(m_store, "s", "")->m_value.structure->DisplayCallback(), nullptr);
   void *got = nullptr;
-  EXPECT_EQ(TIZ_GetSettingStructure(h_, "s", "", &got), 0);
+  EXPECT_EQ(TIZ_GetSettingStructure(m_store, "s", "", &got), 0);
   EXPECT_EQ(got, &data);
   // Without a release callback the structure goes silently.
-  ASSERT_EQ(TIZ_SetSettingStructure(h_, "s", "", &data, nullptr, nullptr), 0);
+  ASSERT_EQ(TIZ_SetSettingStructure(m_store, "s", "", &data, nullptr, nullptr), 0);
   EXPECT_EQ(ReleasesOf(&data), 2u);
-  ASSERT_EQ(TIZ_SetSettingDword(h_, "s", "", 1), 0);
+  ASSERT_EQ(TIZ_SetSettingDword(m_store, "s", "", 1), 0);
   EXPECT_EQ(ReleasesOf(&data), 2u);
 }
 
 TEST_F(TypedValues, StringAndBufferSettersAcceptTheSettingsOwnBytes) {
-  ASSERT_EQ(TIZ_SetSettingString(h_, "s", "", "hello"), 0);
+  ASSERT_EQ(TIZ_SetSettingString(m_store, "s", "", "hello"), 0);
   uint32_t size = 0;
-  char *text = TIZ_GetCharPointer(h_, "s", "", &size, nullptr);
-  ASSERT_EQ(TIZ_SetSettingString(h_, "s", "", text), 0);
-  text = TIZ_GetCharPointer(h_, "s", "", &size, nullptr);
-  ASSERT_EQ(TIZ_SetSettingString(h_, "s", "", text + 1), 0);
-  EXPECT_STREQ(TIZ_GetCharPointer(h_, "s", "", &size, nullptr), "ello");
+  char *text = TIZ_GetCharPointer(m_store, "s", "", &size, nullptr);
+  ASSERT_EQ(TIZ_SetSettingString(m_store, "s", "", text), 0);
+  text = TIZ_GetCharPointer(m_store, "s", "", &size, nullptr);
+  ASSERT_EQ(TIZ_SetSettingString(m_store, "s", "", text + 1), 0);
+  EXPECT_STREQ(TIZ_GetCharPointer(m_store, "s", "", &size, nullptr), "ello");
   EXPECT_EQ(size, 5u);
 
-  ASSERT_EQ(TIZ_SetSettingBuffer(h_, "b", "", "abcd", 5), 0);
-  void *bytes = TIZ_GetVoidPointer(h_, "b", "", &size, nullptr);
-  ASSERT_EQ(TIZ_SetSettingConfidenceBuffer(h_, "b", "", 2, static_cast<char *>(bytes) + 1, 4), 0);
-  bytes = TIZ_GetVoidPointer(h_, "b", "", &size, nullptr);
+  ASSERT_EQ(TIZ_SetSettingBuffer(m_store, "b", "", "abcd", 5), 0);
+  void *bytes = TIZ_GetVoidPointer(m_store, "b", "", &size, nullptr);
+  ASSERT_EQ(TIZ_SetSettingConfidenceBuffer(m_store, "b", "", 2, static_cast<char *>(bytes) + 1, 4),
+            0);
+  bytes = TIZ_GetVoidPointer(m_store, "b", "", &size, nullptr);
   EXPECT_EQ(size, 4u);
   EXPECT_STREQ(static_cast<char *>(bytes), "bcd");
   // Across a change of type: the buffer's bytes become the string.
-  ASSERT_EQ(TIZ_SetSettingString(h_, "b", "", static_cast<char *>(bytes)), 0);
-  EXPECT_META(h_, "b", TIZ_TYPE_STRING, 4u, 100);
-  EXPECT_STREQ(TIZ_GetCharPointer(h_, "b", "", &size, nullptr), "bcd");
-  text = TIZ_GetCharPointer(h_, "b", "", &size, nullptr);
-  ASSERT_EQ(TIZ_SetSettingBuffer(h_, "b", "", text, size), 0);
-  EXPECT_META(h_, "b", TIZ_TYPE_BUFFER, 4u, 100);
+  ASSERT_EQ(TIZ_SetSettingString(m_store, "b", "", static_cast<char *>(bytes)), 0);
+  EXPECT_META(m_store, "b", TIZ_TYPE_STRING, 4u, 100);
+  EXPECT_STREQ(TIZ_GetCharPointer(m_store, "b", "", &size, nullptr), "bcd");
+  text = TIZ_GetCharPointer(m_store, "b", "", &size, nullptr);
+  ASSERT_EQ(TIZ_SetSettingBuffer(m_store, "b", "", text, size), 0);
+  EXPECT_META(m_store, "b", TIZ_TYPE_BUFFER, 4u, 100);
 }
 
 // A text of the size held takes the old text's place: no memory needed, the
 // confidence and text both the new ones, a text of another size a new block.
 TEST_F(TypedValues, AStringRewrittenAtItsSizeNeedsNoMemory) {
-  ASSERT_EQ(TIZ_SetSettingConfidenceString(h_, "s", "", 40, "first"), 0);
+  ASSERT_EQ(TIZ_SetSettingConfidenceString(m_store, "s", "", 40, "first"), 0);
   int32_t result = 0;
   {
     tiz_test::ScopedAllocationFailure fail(0);
-    result = TIZ_SetSettingConfidenceString(h_, "s", "", 7, "other");
+    result = TIZ_SetSettingConfidenceString(m_store, "s", "", 7, "other");
   }
   EXPECT_FALSE(tiz_test::AllocationFailed());
   EXPECT_EQ(result, 0);
-  EXPECT_META(h_, "s", TIZ_TYPE_STRING, 6u, 7);
+  EXPECT_META(m_store, "s", TIZ_TYPE_STRING, 6u, 7);
   uint32_t size = 0;
-  EXPECT_STREQ(TIZ_GetCharPointer(h_, "s", "", &size, nullptr), "other");
-  ASSERT_EQ(TIZ_SetSettingString(h_, "s", "", "longer text"), 0);
-  EXPECT_META(h_, "s", TIZ_TYPE_STRING, 12u, 100);
-  EXPECT_STREQ(TIZ_GetCharPointer(h_, "s", "", &size, nullptr), "longer text");
+  EXPECT_STREQ(TIZ_GetCharPointer(m_store, "s", "", &size, nullptr), "other");
+  ASSERT_EQ(TIZ_SetSettingString(m_store, "s", "", "longer text"), 0);
+  EXPECT_META(m_store, "s", TIZ_TYPE_STRING, 12u, 100);
+  EXPECT_STREQ(TIZ_GetCharPointer(m_store, "s", "", &size, nullptr), "longer text");
 }
 
 TEST_F(TypedValues, NewSettingsKeepInsertionOrderAndRewritesKeepTheirPlace) {
-  ASSERT_EQ(TIZ_SetSettingDword(h_, "a", "", 1), 0);
-  ASSERT_EQ(TIZ_SetSettingDword(h_, "b", "", 2), 0);
-  ASSERT_EQ(TIZ_SetSettingDword(h_, "c", "", 3), 0);
-  ASSERT_EQ(TIZ_SetSettingString(h_, "a", "", "x"), 0);
-  ASSERT_EQ(TIZ_SetSettingString(h_, "", "", "refused"), TIZ_E_INVALID_ARG);
+  ASSERT_EQ(TIZ_SetSettingDword(m_store, "a", "", 1), 0);
+  ASSERT_EQ(TIZ_SetSettingDword(m_store, "b", "", 2), 0);
+  ASSERT_EQ(TIZ_SetSettingDword(m_store, "c", "", 3), 0);
+  ASSERT_EQ(TIZ_SetSettingString(m_store, "a", "", "x"), 0);
+  ASSERT_EQ(TIZ_SetSettingString(m_store, "", "", "refused"), TIZ_E_INVALID_ARG);
   std::vector<std::string> keys;
-  for (tiz::KeyEntry *e = tiz::LookupStore(h_)->Keys().head; e; e = e->next)
+  for (tiz::KeyEntry *e = tiz::LookupStore(m_store)->Keys().head; e; e = e->next)
     keys.emplace_back(e->KeyView());
   EXPECT_EQ(keys, (std::vector<std::string>{"a\x7FValue", "b\x7FValue", "c\x7FValue"}));
 }
@@ -377,75 +381,75 @@ TEST_F(TypedValues, NewSettingsKeepInsertionOrderAndRewritesKeepTheirPlace) {
 // --- getters: copies into the caller's buffers --------------------------
 
 TEST_F(TypedValues, StringGetterCopiesBoundedAndTerminatesACutText) {
-  ASSERT_EQ(TIZ_SetSettingConfidenceString(h_, "s", "", 42, "hello"), 0);
+  ASSERT_EQ(TIZ_SetSettingConfidenceString(m_store, "s", "", 42, "hello"), 0);
   char text[10];
   std::memset(text, 'x', sizeof text);
-  EXPECT_EQ(TIZ_GetSettingString(h_, "s", "", text, 6), 0);
+  EXPECT_EQ(TIZ_GetSettingString(m_store, "s", "", text, 6), 0);
   EXPECT_STREQ(text, "hello");
   // A larger buffer is filled up with NUL bytes, and only up to its length.
   std::memset(text, 'x', sizeof text);
-  EXPECT_EQ(TIZ_GetSettingString(h_, "s", "", text, 9), 0);
+  EXPECT_EQ(TIZ_GetSettingString(m_store, "s", "", text, 9), 0);
   EXPECT_EQ(std::string(text, 10), std::string("hello\0\0\0\0x", 10));
   // One byte short: cut by one character, terminated in the last byte.
   std::memset(text, 'x', sizeof text);
   int32_t conf = 0;
-  EXPECT_EQ(TIZ_GetSettingConfidenceString(h_, "s", "", &conf, text, 5), TIZ_E_TOO_SMALL);
+  EXPECT_EQ(TIZ_GetSettingConfidenceString(m_store, "s", "", &conf, text, 5), TIZ_E_TOO_SMALL);
   EXPECT_EQ(std::string(text, 6), std::string("hell\0x", 6));
   EXPECT_EQ(conf, 42);
-  EXPECT_EQ(TIZ_GetSettingString(h_, "s", "", text, 1), TIZ_E_TOO_SMALL);
+  EXPECT_EQ(TIZ_GetSettingString(m_store, "s", "", text, 1), TIZ_E_TOO_SMALL);
   EXPECT_EQ(text[0], '\0');
 }
 
 TEST_F(TypedValues, BufferGetterCopiesWhatFitsAndReportsTheStoredSize) {
   const unsigned char bytes[] = {1, 2, 3, 4, 5};
-  ASSERT_EQ(TIZ_SetSettingConfidenceBuffer(h_, "b", "", 8, bytes, sizeof bytes), 0);
+  ASSERT_EQ(TIZ_SetSettingConfidenceBuffer(m_store, "b", "", 8, bytes, sizeof bytes), 0);
   unsigned char out[8];
   std::memset(out, 0xEE, sizeof out);
   int32_t len = 3, conf = 0;
-  EXPECT_EQ(TIZ_GetSettingConfidenceBuffer(h_, "b", "", &conf, out, &len), TIZ_E_TOO_SMALL);
+  EXPECT_EQ(TIZ_GetSettingConfidenceBuffer(m_store, "b", "", &conf, out, &len), TIZ_E_TOO_SMALL);
   EXPECT_EQ(len, 3);
   EXPECT_EQ(conf, 8);
   const unsigned char cut[] = {1, 2, 3, 0xEE};
   EXPECT_EQ(std::memcmp(out, cut, sizeof cut), 0);
   len = 8;
-  EXPECT_EQ(TIZ_GetSettingBuffer(h_, "b", "", out, &len), 0);
+  EXPECT_EQ(TIZ_GetSettingBuffer(m_store, "b", "", out, &len), 0);
   EXPECT_EQ(len, 5);
   EXPECT_EQ(std::memcmp(out, bytes, sizeof bytes), 0);
   EXPECT_EQ(out[5], 0xEE);
 }
 
 TEST_F(TypedValues, AnEmptyBufferReadsAsNothingBeforeAnyTypeTest) {
-  ASSERT_EQ(TIZ_SetSettingBuffer(h_, "e", "", "abc", 3), 0);
-  ASSERT_EQ(TIZ_SetSettingConfidenceBuffer(h_, "e", "", 6, nullptr, 0), 0);
-  EXPECT_META(h_, "e", TIZ_TYPE_BUFFER, 0u, 6);
+  ASSERT_EQ(TIZ_SetSettingBuffer(m_store, "e", "", "abc", 3), 0);
+  ASSERT_EQ(TIZ_SetSettingConfidenceBuffer(m_store, "e", "", 6, nullptr, 0), 0);
+  EXPECT_META(m_store, "e", TIZ_TYPE_BUFFER, 0u, 6);
   Outs outs;
   int32_t conf = outs.conf;
-  EXPECT_EQ(TIZ_GetSettingConfidenceBuffer(h_, "e", "", &outs.conf, outs.bytes, &outs.len), 0);
-  EXPECT_EQ(TIZ_GetSettingConfidenceString(h_, "e", "", &outs.conf, outs.text, 4), 0);
+  EXPECT_EQ(TIZ_GetSettingConfidenceBuffer(m_store, "e", "", &outs.conf, outs.bytes, &outs.len), 0);
+  EXPECT_EQ(TIZ_GetSettingConfidenceString(m_store, "e", "", &outs.conf, outs.text, 4), 0);
   EXPECT_TRUE(outs.Untouched());
   EXPECT_EQ(outs.conf, conf);
   uint32_t size = 99;
   int32_t status = 99;
-  EXPECT_EQ(TIZ_GetVoidPointer(h_, "e", "", &size, &status), nullptr);
+  EXPECT_EQ(TIZ_GetVoidPointer(m_store, "e", "", &size, &status), nullptr);
   EXPECT_EQ(status, 0);
   EXPECT_EQ(size, 0u);
 }
 
 TEST_F(TypedValues, PointerGettersHandOutTheStoredBytesInPlace) {
-  ASSERT_EQ(TIZ_SetSettingConfidenceString(h_, "s", "", 33, "hello"), 0);
+  ASSERT_EQ(TIZ_SetSettingConfidenceString(m_store, "s", "", 33, "hello"), 0);
   uint32_t size = 0;
   int32_t status = 99, conf = 0;
-  char *text = TIZ_GetConfidenceCharPointer(h_, "s", "", &conf, &size, &status);
+  char *text = TIZ_GetConfidenceCharPointer(m_store, "s", "", &conf, &size, &status);
   ASSERT_NE(text, nullptr);
   EXPECT_STREQ(text, "hello");
   EXPECT_EQ(status, 0);
   EXPECT_EQ(size, 6u);
   EXPECT_EQ(conf, 33);
-  EXPECT_EQ(TIZ_GetCharPointer(h_, "s", "", &size, nullptr), text);
+  EXPECT_EQ(TIZ_GetCharPointer(m_store, "s", "", &size, nullptr), text);
 
-  ASSERT_EQ(TIZ_SetSettingBuffer(h_, "b", "", "wxyz", 4), 0);
+  ASSERT_EQ(TIZ_SetSettingBuffer(m_store, "b", "", "wxyz", 4), 0);
   auto *bytes =
-      static_cast<char *>(TIZ_GetConfidenceVoidPointer(h_, "b", "", &conf, &size, &status));
+      static_cast<char *>(TIZ_GetConfidenceVoidPointer(m_store, "b", "", &conf, &size, &status));
   ASSERT_NE(bytes, nullptr);
   EXPECT_EQ(std::string(bytes, 4), "wxyz");
   EXPECT_EQ(size, 4u);
@@ -453,15 +457,15 @@ TEST_F(TypedValues, PointerGettersHandOutTheStoredBytesInPlace) {
   bytes[0] = 'W';  // the store's own bytes, not a copy
   char copy[4];
   int32_t len = 4;
-  EXPECT_EQ(TIZ_GetSettingBuffer(h_, "b", "", copy, &len), 0);
+  EXPECT_EQ(TIZ_GetSettingBuffer(m_store, "b", "", copy, &len), 0);
   EXPECT_EQ(copy[0], 'W');
 
   // Another type gives no pointer at all, not the value word as an address.
-  ASSERT_EQ(TIZ_SetSettingDword(h_, "d", "", 0x1000), 0);
+  ASSERT_EQ(TIZ_SetSettingDword(m_store, "d", "", 0x1000), 0);
   size = 77;
-  EXPECT_EQ(TIZ_GetCharPointer(h_, "d", "", &size, &status), nullptr);
+  EXPECT_EQ(TIZ_GetCharPointer(m_store, "d", "", &size, &status), nullptr);
   EXPECT_EQ(status, TIZ_E_WRONG_TYPE);
-  EXPECT_EQ(TIZ_GetVoidPointer(h_, "s", "", &size, &status), nullptr);
+  EXPECT_EQ(TIZ_GetVoidPointer(m_store, "s", "", &size, &status), nullptr);
   EXPECT_EQ(status, TIZ_E_WRONG_TYPE);
   EXPECT_EQ(size, 77u);
 }
@@ -474,16 +478,16 @@ class TypedValuesChain : public TypedValues {
  protected:
   void SetUp() override {
     TypedValues::SetUp();
-    grand_ = h_;
-    ASSERT_EQ(TIZ_Create(&parent_), 0);
-    ASSERT_EQ(TIZ_Create(&child_), 0);
-    ASSERT_EQ(TIZ_SetSettingAttrStoreChild(grand_, "kids", "parent", parent_), 0);
-    ASSERT_EQ(TIZ_SetSettingAttrStoreChild(parent_, "kids", "child", child_), 0);
-    plain_ = NewStore();
-    ASSERT_EQ(TIZ_SetSettingAttrStore(child_, "plain", "", plain_), 0);
+    m_grand = m_store;
+    ASSERT_EQ(TIZ_Create(&m_parent), 0);
+    ASSERT_EQ(TIZ_Create(&m_child), 0);
+    ASSERT_EQ(TIZ_SetSettingAttrStoreChild(m_grand, "kids", "parent", m_parent), 0);
+    ASSERT_EQ(TIZ_SetSettingAttrStoreChild(m_parent, "kids", "child", m_child), 0);
+    m_plain = NewStore();
+    ASSERT_EQ(TIZ_SetSettingAttrStore(m_child, "plain", "", m_plain), 0);
     // The grand store owns the chain now.
-    ASSERT_EQ(TIZ_Release(child_), 0);
-    ASSERT_EQ(TIZ_Release(parent_), 0);
+    ASSERT_EQ(TIZ_Release(m_child), 0);
+    ASSERT_EQ(TIZ_Release(m_parent), 0);
   }
 
   // Writes a setting of `type` that the getters can read.
@@ -516,21 +520,21 @@ class TypedValuesChain : public TypedValues {
     ASSERT_EQ(r, 0);
   }
 
-  uint32_t grand_ = 0, parent_ = 0, child_ = 0, plain_ = 0;
+  uint32_t m_grand = 0, m_parent = 0, m_child = 0, m_plain = 0;
 };
 
 TEST_F(TypedValuesChain, GettersReadThisStoreFirstThenTheAncestors) {
   for (const auto &getter : Getters()) {
     SCOPED_TRACE(getter.name);
     const bool store = getter.requiredType == TIZ_TYPE_ATTRIBUTESTORE;
-    SetOfType(grand_, getter.name, getter.requiredType);
+    SetOfType(m_grand, getter.name, getter.requiredType);
     struct Where {
       uint32_t h;
       int32_t expected;
-    } places[] = {{grand_, 0},
+    } places[] = {{m_grand, 0},
                   // A nested store handed out from an ancestor still counts as found.
-                  {parent_, store ? 0 : TIZ_FOUND_IN_ANCESTOR},
-                  {child_, store ? 0 : TIZ_FOUND_IN_ANCESTOR}};
+                  {m_parent, store ? 0 : TIZ_FOUND_IN_ANCESTOR},
+                  {m_child, store ? 0 : TIZ_FOUND_IN_ANCESTOR}};
     for (const Where &where : places) {
       Outs outs;
       EXPECT_EQ(getter.call(where.h, getter.name, "", outs), where.expected);
@@ -540,9 +544,9 @@ TEST_F(TypedValuesChain, GettersReadThisStoreFirstThenTheAncestors) {
       }
     }
     // The nearest store that has the setting answers.
-    SetOfType(child_, getter.name, getter.requiredType);
+    SetOfType(m_child, getter.name, getter.requiredType);
     Outs outs;
-    EXPECT_EQ(getter.call(child_, getter.name, "", outs), 0);
+    EXPECT_EQ(getter.call(m_child, getter.name, "", outs), 0);
     if (store) {
       EXPECT_EQ(TIZ_Release(outs.store), 0);
     }
@@ -552,7 +556,7 @@ TEST_F(TypedValuesChain, GettersReadThisStoreFirstThenTheAncestors) {
 TEST_F(TypedValuesChain, MissingEverywhereGivesTwoAndWritesNothing) {
   for (const auto &getter : Getters()) {
     SCOPED_TRACE(getter.name);
-    for (uint32_t h : {child_, grand_, plain_}) {
+    for (uint32_t h : {m_child, m_grand, m_plain}) {
       Outs outs;
       EXPECT_EQ(getter.call(h, "missing", "", outs), TIZ_NOT_FOUND);
       if (getter.nullsStoreOnFailure) {
@@ -569,12 +573,12 @@ TEST_F(TypedValuesChain, AnotherTypeGivesWrongTypeAndWritesNothing) {
     if (getter.requiredType == TIZ_TYPE_UNDEFINED) continue;
     SCOPED_TRACE(getter.name);
     int32_t other = getter.requiredType == TIZ_TYPE_DWORD ? TIZ_TYPE_DOUBLE : TIZ_TYPE_DWORD;
-    SetOfType(grand_, getter.name, other);
-    SetOfType(parent_, getter.name, getter.requiredType);
+    SetOfType(m_grand, getter.name, other);
+    SetOfType(m_parent, getter.name, getter.requiredType);
     // Found first in the grand store (wrong) and in the child (shadowing the
     // parent's right one): -313 from any depth, no conversion.
-    SetOfType(child_, getter.name, other);
-    for (uint32_t h : {grand_, child_}) {
+    SetOfType(m_child, getter.name, other);
+    for (uint32_t h : {m_grand, m_child}) {
       Outs outs;
       EXPECT_EQ(getter.call(h, getter.name, "", outs), TIZ_E_WRONG_TYPE);
       if (getter.nullsStoreOnFailure) {
@@ -587,26 +591,26 @@ TEST_F(TypedValuesChain, AnotherTypeGivesWrongTypeAndWritesNothing) {
 }
 
 TEST_F(TypedValuesChain, SettersWriteToTheStoreGivenOnly) {
-  ASSERT_EQ(TIZ_SetSettingDword(grand_, "x", "", 1), 0);
-  ASSERT_EQ(TIZ_SetSettingDword(child_, "x", "", 2), 0);
+  ASSERT_EQ(TIZ_SetSettingDword(m_grand, "x", "", 1), 0);
+  ASSERT_EQ(TIZ_SetSettingDword(m_child, "x", "", 2), 0);
   uint32_t value = 0;
-  EXPECT_EQ(TIZ_GetSettingDword(grand_, "x", "", &value), 0);
+  EXPECT_EQ(TIZ_GetSettingDword(m_grand, "x", "", &value), 0);
   EXPECT_EQ(value, 1u);
-  EXPECT_EQ(TIZ_GetSettingDword(parent_, "x", "", &value), TIZ_FOUND_IN_ANCESTOR);
+  EXPECT_EQ(TIZ_GetSettingDword(m_parent, "x", "", &value), TIZ_FOUND_IN_ANCESTOR);
   EXPECT_EQ(value, 1u);
   // Confidence is set only where the setting itself is.
-  EXPECT_EQ(TIZ_SetConfidence(parent_, "x", "", 5), TIZ_NOT_FOUND);
+  EXPECT_EQ(TIZ_SetConfidence(m_parent, "x", "", 5), TIZ_NOT_FOUND);
   int32_t conf = 0;
-  EXPECT_EQ(TIZ_GetConfidence(parent_, "x", "", &conf), TIZ_FOUND_IN_ANCESTOR);
+  EXPECT_EQ(TIZ_GetConfidence(m_parent, "x", "", &conf), TIZ_FOUND_IN_ANCESTOR);
   EXPECT_EQ(conf, 100);
   // A plain link sets no parent: nothing is inherited through it.
-  EXPECT_EQ(TIZ_GetSettingDword(plain_, "x", "", &value), TIZ_NOT_FOUND);
+  EXPECT_EQ(TIZ_GetSettingDword(m_plain, "x", "", &value), TIZ_NOT_FOUND);
 }
 
 // --- refused arguments --------------------------------------------------
 
 TEST_F(TypedValuesChain, EmptyOrNullNamesAreRefusedByEveryGetter) {
-  SetOfType(child_, "Default", TIZ_TYPE_STRING);
+  SetOfType(m_child, "Default", TIZ_TYPE_STRING);
   struct Names {
     const char *group, *item;
   } refused[] = {{"", ""}, {nullptr, ""}, {"Default", nullptr}};
@@ -614,7 +618,7 @@ TEST_F(TypedValuesChain, EmptyOrNullNamesAreRefusedByEveryGetter) {
     SCOPED_TRACE(getter.name);
     for (const Names &n : refused) {
       Outs outs;
-      EXPECT_EQ(getter.call(child_, n.group, n.item, outs), TIZ_E_INVALID_ARG);
+      EXPECT_EQ(getter.call(m_child, n.group, n.item, outs), TIZ_E_INVALID_ARG);
       if (getter.nullsStoreOnFailure) {
         EXPECT_EQ(outs.store, 0u);
         outs.store = Outs().store;
@@ -633,94 +637,94 @@ TEST_F(TypedValues, EmptyOrNullNamesAreRefusedByEverySetter) {
   for (const auto &setter : Setters()) {
     SCOPED_TRACE(setter.name);
     for (const Names &n : refused)
-      EXPECT_EQ(setter.call(h_, n.group, n.item, nested), TIZ_E_INVALID_ARG);
+      EXPECT_EQ(setter.call(m_store, n.group, n.item, nested), TIZ_E_INVALID_ARG);
   }
-  EXPECT_TRUE(tiz::LookupStore(h_)->Keys().Empty());
+  EXPECT_TRUE(tiz::LookupStore(m_store)->Keys().Empty());
   EXPECT_EQ(tiz_test::g_tableReleases, 0);  // a refused structure stays the caller's
   EXPECT_EQ(tiz::LookupStore(nested)->Name(), "Root");
   EXPECT_EQ(RefCount(nested), 1);
 }
 
 TEST_F(TypedValues, NullPointersAreRefusedAndChangeNothing) {
-  ASSERT_EQ(TIZ_SetSettingString(h_, "s", "", "keep"), 0);
-  ASSERT_EQ(TIZ_SetSettingBuffer(h_, "b", "", "keep", 4), 0);
-  EXPECT_EQ(TIZ_SetSettingString(h_, "s", "", nullptr), TIZ_E_INVALID_ARG);
-  EXPECT_EQ(TIZ_SetSettingConfidenceString(h_, "s", "", 1, nullptr), TIZ_E_INVALID_ARG);
-  EXPECT_EQ(TIZ_SetSettingBuffer(h_, "b", "", nullptr, 2), TIZ_E_INVALID_ARG);
-  EXPECT_EQ(TIZ_SetSettingConfidenceBuffer(h_, "b", "", 1, nullptr, 2), TIZ_E_INVALID_ARG);
-  EXPECT_EQ(TIZ_SetSettingString(h_, "new", "", nullptr), TIZ_E_INVALID_ARG);
-  EXPECT_META(h_, "s", TIZ_TYPE_STRING, 5u, 100);
-  EXPECT_META(h_, "b", TIZ_TYPE_BUFFER, 4u, 100);
-  EXPECT_EQ(tiz::LookupStore(h_)->Keys().size, 2u);
+  ASSERT_EQ(TIZ_SetSettingString(m_store, "s", "", "keep"), 0);
+  ASSERT_EQ(TIZ_SetSettingBuffer(m_store, "b", "", "keep", 4), 0);
+  EXPECT_EQ(TIZ_SetSettingString(m_store, "s", "", nullptr), TIZ_E_INVALID_ARG);
+  EXPECT_EQ(TIZ_SetSettingConfidenceString(m_store, "s", "", 1, nullptr), TIZ_E_INVALID_ARG);
+  EXPECT_EQ(TIZ_SetSettingBuffer(m_store, "b", "", nullptr, 2), TIZ_E_INVALID_ARG);
+  EXPECT_EQ(TIZ_SetSettingConfidenceBuffer(m_store, "b", "", 1, nullptr, 2), TIZ_E_INVALID_ARG);
+  EXPECT_EQ(TIZ_SetSettingString(m_store, "new", "", nullptr), TIZ_E_INVALID_ARG);
+  EXPECT_META(m_store, "s", TIZ_TYPE_STRING, 5u, 100);
+  EXPECT_META(m_store, "b", TIZ_TYPE_BUFFER, 4u, 100);
+  EXPECT_EQ(tiz::LookupStore(m_store)->Keys().size, 2u);
 
-  ASSERT_EQ(TIZ_SetSettingDword(h_, "d", "", 1), 0);
-  ASSERT_EQ(TIZ_SetSettingDouble(h_, "f", "", 1), 0);
-  ASSERT_EQ(TIZ_SetSettingImage(h_, "i", "", 0), 0);
-  ASSERT_EQ(TIZ_SetSettingStructure(h_, "u", "", this, nullptr, nullptr), 0);
+  ASSERT_EQ(TIZ_SetSettingDword(m_store, "d", "", 1), 0);
+  ASSERT_EQ(TIZ_SetSettingDouble(m_store, "f", "", 1), 0);
+  ASSERT_EQ(TIZ_SetSettingImage(m_store, "i", "", 0), 0);
+  ASSERT_EQ(TIZ_SetSettingStructure(m_store, "u", "", this, nullptr, nullptr), 0);
   uint32_t nested = NewStore();
-  ASSERT_EQ(TIZ_SetSettingAttrStore(h_, "n", "", nested), 0);
+  ASSERT_EQ(TIZ_SetSettingAttrStore(m_store, "n", "", nested), 0);
   Outs o;
   int32_t status = 0;
   const int32_t results[] = {
-      TIZ_GetSettingDword(h_, "d", "", nullptr),
-      TIZ_GetSettingConfidenceDword(h_, "d", "", nullptr, &o.dword),
-      TIZ_GetSettingConfidenceDword(h_, "d", "", &o.conf, nullptr),
-      TIZ_GetSettingByte(h_, "d", "", nullptr),
-      TIZ_GetSettingConfidenceByte(h_, "d", "", nullptr, &o.byte),
-      TIZ_GetSettingConfidenceByte(h_, "d", "", &o.conf, nullptr),
-      TIZ_GetSettingDouble(h_, "f", "", nullptr),
-      TIZ_GetSettingConfidenceDouble(h_, "f", "", nullptr, &o.dbl),
-      TIZ_GetSettingConfidenceDouble(h_, "f", "", &o.conf, nullptr),
-      TIZ_GetSettingString(h_, "s", "", nullptr, 5),
-      TIZ_GetSettingString(h_, "s", "", o.text, 0),
-      TIZ_GetSettingString(h_, "s", "", o.text, -1),
-      TIZ_GetSettingConfidenceString(h_, "s", "", nullptr, o.text, 5),
-      TIZ_GetSettingConfidenceString(h_, "s", "", &o.conf, nullptr, 5),
-      TIZ_GetSettingConfidenceString(h_, "s", "", &o.conf, o.text, 0),
-      TIZ_GetSettingBuffer(h_, "b", "", nullptr, &o.len),
-      TIZ_GetSettingBuffer(h_, "b", "", o.bytes, nullptr),
-      TIZ_GetSettingConfidenceBuffer(h_, "b", "", nullptr, o.bytes, &o.len),
-      TIZ_GetSettingConfidenceBuffer(h_, "b", "", &o.conf, nullptr, &o.len),
-      TIZ_GetSettingImage(h_, "i", "", nullptr),
-      TIZ_GetSettingConfidenceImage(h_, "i", "", nullptr, &o.image),
-      TIZ_GetSettingConfidenceImage(h_, "i", "", &o.conf, nullptr),
-      TIZ_GetSettingStructure(h_, "u", "", nullptr),
-      TIZ_GetSettingConfidenceStructure(h_, "u", "", nullptr, &o.data),
-      TIZ_GetSettingConfidenceStructure(h_, "u", "", &o.conf, nullptr),
-      TIZ_GetSettingAttrStore(h_, "n", "", nullptr),
-      TIZ_GetSettingConfidenceAttrStore(h_, "n", "", nullptr, &o.store),
-      TIZ_GetSettingConfidenceAttrStore(h_, "n", "", &o.conf, nullptr),
-      TIZ_GetSettingSize(h_, "s", "", nullptr),
-      TIZ_GetSettingType(h_, "s", "", nullptr),
-      TIZ_GetConfidence(h_, "s", "", nullptr),
-      (TIZ_GetCharPointer(h_, "s", "", nullptr, &status), status),
-      (TIZ_GetConfidenceCharPointer(h_, "s", "", nullptr, &o.size, &status), status),
-      (TIZ_GetConfidenceCharPointer(h_, "s", "", &o.conf, nullptr, &status), status),
-      (TIZ_GetVoidPointer(h_, "b", "", nullptr, &status), status),
-      (TIZ_GetConfidenceVoidPointer(h_, "b", "", nullptr, &o.size, &status), status),
-      (TIZ_GetConfidenceVoidPointer(h_, "b", "", &o.conf, nullptr, &status), status),
+      TIZ_GetSettingDword(m_store, "d", "", nullptr),
+      TIZ_GetSettingConfidenceDword(m_store, "d", "", nullptr, &o.dword),
+      TIZ_GetSettingConfidenceDword(m_store, "d", "", &o.conf, nullptr),
+      TIZ_GetSettingByte(m_store, "d", "", nullptr),
+      TIZ_GetSettingConfidenceByte(m_store, "d", "", nullptr, &o.byte),
+      TIZ_GetSettingConfidenceByte(m_store, "d", "", &o.conf, nullptr),
+      TIZ_GetSettingDouble(m_store, "f", "", nullptr),
+      TIZ_GetSettingConfidenceDouble(m_store, "f", "", nullptr, &o.dbl),
+      TIZ_GetSettingConfidenceDouble(m_store, "f", "", &o.conf, nullptr),
+      TIZ_GetSettingString(m_store, "s", "", nullptr, 5),
+      TIZ_GetSettingString(m_store, "s", "", o.text, 0),
+      TIZ_GetSettingString(m_store, "s", "", o.text, -1),
+      TIZ_GetSettingConfidenceString(m_store, "s", "", nullptr, o.text, 5),
+      TIZ_GetSettingConfidenceString(m_store, "s", "", &o.conf, nullptr, 5),
+      TIZ_GetSettingConfidenceString(m_store, "s", "", &o.conf, o.text, 0),
+      TIZ_GetSettingBuffer(m_store, "b", "", nullptr, &o.len),
+      TIZ_GetSettingBuffer(m_store, "b", "", o.bytes, nullptr),
+      TIZ_GetSettingConfidenceBuffer(m_store, "b", "", nullptr, o.bytes, &o.len),
+      TIZ_GetSettingConfidenceBuffer(m_store, "b", "", &o.conf, nullptr, &o.len),
+      TIZ_GetSettingImage(m_store, "i", "", nullptr),
+      TIZ_GetSettingConfidenceImage(m_store, "i", "", nullptr, &o.image),
+      TIZ_GetSettingConfidenceImage(m_store, "i", "", &o.conf, nullptr),
+      TIZ_GetSettingStructure(m_store, "u", "", nullptr),
+      TIZ_GetSettingConfidenceStructure(m_store, "u", "", nullptr, &o.data),
+      TIZ_GetSettingConfidenceStructure(m_store, "u", "", &o.conf, nullptr),
+      TIZ_GetSettingAttrStore(m_store, "n", "", nullptr),
+      TIZ_GetSettingConfidenceAttrStore(m_store, "n", "", nullptr, &o.store),
+      TIZ_GetSettingConfidenceAttrStore(m_store, "n", "", &o.conf, nullptr),
+      TIZ_GetSettingSize(m_store, "s", "", nullptr),
+      TIZ_GetSettingType(m_store, "s", "", nullptr),
+      TIZ_GetConfidence(m_store, "s", "", nullptr),
+      (TIZ_GetCharPointer(m_store, "s", "", nullptr, &status), status),
+      (TIZ_GetConfidenceCharPointer(m_store, "s", "", nullptr, &o.size, &status), status),
+      (TIZ_GetConfidenceCharPointer(m_store, "s", "", &o.conf, nullptr, &status), status),
+      (TIZ_GetVoidPointer(m_store, "b", "", nullptr, &status), status),
+      (TIZ_GetConfidenceVoidPointer(m_store, "b", "", nullptr, &o.size, &status), status),
+      (TIZ_GetConfidenceVoidPointer(m_store, "b", "", &o.conf, nullptr, &status), status),
   };
   for (size_t n = 0; n < sizeof results / sizeof results[0]; ++n)
     EXPECT_EQ(results[n], TIZ_E_INVALID_ARG) << "call " << n;
   o.len = sizeof o.bytes;
   EXPECT_TRUE(o.Untouched());
   int32_t negative = -1;
-  EXPECT_EQ(TIZ_GetSettingBuffer(h_, "b", "", o.bytes, &negative), TIZ_E_INVALID_ARG);
+  EXPECT_EQ(TIZ_GetSettingBuffer(m_store, "b", "", o.bytes, &negative), TIZ_E_INVALID_ARG);
   EXPECT_EQ(negative, -1);
   EXPECT_EQ(RefCount(nested), 1);  // no reference handed out
   uint32_t size = 0;
-  EXPECT_EQ(TIZ_GetCharPointer(h_, "s", "", nullptr, nullptr), nullptr);
-  EXPECT_EQ(TIZ_GetCharPointer(h_, "s", "", &size, nullptr) != nullptr, true);
+  EXPECT_EQ(TIZ_GetCharPointer(m_store, "s", "", nullptr, nullptr), nullptr);
+  EXPECT_EQ(TIZ_GetCharPointer(m_store, "s", "", &size, nullptr) != nullptr, true);
 }
 
 // --- nested stores ------------------------------------------------------
 
 TEST_F(TypedValues, StoreGetterHandsOutAReferenceTheCallerGivesBack) {
   uint32_t nested = NewStore();
-  ASSERT_EQ(TIZ_SetSettingAttrStore(h_, "n", "", nested), 0);
+  ASSERT_EQ(TIZ_SetSettingAttrStore(m_store, "n", "", nested), 0);
   EXPECT_EQ(RefCount(nested), 1);  // a plain link adds nothing
   uint32_t got = 0;
-  EXPECT_EQ(TIZ_GetSettingAttrStore(h_, "n", "", &got), 0);
+  EXPECT_EQ(TIZ_GetSettingAttrStore(m_store, "n", "", &got), 0);
   EXPECT_EQ(got, nested);
   EXPECT_EQ(RefCount(nested), 2);
   EXPECT_EQ(TIZ_Release(got), 0);
@@ -733,8 +737,8 @@ TEST_F(TypedValues, StoreGetterHandsOutAReferenceTheCallerGivesBack) {
 TEST_F(TypedValues, StoreGetterOfAnAncestorsStoreAnswersZero) {
   uint32_t child = 0, nested = NewStore();
   ASSERT_EQ(TIZ_Create(&child), 0);
-  ASSERT_EQ(TIZ_SetSettingAttrStoreChild(h_, "child", "", child), 0);
-  ASSERT_EQ(TIZ_SetSettingAttrStore(h_, "n", "", nested), 0);
+  ASSERT_EQ(TIZ_SetSettingAttrStoreChild(m_store, "child", "", child), 0);
+  ASSERT_EQ(TIZ_SetSettingAttrStore(m_store, "n", "", nested), 0);
   uint32_t got = 0;
   EXPECT_EQ(TIZ_GetSettingAttrStore(child, "n", "", &got), 0);
   EXPECT_EQ(got, nested);
@@ -753,27 +757,27 @@ TEST_F(TypedValues, ChildLinkSetsTheParentAndCarriesTheChildsReferences) {
   uint32_t child = 0;
   ASSERT_EQ(TIZ_Create(&child), 0);
   ASSERT_EQ(TIZ_AddRef(child), 0);  // count 2
-  ASSERT_EQ(TIZ_SetSettingConfidenceAttrStoreChild(h_, "c", "", 4, child), 0);
-  EXPECT_EQ(RefCount(h_), 3);
+  ASSERT_EQ(TIZ_SetSettingConfidenceAttrStoreChild(m_store, "c", "", 4, child), 0);
+  EXPECT_EQ(RefCount(m_store), 3);
   uint32_t parent = 0;
   EXPECT_EQ(TIZ_GetParent(child, &parent), 0);
-  EXPECT_EQ(parent, h_);
-  EXPECT_META(h_, "c", TIZ_TYPE_ATTRIBUTESTORE, 4u, 4);
+  EXPECT_EQ(parent, m_store);
+  EXPECT_META(m_store, "c", TIZ_TYPE_ATTRIBUTESTORE, 4u, 4);
   EXPECT_EQ(TIZ_Release(child), 0);
   EXPECT_EQ(TIZ_Release(child), 0);
-  EXPECT_EQ(RefCount(h_), 1);
-  EXPECT_NE(tiz::LookupStore(child), nullptr);  // owned by h_ now, goes with it
+  EXPECT_EQ(RefCount(m_store), 1);
+  EXPECT_NE(tiz::LookupStore(child), nullptr);  // owned by m_store now, goes with it
 }
 
 TEST_F(TypedValues, ChildLinkThatWouldCloseACycleIsRefusedButTheSettingStays) {
   uint32_t child = 0;
   ASSERT_EQ(TIZ_Create(&child), 0);
-  ASSERT_EQ(TIZ_SetSettingAttrStoreChild(h_, "c", "", child), 0);
+  ASSERT_EQ(TIZ_SetSettingAttrStoreChild(m_store, "c", "", child), 0);
   ASSERT_EQ(TIZ_Release(child), 0);
-  const int32_t countBefore = RefCount(h_);
+  const int32_t countBefore = RefCount(m_store);
   struct Case {
     uint32_t holder, nested;
-  } cases[] = {{child, h_}, {child, child}, {h_, h_}};
+  } cases[] = {{child, m_store}, {child, child}, {m_store, m_store}};
   for (const Case &c : cases) {
     EXPECT_EQ(TIZ_SetSettingAttrStoreChild(c.holder, "loop", "", c.nested), TIZ_E_CYCLE);
     uint32_t got = 0;
@@ -781,34 +785,34 @@ TEST_F(TypedValues, ChildLinkThatWouldCloseACycleIsRefusedButTheSettingStays) {
     EXPECT_EQ(got, c.nested);
     EXPECT_EQ(TIZ_Release(got), 0);
   }
-  EXPECT_EQ(TIZ_SetSettingConfidenceAttrStoreChild(child, "loop", "", 3, h_), TIZ_E_CYCLE);
-  EXPECT_EQ(RefCount(h_), countBefore);
+  EXPECT_EQ(TIZ_SetSettingConfidenceAttrStoreChild(child, "loop", "", 3, m_store), TIZ_E_CYCLE);
+  EXPECT_EQ(RefCount(m_store), countBefore);
   uint32_t parent = 7;
-  EXPECT_EQ(TIZ_GetParent(h_, &parent), 0);
+  EXPECT_EQ(TIZ_GetParent(m_store, &parent), 0);
   EXPECT_EQ(parent, 0u);
   EXPECT_EQ(TIZ_GetParent(child, &parent), 0);
-  EXPECT_EQ(parent, h_);
+  EXPECT_EQ(parent, m_store);
 }
 
 TEST_F(TypedValues, AStoreDestroyedElsewhereReadsAsNoStore) {
   uint32_t nested = 0;
   ASSERT_EQ(TIZ_Create(&nested), 0);
-  ASSERT_EQ(TIZ_SetSettingConfidenceAttrStore(h_, "n", "", 8, nested), 0);
+  ASSERT_EQ(TIZ_SetSettingConfidenceAttrStore(m_store, "n", "", 8, nested), 0);
   ASSERT_EQ(TIZ_Release(nested), 0);  // destroyed: a plain link does not keep it
   ASSERT_EQ(tiz::LookupStore(nested), nullptr);
   uint32_t got = 55;
-  EXPECT_EQ(TIZ_GetSettingAttrStore(h_, "n", "", &got), 0);
+  EXPECT_EQ(TIZ_GetSettingAttrStore(m_store, "n", "", &got), 0);
   EXPECT_EQ(got, 0u);
   int32_t conf = 0;
   got = 55;
-  EXPECT_EQ(TIZ_GetSettingConfidenceAttrStore(h_, "n", "", &conf, &got), 0);
+  EXPECT_EQ(TIZ_GetSettingConfidenceAttrStore(m_store, "n", "", &conf, &got), 0);
   EXPECT_EQ(got, 0u);
   EXPECT_EQ(conf, 8);
-  EXPECT_META(h_, "n", TIZ_TYPE_ATTRIBUTESTORE, 4u, 8);
+  EXPECT_META(m_store, "n", TIZ_TYPE_ATTRIBUTESTORE, 4u, 8);
   // A new store in the old one's place is not mistaken for it.
   uint32_t fresh = NewStore();
   EXPECT_NE(fresh, nested);
-  EXPECT_EQ(TIZ_GetSettingAttrStore(h_, "n", "", &got), 0);
+  EXPECT_EQ(TIZ_GetSettingAttrStore(m_store, "n", "", &got), 0);
   EXPECT_EQ(got, 0u);
 }
 
@@ -857,6 +861,62 @@ TEST(TypedValuesOutOfMemory, EveryFailedAllocationOfASetterLeavesTheStoreAsItWas
     }
   }
   ORV_SetReportResult(-1);
+}
+
+// Parents and children made per case, every store released to its end.
+class TypedValuesAncestors : public LabelledStores {};
+
+// --- getters over the parent chain: results other than 0 -------------------
+
+// Only a 0 from an ancestor becomes 1: a cut value keeps -27, with its
+// confidence; an empty value reads as found there, with nothing written.
+TEST_F(TypedValuesAncestors, AncestorResultsOtherThanZeroPassUnchanged) {
+  uint32_t parent = NewStore(), child = NewStore();
+  ASSERT_EQ(TIZ_SetSettingAttrStoreChild(parent, "kids", "", child), 0);
+  ASSERT_EQ(TIZ_SetSettingConfidenceString(parent, "text", "", 9, "hello"), 0);
+  ASSERT_EQ(TIZ_SetSettingConfidenceBuffer(parent, "bytes", "", 8, "12345", 5), 0);
+  ASSERT_EQ(TIZ_SetSettingConfidenceBuffer(parent, "empty", "", 7, nullptr, 0), 0);
+  ASSERT_EQ(TIZ_SetSettingConfidenceImage(parent, "noimage", "", 6, 0), 0);
+
+  struct Case {
+    const char *group;
+    bool asString;
+    int32_t len;
+    int32_t result;
+    std::string out;  // the first `len` bytes written, or "" when none
+    int32_t conf;     // -1: not written
+  };
+  const Case cases[] = {
+      {"text", true, 6, 1, std::string("hello\0", 6), 9},
+      {"text", true, 5, TIZ_E_TOO_SMALL, std::string("hell\0", 5), 9},
+      {"bytes", false, 8, 1, "12345", 8},
+      {"bytes", false, 3, TIZ_E_TOO_SMALL, "123", 8},
+      {"empty", false, 8, 1, "", -1},
+      {"empty", true, 8, 1, "", -1},
+      {"noimage", true, 8, 1, "", -1},
+      {"noimage", false, 8, 1, "", -1},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(std::string(c.group) + (c.asString ? " as text" : " as bytes") + " in " +
+                 std::to_string(c.len));
+    char dest[16];
+    std::memset(dest, '#', sizeof dest);
+    int32_t conf = -1, len = c.len;
+    int32_t result = c.asString
+                         ? TIZ_GetSettingConfidenceString(child, c.group, "", &conf, dest, c.len)
+                         : TIZ_GetSettingConfidenceBuffer(child, c.group, "", &conf, dest, &len);
+    EXPECT_EQ(result, c.result);
+    EXPECT_EQ(conf, c.conf);
+    if (c.out.empty()) {
+      EXPECT_EQ(std::string(dest, sizeof dest), std::string(sizeof dest, '#'));
+      EXPECT_EQ(len, c.len);
+    } else {
+      EXPECT_EQ(std::string(dest, c.out.size()), c.out);
+      if (!c.asString) {
+        EXPECT_EQ(len, result == TIZ_E_TOO_SMALL ? c.len : 5);
+      }
+    }
+  }
 }
 
 }  // namespace

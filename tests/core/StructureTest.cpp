@@ -1,5 +1,6 @@
 // Structure values: the caller's data wrapped with its callbacks, handed back
-// by the getters, and released exactly once however the setting goes.
+// by the getters, and released exactly once however the setting goes; a
+// replaced structure is released before the value replacing it is stored.
 #include <gtest/gtest.h>
 
 #include <deque>
@@ -7,12 +8,18 @@
 #include <string>
 
 #include "AllocFailure.h"
+#include "LabelledStores.h"
 #include "core/AttributeStore.h"
 #include "core/StoreHandles.h"
 #include "core/UserDefined.h"
 #include "tiz.h"
 
 namespace {
+
+using tiz_test::g_releaseOrder;
+using tiz_test::Labelled;
+using tiz_test::LabelledStores;
+using tiz_test::ReleaseLabelled;
 
 // The caller's data in these tests: counts its releases and, when asked,
 // calls back into the library from the release callback.
@@ -29,9 +36,9 @@ void TIZ_API ReleaseProbe(void *data) {
 
 class Structure : public ::testing::Test {
  protected:
-  void SetUp() override { ASSERT_EQ(TIZ_Create(&store_), 0); }
+  void SetUp() override { ASSERT_EQ(TIZ_Create(&m_store), 0); }
   void TearDown() override {
-    if (tiz::LookupStore(store_)) TIZ_Release(store_);
+    if (tiz::LookupStore(m_store)) TIZ_Release(m_store);
   }
 
   tiz::CAttribute *Find(uint32_t h, const char *group, const char *item) {
@@ -39,42 +46,42 @@ class Structure : public ::testing::Test {
     return s ? s->FindAttribute(s->ComposeKey(group, item)) : nullptr;
   }
 
-  // The data of structures left in store_ must outlive its teardown.
-  Probe &NewProbe() { return probes_.emplace_back(); }
+  // The data of structures left in m_store must outlive its teardown.
+  Probe &NewProbe() { return m_probes.emplace_back(); }
 
-  uint32_t store_ = 0;
-  std::deque<Probe> probes_;
+  uint32_t m_store = 0;
+  std::deque<Probe> m_probes;
 };
 
 TEST_F(Structure, SetAndGetHandOutTheDataPointer) {
   Probe &probe = NewProbe();
-  ASSERT_EQ(TIZ_SetSettingStructure(store_, "g", "i", &probe, ReleaseProbe, nullptr), 0);
+  ASSERT_EQ(TIZ_SetSettingStructure(m_store, "g", "i", &probe, ReleaseProbe, nullptr), 0);
   void *data = nullptr;
-  EXPECT_EQ(TIZ_GetSettingStructure(store_, "g", "i", &data), 0);
+  EXPECT_EQ(TIZ_GetSettingStructure(m_store, "g", "i", &data), 0);
   EXPECT_EQ(data, &probe);
   int32_t conf = 0, type = 0;
   uint32_t size = 0;
   data = nullptr;
-  EXPECT_EQ(TIZ_GetSettingConfidenceStructure(store_, "g", "i", &conf, &data), 0);
+  EXPECT_EQ(TIZ_GetSettingConfidenceStructure(m_store, "g", "i", &conf, &data), 0);
   EXPECT_EQ(data, &probe);
   EXPECT_EQ(conf, 100);
-  EXPECT_EQ(TIZ_GetSettingType(store_, "g", "i", &type), 0);
+  EXPECT_EQ(TIZ_GetSettingType(m_store, "g", "i", &type), 0);
   EXPECT_EQ(type, TIZ_TYPE_USERDEFINED);
-  EXPECT_EQ(TIZ_GetSettingSize(store_, "g", "i", &size), 0);
+  EXPECT_EQ(TIZ_GetSettingSize(m_store, "g", "i", &size), 0);
   EXPECT_EQ(size, 4u);
-  EXPECT_FALSE(Find(store_, "g", "i")->m_serializable);
+  EXPECT_FALSE(Find(m_store, "g", "i")->m_serializable);
   EXPECT_EQ(probe.releases, 0);  // reading hands out no ownership
 }
 
 TEST_F(Structure, ConfidenceFormKeepsItsConfidenceAndHasNoDisplayCallback) {
   Probe &probe = NewProbe();
-  ASSERT_EQ(TIZ_SetSettingConfidenceStructure(store_, "g", "", -7, &probe, ReleaseProbe), 0);
+  ASSERT_EQ(TIZ_SetSettingConfidenceStructure(m_store, "g", "", -7, &probe, ReleaseProbe), 0);
   int32_t conf = 0;
   void *data = nullptr;
-  EXPECT_EQ(TIZ_GetSettingConfidenceStructure(store_, "g", "Value", &conf, &data), 0);
+  EXPECT_EQ(TIZ_GetSettingConfidenceStructure(m_store, "g", "Value", &conf, &data), 0);
   EXPECT_EQ(conf, -7);
   EXPECT_EQ(data, &probe);
-  tiz::CAttribute *a = Find(store_, "g", "");
+  tiz::CAttribute *a = Find(m_store, "g", "");
   EXPECT_FALSE(a->m_serializable);
   EXPECT_EQ(a->m_value.structure->DisplayCallback(), nullptr);
   EXPECT_EQ(a->m_value.structure->ReleaseCallback(), &ReleaseProbe);
@@ -83,11 +90,11 @@ TEST_F(Structure, ConfidenceFormKeepsItsConfidenceAndHasNoDisplayCallback) {
 TEST_F(Structure, GettersInheritAndLeaveTheOutParameterOnFailure) {
   uint32_t child = 0;
   ASSERT_EQ(TIZ_Create(&child), 0);
-  ASSERT_EQ(TIZ_SetSettingAttrStoreChild(store_, "kids", "one", child), 0);
+  ASSERT_EQ(TIZ_SetSettingAttrStoreChild(m_store, "kids", "one", child), 0);
   TIZ_Release(child);  // the parent owns it now
   Probe &probe = NewProbe();
-  ASSERT_EQ(TIZ_SetSettingConfidenceStructure(store_, "g", "i", 55, &probe, ReleaseProbe), 0);
-  ASSERT_EQ(TIZ_SetSettingDword(store_, "g", "number", 7), 0);
+  ASSERT_EQ(TIZ_SetSettingConfidenceStructure(m_store, "g", "i", 55, &probe, ReleaseProbe), 0);
+  ASSERT_EQ(TIZ_SetSettingDword(m_store, "g", "number", 7), 0);
 
   void *data = nullptr;
   int32_t conf = 0;
@@ -102,11 +109,11 @@ TEST_F(Structure, GettersInheritAndLeaveTheOutParameterOnFailure) {
   conf = 1234;
   EXPECT_EQ(TIZ_GetSettingStructure(child, "g", "missing", &untouched), 2);
   EXPECT_EQ(TIZ_GetSettingStructure(child, "g", "number", &untouched), TIZ_E_WRONG_TYPE);
-  EXPECT_EQ(TIZ_GetSettingConfidenceStructure(store_, "g", "number", &conf, &untouched),
+  EXPECT_EQ(TIZ_GetSettingConfidenceStructure(m_store, "g", "number", &conf, &untouched),
             TIZ_E_WRONG_TYPE);
   EXPECT_EQ(untouched, &conf);
   EXPECT_EQ(conf, 1234);
-  EXPECT_EQ(TIZ_GetSettingStructure(store_, "", "i", &untouched), TIZ_E_INVALID_ARG);
+  EXPECT_EQ(TIZ_GetSettingStructure(m_store, "", "i", &untouched), TIZ_E_INVALID_ARG);
   EXPECT_EQ(TIZ_GetSettingStructure(0, "g", "i", &untouched), TIZ_E_INVALID_HANDLE);
   EXPECT_EQ(untouched, &conf);
 }
@@ -123,13 +130,13 @@ TEST_F(Structure, RefusedSetLeavesTheDataWithTheCaller) {
               TIZ_E_INVALID_HANDLE);
   }
   for (const char *group : {static_cast<const char *>(nullptr), ""}) {
-    EXPECT_EQ(TIZ_SetSettingStructure(store_, group, "i", &probe, ReleaseProbe, nullptr),
+    EXPECT_EQ(TIZ_SetSettingStructure(m_store, group, "i", &probe, ReleaseProbe, nullptr),
               TIZ_E_INVALID_ARG);
-    EXPECT_EQ(TIZ_SetSettingConfidenceStructure(store_, group, "i", 5, &probe, ReleaseProbe),
+    EXPECT_EQ(TIZ_SetSettingConfidenceStructure(m_store, group, "i", 5, &probe, ReleaseProbe),
               TIZ_E_INVALID_ARG);
   }
   EXPECT_EQ(probe.releases, 0);
-  EXPECT_TRUE(tiz::LookupStore(store_)->Keys().Empty());
+  EXPECT_TRUE(tiz::LookupStore(m_store)->Keys().Empty());
 }
 
 // Every way a setting loses its structure releases the data exactly once,
@@ -174,7 +181,7 @@ TEST_F(Structure, ChildStoreStructuresGoWithTheParent) {
   uint32_t child = 0, grandchild = 0;
   ASSERT_EQ(TIZ_Create(&child), 0);
   ASSERT_EQ(TIZ_Create(&grandchild), 0);
-  ASSERT_EQ(TIZ_SetSettingAttrStoreChild(store_, "a", "b", child), 0);
+  ASSERT_EQ(TIZ_SetSettingAttrStoreChild(m_store, "a", "b", child), 0);
   ASSERT_EQ(TIZ_SetSettingAttrStoreChild(child, "a", "b", grandchild), 0);
   Probe &inChild = NewProbe(), &inGrandchild = NewProbe();
   ASSERT_EQ(TIZ_SetSettingStructure(child, "g", "i", &inChild, ReleaseProbe, nullptr), 0);
@@ -182,7 +189,7 @@ TEST_F(Structure, ChildStoreStructuresGoWithTheParent) {
   TIZ_Release(grandchild);
   TIZ_Release(child);
   EXPECT_EQ(inChild.releases + inGrandchild.releases, 0);
-  ASSERT_EQ(TIZ_Release(store_), 0);
+  ASSERT_EQ(TIZ_Release(m_store), 0);
   EXPECT_EQ(tiz::LookupStore(child), nullptr);
   EXPECT_EQ(inChild.releases, 1);
   EXPECT_EQ(inGrandchild.releases, 1);
@@ -190,22 +197,22 @@ TEST_F(Structure, ChildStoreStructuresGoWithTheParent) {
 
 TEST_F(Structure, SettingTheSameDataAgainReleasesItThroughTheEarlierHolder) {
   Probe &probe = NewProbe();
-  ASSERT_EQ(TIZ_SetSettingStructure(store_, "g", "i", &probe, ReleaseProbe, nullptr), 0);
-  ASSERT_EQ(TIZ_SetSettingStructure(store_, "g", "i", &probe, ReleaseProbe, nullptr), 0);
+  ASSERT_EQ(TIZ_SetSettingStructure(m_store, "g", "i", &probe, ReleaseProbe, nullptr), 0);
+  ASSERT_EQ(TIZ_SetSettingStructure(m_store, "g", "i", &probe, ReleaseProbe, nullptr), 0);
   EXPECT_EQ(probe.releases, 1);
   void *data = nullptr;
-  EXPECT_EQ(TIZ_GetSettingStructure(store_, "g", "i", &data), 0);
+  EXPECT_EQ(TIZ_GetSettingStructure(m_store, "g", "i", &data), 0);
   EXPECT_EQ(data, &probe);
-  ASSERT_EQ(TIZ_Release(store_), 0);
+  ASSERT_EQ(TIZ_Release(m_store), 0);
   EXPECT_EQ(probe.releases, 2);
 }
 
 TEST_F(Structure, WithoutReleaseCallbackTheDataIsNeverTouched) {
   int data = 5;
-  ASSERT_EQ(TIZ_SetSettingStructure(store_, "g", "i", &data, nullptr, nullptr), 0);
-  ASSERT_EQ(TIZ_SetSettingConfidenceStructure(store_, "g", "j", 1, &data, nullptr), 0);
-  ASSERT_EQ(TIZ_SetSettingDword(store_, "g", "i", 1), 0);
-  ASSERT_EQ(TIZ_Release(store_), 0);
+  ASSERT_EQ(TIZ_SetSettingStructure(m_store, "g", "i", &data, nullptr, nullptr), 0);
+  ASSERT_EQ(TIZ_SetSettingConfidenceStructure(m_store, "g", "j", 1, &data, nullptr), 0);
+  ASSERT_EQ(TIZ_SetSettingDword(m_store, "g", "i", 1), 0);
+  ASSERT_EQ(TIZ_Release(m_store), 0);
   EXPECT_EQ(data, 5);
 }
 
@@ -248,13 +255,13 @@ TEST_F(Structure, ReleaseCallbackRunsBeforeTheNewStructureIsStored) {
   Probe &first = NewProbe(), &second = NewProbe();
   void *seen = &first;
   int32_t result = -1;
-  first.onRelease = [&] { result = TIZ_GetSettingStructure(store_, "g", "i", &seen); };
-  ASSERT_EQ(TIZ_SetSettingStructure(store_, "g", "i", &first, ReleaseProbe, nullptr), 0);
-  ASSERT_EQ(TIZ_SetSettingStructure(store_, "g", "i", &second, ReleaseProbe, nullptr), 0);
+  first.onRelease = [&] { result = TIZ_GetSettingStructure(m_store, "g", "i", &seen); };
+  ASSERT_EQ(TIZ_SetSettingStructure(m_store, "g", "i", &first, ReleaseProbe, nullptr), 0);
+  ASSERT_EQ(TIZ_SetSettingStructure(m_store, "g", "i", &second, ReleaseProbe, nullptr), 0);
   EXPECT_EQ(first.releases, 1);
   EXPECT_EQ(result, 0);
   EXPECT_EQ(seen, nullptr);
-  EXPECT_EQ(TIZ_GetSettingStructure(store_, "g", "i", &seen), 0);
+  EXPECT_EQ(TIZ_GetSettingStructure(m_store, "g", "i", &seen), 0);
   EXPECT_EQ(seen, &second);
 }
 
@@ -262,10 +269,10 @@ TEST_F(Structure, ReleaseCallbackDuringTeardownFindsItsStoreGone) {
   Probe &probe = NewProbe();
   int32_t result = 0;
   uint32_t value = 0;
-  probe.onRelease = [&] { result = TIZ_GetSettingDword(store_, "g", "n", &value); };
-  ASSERT_EQ(TIZ_SetSettingDword(store_, "g", "n", 3), 0);
-  ASSERT_EQ(TIZ_SetSettingStructure(store_, "g", "i", &probe, ReleaseProbe, nullptr), 0);
-  ASSERT_EQ(TIZ_Release(store_), 0);
+  probe.onRelease = [&] { result = TIZ_GetSettingDword(m_store, "g", "n", &value); };
+  ASSERT_EQ(TIZ_SetSettingDword(m_store, "g", "n", 3), 0);
+  ASSERT_EQ(TIZ_SetSettingStructure(m_store, "g", "i", &probe, ReleaseProbe, nullptr), 0);
+  ASSERT_EQ(TIZ_Release(m_store), 0);
   EXPECT_EQ(probe.releases, 1);
   EXPECT_EQ(result, TIZ_E_INVALID_HANDLE);
 }
@@ -321,9 +328,9 @@ TEST_F(Structure, StructureSharedWithACloneIsReleasedOnce) {
   uint32_t copy = 0;
   ASSERT_EQ(TIZ_Create(&copy), 0);
   Probe &probe = NewProbe();
-  ASSERT_EQ(TIZ_SetSettingStructure(store_, "g", "i", &probe, ReleaseProbe, nullptr), 0);
-  ASSERT_EQ(TIZ_Clone(store_, copy), 0);
-  ASSERT_EQ(TIZ_Release(store_), 0);
+  ASSERT_EQ(TIZ_SetSettingStructure(m_store, "g", "i", &probe, ReleaseProbe, nullptr), 0);
+  ASSERT_EQ(TIZ_Clone(m_store, copy), 0);
+  ASSERT_EQ(TIZ_Release(m_store), 0);
   EXPECT_EQ(probe.releases, 0);
   void *data = nullptr;
   EXPECT_EQ(TIZ_GetSettingStructure(copy, "g", "i", &data), 0);
@@ -336,7 +343,7 @@ TEST_F(Structure, StructureSharedWithACloneIsReleasedOnce) {
 // structure the setting held before stays there unreleased.
 TEST_F(Structure, SetEndedByExhaustedMemoryLeavesTheDataWithTheCaller) {
   Probe &held = NewProbe();
-  ASSERT_EQ(TIZ_SetSettingStructure(store_, "g", "held", &held, ReleaseProbe, nullptr), 0);
+  ASSERT_EQ(TIZ_SetSettingStructure(m_store, "g", "held", &held, ReleaseProbe, nullptr), 0);
   for (const char *item : {"new", "held"}) {
     SCOPED_TRACE(item);
     for (size_t n = 0;; ++n) {
@@ -344,7 +351,7 @@ TEST_F(Structure, SetEndedByExhaustedMemoryLeavesTheDataWithTheCaller) {
       int32_t result;
       {
         tiz_test::ScopedAllocationFailure failure(n);
-        result = TIZ_SetSettingStructure(store_, "g", item, &probe, ReleaseProbe, nullptr);
+        result = TIZ_SetSettingStructure(m_store, "g", item, &probe, ReleaseProbe, nullptr);
         if (!tiz_test::AllocationFailed()) {
           EXPECT_EQ(result, 0);
           break;
@@ -353,7 +360,7 @@ TEST_F(Structure, SetEndedByExhaustedMemoryLeavesTheDataWithTheCaller) {
       EXPECT_EQ(probe.releases, 0);
       EXPECT_EQ(held.releases, 0);
       void *data = nullptr;
-      int32_t found = TIZ_GetSettingStructure(store_, "g", item, &data);
+      int32_t found = TIZ_GetSettingStructure(m_store, "g", item, &data);
       if (result == 0) {
         EXPECT_EQ(data, &probe);
         break;
@@ -363,6 +370,164 @@ TEST_F(Structure, SetEndedByExhaustedMemoryLeavesTheDataWithTheCaller) {
     }
   }
   EXPECT_EQ(held.releases, 1);  // replaced by the last, successful set
+}
+
+// Structures that note, by name, when they are released: the release of a
+// replaced structure against the store of the value that replaces it.
+class StructureReplacement : public LabelledStores {};
+
+// --- replacing a structure, seen by the releases ---------------------------
+
+struct Seen {
+  int32_t result = 99;
+  void *data = &g_releaseOrder;
+  int32_t type = -1;
+};
+
+TEST_F(StructureReplacement, ReplacedStructureIsReleasedBeforeTheNewValueIsStored) {
+  struct Case {
+    const char *name;
+    int32_t newType;
+    std::function<int32_t(LabelledStores &, uint32_t)> set;
+  };
+  const Case cases[] = {
+      {"DWORD", TIZ_TYPE_DWORD,
+       [](LabelledStores &, uint32_t h) { return TIZ_SetSettingDword(h, "g", "i", 1); }},
+      {"DOUBLE", TIZ_TYPE_DOUBLE,
+       [](LabelledStores &, uint32_t h) {
+         return TIZ_SetSettingConfidenceDouble(h, "g", "i", 5, 1.5);
+       }},
+      {"STRING", TIZ_TYPE_STRING,
+       [](LabelledStores &, uint32_t h) { return TIZ_SetSettingString(h, "g", "i", "x"); }},
+      {"BUFFER", TIZ_TYPE_BUFFER,
+       [](LabelledStores &, uint32_t h) { return TIZ_SetSettingBuffer(h, "g", "i", "xy", 2); }},
+      {"IMAGE", TIZ_TYPE_IMAGE,
+       [](LabelledStores &, uint32_t h) {
+         return TIZ_SetSettingImage(h, "g", "i", TALB_CreateImage(1, 1));
+       }},
+      {"USERDEFINED", TIZ_TYPE_USERDEFINED,
+       [](LabelledStores &t, uint32_t h) {
+         Labelled &next = t.m_labels.emplace_back(Labelled{"next", nullptr});
+         return TIZ_SetSettingStructure(h, "g", "i", &next, ReleaseLabelled, nullptr);
+       }},
+      {"USERDEFINED with confidence", TIZ_TYPE_USERDEFINED,
+       [](LabelledStores &, uint32_t h) {
+         return TIZ_SetSettingConfidenceStructure(h, "g", "i", 5, nullptr, nullptr);
+       }},
+      {"ATTRIBUTESTORE", TIZ_TYPE_ATTRIBUTESTORE,
+       [](LabelledStores &t, uint32_t h) {
+         return TIZ_SetSettingAttrStore(h, "g", "i", t.NewStore());
+       }},
+      {"ATTRIBUTESTORE child", TIZ_TYPE_ATTRIBUTESTORE,
+       [](LabelledStores &t, uint32_t h) {
+         return TIZ_SetSettingAttrStoreChild(h, "g", "i", t.NewStore());
+       }},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.name);
+    uint32_t h = NewStore();
+    Labelled &old = SetLabelled(h, "g", "old");
+    Seen seen;
+    old.onRelease = [&] {
+      seen.result = TIZ_GetSettingStructure(h, "g", "i", &seen.data);
+      TIZ_GetSettingType(h, "g", "i", &seen.type);
+    };
+    g_releaseOrder.clear();
+    ASSERT_EQ(c.set(*this, h), 0);
+    EXPECT_EQ(g_releaseOrder, std::vector<std::string>{"old"});
+    // While the old structure went, the setting held no value, and the new
+    // one was not there yet.
+    EXPECT_EQ(seen.result, 0);
+    EXPECT_EQ(seen.data, nullptr);
+    EXPECT_EQ(seen.type, TIZ_TYPE_USERDEFINED);
+    int32_t type = -1;
+    EXPECT_EQ(TIZ_GetSettingType(h, "g", "i", &type), 0);
+    EXPECT_EQ(type, c.newType);
+  }
+}
+
+TEST_F(StructureReplacement, TextIsCopiedBeforeTheStructureItReplacesIsReleased) {
+  uint32_t h = NewStore();
+  Labelled &old = SetLabelled(h, "g", "payload");
+  // The text handed in lives in the structure's data, which its release
+  // callback wipes.
+  old.onRelease = [&] { old.name.assign(old.name.size(), '#'); };
+  ASSERT_EQ(TIZ_SetSettingString(h, "g", "i", old.name.c_str()), 0);
+  char text[16] = {};
+  EXPECT_EQ(TIZ_GetSettingString(h, "g", "i", text, sizeof text), 0);
+  EXPECT_STREQ(text, "payload");
+
+  Labelled &again = SetLabelled(h, "g", "bytes");
+  again.onRelease = [&] { again.name.assign(again.name.size(), '#'); };
+  ASSERT_EQ(TIZ_SetSettingBuffer(h, "g", "i", again.name.data(), 5), 0);
+  int32_t len = sizeof text;
+  EXPECT_EQ(TIZ_GetSettingBuffer(h, "g", "i", text, &len), 0);
+  EXPECT_EQ(std::string(text, static_cast<size_t>(len)), "bytes");
+}
+
+// A release callback that calls back into the library while its structure is
+// being replaced: whatever it does to the setting or the store, the set ends
+// cleanly.
+TEST_F(StructureReplacement, ReleaseCallbackMayChangeTheSettingOrStoreBeingWritten) {
+  struct Case {
+    const char *name;
+    std::function<void(LabelledStores &, uint32_t)> during;
+    int32_t result;
+    int32_t finalType;  // -1: the store is gone
+  };
+  const Case cases[] = {
+      {"setting deleted",
+       [](LabelledStores &, uint32_t h) { EXPECT_EQ(TIZ_DeleteSetting(h, "g", "i"), 0); }, 0,
+       TIZ_TYPE_DWORD},
+      {"setting set again",
+       [](LabelledStores &t, uint32_t h) {
+         Labelled &inner = t.m_labels.emplace_back(Labelled{"inner", nullptr});
+         EXPECT_EQ(TIZ_SetSettingStructure(h, "g", "i", &inner, ReleaseLabelled, nullptr), 0);
+       },
+       0, TIZ_TYPE_DWORD},
+      {"store released", [](LabelledStores &, uint32_t h) { EXPECT_EQ(TIZ_Release(h), 0); },
+       TIZ_E_INVALID_HANDLE, -1},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.name);
+    uint32_t h = NewStore();
+    Labelled &old = SetLabelled(h, "g", "old");
+    old.onRelease = [&] { c.during(*this, h); };
+    g_releaseOrder.clear();
+    EXPECT_EQ(TIZ_SetSettingDword(h, "g", "i", 7), c.result);
+    int32_t type = -1;
+    if (c.finalType < 0) {
+      EXPECT_FALSE(Alive(h));
+    } else {
+      EXPECT_EQ(TIZ_GetSettingType(h, "g", "i", &type), 0);
+      EXPECT_EQ(type, c.finalType);
+    }
+    // Each structure released once, the replaced one first.
+    std::vector<std::string> expected{"old"};
+    if (std::string(c.name) == "setting set again") expected.push_back("inner");
+    EXPECT_EQ(g_releaseOrder, expected);
+  }
+
+  // A structure set into a store that its predecessor's callback took down
+  // is not stored, and its data stays the caller's.
+  uint32_t h = NewStore();
+  Labelled &old = SetLabelled(h, "g", "old");
+  old.onRelease = [&] { TIZ_Release(h); };
+  Labelled &refused = m_labels.emplace_back(Labelled{"refused", nullptr});
+  g_releaseOrder.clear();
+  EXPECT_EQ(TIZ_SetSettingStructure(h, "g", "i", &refused, ReleaseLabelled, nullptr),
+            TIZ_E_INVALID_HANDLE);
+  EXPECT_EQ(g_releaseOrder, std::vector<std::string>{"old"});
+
+  // A store to be child-linked that the callback took down is not linked.
+  uint32_t holder = NewStore(), nested = NewStore();
+  Labelled &held = SetLabelled(holder, "g", "held");
+  held.onRelease = [&] { TIZ_Release(nested); };
+  EXPECT_EQ(TIZ_SetSettingAttrStoreChild(holder, "g", "i", nested), TIZ_E_INVALID_HANDLE);
+  EXPECT_FALSE(Alive(nested));
+  uint32_t got = 77;
+  EXPECT_EQ(TIZ_GetSettingAttrStore(holder, "g", "i", &got), 0);
+  EXPECT_EQ(got, 0u);
 }
 
 }  // namespace

@@ -73,25 +73,25 @@ void TIZ_API ReleaseShower(void *data) { ++static_cast<Shower *>(data)->releases
 
 class Display : public ::testing::Test {
  protected:
-  void SetUp() override { ASSERT_EQ(TIZ_Create(&store_), 0); }
+  void SetUp() override { ASSERT_EQ(TIZ_Create(&m_store), 0); }
   void TearDown() override {
-    if (tiz::LookupStore(store_)) TIZ_Release(store_);
+    if (tiz::LookupStore(m_store)) TIZ_Release(m_store);
   }
-  tiz::CAttributeStore *Store() { return tiz::LookupStore(store_); }
+  tiz::CAttributeStore *Store() { return tiz::LookupStore(m_store); }
   tiz::CAttribute *Find(const char *group, const char *item) {
     return Store()->FindAttribute(Store()->ComposeKey(group, item));
   }
   void ExpectText(const char *group, const char *item, const std::string &text,
                   int32_t expectedResult = 0) {
     const int32_t len = 64;
-    Shown shown = Show(store_, group, item, len);
+    Shown shown = Show(m_store, group, item, len);
     EXPECT_EQ(shown.result, expectedResult);
     EXPECT_EQ(shown.bytes, Expected(text, len));
   }
 
-  uint32_t store_ = 0;
-  // The data of structures left in store_ must outlive its teardown.
-  std::deque<Shower> showers_;
+  uint32_t m_store = 0;
+  // The data of structures left in m_store must outlive its teardown.
+  std::deque<Shower> m_showers;
 };
 
 TEST_F(Display, EveryTypeHasItsText) {
@@ -128,7 +128,7 @@ TEST_F(Display, EveryTypeHasItsText) {
   };
   for (const Case &c : cases) {
     SCOPED_TRACE(c.text);
-    ASSERT_EQ(c.set(store_), 0);
+    ASSERT_EQ(c.set(m_store), 0);
     ExpectText("g", "i", c.text);
   }
 }
@@ -143,12 +143,12 @@ TEST_F(Display, UndefinedAndUnknownCodesAreUnknownAttributeType) {
 }
 
 TEST_F(Display, DoubleShowsAllItsDigits) {
-  ASSERT_EQ(TIZ_SetSettingDouble(store_, "g", "i", -DBL_MAX), 0);
+  ASSERT_EQ(TIZ_SetSettingDouble(m_store, "g", "i", -DBL_MAX), 0);
   char expected[400];
   std::snprintf(expected, sizeof expected, "Double:\t%f", -DBL_MAX);
   ASSERT_GT(std::strlen(expected), 300u);
   std::vector<char> buffer(400, kFill);
-  EXPECT_EQ(TIZ_DisplayAttribute(store_, "g", "i", buffer.data(), 400), 0);
+  EXPECT_EQ(TIZ_DisplayAttribute(m_store, "g", "i", buffer.data(), 400), 0);
   EXPECT_STREQ(buffer.data(), expected);
 }
 
@@ -157,9 +157,9 @@ TEST_F(Display, NestedStoresShowTheirPathNames) {
   ASSERT_EQ(TIZ_Create(&child), 0);
   ASSERT_EQ(TIZ_Create(&grandchild), 0);
   ASSERT_EQ(TIZ_Create(&plain), 0);
-  ASSERT_EQ(TIZ_SetSettingAttrStoreChild(store_, "a", "b", child), 0);
+  ASSERT_EQ(TIZ_SetSettingAttrStoreChild(m_store, "a", "b", child), 0);
   ASSERT_EQ(TIZ_SetSettingAttrStoreChild(child, "c", "", grandchild), 0);
-  ASSERT_EQ(TIZ_SetSettingAttrStore(store_, "p", "q", plain), 0);
+  ASSERT_EQ(TIZ_SetSettingAttrStore(m_store, "p", "q", plain), 0);
   TIZ_Release(grandchild);
   TIZ_Release(child);
 
@@ -187,11 +187,11 @@ TEST_F(Display, NestedStoresShowTheirPathNames) {
 
 // "DWORD:\t123456" is 13 characters: it fits only with 14 bytes or more.
 TEST_F(Display, TextIsCutToTheBufferLength) {
-  ASSERT_EQ(TIZ_SetSettingDword(store_, "g", "i", 123456), 0);
+  ASSERT_EQ(TIZ_SetSettingDword(m_store, "g", "i", 123456), 0);
   const std::string text = "DWORD:\t123456";
   for (int32_t len : {0, 1, 10, 12, 13, 14, 15, 40}) {
     SCOPED_TRACE(len);
-    Shown shown = Show(store_, "g", "i", len);
+    Shown shown = Show(m_store, "g", "i", len);
     EXPECT_EQ(shown.result, len > 13 ? 0 : TIZ_TRUNCATED_DISPLAY);
     EXPECT_EQ(shown.bytes, Expected(text, len));
   }
@@ -200,10 +200,10 @@ TEST_F(Display, TextIsCutToTheBufferLength) {
 TEST_F(Display, AncestorsAreSearchedAndMissesLeaveTheBuffer) {
   uint32_t child = 0;
   ASSERT_EQ(TIZ_Create(&child), 0);
-  ASSERT_EQ(TIZ_SetSettingAttrStoreChild(store_, "a", "b", child), 0);
+  ASSERT_EQ(TIZ_SetSettingAttrStoreChild(m_store, "a", "b", child), 0);
   TIZ_Release(child);
-  ASSERT_EQ(TIZ_SetSettingString(store_, "g", "i", "parent"), 0);
-  ASSERT_EQ(TIZ_SetSettingString(store_, "g", "", "unnamed"), 0);
+  ASSERT_EQ(TIZ_SetSettingString(m_store, "g", "i", "parent"), 0);
+  ASSERT_EQ(TIZ_SetSettingString(m_store, "g", "", "unnamed"), 0);
 
   Shown shown = Show(child, "g", "i", 20);
   EXPECT_EQ(shown.result, 1);
@@ -225,17 +225,17 @@ TEST_F(Display, AncestorsAreSearchedAndMissesLeaveTheBuffer) {
 }
 
 TEST_F(Display, BadArgumentsAndHandles) {
-  ASSERT_EQ(TIZ_SetSettingDword(store_, "g", "i", 1), 0);
+  ASSERT_EQ(TIZ_SetSettingDword(m_store, "g", "i", 1), 0);
   uint32_t reportsBefore = ORV_GetLastReport(nullptr, 0);
   for (const char *group : {static_cast<const char *>(nullptr), ""}) {
-    Shown shown = Show(store_, group, "i", 20);
+    Shown shown = Show(m_store, group, "i", 20);
     EXPECT_EQ(shown.result, TIZ_E_INVALID_ARG);
     EXPECT_EQ(shown.bytes, std::string(28, kFill));
   }
-  EXPECT_EQ(TIZ_DisplayAttribute(store_, "g", "i", nullptr, 20), TIZ_E_INVALID_ARG);
-  EXPECT_EQ(TIZ_DisplayAttribute(store_, "g", "missing", nullptr, 20), TIZ_E_INVALID_ARG);
+  EXPECT_EQ(TIZ_DisplayAttribute(m_store, "g", "i", nullptr, 20), TIZ_E_INVALID_ARG);
+  EXPECT_EQ(TIZ_DisplayAttribute(m_store, "g", "missing", nullptr, 20), TIZ_E_INVALID_ARG);
   char buffer[8] = "#######";
-  EXPECT_EQ(TIZ_DisplayAttribute(store_, "g", "i", buffer, -1), TIZ_E_INVALID_ARG);
+  EXPECT_EQ(TIZ_DisplayAttribute(m_store, "g", "i", buffer, -1), TIZ_E_INVALID_ARG);
   EXPECT_STREQ(buffer, "#######");
 
   uint32_t dead = 0;
@@ -252,10 +252,10 @@ TEST_F(Display, BadArgumentsAndHandles) {
 TEST_F(Display, StructureCallbackFillsTheBufferAndGivesTheResult) {
   uint32_t child = 0;
   ASSERT_EQ(TIZ_Create(&child), 0);
-  ASSERT_EQ(TIZ_SetSettingAttrStoreChild(store_, "a", "b", child), 0);
+  ASSERT_EQ(TIZ_SetSettingAttrStoreChild(m_store, "a", "b", child), 0);
   TIZ_Release(child);
-  Shower &shower = showers_.emplace_back();
-  ASSERT_EQ(TIZ_SetSettingStructure(store_, "g", "i", &shower, ReleaseShower, ShowShower), 0);
+  Shower &shower = m_showers.emplace_back();
+  ASSERT_EQ(TIZ_SetSettingStructure(m_store, "g", "i", &shower, ReleaseShower, ShowShower), 0);
 
   // From this store the callback's answer is the result; from an ancestor
   // only a 0 becomes 1.
@@ -263,7 +263,7 @@ TEST_F(Display, StructureCallbackFillsTheBufferAndGivesTheResult) {
     SCOPED_TRACE(answer);
     shower.answer = answer;
     char buffer[16];
-    EXPECT_EQ(TIZ_DisplayAttribute(store_, "g", "i", buffer, 16), answer);
+    EXPECT_EQ(TIZ_DisplayAttribute(m_store, "g", "i", buffer, 16), answer);
     EXPECT_EQ(shower.seenData, &shower);
     EXPECT_EQ(shower.seenBuffer, buffer);
     EXPECT_EQ(shower.seenLength, 16);
@@ -275,11 +275,11 @@ TEST_F(Display, StructureCallbackFillsTheBufferAndGivesTheResult) {
 
 TEST_F(Display, StructureWithoutCallbackShowsTheBuiltInText) {
   int data = 0;
-  ASSERT_EQ(TIZ_SetSettingStructure(store_, "g", "i", &data, nullptr, nullptr), 0);
+  ASSERT_EQ(TIZ_SetSettingStructure(m_store, "g", "i", &data, nullptr, nullptr), 0);
   const std::string text = "Unknown user defined type";
   for (int32_t len : {0, 10, 25, 26, 30}) {
     SCOPED_TRACE(len);
-    Shown shown = Show(store_, "g", "i", len);
+    Shown shown = Show(m_store, "g", "i", len);
     EXPECT_EQ(shown.result, len >= 26 ? 0 : TIZ_TRUNCATED_DISPLAY);
     EXPECT_EQ(shown.bytes, Expected(text, len));
   }
@@ -295,8 +295,8 @@ TEST_F(Display, StructureWithoutCallbackShowsTheBuiltInText) {
 // it shows as the empty text, and its stale pointer is never followed.
 TEST_F(Display, LoadedStructureShowsTheEmptyText) {
   int data = 0;
-  ASSERT_EQ(TIZ_SetSettingStructure(store_, "g", "inert", &data, nullptr, nullptr), 0);
-  ASSERT_EQ(TIZ_SetSettingStructure(store_, "g", "empty", &data, nullptr, nullptr), 0);
+  ASSERT_EQ(TIZ_SetSettingStructure(m_store, "g", "inert", &data, nullptr, nullptr), 0);
+  ASSERT_EQ(TIZ_SetSettingStructure(m_store, "g", "empty", &data, nullptr, nullptr), 0);
   tiz::CAttribute *inert = Find("g", "inert");
   delete inert->m_value.structure;
   inert->m_value.raw = 0x0BADF00D;  // an address from another process
@@ -307,30 +307,30 @@ TEST_F(Display, LoadedStructureShowsTheEmptyText) {
 
   for (const char *item : {"inert", "empty"}) {
     SCOPED_TRACE(item);
-    Shown shown = Show(store_, "g", item, 6);
+    Shown shown = Show(m_store, "g", item, 6);
     EXPECT_EQ(shown.result, 0);
     EXPECT_EQ(shown.bytes, Expected("", 6));
-    shown = Show(store_, "g", item, 0);
+    shown = Show(m_store, "g", item, 0);
     EXPECT_EQ(shown.result, TIZ_TRUNCATED_DISPLAY);
     EXPECT_EQ(shown.bytes, Expected("", 0));
   }
 }
 
 TEST_F(Display, StructureCallbackMayCallBackIntoTheLibrary) {
-  ASSERT_EQ(TIZ_SetSettingDword(store_, "g", "n", 77), 0);
-  Shower &shower = showers_.emplace_back();
+  ASSERT_EQ(TIZ_SetSettingDword(m_store, "g", "n", 77), 0);
+  Shower &shower = m_showers.emplace_back();
   std::string read;
   shower.during = [&] {
     char text[32];
-    ASSERT_EQ(TIZ_DisplayAttribute(store_, "g", "n", text, 32), 0);
+    ASSERT_EQ(TIZ_DisplayAttribute(m_store, "g", "n", text, 32), 0);
     read = text;
     uint32_t value = 0;
-    ASSERT_EQ(TIZ_GetSettingDword(store_, "g", "n", &value), 0);
+    ASSERT_EQ(TIZ_GetSettingDword(m_store, "g", "n", &value), 0);
     ASSERT_EQ(value, 77u);
   };
-  ASSERT_EQ(TIZ_SetSettingStructure(store_, "g", "i", &shower, ReleaseShower, ShowShower), 0);
+  ASSERT_EQ(TIZ_SetSettingStructure(m_store, "g", "i", &shower, ReleaseShower, ShowShower), 0);
   char buffer[16];
-  EXPECT_EQ(TIZ_DisplayAttribute(store_, "g", "i", buffer, 16), 0);
+  EXPECT_EQ(TIZ_DisplayAttribute(m_store, "g", "i", buffer, 16), 0);
   EXPECT_EQ(read, "DWORD:\t77");
   EXPECT_STREQ(buffer, "mine");
 }
@@ -381,20 +381,20 @@ bool LockIsFree(uint32_t h) {
 // does not pass for success, leaves the buffer alone and frees the lock.
 TEST_F(Display, FailureInsideReportsNothingAndFreesTheLock) {
   int data = 0;
-  ASSERT_EQ(TIZ_SetSettingStructure(store_, "g", "i", &data, nullptr, ShowByThrowing), 0);
-  ASSERT_EQ(TIZ_SetSettingDword(store_, "g", "n", 9), 0);
+  ASSERT_EQ(TIZ_SetSettingStructure(m_store, "g", "i", &data, nullptr, ShowByThrowing), 0);
+  ASSERT_EQ(TIZ_SetSettingDword(m_store, "g", "n", 9), 0);
   const std::string longGroup(600, 'g');  // longer than any key buffer
   uint32_t reportsBefore = ORV_GetLastReport(nullptr, 0);
 
-  Shown shown = Show(store_, "g", "i", 16);
+  Shown shown = Show(m_store, "g", "i", 16);
   EXPECT_EQ(shown.result, TIZ_E_NO_MEMORY_LINE);
   EXPECT_EQ(ORV_GetLastReport(nullptr, 0), reportsBefore);
-  EXPECT_TRUE(LockIsFree(store_));
+  EXPECT_TRUE(LockIsFree(m_store));
   // The lookup composes no key, so even a very long name needs no memory.
   std::string buffer(24, kFill);
   {
     tiz_test::ScopedAllocationFailure failure(0);
-    shown.result = TIZ_DisplayAttribute(store_, longGroup.c_str(), "i", buffer.data(), 16);
+    shown.result = TIZ_DisplayAttribute(m_store, longGroup.c_str(), "i", buffer.data(), 16);
   }
   EXPECT_FALSE(tiz_test::AllocationFailed());
   EXPECT_EQ(shown.result, 2);

@@ -1,6 +1,7 @@
 // Listing a store's groups in sorted order: the in-place sort of the key
-// list, the group skipping, the bounded copy into the caller's buffer, and a
-// cursor that survives removals.
+// list, the group skipping, the bounded copy into the caller's buffer, a
+// cursor that survives removals, and the group of a key whose names hold the
+// separator.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,12 +10,15 @@
 #include <string>
 #include <vector>
 
+#include "LabelledStores.h"
 #include "core/AttributeStore.h"
 #include "core/StoreHandles.h"
 #include "orv310.h"
 #include "tiz.h"
 
 namespace {
+
+using tiz_test::LabelledStores;
 
 using tiz::LookupStore;
 
@@ -24,22 +28,22 @@ std::string FullKey(const char *group, const char *item) {
 
 class Iteration : public ::testing::Test {
  protected:
-  void SetUp() override { ASSERT_EQ(TIZ_Create(&store_), 0); }
+  void SetUp() override { ASSERT_EQ(TIZ_Create(&m_store), 0); }
   void TearDown() override {
-    if (LookupStore(store_)) TIZ_Release(store_);
+    if (LookupStore(m_store)) TIZ_Release(m_store);
   }
 
   void Set(const char *group, const char *item) {
-    ASSERT_EQ(TIZ_SetSettingDword(store_, group, item, 1), 0);
+    ASSERT_EQ(TIZ_SetSettingDword(m_store, group, item, 1), 0);
   }
 
   // Every group the iteration reports, each handed back as the previous one.
   std::vector<std::string> Groups() {
-    EXPECT_EQ(TIZ_StartIteratorSorted(store_), 0);
+    EXPECT_EQ(TIZ_StartIteratorSorted(m_store), 0);
     std::vector<std::string> groups;
     char buffer[64] = "";
     int32_t result;
-    while ((result = TIZ_IterateSetting(store_, buffer, sizeof buffer)) == 0) {
+    while ((result = TIZ_IterateSetting(m_store, buffer, sizeof buffer)) == 0) {
       groups.push_back(buffer);
       if (groups.size() > 1000) break;
     }
@@ -51,26 +55,26 @@ class Iteration : public ::testing::Test {
   // back: the group reported, or the failed result.
   template <size_t N>
   std::string Next(char (&buffer)[N]) {
-    int32_t result = TIZ_IterateSetting(store_, buffer, N);
+    int32_t result = TIZ_IterateSetting(m_store, buffer, N);
     return result == 0 ? std::string(buffer) : "result " + std::to_string(result);
   }
 
   std::vector<std::string> Keys() {
     std::vector<std::string> keys;
-    for (tiz::KeyEntry *e = LookupStore(store_)->Keys().head; e; e = e->next) {
+    for (tiz::KeyEntry *e = LookupStore(m_store)->Keys().head; e; e = e->next) {
       keys.push_back(e->Key());
     }
     return keys;
   }
 
-  uint32_t store_ = 0;
+  uint32_t m_store = 0;
 };
 
 TEST_F(Iteration, EachGroupOnceInSortedOrderThenEndWithEmptyText) {
   Set("b", "1");
   Set("a", "2");
   Set("a", "3");
-  ASSERT_EQ(TIZ_StartIteratorSorted(store_), 0);
+  ASSERT_EQ(TIZ_StartIteratorSorted(m_store), 0);
   char buffer[8];
   std::memset(buffer, 'x', sizeof buffer);
   buffer[0] = '\0';
@@ -78,21 +82,21 @@ TEST_F(Iteration, EachGroupOnceInSortedOrderThenEndWithEmptyText) {
   ASSERT_EQ(Next(buffer), "b");
   std::memset(buffer, 'x', sizeof buffer);
   std::strcpy(buffer, "b");
-  EXPECT_EQ(TIZ_IterateSetting(store_, buffer, sizeof buffer), TIZ_E_END_OF_ITERATION);
+  EXPECT_EQ(TIZ_IterateSetting(m_store, buffer, sizeof buffer), TIZ_E_END_OF_ITERATION);
   EXPECT_EQ(std::string(buffer, sizeof buffer), std::string(sizeof buffer, '\0'));
   // Stays at the end until the next start.
-  EXPECT_EQ(TIZ_IterateSetting(store_, buffer, sizeof buffer), TIZ_E_END_OF_ITERATION);
+  EXPECT_EQ(TIZ_IterateSetting(m_store, buffer, sizeof buffer), TIZ_E_END_OF_ITERATION);
   EXPECT_EQ(Groups(), (std::vector<std::string>{"a", "b"}));
 }
 
 TEST_F(Iteration, EmptyStoreAndStoreNeverStartedReportTheEnd) {
   char buffer[8] = "";
-  EXPECT_EQ(TIZ_IterateSetting(store_, buffer, sizeof buffer), TIZ_E_END_OF_ITERATION);
+  EXPECT_EQ(TIZ_IterateSetting(m_store, buffer, sizeof buffer), TIZ_E_END_OF_ITERATION);
   Set("a", "1");
-  EXPECT_EQ(TIZ_IterateSetting(store_, buffer, sizeof buffer), TIZ_E_END_OF_ITERATION);
-  TIZ_DeleteSetting(store_, "a", "1");
-  EXPECT_EQ(TIZ_StartIteratorSorted(store_), 0);
-  EXPECT_EQ(TIZ_IterateSetting(store_, buffer, sizeof buffer), TIZ_E_END_OF_ITERATION);
+  EXPECT_EQ(TIZ_IterateSetting(m_store, buffer, sizeof buffer), TIZ_E_END_OF_ITERATION);
+  TIZ_DeleteSetting(m_store, "a", "1");
+  EXPECT_EQ(TIZ_StartIteratorSorted(m_store), 0);
+  EXPECT_EQ(TIZ_IterateSetting(m_store, buffer, sizeof buffer), TIZ_E_END_OF_ITERATION);
 }
 
 TEST_F(Iteration, SeparatorSortsAboveLettersAndBytesAreUnsigned) {
@@ -115,7 +119,7 @@ TEST_F(Iteration, GroupsDifferingOnlyInCaseAreReportedOnceAsTheFirst) {
 TEST_F(Iteration, OnlyTheStoreItselfIsListedNotItsAncestors) {
   uint32_t child = 0;
   ASSERT_EQ(TIZ_Create(&child), 0);
-  ASSERT_EQ(TIZ_SetSettingAttrStoreChild(store_, "child", "i", child), 0);
+  ASSERT_EQ(TIZ_SetSettingAttrStoreChild(m_store, "child", "i", child), 0);
   ASSERT_EQ(TIZ_SetSettingDword(child, "own", "i", 1), 0);
   TIZ_Release(child);
   ASSERT_EQ(TIZ_StartIteratorSorted(child), 0);
@@ -129,7 +133,7 @@ TEST_F(Iteration, HandingBackAnotherTextGivesTheNextKeysGroup) {
   Set("a", "1");
   Set("a", "2");
   Set("b", "1");
-  ASSERT_EQ(TIZ_StartIteratorSorted(store_), 0);
+  ASSERT_EQ(TIZ_StartIteratorSorted(m_store), 0);
   char buffer[8] = "";
   ASSERT_EQ(Next(buffer), "a");
   std::strcpy(buffer, "zzz");
@@ -149,11 +153,11 @@ TEST_F(Iteration, CopyIsBoundedAndPaddedWithNul) {
   };
   Set("group", "i");
   for (const Case &c : cases) {
-    ASSERT_EQ(TIZ_StartIteratorSorted(store_), 0);
+    ASSERT_EQ(TIZ_StartIteratorSorted(m_store), 0);
     char buffer[8];
     std::memset(buffer, '#', sizeof buffer);
     buffer[0] = '\0';
-    EXPECT_EQ(TIZ_IterateSetting(store_, buffer, c.len), 0) << c.len;
+    EXPECT_EQ(TIZ_IterateSetting(m_store, buffer, c.len), 0) << c.len;
     EXPECT_EQ(std::string(buffer, c.len), c.expected) << c.len;
     EXPECT_EQ(buffer[c.len], c.len == 0 ? '\0' : '#') << "wrote past the length " << c.len;
   }
@@ -163,14 +167,14 @@ TEST_F(Iteration, UnterminatedGroupHandedBackIsReadWithinTheLength) {
   Set("group", "1");
   Set("group", "2");
   Set("next", "1");
-  ASSERT_EQ(TIZ_StartIteratorSorted(store_), 0);
+  ASSERT_EQ(TIZ_StartIteratorSorted(m_store), 0);
   char buffer[8];
   std::memset(buffer, '#', sizeof buffer);
   buffer[0] = '\0';
-  ASSERT_EQ(TIZ_IterateSetting(store_, buffer, 5), 0);
+  ASSERT_EQ(TIZ_IterateSetting(m_store, buffer, 5), 0);
   ASSERT_EQ(std::string(buffer, 5), "group");
   // The five bytes are the previous group: its second key is passed over.
-  ASSERT_EQ(TIZ_IterateSetting(store_, buffer, 5), 0);
+  ASSERT_EQ(TIZ_IterateSetting(m_store, buffer, 5), 0);
   EXPECT_EQ(std::string(buffer, 5), std::string("next\0", 5));
 }
 
@@ -178,22 +182,22 @@ TEST_F(Iteration, CursorSurvivesRemovalsAndReachesKeysAddedLater) {
   Set("a", "1");
   Set("b", "1");
   Set("c", "1");
-  ASSERT_EQ(TIZ_StartIteratorSorted(store_), 0);
+  ASSERT_EQ(TIZ_StartIteratorSorted(m_store), 0);
   char buffer[8] = "";
   ASSERT_EQ(Next(buffer), "a");
   // The cursor stands on b's key: removing it moves the cursor on to c.
-  ASSERT_EQ(TIZ_DeleteSetting(store_, "b", "1"), 0);
+  ASSERT_EQ(TIZ_DeleteSetting(m_store, "b", "1"), 0);
   Set("0-added", "1");  // appended after the sorted keys
   ASSERT_EQ(Next(buffer), "c");
   ASSERT_EQ(Next(buffer), "0-added");
   // Removing the last key while the cursor stands on it ends the iteration.
-  ASSERT_EQ(TIZ_StartIteratorSorted(store_), 0);
+  ASSERT_EQ(TIZ_StartIteratorSorted(m_store), 0);
   EXPECT_EQ(Keys().back(), FullKey("c", "1"));
   buffer[0] = '\0';
-  for (int i = 0; i < 2; ++i) ASSERT_EQ(TIZ_IterateSetting(store_, buffer, sizeof buffer), 0);
+  for (int i = 0; i < 2; ++i) ASSERT_EQ(TIZ_IterateSetting(m_store, buffer, sizeof buffer), 0);
   EXPECT_STREQ(buffer, "a");
-  ASSERT_EQ(TIZ_DeleteSetting(store_, "c", "1"), 0);
-  EXPECT_EQ(TIZ_IterateSetting(store_, buffer, sizeof buffer), TIZ_E_END_OF_ITERATION);
+  ASSERT_EQ(TIZ_DeleteSetting(m_store, "c", "1"), 0);
+  EXPECT_EQ(TIZ_IterateSetting(m_store, buffer, sizeof buffer), TIZ_E_END_OF_ITERATION);
 }
 
 TEST_F(Iteration, CursorEndsWhenTheStoreIsCleared) {
@@ -217,15 +221,15 @@ TEST_F(Iteration, SortIsByteOrderOverManyKeys) {
       group.push_back(static_cast<char>("aAb\xC4z_"[random() % 6]));
     }
     item = std::to_string(random() % 50);
-    if (LookupStore(store_)->FindAttribute(group + '\x7F' + item)) continue;
+    if (LookupStore(m_store)->FindAttribute(group + '\x7F' + item)) continue;
     Set(group.c_str(), item.c_str());
     keys.push_back(group + '\x7F' + item);
   }
   std::sort(keys.begin(), keys.end());  // std::string compares bytes as unsigned
-  ASSERT_EQ(TIZ_StartIteratorSorted(store_), 0);
+  ASSERT_EQ(TIZ_StartIteratorSorted(m_store), 0);
   EXPECT_EQ(Keys(), keys);
   // The back links agree with the forward order.
-  const tiz::KeyList &list = LookupStore(store_)->Keys();
+  const tiz::KeyList &list = LookupStore(m_store)->Keys();
   std::vector<std::string> backwards;
   for (tiz::KeyEntry *e = list.tail; e; e = e->prev) backwards.insert(backwards.begin(), e->Key());
   EXPECT_EQ(backwards, keys);
@@ -236,10 +240,10 @@ TEST_F(Iteration, CloneAfterASortVisitsTheSortedOrder) {
   Set("c", "1");
   Set("a", "1");
   Set("b", "1");
-  ASSERT_EQ(TIZ_StartIteratorSorted(store_), 0);
+  ASSERT_EQ(TIZ_StartIteratorSorted(m_store), 0);
   uint32_t copy = 0;
   ASSERT_EQ(TIZ_Create(&copy), 0);
-  ASSERT_EQ(TIZ_Clone(store_, copy), 0);
+  ASSERT_EQ(TIZ_Clone(m_store, copy), 0);
   std::vector<std::string> copied;
   for (tiz::KeyEntry *e = LookupStore(copy)->Keys().head; e; e = e->next) {
     copied.push_back(e->Key());
@@ -263,6 +267,55 @@ TEST(IterationExports, HandleAndBufferChecks) {
   TIZ_Release(h);
   EXPECT_EQ(TIZ_StartIteratorSorted(h), TIZ_NOT_FOUND);  // released: stale
   EXPECT_EQ(ORV_GetLastReport(nullptr, 0), reports);
+}
+
+// A store per case, every store released to its end.
+class IterationGroups : public LabelledStores {};
+
+// --- the group reported for a key with separators in its names --------------
+
+// The group reported for a key is what lies before its last separator, and of
+// that what follows the last separator: a separator inside a name moves it.
+TEST_F(IterationGroups, IterationReportsTheGroupOfTheKeyAsItSplits) {
+  struct Setting {
+    const char *group, *item;
+  };
+  struct Case {
+    std::vector<Setting> settings;
+    std::vector<std::string> groups;
+  };
+  const Case cases[] = {
+      {{{"A\x7F"
+         "B",
+         "Z"}},
+       {"B"}},
+      {{{"g", "x\x7Fy"}}, {"x"}},
+      // Both keys split to the group B and sort next to each other.
+      {{{"A\x7F"
+         "B",
+         "Z"},
+        {"B", "1"}},
+       {"B"}},
+      {{{"a", "1"},
+        {"A\x7F"
+         "a",
+         "2"},
+        {"b", "1"}},
+       {"a", "b"}},
+  };
+  for (const Case &c : cases) {
+    uint32_t h = NewStore();
+    for (const Setting &s : c.settings) ASSERT_EQ(TIZ_SetSettingDword(h, s.group, s.item, 1), 0);
+    ASSERT_EQ(TIZ_StartIteratorSorted(h), 0);
+    std::vector<std::string> groups;
+    char buffer[16] = "";
+    int32_t result;
+    while ((result = TIZ_IterateSetting(h, buffer, sizeof buffer)) == 0 && groups.size() < 10) {
+      groups.push_back(buffer);
+    }
+    EXPECT_EQ(result, TIZ_E_END_OF_ITERATION);
+    EXPECT_EQ(groups, c.groups);
+  }
 }
 
 }  // namespace

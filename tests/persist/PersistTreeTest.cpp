@@ -38,14 +38,14 @@ std::string Readable(std::string_view key) {
 class PersistTree : public ::testing::Test {
  protected:
   void TearDown() override {
-    for (uint32_t h : stores_) tiz_test::ReleaseTree(h);
-    EXPECT_EQ(tiz_test::LiveStoreCount(), storesBefore_);
+    for (uint32_t h : m_stores) tiz_test::ReleaseTree(h);
+    EXPECT_EQ(tiz_test::LiveStoreCount(), m_storesBefore);
   }
 
   uint32_t NewStore() {
     uint32_t h = 0;
     EXPECT_EQ(TIZ_Create(&h), 0);
-    stores_.push_back(h);
+    m_stores.push_back(h);
     return h;
   }
 
@@ -57,14 +57,14 @@ class PersistTree : public ::testing::Test {
     return text;
   }
   std::string Saved(uint32_t h, int32_t *result) {
-    std::filesystem::remove(dir_.Path("saved.ini"));
+    std::filesystem::remove(m_dir.Path("saved.ini"));
     *result = TIZ_Serialize(h, "saved.ini");
-    return tiz_test::ReadFileText(dir_.Path("saved.ini"));
+    return tiz_test::ReadFileText(m_dir.Path("saved.ini"));
   }
 
   // A new store loaded from a file holding `text`.
   uint32_t Load(const std::string &text, int32_t *result) {
-    tiz_test::WriteFileText(dir_.Path("load.ini"), text);
+    tiz_test::WriteFileText(m_dir.Path("load.ini"), text);
     uint32_t h = NewStore();
     *result = TIZ_Deserialize(h, "load.ini");
     EXPECT_EQ(tiz_test::StoreFaults(h), "");
@@ -104,9 +104,9 @@ class PersistTree : public ::testing::Test {
     return root;
   }
 
-  tiz_test::ScratchDirectory dir_;
-  size_t storesBefore_ = tiz_test::LiveStoreCount();
-  std::vector<uint32_t> stores_;
+  tiz_test::ScratchDirectory m_dir;
+  size_t m_storesBefore = tiz_test::LiveStoreCount();
+  std::vector<uint32_t> m_stores;
 };
 
 TEST_F(PersistTree, WritesOneSectionPerSettingNestedStoresAfterTheirHolder) {
@@ -253,13 +253,13 @@ TEST_F(PersistTree, ImagesAndStructuresComeBackAsInertNumbers) {
 
 TEST_F(PersistTree, NothingToSaveWritesNoFileAndNothingToLoadChangesNothing) {
   EXPECT_EQ(TIZ_Serialize(NewStore(), "empty.ini"), 0);
-  EXPECT_FALSE(std::filesystem::exists(dir_.Path("empty.ini")));
+  EXPECT_FALSE(std::filesystem::exists(m_dir.Path("empty.ini")));
 
   uint32_t store = NewStore();
   ASSERT_EQ(TIZ_SetSettingDword(store, "Kept", "Value", 1), 0);
   EXPECT_EQ(TIZ_Deserialize(store, "missing.ini"), 0);
   for (const char *text : {"", "; only a comment\n\n", "key=value\n"}) {
-    tiz_test::WriteFileText(dir_.Path("load.ini"), text);
+    tiz_test::WriteFileText(m_dir.Path("load.ini"), text);
     EXPECT_EQ(TIZ_Deserialize(store, "load.ini"), 0) << text;
   }
   EXPECT_EQ(Outline(store), "Kept|Value");
@@ -335,7 +335,7 @@ TEST_F(PersistTree, ALoadKeepsGoodSectionsAndAnswersTheLastFailingOne) {
     EXPECT_EQ(Outline(loaded), c.outline) << c.name;
     tiz_test::ReleaseTree(loaded);
   }
-  EXPECT_EQ(tiz_test::LiveStoreCount(), storesBefore_);  // dropped nested stores are gone
+  EXPECT_EQ(tiz_test::LiveStoreCount(), m_storesBefore);  // dropped nested stores are gone
 }
 
 TEST_F(PersistTree, SizesAndTypesTheFileGetsWrong) {
@@ -399,14 +399,14 @@ TEST_F(PersistTree, NestedStoresAreSavedByTheirPlaceAndGoneOnesComeBackEmpty) {
 }
 
 TEST_F(PersistTree, ASaveRewritesItsSectionsAndKeepsTheRestOfTheFile) {
-  tiz_test::WriteFileText(dir_.Path("tree.ini"),
+  tiz_test::WriteFileText(m_dir.Path("tree.ini"),
                           "; notes\n[Other]\nkey=v\n[Root\x7FScan\x7FSpeed]\nSize=4\n"
                           "Type=DWORD\nValue=1\n");
   uint32_t first = NewStore();
   ASSERT_EQ(TIZ_SetSettingDword(first, "Scan", "Speed", 2), 0);
   ASSERT_EQ(TIZ_SetSettingString(first, "Scan", "Name", "n"), 0);
   ASSERT_EQ(TIZ_Serialize(first, "tree.ini"), 0);
-  EXPECT_EQ(tiz_test::ReadFileText(dir_.Path("tree.ini")),
+  EXPECT_EQ(tiz_test::ReadFileText(m_dir.Path("tree.ini")),
             "; notes\n[Other]\nkey=v\n[Root\x7FScan\x7FSpeed]\nSize=4\r\nType=DWORD\r\n"
             "Value=2\r\n\r\n" +
                 Ini("[Root|Scan|Name]\nSize=2\nType=STRING\nValue=n\n"));
@@ -431,7 +431,7 @@ TEST_F(PersistTree, AnEmptyBufferSavedOverAFullOneLeavesNoValue) {
   ASSERT_EQ(TIZ_Serialize(store, "tree.ini"), 0);
   ASSERT_EQ(TIZ_SetSettingBuffer(store, "Scan", "Mask", "", 0), 0);
   ASSERT_EQ(TIZ_Serialize(store, "tree.ini"), 0);
-  EXPECT_EQ(tiz_test::ReadFileText(dir_.Path("tree.ini")),
+  EXPECT_EQ(tiz_test::ReadFileText(m_dir.Path("tree.ini")),
             Ini("[Root|Scan|Mask]\nSize=0\nType=BUFFER\n"));
   uint32_t loaded = NewStore();
   ASSERT_EQ(TIZ_Deserialize(loaded, "tree.ini"), 0);
@@ -449,7 +449,7 @@ TEST_F(PersistTree, TheFileGoesToTheConfiguredDirectoryUnderItsLastName) {
   EXPECT_EQ(TIZ_Serialize(store, "some/where/a.ini"), 0);
   EXPECT_EQ(TIZ_Serialize(store, "C:\\data\\b.ini"), 0);
   EXPECT_EQ(TIZ_Serialize(store, "c.ini"), 0);
-  EXPECT_EQ(dir_.FileNames(), (std::vector<std::string>{"a.ini", "b.ini", "c.ini"}));
+  EXPECT_EQ(m_dir.FileNames(), (std::vector<std::string>{"a.ini", "b.ini", "c.ini"}));
   uint32_t loaded = NewStore();
   EXPECT_EQ(TIZ_Deserialize(loaded, "/elsewhere/b.ini"), 0);
   EXPECT_EQ(Outline(loaded), "Scan|Speed");
@@ -459,7 +459,7 @@ TEST_F(PersistTree, TheFileGoesToTheConfiguredDirectoryUnderItsLastName) {
     EXPECT_LT(TIZ_Serialize(store, name), 0);
     EXPECT_LT(TIZ_Deserialize(store, name), 0);
   }
-  EXPECT_EQ(dir_.FileNames().size(), 3u);
+  EXPECT_EQ(m_dir.FileNames().size(), 3u);
   EXPECT_EQ(TIZ_Serialize(0, "c.ini"), TIZ_E_INVALID_HANDLE);
   EXPECT_EQ(TIZ_Deserialize(0xDEAD, "c.ini"), TIZ_E_INVALID_HANDLE);
 }
@@ -516,6 +516,38 @@ TEST_F(PersistTree, AStoreHeldTwiceOrInACycleIsWrittenOnce) {
   EXPECT_EQ(value, 2u);
   EXPECT_EQ(TIZ_Release(loaded), 0);
   EXPECT_EQ(tiz::LookupStore(loadedB), nullptr);
+}
+
+// Section and key names of the file ignore letter case, so two keys that
+// differ only in case would share a section: the save keeps the first, skips
+// the later and says so; a load gives the first back.
+TEST_F(PersistTree, KeysDifferingOnlyInCaseAreSavedOnce) {
+  uint32_t store = NewStore();
+  ASSERT_EQ(TIZ_SetSettingDword(store, "Scan", "Speed", 1), 0);
+  ASSERT_EQ(TIZ_SetSettingDword(store, "scan", "SPEED", 2), 0);
+  ASSERT_EQ(TIZ_SetSettingDword(store, "Scan", "Dpi", 3), 0);
+  ASSERT_EQ(TIZ_Serialize(store, "tree.ini"), TIZ_E_INVALID_ARG);
+  EXPECT_EQ(tiz_test::ReadFileText(m_dir.Path("tree.ini")),
+            "[Root\x7F"
+            "Scan\x7F"
+            "Speed]\r\nSize=4\r\nType=DWORD\r\nValue=1\r\n\r\n"
+            "[Root\x7F"
+            "Scan\x7F"
+            "Dpi]\r\nSize=4\r\nType=DWORD\r\nValue=3\r\n");
+
+  uint32_t loaded = NewStore();
+  EXPECT_EQ(TIZ_Deserialize(loaded, "tree.ini"), 0);
+  uint32_t value = 0;
+  EXPECT_EQ(TIZ_GetSettingDword(loaded, "Scan", "Speed", &value), 0);
+  EXPECT_EQ(value, 1u);
+  EXPECT_NE(TIZ_GetSettingDword(loaded, "scan", "SPEED", &value), 0);
+}
+
+TEST_F(PersistTree, InvalidHandlesAreRefusedBeforeAnyFileIsTouched) {
+  EXPECT_EQ(TIZ_Serialize(0, "tree.ini"), TIZ_E_INVALID_HANDLE);
+  EXPECT_EQ(TIZ_Deserialize(0xDEADBEEF, "tree.ini"), TIZ_E_INVALID_HANDLE);
+  EXPECT_EQ(TIZ_LoadSettings(0, "defaults.txt"), TIZ_E_INVALID_HANDLE);
+  EXPECT_FALSE(std::filesystem::exists(m_dir.Path("tree.ini")));
 }
 
 }  // namespace

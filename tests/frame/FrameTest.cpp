@@ -58,14 +58,14 @@ bool ExportRunsOnAnotherThread() {
 class FrameException : public testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_EQ(TIZ_Create(&h_), 0);
+    ASSERT_EQ(TIZ_Create(&m_store), 0);
     ORV_SetReportResult(kReportResult);
   }
   void TearDown() override {
     ORV_SetReportResult(kDefaultReportResult);
-    TIZ_Release(h_);
+    TIZ_Release(m_store);
   }
-  uint32_t h_ = 0;
+  uint32_t m_store = 0;
 };
 
 // Names long enough that composing their key must grow the store's buffer
@@ -73,7 +73,7 @@ class FrameException : public testing::Test {
 const std::string kLongGroup(700, 'g');
 
 TEST_F(FrameException, ExhaustedMemoryIsReportedUnderTheExportNameAndLeavesTheLockFree) {
-  ASSERT_EQ(TIZ_SetSettingString(h_, "text", "", "abc"), 0);
+  ASSERT_EQ(TIZ_SetSettingString(m_store, "text", "", "abc"), 0);
   struct Case {
     const char *name;
     int32_t (*call)(uint32_t h);
@@ -97,7 +97,7 @@ TEST_F(FrameException, ExhaustedMemoryIsReportedUnderTheExportNameAndLeavesTheLo
     int32_t result;
     {
       tiz_test::ScopedAllocationFailure fail(0);
-      result = c.call(h_);
+      result = c.call(m_store);
       EXPECT_TRUE(tiz_test::AllocationFailed());
     }
     EXPECT_EQ(result, kReportResult);
@@ -107,21 +107,21 @@ TEST_F(FrameException, ExhaustedMemoryIsReportedUnderTheExportNameAndLeavesTheLo
   }
   // Nothing half made: the new settings were not filed, the old one is intact.
   int32_t type = 0;
-  EXPECT_EQ(TIZ_GetSettingType(h_, "new", "", &type), TIZ_NOT_FOUND);
-  EXPECT_EQ(TIZ_GetSettingType(h_, kLongGroup.c_str(), "", &type), TIZ_NOT_FOUND);
+  EXPECT_EQ(TIZ_GetSettingType(m_store, "new", "", &type), TIZ_NOT_FOUND);
+  EXPECT_EQ(TIZ_GetSettingType(m_store, kLongGroup.c_str(), "", &type), TIZ_NOT_FOUND);
   char text[8] = {};
-  EXPECT_EQ(TIZ_GetSettingString(h_, "text", "", text, sizeof text), 0);
+  EXPECT_EQ(TIZ_GetSettingString(m_store, "text", "", text, sizeof text), 0);
   EXPECT_STREQ(text, "abc");
 }
 
 // Readers compare the caller's names with the filed keys in place: however
 // long the names, a getter needs no memory, so it cannot fail for want of it.
 TEST_F(FrameException, GettersNeedNoMemoryWhateverTheNames) {
-  ASSERT_EQ(TIZ_SetSettingString(h_, kLongGroup.c_str(), "", "abc"), 0);
-  ASSERT_EQ(TIZ_SetSettingDword(h_, kLongGroup.c_str(), "n", 7), 0);
+  ASSERT_EQ(TIZ_SetSettingString(m_store, kLongGroup.c_str(), "", "abc"), 0);
+  ASSERT_EQ(TIZ_SetSettingDword(m_store, kLongGroup.c_str(), "n", 7), 0);
   uint32_t child = 0;
   ASSERT_EQ(TIZ_Create(&child), 0);
-  ASSERT_EQ(TIZ_SetSettingAttrStoreChild(h_, "kids", "", child), 0);
+  ASSERT_EQ(TIZ_SetSettingAttrStoreChild(m_store, "kids", "", child), 0);
   uint32_t reportsBefore = ReportCount();
   uint32_t size = 77;
   int32_t status = 0;
@@ -132,8 +132,8 @@ TEST_F(FrameException, GettersNeedNoMemoryWhateverTheNames) {
     tiz_test::ScopedAllocationFailure fail(0);
     text = TIZ_GetCharPointer(child, kLongGroup.c_str(), "", &size, &status);
     EXPECT_EQ(TIZ_GetSettingDword(child, kLongGroup.c_str(), "n", &value), TIZ_FOUND_IN_ANCESTOR);
-    EXPECT_EQ(TIZ_GetSettingString(h_, kLongGroup.c_str(), "", copy, sizeof copy), 0);
-    EXPECT_EQ(TIZ_GetSettingDword(h_, kLongGroup.c_str(), "missing", &value), TIZ_NOT_FOUND);
+    EXPECT_EQ(TIZ_GetSettingString(m_store, kLongGroup.c_str(), "", copy, sizeof copy), 0);
+    EXPECT_EQ(TIZ_GetSettingDword(m_store, kLongGroup.c_str(), "missing", &value), TIZ_NOT_FOUND);
     EXPECT_FALSE(tiz_test::AllocationFailed());
   }
   EXPECT_EQ(status, TIZ_FOUND_IN_ANCESTOR);
@@ -261,9 +261,9 @@ std::vector<uint32_t> InvalidHandles() {
 
 class FrameHandleCheck : public testing::Test {
  protected:
-  void SetUp() override { ASSERT_EQ(TIZ_Create(&valid_), 0); }
-  void TearDown() override { TIZ_Release(valid_); }
-  uint32_t valid_ = 0;
+  void SetUp() override { ASSERT_EQ(TIZ_Create(&m_valid), 0); }
+  void TearDown() override { TIZ_Release(m_valid); }
+  uint32_t m_valid = 0;
 };
 
 TEST_F(FrameHandleCheck, EveryGetterRefusesAnInvalidHandleAndWritesNothing) {
@@ -282,7 +282,7 @@ TEST_F(FrameHandleCheck, EverySetterRefusesAnInvalidHandleAndStoresNothing) {
   for (uint32_t h : InvalidHandles()) {
     for (const auto &setter : Setters()) {
       SCOPED_TRACE(setter.name);
-      EXPECT_EQ(setter.call(h, "g", "i", valid_), TIZ_E_INVALID_HANDLE) << std::hex << h;
+      EXPECT_EQ(setter.call(h, "g", "i", m_valid), TIZ_E_INVALID_HANDLE) << std::hex << h;
     }
   }
   // A refused structure is never made, so its release callback never runs.
@@ -294,11 +294,11 @@ TEST_F(FrameHandleCheck, StoreSettersRefuseAnInvalidNestedHandle) {
     if (std::string(setter.name).find("AttrStore") == std::string::npos) continue;
     SCOPED_TRACE(setter.name);
     for (uint32_t nested : InvalidHandles()) {
-      EXPECT_EQ(setter.call(valid_, "g", "i", nested), TIZ_E_INVALID_HANDLE) << std::hex << nested;
+      EXPECT_EQ(setter.call(m_valid, "g", "i", nested), TIZ_E_INVALID_HANDLE) << std::hex << nested;
     }
   }
   int32_t type = 0;
-  EXPECT_EQ(TIZ_GetSettingType(valid_, "g", "i", &type), TIZ_NOT_FOUND);
+  EXPECT_EQ(TIZ_GetSettingType(m_valid, "g", "i", &type), TIZ_NOT_FOUND);
 }
 
 TEST_F(FrameHandleCheck, PointerGetterWithoutStatusPointerStillReturnsNull) {
@@ -343,7 +343,7 @@ TEST_F(FrameHandleCheck, NullOutPointersAreRefusedBeforeTheHandleIsLookedAt) {
   };
   for (const Case &c : cases) {
     SCOPED_TRACE(c.name);
-    for (uint32_t h : {valid_, 0u, 0x12345678u}) EXPECT_EQ(c.call(h), c.result) << std::hex << h;
+    for (uint32_t h : {m_valid, 0u, 0x12345678u}) EXPECT_EQ(c.call(h), c.result) << std::hex << h;
   }
   // With its buffer, the iteration answers the bad handle.
   EXPECT_EQ(TIZ_IterateSetting(0x12345678, buffer, sizeof buffer), TIZ_E_INVALID_HANDLE);

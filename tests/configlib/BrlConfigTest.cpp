@@ -19,15 +19,15 @@ constexpr char kKeyPath[] = "MOXSETTINGS\\BRELL200\\Defaults";
 // Sets a variable for a scope ("" unsets it) and restores it on the way out.
 class ScopedEnv {
  public:
-  ScopedEnv(const char *name, const std::string &value) : name_(name) {
-    if (const char *old = std::getenv(name)) old_ = old;
+  ScopedEnv(const char *name, const std::string &value) : m_name(name) {
+    if (const char *old = std::getenv(name)) m_old = old;
     tiz_test::SetEnvironment(name, value);
   }
-  ~ScopedEnv() { tiz_test::SetEnvironment(name_, old_); }
+  ~ScopedEnv() { tiz_test::SetEnvironment(m_name, m_old); }
 
  private:
-  const char *name_;
-  std::string old_;
+  const char *m_name;
+  std::string m_old;
 };
 
 class BrlConfig : public ::testing::Test {
@@ -45,12 +45,12 @@ class BrlConfig : public ::testing::Test {
     return buffer;
   }
 
-  tiz_test::ScratchDirectory scratch_;
-  fs::path dir_ = scratch_.Path("x").parent_path();
+  tiz_test::ScratchDirectory m_scratch;
+  fs::path m_dir = m_scratch.Path("x").parent_path();
 };
 
 TEST_F(BrlConfig, DestinationJoinsTheConfiguredDirectoryAndMakesIt) {
-  fs::path trees = dir_ / "a" / "b";
+  fs::path trees = m_dir / "a" / "b";
   ScopedEnv env("TIZ_PERSIST_DIR", trees.string());
   ASSERT_EQ(BCIO_SetConfigParameterDest(kParameter, 2, "tree.ini"), 0);
   int32_t result = -1;
@@ -60,8 +60,8 @@ TEST_F(BrlConfig, DestinationJoinsTheConfiguredDirectoryAndMakesIt) {
 
   // Names ignore case; the variable is read at every call.
   ASSERT_EQ(BCIO_SetConfigParameterDest("attributestore\\bagsettingspersist", 2, "x.ini"), 0);
-  ScopedEnv moved("TIZ_PERSIST_DIR", dir_.string());
-  EXPECT_EQ(Destination(&result), (dir_ / "x.ini").string());
+  ScopedEnv moved("TIZ_PERSIST_DIR", m_dir.string());
+  EXPECT_EQ(Destination(&result), (m_dir / "x.ini").string());
 }
 
 TEST_F(BrlConfig, RefusesWhatItCannotAnswer) {
@@ -79,8 +79,8 @@ TEST_F(BrlConfig, RefusesWhatItCannotAnswer) {
 }
 
 TEST_F(BrlConfig, ABufferTooSmallFailsAndTellsTheSizeNeeded) {
-  ScopedEnv env("TIZ_SETTINGS_DIR", dir_.string());
-  const std::string expected = dir_.string();
+  ScopedEnv env("TIZ_SETTINGS_DIR", m_dir.string());
+  const std::string expected = m_dir.string();
   char buffer[512];
   uint32_t size = static_cast<uint32_t>(expected.size());  // no room for the NUL
   EXPECT_LT(BCIO_GetConfigParamStr(kKeyPath, "ZEBPath", buffer, &size, nullptr), 0);
@@ -90,9 +90,9 @@ TEST_F(BrlConfig, ABufferTooSmallFailsAndTellsTheSizeNeeded) {
 }
 
 TEST_F(BrlConfig, ADirectoryThatCannotBeMadeFails) {
-  tiz_test::WriteFileText(dir_ / "file", "x");
-  ScopedEnv trees("TIZ_PERSIST_DIR", (dir_ / "file" / "trees").string());
-  ScopedEnv settings("TIZ_SETTINGS_DIR", (dir_ / "file" / "settings").string());
+  tiz_test::WriteFileText(m_dir / "file", "x");
+  ScopedEnv trees("TIZ_PERSIST_DIR", (m_dir / "file" / "trees").string());
+  ScopedEnv settings("TIZ_SETTINGS_DIR", (m_dir / "file" / "settings").string());
   ASSERT_EQ(BCIO_SetConfigParameterDest(kParameter, 2, "tree.ini"), 0);
   int32_t result = 0;
   Destination(&result);
@@ -103,13 +103,13 @@ TEST_F(BrlConfig, ADirectoryThatCannotBeMadeFails) {
 
 #ifndef _WIN32
 TEST_F(BrlConfig, UnsetVariablesFallBackToTheUsersDataDirectory) {
-  ScopedEnv home("HOME", dir_.string());
+  ScopedEnv home("HOME", m_dir.string());
   ScopedEnv xdg("XDG_DATA_HOME", "");
   ScopedEnv trees("TIZ_PERSIST_DIR", "");
   ScopedEnv settings("TIZ_SETTINGS_DIR", "");
   ASSERT_EQ(BCIO_SetConfigParameterDest(kParameter, 2, "tree.ini"), 0);
   int32_t result = -1;
-  fs::path data = dir_ / ".local" / "share" / "tiz";
+  fs::path data = m_dir / ".local" / "share" / "tiz";
   EXPECT_EQ(Destination(&result), (data / "trees" / "tree.ini").string());
   EXPECT_EQ(result, 0);
   EXPECT_EQ(SettingsDirectory(&result), (data / "settings").string());
@@ -117,8 +117,8 @@ TEST_F(BrlConfig, UnsetVariablesFallBackToTheUsersDataDirectory) {
   EXPECT_TRUE(fs::is_directory(data / "trees"));
   EXPECT_TRUE(fs::is_directory(data / "settings"));
 
-  ScopedEnv xdgSet("XDG_DATA_HOME", (dir_ / "xdg").string());
-  EXPECT_EQ(SettingsDirectory(&result), (dir_ / "xdg" / "tiz" / "settings").string());
+  ScopedEnv xdgSet("XDG_DATA_HOME", (m_dir / "xdg").string());
+  EXPECT_EQ(SettingsDirectory(&result), (m_dir / "xdg" / "tiz" / "settings").string());
 }
 #endif
 

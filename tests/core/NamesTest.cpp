@@ -27,13 +27,13 @@ std::string Key(const std::string &text) {
 class NamesStore : public testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_EQ(TIZ_Create(&h_), 0);
-    store_ = tiz::LookupStore(h_);
+    ASSERT_EQ(TIZ_Create(&m_handle), 0);
+    m_store = tiz::LookupStore(m_handle);
   }
-  void TearDown() override { TIZ_Release(h_); }
+  void TearDown() override { TIZ_Release(m_handle); }
   std::string Name(uint32_t h) { return tiz::LookupStore(h)->Name(); }
-  uint32_t h_ = 0;
-  tiz::CAttributeStore *store_ = nullptr;
+  uint32_t m_handle = 0;
+  tiz::CAttributeStore *m_store = nullptr;
 };
 
 TEST_F(NamesStore, ComposeKeySubstitutesDefaultAndValueForEmptyNames) {
@@ -47,7 +47,7 @@ TEST_F(NamesStore, ComposeKeySubstitutesDefaultAndValueForEmptyNames) {
       {"A|B", "Z", "A|B|Z"},  // nothing is escaped
   };
   for (const Case &c : cases) {
-    EXPECT_EQ(std::string(store_->ComposeKey(Key(c.group).c_str(), Key(c.item).c_str())),
+    EXPECT_EQ(std::string(m_store->ComposeKey(Key(c.group).c_str(), Key(c.item).c_str())),
               Key(c.key));
   }
 }
@@ -57,52 +57,53 @@ TEST_F(NamesStore, ComposeKeyGrowsTheBufferForLongNamesAndStillComposesShortOnes
   // and far longer names need several doublings.
   for (size_t total : {510u, 511u, 1023u, 5000u}) {
     std::string group(total / 2, 'g'), item(total - total / 2, 'i');
-    std::string_view key = store_->ComposeKey(group.c_str(), item.c_str());
+    std::string_view key = m_store->ComposeKey(group.c_str(), item.c_str());
     EXPECT_EQ(std::string(key), group + '\x7F' + item) << total;
     EXPECT_EQ(key.data()[key.size()], '\0');
   }
-  EXPECT_EQ(std::string(store_->ComposeKey("a", "b")), Key("a|b"));
+  EXPECT_EQ(std::string(m_store->ComposeKey("a", "b")), Key("a|b"));
 
   // Through the interface: a long setting is written and read back whole.
   std::string group(3000, 'x'), item(2000, 'y');
-  ASSERT_EQ(TIZ_SetSettingDword(h_, group.c_str(), item.c_str(), 42), 0);
+  ASSERT_EQ(TIZ_SetSettingDword(m_handle, group.c_str(), item.c_str(), 42), 0);
   uint32_t value = 0;
-  EXPECT_EQ(TIZ_GetSettingDword(h_, group.c_str(), item.c_str(), &value), 0);
+  EXPECT_EQ(TIZ_GetSettingDword(m_handle, group.c_str(), item.c_str(), &value), 0);
   EXPECT_EQ(value, 42u);
-  EXPECT_EQ(TIZ_GetSettingDword(h_, group.c_str(), item.substr(1).c_str(), &value), TIZ_NOT_FOUND);
+  EXPECT_EQ(TIZ_GetSettingDword(m_handle, group.c_str(), item.substr(1).c_str(), &value),
+            TIZ_NOT_FOUND);
 }
 
 TEST_F(NamesStore, AnEmptyItemIsTheItemValue) {
-  ASSERT_EQ(TIZ_SetSettingDword(h_, "Current.ImageStore", "", 7), 0);
+  ASSERT_EQ(TIZ_SetSettingDword(m_handle, "Current.ImageStore", "", 7), 0);
   uint32_t value = 0;
-  EXPECT_EQ(TIZ_GetSettingDword(h_, "Current.ImageStore", "Value", &value), 0);
+  EXPECT_EQ(TIZ_GetSettingDword(m_handle, "Current.ImageStore", "Value", &value), 0);
   EXPECT_EQ(value, 7u);
-  ASSERT_EQ(TIZ_SetSettingDword(h_, "Current.ImageStore", "Value", 8), 0);
-  EXPECT_EQ(TIZ_GetSettingDword(h_, "Current.ImageStore", "", &value), 0);
+  ASSERT_EQ(TIZ_SetSettingDword(m_handle, "Current.ImageStore", "Value", 8), 0);
+  EXPECT_EQ(TIZ_GetSettingDword(m_handle, "Current.ImageStore", "", &value), 0);
   EXPECT_EQ(value, 8u);
-  ASSERT_EQ(store_->Keys().size, 1u);
-  EXPECT_EQ(std::string(store_->Keys().head->KeyView()), Key("Current.ImageStore|Value"));
+  ASSERT_EQ(m_store->Keys().size, 1u);
+  EXPECT_EQ(std::string(m_store->Keys().head->KeyView()), Key("Current.ImageStore|Value"));
 }
 
 TEST_F(NamesStore, NamesAreCaseSensitiveAndGroupsSeparateEqualItems) {
   const char *names[][2] = {
       {"Scan", "Speed"}, {"scan", "Speed"}, {"Scan", "speed"}, {"Other", "Speed"}};
   for (uint32_t n = 0; n < 4; ++n)
-    ASSERT_EQ(TIZ_SetSettingDword(h_, names[n][0], names[n][1], n), 0);
+    ASSERT_EQ(TIZ_SetSettingDword(m_handle, names[n][0], names[n][1], n), 0);
   for (uint32_t n = 0; n < 4; ++n) {
     uint32_t value = 99;
-    EXPECT_EQ(TIZ_GetSettingDword(h_, names[n][0], names[n][1], &value), 0);
+    EXPECT_EQ(TIZ_GetSettingDword(m_handle, names[n][0], names[n][1], &value), 0);
     EXPECT_EQ(value, n);
   }
-  EXPECT_EQ(store_->Keys().size, 4u);
+  EXPECT_EQ(m_store->Keys().size, 4u);
 }
 
 TEST_F(NamesStore, ASeparatorInsideANameMovesTheSplit) {
   // Group "A·B" with item "Z" and group "A" with item "B·Z" are one key.
-  ASSERT_EQ(TIZ_SetSettingDword(h_, Key("A|B").c_str(), "Z", 1), 0);
+  ASSERT_EQ(TIZ_SetSettingDword(m_handle, Key("A|B").c_str(), "Z", 1), 0);
   uint32_t value = 0;
-  EXPECT_EQ(TIZ_GetSettingDword(h_, "A", Key("B|Z").c_str(), &value), 0);
-  std::string key(store_->Keys().head->KeyView());
+  EXPECT_EQ(TIZ_GetSettingDword(m_handle, "A", Key("B|Z").c_str(), &value), 0);
+  std::string key(m_store->Keys().head->KeyView());
   EXPECT_EQ(OwnerOfName(key), "A");
   EXPECT_EQ(GroupOfName(key), "B");
   EXPECT_EQ(ItemOfName(key), "Z");
@@ -112,7 +113,7 @@ TEST_F(NamesStore, NestedStoresAreNamedByTheirHolderAndKey) {
   uint32_t nested = 0, deeper = 0;
   ASSERT_EQ(TIZ_Create(&nested), 0);
   ASSERT_EQ(TIZ_Create(&deeper), 0);
-  ASSERT_EQ(TIZ_SetSettingAttrStore(h_, "a", "b", nested), 0);
+  ASSERT_EQ(TIZ_SetSettingAttrStore(m_handle, "a", "b", nested), 0);
   EXPECT_EQ(Name(nested), Key("Root|a|b"));
   ASSERT_EQ(TIZ_SetSettingConfidenceAttrStoreChild(nested, "Pass", "", 5, deeper), 0);
   const std::string path = Key("Root|a|b|Pass|Value");
@@ -123,7 +124,7 @@ TEST_F(NamesStore, NestedStoresAreNamedByTheirHolderAndKey) {
 
   // Filed again elsewhere, a store takes the new name; its holder's name is
   // read at that moment.
-  ASSERT_EQ(TIZ_SetSettingConfidenceAttrStore(h_, "c", "d", 9, nested), 0);
+  ASSERT_EQ(TIZ_SetSettingConfidenceAttrStore(m_handle, "c", "d", 9, nested), 0);
   EXPECT_EQ(Name(nested), Key("Root|c|d"));
   EXPECT_EQ(Name(deeper), path);
   TIZ_Release(deeper);

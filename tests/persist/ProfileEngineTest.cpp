@@ -262,21 +262,21 @@ TEST(ProfileEngineSettings, LinesSplitAsByASearchForEitherDelimiter) {
 // whole file is read whatever the size query answers.
 class ProfileEngineFiles : public testing::Test {
  protected:
-  void TearDown() override { tiz::platform::Files() = saved_; }
+  void TearDown() override { tiz::platform::Files() = m_saved; }
 
-  static inline uint64_t reported_ = 0;
-  static inline bool sizeFails_ = false;
-  tiz_test::ScratchDirectory dir_;
-  tiz::platform::FileSystem saved_ = tiz::platform::Files();
+  static inline uint64_t m_reported = 0;
+  static inline bool m_sizeFails = false;
+  tiz_test::ScratchDirectory m_dir;
+  tiz::platform::FileSystem m_saved = tiz::platform::Files();
 };
 
 TEST_F(ProfileEngineFiles, WholeFilesAreReadWhateverSizeIsReported) {
   using tiz::platform::FileStatus;
   tiz::platform::Files().size = [](tiz::platform::File *, uint64_t *bytes) {
-    *bytes = reported_;
-    return sizeFails_ ? FileStatus::kFailed : FileStatus::kOk;
+    *bytes = m_reported;
+    return m_sizeFails ? FileStatus::kFailed : FileStatus::kOk;
   };
-  const auto path = dir_.Path("data.bin");
+  const auto path = m_dir.Path("data.bin");
   for (size_t length : {0u, 1u, 65535u, 65536u, 200001u}) {
     std::string text(length, '\0');
     for (size_t i = 0; i < length; ++i) text[i] = static_cast<char>('a' + i % 23);
@@ -284,8 +284,8 @@ TEST_F(ProfileEngineFiles, WholeFilesAreReadWhateverSizeIsReported) {
     for (uint64_t reported : {uint64_t{0}, uint64_t{length / 2}, uint64_t{length},
                               uint64_t{length + 1}, uint64_t{2 * length + 7}}) {
       for (bool fails : {false, true}) {
-        reported_ = reported;
-        sizeFails_ = fails;
+        m_reported = reported;
+        m_sizeFails = fails;
         std::string read = "old";
         ASSERT_EQ(tiz::platform::ReadWholeFile(path.string().c_str(), &read), FileStatus::kOk);
         ASSERT_EQ(read, text) << length << " " << reported << " " << fails;
