@@ -63,6 +63,11 @@ class SectionIndex {
   }
   // Position of the last malformed section, -1 when there is none.
   int64_t LastMalformed() const { return m_lastMalformed; }
+  bool Malformed(uint32_t section) const { return m_splits[section].itemAt == 0; }
+  template <class Visit>
+  void ForEachOwner(const Visit &visit) const {
+    for (const auto &owned : m_owned) visit(owned.second);
+  }
   // Length of the owner path written at the front of a section's name; 0
   // when the name has no owner part and belongs to the root.
   size_t OwnerLengthOf(uint32_t section) const {
@@ -155,7 +160,8 @@ struct StorePlaceKeys {
 
 class TreeLoader {
  public:
-  explicit TreeLoader(const ProfileDocument &doc) : m_doc(doc), m_index(doc) {}
+  TreeLoader(const ProfileDocument &doc, LoadObserver *observer)
+      : m_doc(doc), m_index(doc), m_observer(observer) {}
 
   int32_t Load(CAttributeStore *target) {
     std::string_view owner = target->Name();
@@ -170,7 +176,7 @@ class TreeLoader {
       owner = TrimTrailingProfileBlanks(first.owner);
     }
     m_placed.emplace(owner, target->Handle());
-    m_walks.emplace_back(target, m_index.OwnedBy(owner));
+    m_walks.emplace_back(target, Walked(m_index.OwnedBy(owner)));
     for (;;) {
       Walk &walk = m_walks.back();
       if (walk.sections && walk.next < walk.sections->size()) {
@@ -179,6 +185,7 @@ class TreeLoader {
       }
       if (m_walks.size() == 1) {
         int32_t code = walk.Result(m_index.LastMalformed());
+        if (m_observer) ReportPassedOver();
         ResolveLinks(target);
         return code;
       }
@@ -230,7 +237,9 @@ class TreeLoader {
     std::string_view name = m_doc.NameOf(number);
     LoadedSetting setting = Prepare(m_walks.back().store, section);
     CAttribute &attr = setting.entry->attr;
-    int32_t code = DeserializeAttribute(attr, m_doc, number);
+    SectionFault fault;
+    int32_t code = DeserializeAttribute(attr, m_doc, number, &fault);
+    if (code != 0 && m_observer) m_observer->SectionFailed(number, code, fault);
     if (code == 0 && attr.m_type == kTypeAttributeStore) {
       StorePlaceKeys place(m_doc, number);
       if (!place.sameStoreAs.empty()) {
@@ -262,7 +271,7 @@ class TreeLoader {
       } else {
         nested->SetName(std::string(name));
       }
-      Walk walk(nested, m_index.OwnedBy(name));
+      Walk walk(nested, Walked(m_index.OwnedBy(name)));
       walk.holder = std::move(setting);
       walk.holderSection = section;
       walk.childLink = place.childLink;
@@ -405,8 +414,30 @@ class TreeLoader {
     }
   }
 
+  // The observer learns which owners' sections a walk visited.
+  const std::vector<uint32_t> *Walked(const std::vector<uint32_t> *sections) {
+    if (m_observer && sections) m_walked.insert(sections);
+    return sections;
+  }
+
+  // Tells the observer the sections no walk reads: malformed names, and the
+  // sections of owners that are no store of this load.
+  void ReportPassedOver() {
+    const SectionFault malformed{{}, "lacks its store, group or item part"};
+    for (uint32_t i = 0; i < m_doc.SectionCount(); ++i) {
+      if (m_index.Malformed(i))
+        m_observer->SectionFailed(m_doc.ListedSection(i), TIZ_E_BAD_SECTION, malformed);
+    }
+    m_index.ForEachOwner([this](const std::vector<uint32_t> &sections) {
+      if (m_walked.count(&sections) != 0) return;
+      for (uint32_t i : sections) m_observer->SectionOfNoStore(m_doc.ListedSection(i));
+    });
+  }
+
   const ProfileDocument &m_doc;
   SectionIndex m_index;
+  LoadObserver *m_observer;
+  std::unordered_set<const std::vector<uint32_t> *> m_walked;
   std::vector<Walk> m_walks;
   // The store made at each place of the file, by the place's path: the
   // root's own name, and each ATTRIBUTESTORE section that made a store. The
@@ -448,6 +479,7 @@ class SettingKeys {
   bool Struct(size_t key, uint32_t size, std::unique_ptr<unsigned char[]> *data) const {
     return m_found[key] && ParseProfileStruct(m_values[key], size, data);
   }
+  bool Found(size_t key) const { return m_found[key]; }
 
   static constexpr size_t kSize = 0, kType = 1, kValue = 2;
 
@@ -460,21 +492,29 @@ class SettingKeys {
 }  // namespace
 
 int32_t DeserializeAttribute(CAttribute &attr, const ProfileDocument &doc,
-                             ProfileDocument::SectionNumber section) {
+                             ProfileDocument::SectionNumber section, SectionFault *fault) {
+  // Passes a code on, noting the fault of a failure.
+  auto check = [fault](int32_t code, std::string_view key, const char *reason) {
+    if (code != 0 && fault) *fault = SectionFault{key, reason};
+    return code;
+  };
+  static constexpr const char *kNoWord = "has a Value that is no 32-bit number";
   attr.m_serializable = true;
   SettingKeys keys(doc, section);
   uint32_t size = 0;
-  if (int32_t r = keys.Word(SettingKeys::kSize, &size)) return r;
+  if (int32_t r = keys.Word(SettingKeys::kSize, &size))
+    return check(r, kSizeKey, "has a Size that is no 32-bit number");
   attr.m_size = size;
   std::string_view text;
-  if (int32_t r = keys.Text(SettingKeys::kType, kTypeTextSize, &text)) return r;
+  if (int32_t r = keys.Text(SettingKeys::kType, kTypeTextSize, &text))
+    return check(r, kTypeKey, "has a Type longer than any type keyword");
   char keyword[kTypeTextSize];
-  if (*CopyCString(text, keyword) == '\0') return TIZ_E_EMPTY_TYPE;
+  if (*CopyCString(text, keyword) == '\0') return check(TIZ_E_EMPTY_TYPE, kTypeKey, "has no Type");
   attr.m_type = TypeFromKeyword(keyword);
   attr.m_value.raw = 0;
   switch (attr.m_type) {
     case kTypeDword:
-      return keys.Word(SettingKeys::kValue, &attr.m_value.dword);
+      return check(keys.Word(SettingKeys::kValue, &attr.m_value.dword), kValueKey, kNoWord);
     case kTypeImage:
     case kTypeUserDefined: {
       // Inert before anything is stored: a number from another process is
@@ -486,10 +526,11 @@ int32_t DeserializeAttribute(CAttribute &attr, const ProfileDocument &doc,
         attr.m_value.image = word;
       else
         attr.m_value.structure = reinterpret_cast<CUserDefined *>(static_cast<uintptr_t>(word));
-      return r;
+      return check(r, kValueKey, kNoWord);
     }
     case kTypeDouble: {
-      if (int32_t r = keys.Text(SettingKeys::kValue, kDoubleTextSize, &text)) return r;
+      if (int32_t r = keys.Text(SettingKeys::kValue, kDoubleTextSize, &text))
+        return check(r, kValueKey, "has a Value longer than any number");
       char number[kDoubleTextSize];
       attr.m_value.dbl = std::atof(CopyCString(text, number));
       return 0;
@@ -500,7 +541,8 @@ int32_t DeserializeAttribute(CAttribute &attr, const ProfileDocument &doc,
       // the load allocate what the file does not hold nor hand a reader a
       // size beyond the text.
       uint64_t room = static_cast<uint64_t>(attr.m_size) + 1;
-      if (int32_t r = keys.Text(SettingKeys::kValue, room, &text)) return r;
+      if (int32_t r = keys.Text(SettingKeys::kValue, room, &text))
+        return check(r, kValueKey, "has a Value longer than its Size allows");
       size_t length = text.size();
       auto *copy = new char[length + 1];
       if (length > 0) std::memcpy(copy, text.data(), length);
@@ -513,7 +555,12 @@ int32_t DeserializeAttribute(CAttribute &attr, const ProfileDocument &doc,
       // An empty buffer is saved with no "Value" at all: it loads empty.
       if (attr.m_size == 0) return 0;
       std::unique_ptr<unsigned char[]> bytes;
-      if (!keys.Struct(SettingKeys::kValue, attr.m_size, &bytes)) return TIZ_E_READ_BUFFER;
+      if (!keys.Struct(SettingKeys::kValue, attr.m_size, &bytes)) {
+        return check(TIZ_E_READ_BUFFER, kValueKey,
+                     keys.Found(SettingKeys::kValue)
+                         ? "has a buffer Value that does not match its Size or its checksum"
+                         : "has no Value for its buffer");
+      }
       attr.m_value.bytes = bytes.release();
       return 0;
     }
@@ -523,8 +570,9 @@ int32_t DeserializeAttribute(CAttribute &attr, const ProfileDocument &doc,
   }
 }
 
-int32_t DeserializeStore(CAttributeStore *store, const ProfileDocument &doc) {
-  return TreeLoader(doc).Load(store);
+int32_t DeserializeStore(CAttributeStore *store, const ProfileDocument &doc,
+                         LoadObserver *observer) {
+  return TreeLoader(doc, observer).Load(store);
 }
 
 }  // namespace tiz
