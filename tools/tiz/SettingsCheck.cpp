@@ -3,14 +3,11 @@
 #include <cstdlib>
 #include <string>
 
+#include "AsciiText.h"
 #include "StoreRef.h"
 #include "StoreView.h"
+#include "TreeInspection.h"
 #include "ValueText.h"
-#include "core/Names.h"
-#include "frame/Frame.h"
-#include "persist/SettingsFile.h"
-#include "persist/SettingsLine.h"
-#include "support/Text.h"
 
 namespace tiztool {
 
@@ -19,8 +16,8 @@ namespace {
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 
 std::string_view TrimBlanks(std::string_view text) {
-  while (!text.empty() && tiz::IsAsciiSpace(text.front())) text.remove_prefix(1);
-  while (!text.empty() && tiz::IsAsciiSpace(text.back())) text.remove_suffix(1);
+  while (!text.empty() && IsAsciiBlank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && IsAsciiBlank(text.back())) text.remove_suffix(1);
   return text;
 }
 
@@ -59,7 +56,7 @@ size_t Offset(std::string_view line, std::string_view field) {
 }
 
 // Why the line stores something other than it says; empty when it does not.
-std::string Reasons(std::string_view line, const tiz::SettingsFields &fields) {
+std::string Reasons(std::string_view line, const tiz::inspect::SettingsLineFields &fields) {
   std::vector<std::string> reasons;
   for (size_t i = 0; i + 1 < fields.count; ++i) {
     size_t from = Offset(line, fields.field[i]) + fields.field[i].size();
@@ -80,7 +77,7 @@ std::string Reasons(std::string_view line, const tiz::SettingsFields &fields) {
         "the quote before the value is never closed, so the value runs to the end "
         "of the line");
   std::string_view type = fields.field[3];
-  bool isDouble = tiz::EqualsIgnoringAsciiCase(type, "double");
+  bool isDouble = EqualsIgnoringCase(type, "double");
   bool isDword = !isDouble && type != "string" && type != "filebuffer";
   if (isDword && !type.empty())
     reasons.push_back("the type word \"" + Printable(type) +
@@ -101,14 +98,13 @@ std::string Reasons(std::string_view line, const tiz::SettingsFields &fields) {
 // "stores the DWORD 0 in Group/Item: REASONS", read back from the scratch
 // store the line was applied to.
 std::string Change(uint32_t scratch, std::string_view line) {
-  if (tiz::IsSettingsComment(line)) return {};
-  tiz::SettingsFields fields = tiz::SplitSettingsLine(line);
+  if (tiz::inspect::IsSettingsComment(line)) return {};
+  tiz::inspect::SettingsLineFields fields = tiz::inspect::SplitSettingsLine(line);
   if (fields.count < 2) return {};
   std::string reasons = Reasons(line, fields);
   if (reasons.empty()) return {};
   // Named as the store holds it: an empty item is "Value".
-  tiz::KeyNames names = tiz::KeyNamesOf(fields.field[0], fields.field[2]);
-  SettingKey key{std::string(names.group), std::string(names.item)};
+  SettingKey key = tiz::inspect::StoredKeyOf(fields.field[0], fields.field[2]);
   SettingView setting;
   std::string stored;
   if (ReadSetting(scratch, key, "", &setting) == 0)
@@ -121,14 +117,14 @@ std::string Change(uint32_t scratch, std::string_view line) {
 std::vector<SettingsLineNote> CheckSettingsText(std::string_view text) {
   std::vector<SettingsLineNote> notes;
   StoreRef scratch = StoreRef::Create();
-  tiz::SettingsLineTexts texts;
+  tiz::inspect::SettingsLineLoader loader;
   // Walked as the library's load walks it: after an editor's byte order
   // mark, blanks and empty lines skipped, a CR before the LF dropped.
   std::string_view rest = text;
   if (rest.substr(0, kUtf8Bom.size()) == kUtf8Bom) rest.remove_prefix(kUtf8Bom.size());
   size_t number = 1;
   for (;;) {
-    while (!rest.empty() && tiz::IsAsciiSpace(rest.front())) {
+    while (!rest.empty() && IsAsciiBlank(rest.front())) {
       if (rest.front() == '\n') ++number;
       rest.remove_prefix(1);
     }
@@ -138,11 +134,7 @@ std::vector<SettingsLineNote> CheckSettingsText(std::string_view text) {
     rest.remove_prefix(newline == std::string_view::npos ? rest.size() : newline);
     if (newline != std::string_view::npos && !line.empty() && line.back() == '\r')
       line.remove_suffix(1);
-    int32_t result = 0;
-    {
-      tiz::frame::LockScope lock;
-      result = tiz::ParseSettingsLine(scratch.Get(), line, &texts);
-    }
+    int32_t result = loader.Apply(scratch.Get(), line);
     SettingsLineNote note{number, std::string(line), result, {}};
     if (result == 0) note.change = Change(scratch.Get(), line);
     if (result != 0 || !note.change.empty()) notes.push_back(std::move(note));
