@@ -1,4 +1,6 @@
 // Settings files line by line, as the library's load reads them.
+#include <algorithm>
+
 #include "core/Names.h"
 #include "frame/Frame.h"
 #include "inspect/TreeInspection.h"
@@ -9,13 +11,11 @@ namespace tiz::inspect {
 
 bool IsSettingsComment(std::string_view line) { return tiz::IsSettingsComment(line); }
 
-SettingsLineFields SplitSettingsLine(std::string_view line) {
-  SettingsFields fields = tiz::SplitSettingsLine(line);
-  SettingsLineFields split;
-  static_assert(SettingsLineFields::kMaxFields == SettingsFields::kMaxFields);
-  for (size_t i = 0; i < SettingsFields::kMaxFields; ++i) split.field[i] = fields.field[i];
-  split.count = fields.count;
-  return split;
+size_t SplitSettingsLine(std::string_view line, std::string_view (&fields)[kSettingsLineFields]) {
+  static_assert(kSettingsLineFields == SettingsFields::kMaxFields);
+  SettingsFields split = tiz::SplitSettingsLine(line);
+  std::copy(split.field, split.field + kSettingsLineFields, fields);
+  return split.count;
 }
 
 SettingKey StoredKeyOf(std::string_view group, std::string_view item) {

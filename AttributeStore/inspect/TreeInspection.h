@@ -158,14 +158,11 @@ int32_t EditTreeFile(const std::string &path, const std::function<bool(TreeText 
 bool ReplaceFile(const std::string &path, std::string_view bytes);
 
 // Settings files, line by line as the library's load reads them.
-struct SettingsLineFields {
-  static constexpr size_t kMaxFields = 5;
-  std::string_view field[kMaxFields];  // group, value, item, type word, count
-  size_t count = 0;
-};
 bool IsSettingsComment(std::string_view line);
-// Views into `line`.
-SettingsLineFields SplitSettingsLine(std::string_view line);
+// The line's fields (group, value, item, type word, count) as views into
+// `line`, the missing ones empty; the number it has.
+constexpr size_t kSettingsLineFields = 5;
+size_t SplitSettingsLine(std::string_view line, std::string_view (&fields)[kSettingsLineFields]);
 // The names a store files a setting under: "Default" for an empty group,
 // "Value" for an empty item.
 SettingKey StoredKeyOf(std::string_view group, std::string_view item);

@@ -56,12 +56,14 @@ size_t Offset(std::string_view line, std::string_view field) {
 }
 
 // Why the line stores something other than it says; empty when it does not.
-std::string Reasons(std::string_view line, const tiz::inspect::SettingsLineFields &fields) {
+using Fields = std::string_view[tiz::inspect::kSettingsLineFields];
+
+std::string Reasons(std::string_view line, const Fields &field, size_t count) {
   std::vector<std::string> reasons;
-  for (size_t i = 0; i + 1 < fields.count; ++i) {
-    size_t from = Offset(line, fields.field[i]) + fields.field[i].size();
+  for (size_t i = 0; i + 1 < count; ++i) {
+    size_t from = Offset(line, field[i]) + field[i].size();
     size_t delimiters = 0;
-    for (size_t at = from; at < Offset(line, fields.field[i + 1]); ++at)
+    for (size_t at = from; at < Offset(line, field[i + 1]); ++at)
       delimiters += line[at] == '=' || line[at] == ',';
     if (delimiters > 1) {
       reasons.push_back(
@@ -70,13 +72,13 @@ std::string Reasons(std::string_view line, const tiz::inspect::SettingsLineField
       break;
     }
   }
-  std::string_view value = fields.field[1];
+  std::string_view value = field[1];
   size_t valueAt = Offset(line, value);
   if (valueAt > 0 && line[valueAt - 1] == '"' && valueAt + value.size() == line.size())
     reasons.push_back(
         "the quote before the value is never closed, so the value runs to the end "
         "of the line");
-  std::string_view type = fields.field[3];
+  std::string_view type = field[3];
   bool isDouble = EqualsIgnoringCase(type, "double");
   bool isDword = !isDouble && type != "string" && type != "filebuffer";
   if (isDword && !type.empty())
@@ -99,12 +101,13 @@ std::string Reasons(std::string_view line, const tiz::inspect::SettingsLineField
 // store the line was applied to.
 std::string Change(uint32_t scratch, std::string_view line) {
   if (tiz::inspect::IsSettingsComment(line)) return {};
-  tiz::inspect::SettingsLineFields fields = tiz::inspect::SplitSettingsLine(line);
-  if (fields.count < 2) return {};
-  std::string reasons = Reasons(line, fields);
+  Fields field;
+  size_t count = tiz::inspect::SplitSettingsLine(line, field);
+  if (count < 2) return {};
+  std::string reasons = Reasons(line, field, count);
   if (reasons.empty()) return {};
   // Named as the store holds it: an empty item is "Value".
-  SettingKey key = tiz::inspect::StoredKeyOf(fields.field[0], fields.field[2]);
+  SettingKey key = tiz::inspect::StoredKeyOf(field[0], field[2]);
   SettingView setting;
   std::string stored;
   if (ReadSetting(scratch, key, "", &setting) == 0)

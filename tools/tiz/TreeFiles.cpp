@@ -64,10 +64,11 @@ void ApplySettingsFile(uint32_t store, const fs::path &file, std::ostream *warni
     FailWithResult(file.string(), "loading the settings file", result);
   std::string where = file.string() + ":" + std::to_string(failed->line) + ": ";
   if (result == TIZ_E_OPEN_FILE) {
-    tiz::inspect::SettingsLineFields fields = tiz::inspect::SplitSettingsLine(failed->text);
+    std::string_view field[tiz::inspect::kSettingsLineFields];
+    tiz::inspect::SplitSettingsLine(failed->text, field);
     // The library opens the named file relative to the working directory.
     throw Failure(where + "the filebuffer line's file " +
-                  AbsoluteOf(std::string(fields.field[1])).string() + " cannot be opened (" +
+                  AbsoluteOf(std::string(field[1])).string() + " cannot be opened (" +
                   DescribeResult(result) + ")");
   }
   throw Failure(where + "the line fails: " + DescribeResult(result));
