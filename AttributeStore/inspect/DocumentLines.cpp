@@ -33,14 +33,6 @@ bool DocumentLines::HasHeader(const ProfileDocument &doc, SectionNumber section)
   return section != 0 && section < doc.m_sections.size() && !doc.m_sections[section].removed;
 }
 
-uint32_t DocumentLines::HeaderLine(const ProfileDocument &doc, SectionNumber section) {
-  if (!HasHeader(doc, section)) return 0;
-  uint32_t line = 1;
-  for (SectionNumber number = 0; number < section; ++number)
-    line += LineCount(doc, doc.m_sections[number]);
-  return line;
-}
-
 void DocumentLines::ForEachHeader(const ProfileDocument &doc,
                                   const std::function<void(const Header &)> &visit) {
   uint32_t line = 1 + LineCount(doc, doc.m_sections[0]);
@@ -52,24 +44,12 @@ void DocumentLines::ForEachHeader(const ProfileDocument &doc,
   }
 }
 
-void DocumentLines::ForEachKey(const ProfileDocument &doc, SectionNumber section,
+void DocumentLines::ForEachKey(const ProfileDocument &doc, const Header &section,
                                const std::function<void(const KeyLine &)> &visit) {
-  uint32_t line = section == 0 ? 1 : HeaderLine(doc, section);
-  if (line == 0) return;
-  VisitKeys(doc, section, line, visit);
-}
-
-void DocumentLines::ForEachKey(const ProfileDocument &doc, const Header &header,
-                               const std::function<void(const KeyLine &)> &visit) {
-  VisitKeys(doc, header.number, header.line, visit);
-}
-
-void DocumentLines::VisitKeys(const ProfileDocument &doc, SectionNumber section, uint32_t line,
-                              const std::function<void(const KeyLine &)> &visit) {
-  uint32_t number = line - 1;
-  bool header = section != 0;  // counted, but no key line
+  uint32_t number = section.line - 1;
+  bool header = true;  // counted, but no key line
   std::string scratch;
-  const Section &lines = doc.m_sections[section];
+  const Section &lines = doc.m_sections[section.number];
   VisitLines(doc, lines, [&](std::string_view text) {
     ++number;
     if (header) {

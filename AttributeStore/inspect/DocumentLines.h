@@ -36,19 +36,14 @@ class DocumentLines {
   // Every section with a header, in file order, duplicates included.
   static void ForEachHeader(const ProfileDocument &doc,
                             const std::function<void(const Header &)> &visit);
-  // Whether the number is that of a section with a header.
+  // Whether the number is that of a section with a header (not number 0, the
+  // lines before the first header, nor a removed section).
   static bool HasHeader(const ProfileDocument &doc, SectionNumber section);
-  // The line of the section's header; 0 for number 0 (the lines before the
-  // first header), kNoSection and a removed section.
-  static uint32_t HeaderLine(const ProfileDocument &doc, SectionNumber section);
 
-  // Every key line of the section in file order, duplicate keys included;
-  // comments (';' first), lines without '=' and lines with no key name are
-  // skipped. Number 0 visits the keys before the first header.
-  static void ForEachKey(const ProfileDocument &doc, SectionNumber section,
-                         const std::function<void(const KeyLine &)> &visit);
-  // The same for a header ForEachHeader visits, without counting the lines
-  // above it again: a walk over every section's keys stays linear.
+  // Every key line of the section below a header ForEachHeader visits, in
+  // file order, duplicate keys included; comments (';' first), lines without
+  // '=' and lines with no key name are skipped. The lines above it are not
+  // counted again: a walk over every section's keys stays linear.
   static void ForEachKey(const ProfileDocument &doc, const Header &header,
                          const std::function<void(const KeyLine &)> &visit);
 
@@ -57,8 +52,6 @@ class DocumentLines {
   template <class Visit>
   static void VisitLines(const ProfileDocument &doc, const Section &section, const Visit &visit);
   static uint32_t LineCount(const ProfileDocument &doc, const Section &section);
-  static void VisitKeys(const ProfileDocument &doc, SectionNumber section, uint32_t line,
-                        const std::function<void(const KeyLine &)> &visit);
 };
 
 }  // namespace tiz::inspect
