@@ -20,8 +20,9 @@ namespace {
 
 using tiz::inspect::LoadNote;
 
-// The names of the stores a load of the file made: the sections owned by
-// any other name belong to no store the load reaches.
+// The names of the stores a load of the file made and kept: a place that
+// names a shared store must be one of them, and a section owned by any other
+// name went with a store the load dropped.
 void CollectStoreNames(uint32_t store, std::set<std::string> &names) {
   if (!names.insert(NameOfStore(store)).second) return;
   for (const SettingKey &key : KeysOfStore(store)) {

@@ -145,7 +145,7 @@ int32_t WriteValue(const SettingPath &path, uint32_t store, const std::string &t
   return TIZ_SetSettingString(store, group, item, value.c_str());
 }
 
-// The tree file's store as loaded from the document the edit works on.
+// The tree file's store as loaded from the text the edit works on.
 TreeDocument LoadForEdit(const std::string &file, const tiz::inspect::TreeText &doc) {
   TreeDocument tree = TreeDocument::FromText(file, doc.Render());
   tree.RequireCompleteLoad();
