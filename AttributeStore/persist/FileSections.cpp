@@ -166,6 +166,7 @@ bool FileSections::Next(std::string_view *name) {
     if (header.empty()) continue;
     *name = header;
     m_body = section.substr(bodyOffset);
+    ++m_number;
     return true;
   }
 }

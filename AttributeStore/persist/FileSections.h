@@ -38,6 +38,7 @@ class FileSections : public SectionSource {
   bool Next(std::string_view *name) override;
   void FindValues(const std::string_view *keys, size_t count, bool *found, std::string_view *values,
                   std::string *scratch) const override;
+  uint32_t Number() const override { return m_number; }
   int32_t Status() const override;
   void DoneReading() override;
 
@@ -61,6 +62,7 @@ class FileSections : public SectionSource {
   bool m_failed = false;
   bool m_utf16 = false;
   std::string_view m_body;  // the current section's lines after its header
+  uint32_t m_number = 0;    // sections given before the current one, plus one
 };
 
 }  // namespace tiz

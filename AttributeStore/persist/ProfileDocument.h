@@ -30,6 +30,10 @@
 
 namespace tiz {
 
+namespace inspect {
+class DocumentLines;
+}
+
 class ProfileDocument {
  public:
   // Sections are numbered in file order and a number never changes (a
@@ -51,7 +55,6 @@ class ProfileDocument {
   // The distinct section names in file order, spelled as the file first
   // spells them.
   size_t SectionCount() const { return m_listed.size(); }
-  std::string SectionName(size_t index) const { return std::string(NameOf(m_listed[index])); }
   SectionNumber ListedSection(size_t index) const { return m_listed[index]; }
   std::string_view NameOf(SectionNumber section) const { return m_sections[section].name; }
 
@@ -111,39 +114,6 @@ class ProfileDocument {
     RemoveKey(FindSection(section), key);
   }
 
-  // Inspection and editing for tools that show and change a file as it is.
-  // Line numbers count from 1 in the text Render() gives now.
-
-  // A section header as the file holds it: `listed` is false for a later
-  // section of a name already used, which reads and writes never reach.
-  struct SectionEntry {
-    SectionNumber number;
-    std::string_view name;
-    uint32_t headerLine;
-    bool listed;
-  };
-  // Every section with a header, in file order, duplicates included.
-  void ForEachSection(const std::function<void(const SectionEntry &)> &visit) const;
-  // The line of the section's header; 0 for number 0 (the lines before the
-  // first header), kNoSection and a removed section.
-  uint32_t HeaderLine(SectionNumber section) const;
-
-  // A "key=value" line: the key as spelled, trimmed, and the decoded value
-  // (valid until the next edit).
-  struct KeyEntry {
-    std::string_view key;
-    std::string_view value;
-    uint32_t line;
-  };
-  // Every key line of the section in file order, duplicate keys included;
-  // comments (';' first), lines without '=' and lines with no key name are
-  // skipped. Number 0 visits the keys before the first header.
-  void ForEachKey(SectionNumber section, const std::function<void(const KeyEntry &)> &visit) const;
-  // The same for a section ForEachSection visits, without counting the
-  // lines above it again: a walk over every section's keys stays linear.
-  void ForEachKey(const SectionEntry &entry,
-                  const std::function<void(const KeyEntry &)> &visit) const;
-
   // Removes the section's header and all its lines; every other byte stays
   // as it was. A later section of the same name then becomes the one that
   // reads and writes reach. Number 0 and kNoSection are ignored.
@@ -171,6 +141,10 @@ class ProfileDocument {
   bool RenderInPieces(const std::function<bool(std::string_view)> &take) const;
 
  private:
+  // The tool's inspection lists the sections and key lines as they stand,
+  // from the lines kept here.
+  friend class inspect::DocumentLines;
+
   static constexpr uint32_t kNoLine = UINT32_MAX;
   struct Line {
     std::string_view text;  // without its line end
@@ -217,13 +191,6 @@ class ProfileDocument {
   // A new section, split, indexed and listed, at the end of the file.
   SectionNumber AddSection(std::string_view name, size_t hash);
   void Split(Section &section);
-  // Calls visit(text) for each line of the section as it is now, in order.
-  template <class Visit>
-  void VisitLines(const Section &section, const Visit &visit) const;
-  uint32_t LineCount(const Section &section) const;
-  // ForEachKey from the section's header, on line `line`.
-  void VisitKeys(SectionNumber section, uint32_t line,
-                 const std::function<void(const KeyEntry &)> &visit) const;
   // Lists and indexes the sections: once all are read, so the index is
   // sized once, and after a removal. A later section of a name already
   // indexed is neither indexed nor listed.

@@ -27,6 +27,9 @@ class SectionSource {
   // the values are valid until the next call of Next.
   virtual void FindValues(const std::string_view *keys, size_t count, bool *found,
                           std::string_view *values, std::string *scratch) const = 0;
+  // The current section's number: a document's own, or the count of the
+  // sections given before it.
+  virtual uint32_t Number() const = 0;
   // 0, or the code of a read that failed before the end (Next then gave
   // false): the file's sections were not all handed over.
   virtual int32_t Status() const { return 0; }
@@ -51,6 +54,7 @@ class DocumentSections : public SectionSource {
                   std::string *scratch) const override {
     m_doc.FindValues(m_current, keys, count, found, values, scratch);
   }
+  uint32_t Number() const override { return m_current; }
 
  private:
   const ProfileDocument &m_doc;

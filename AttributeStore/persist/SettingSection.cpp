@@ -48,6 +48,7 @@ class SettingKeys {
   bool Struct(size_t key, uint32_t size, std::unique_ptr<unsigned char[]> *data) const {
     return m_found[key] && ParseProfileStruct(m_values[key], size, data);
   }
+  bool Found(size_t key) const { return m_found[key]; }
 
   static constexpr size_t kSize = 0, kType = 1, kValue = 2;
 
@@ -67,6 +68,7 @@ class DocumentSection : public SectionSource {
                   std::string *scratch) const override {
     m_doc.FindValues(m_section, keys, count, found, values, scratch);
   }
+  uint32_t Number() const override { return m_section; }
 
  private:
   const ProfileDocument &m_doc;
@@ -75,21 +77,29 @@ class DocumentSection : public SectionSource {
 
 }  // namespace
 
-int32_t ReadSettingSection(CAttribute &attr, const SectionSource &section) {
+int32_t ReadSettingSection(CAttribute &attr, const SectionSource &section, SectionFault *fault) {
+  // Passes a code on, noting the fault of a failure.
+  auto check = [fault](int32_t code, std::string_view key, const char *reason) {
+    if (code != 0 && fault) *fault = SectionFault{key, reason};
+    return code;
+  };
+  static constexpr const char *kNoWord = "has a Value that is no 32-bit number";
   attr.m_serializable = true;
   SettingKeys keys(section);
   uint32_t size = 0;
-  if (int32_t r = keys.Word(SettingKeys::kSize, &size)) return r;
+  if (int32_t r = keys.Word(SettingKeys::kSize, &size))
+    return check(r, kSizeKey, "has a Size that is no 32-bit number");
   attr.m_size = size;
   std::string_view text;
-  if (int32_t r = keys.Text(SettingKeys::kType, kTypeTextSize, &text)) return r;
+  if (int32_t r = keys.Text(SettingKeys::kType, kTypeTextSize, &text))
+    return check(r, kTypeKey, "has a Type longer than any type keyword");
   char keyword[kTypeTextSize];
-  if (*CopyCString(text, keyword) == '\0') return TIZ_E_EMPTY_TYPE;
+  if (*CopyCString(text, keyword) == '\0') return check(TIZ_E_EMPTY_TYPE, kTypeKey, "has no Type");
   attr.m_type = TypeFromKeyword(keyword);
   attr.m_value.raw = 0;
   switch (attr.m_type) {
     case kTypeDword:
-      return keys.Word(SettingKeys::kValue, &attr.m_value.dword);
+      return check(keys.Word(SettingKeys::kValue, &attr.m_value.dword), kValueKey, kNoWord);
     case kTypeImage:
     case kTypeUserDefined: {
       // Inert before anything is stored: a number from another process is
@@ -101,10 +111,11 @@ int32_t ReadSettingSection(CAttribute &attr, const SectionSource &section) {
         attr.m_value.image = word;
       else
         attr.m_value.structure = reinterpret_cast<CUserDefined *>(static_cast<uintptr_t>(word));
-      return r;
+      return check(r, kValueKey, kNoWord);
     }
     case kTypeDouble: {
-      if (int32_t r = keys.Text(SettingKeys::kValue, kDoubleTextSize, &text)) return r;
+      if (int32_t r = keys.Text(SettingKeys::kValue, kDoubleTextSize, &text))
+        return check(r, kValueKey, "has a Value longer than any number");
       char number[kDoubleTextSize];
       attr.m_value.dbl = std::atof(CopyCString(text, number));
       return 0;
@@ -115,7 +126,8 @@ int32_t ReadSettingSection(CAttribute &attr, const SectionSource &section) {
       // the load allocate what the file does not hold nor hand a reader a
       // size beyond the text.
       uint64_t room = static_cast<uint64_t>(attr.m_size) + 1;
-      if (int32_t r = keys.Text(SettingKeys::kValue, room, &text)) return r;
+      if (int32_t r = keys.Text(SettingKeys::kValue, room, &text))
+        return check(r, kValueKey, "has a Value longer than its Size allows");
       size_t length = text.size();
       auto *copy = new char[length + 1];
       if (length > 0) std::memcpy(copy, text.data(), length);
@@ -128,7 +140,12 @@ int32_t ReadSettingSection(CAttribute &attr, const SectionSource &section) {
       // An empty buffer is saved with no "Value" at all: it loads empty.
       if (attr.m_size == 0) return 0;
       std::unique_ptr<unsigned char[]> bytes;
-      if (!keys.Struct(SettingKeys::kValue, attr.m_size, &bytes)) return TIZ_E_READ_BUFFER;
+      if (!keys.Struct(SettingKeys::kValue, attr.m_size, &bytes)) {
+        return check(TIZ_E_READ_BUFFER, kValueKey,
+                     keys.Found(SettingKeys::kValue)
+                         ? "has a buffer Value that does not match its Size or its checksum"
+                         : "has no Value for its buffer");
+      }
       attr.m_value.bytes = bytes.release();
       return 0;
     }
@@ -139,8 +156,8 @@ int32_t ReadSettingSection(CAttribute &attr, const SectionSource &section) {
 }
 
 int32_t DeserializeAttribute(CAttribute &attr, const ProfileDocument &doc,
-                             ProfileDocument::SectionNumber section) {
-  return ReadSettingSection(attr, DocumentSection(doc, section));
+                             ProfileDocument::SectionNumber section, SectionFault *fault) {
+  return ReadSettingSection(attr, DocumentSection(doc, section), fault);
 }
 
 StorePlaceKeys::StorePlaceKeys(const SectionSource &section) {

@@ -70,7 +70,8 @@ struct DropLoaded {
 // setting holding it.
 class TreeLoader {
  public:
-  explicit TreeLoader(SectionSource &source) : m_source(source) {}
+  TreeLoader(SectionSource &source, LoadObserver *observer)
+      : m_source(source), m_observer(observer) {}
   ~TreeLoader() {
     for (Place &place : m_places) {
       for (KeyEntry *entry : place.settings) {
@@ -95,6 +96,7 @@ class TreeLoader {
     m_nameCopies = {};
     m_source.DoneReading();
     std::vector<uint32_t> order = PlacesBelow(root);
+    if (m_observer) ReportTo(*m_observer, order);
     PropagateFailures(order);
     const Place &rootPlace = m_places[root];
     const int32_t code =
@@ -107,6 +109,12 @@ class TreeLoader {
 
  private:
   static constexpr uint32_t kNoPlace = UINT32_MAX;
+
+  struct Failure {
+    uint32_t section;
+    int32_t code;
+    SectionFault fault;
+  };
 
   // The settings of one store path, read and not filed yet, in file order;
   // a slot is emptied once its setting is filed or dropped.
@@ -127,6 +135,10 @@ class TreeLoader {
     std::string path;
     size_t ownerLength = 0;  // of the owner part written in that path
     bool childLink = false;
+
+    // For an observer only: the place's sections, and its failures.
+    std::vector<uint32_t> sections;
+    std::vector<Failure> failures;
 
     void Fail(int64_t section, int32_t code) {
       lastFailure = section;
@@ -174,6 +186,10 @@ class TreeLoader {
     if (!SplitSectionName(name, &parts)) {
       // Belongs to no store: another program's section, or a damaged name.
       m_lastMalformed = section;
+      if (m_observer) {
+        m_observer->SectionFailed(m_source.Number(), TIZ_E_BAD_SECTION,
+                                  SectionFault{{}, "lacks its store, group or item part"});
+      }
       return;
     }
     // A holder's section name is read with its trailing blanks trimmed,
@@ -224,8 +240,11 @@ class TreeLoader {
     std::string_view composed = WriteKey(names, &(*key)[0]);
     std::unique_ptr<KeyEntry, DropLoaded> entry(KeyEntry::Make(composed, HashKey(composed), 0));
     CAttribute &attr = entry->attr;
-    if (int32_t code = ReadSettingSection(attr, m_source)) {
+    SectionFault fault;
+    if (m_observer) m_places[placeNumber].sections.push_back(m_source.Number());
+    if (int32_t code = ReadSettingSection(attr, m_source, &fault)) {
       m_places[placeNumber].Fail(section, code);
+      if (m_observer) m_places[placeNumber].failures.push_back({m_source.Number(), code, fault});
       return;
     }
     if (attr.m_type == kTypeAttributeStore) {
@@ -295,6 +314,22 @@ class TreeLoader {
       Place &holder = m_places[place.holder];
       if (place.holderSection > holder.lastFailure)
         holder.Fail(place.holderSection, place.failureCode);
+    }
+  }
+
+  // Tells the observer the failures in the places of the load, and the
+  // sections of every other place as of no store.
+  void ReportTo(LoadObserver &observer, const std::vector<uint32_t> &order) {
+    std::vector<bool> loaded(m_places.size());
+    for (uint32_t number : order) loaded[number] = true;
+    for (size_t number = 0; number < m_places.size(); ++number) {
+      const Place &place = m_places[number];
+      if (loaded[number]) {
+        for (const Failure &failure : place.failures)
+          observer.SectionFailed(failure.section, failure.code, failure.fault);
+      } else {
+        for (uint32_t section : place.sections) observer.SectionOfNoStore(section);
+      }
     }
   }
 
@@ -466,6 +501,7 @@ class TreeLoader {
   }
 
   SectionSource &m_source;
+  LoadObserver *m_observer;
   // A deque: places stay where they are, so views of their paths hold.
   std::deque<Place> m_places;
   // Places by path while the sections are read.
@@ -494,13 +530,14 @@ class TreeLoader {
 
 }  // namespace
 
-int32_t DeserializeStore(CAttributeStore *store, SectionSource &source) {
-  return TreeLoader(source).Load(store);
+int32_t DeserializeStore(CAttributeStore *store, SectionSource &source, LoadObserver *observer) {
+  return TreeLoader(source, observer).Load(store);
 }
 
-int32_t DeserializeStore(CAttributeStore *store, const ProfileDocument &doc) {
+int32_t DeserializeStore(CAttributeStore *store, const ProfileDocument &doc,
+                         LoadObserver *observer) {
   DocumentSections sections(doc);
-  return DeserializeStore(store, sections);
+  return DeserializeStore(store, sections, observer);
 }
 
 }  // namespace tiz

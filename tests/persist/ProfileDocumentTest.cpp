@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "inspect/DocumentLines.h"
 #include "persist/ProfileDocument.h"
 #include "persist/ProfileFile.h"
 #include "persist/ProfileKeys.h"
@@ -16,10 +17,21 @@
 namespace {
 
 using tiz::ProfileDocument;
+using tiz::inspect::DocumentLines;
+
+// A section's header as the inspection lists it; line 0 when it lists none.
+DocumentLines::Header HeaderOf(const ProfileDocument &doc, ProfileDocument::SectionNumber number) {
+  DocumentLines::Header found{number, {}, 0, false};
+  DocumentLines::ForEachHeader(doc, [&](const DocumentLines::Header &header) {
+    if (header.number == number) found = header;
+  });
+  return found;
+}
 
 std::vector<std::string> SectionNames(const ProfileDocument &doc) {
   std::vector<std::string> names;
-  for (size_t i = 0; i < doc.SectionCount(); ++i) names.push_back(doc.SectionName(i));
+  for (size_t i = 0; i < doc.SectionCount(); ++i)
+    names.emplace_back(doc.NameOf(doc.ListedSection(i)));
   return names;
 }
 
@@ -115,7 +127,7 @@ TEST(ProfileDocument, AwkwardTextsComeBackUnchangedAndPlainOnesStayPlain) {
     ProfileDocument again(text);
     EXPECT_EQ(ValueOf(again, "S", "Value"), c.text) << text;
     ASSERT_EQ(again.SectionCount(), 2u) << text;
-    EXPECT_EQ(again.SectionName(1), section) << text;
+    EXPECT_EQ(again.NameOf(again.ListedSection(1)), section) << text;
     EXPECT_EQ(ValueOf(again, section.c_str(), "Value"), c.text) << text;
     if (c.plain) {
       EXPECT_NE(text.find("Value=" + c.text + "\r\n"), std::string::npos) << text;
@@ -132,7 +144,7 @@ TEST(ProfileDocument, EveryKindOfLineEndEndsALineAndStays) {
   EXPECT_EQ(ValueOf(doc, "A", "k"), "1");
   EXPECT_EQ(ValueOf(doc, "A", "j"), "2");
   EXPECT_EQ(ValueOf(doc, "B", "m"), "3");
-  EXPECT_EQ(doc.HeaderLine(doc.FindSection("B")), 5u);
+  EXPECT_EQ(HeaderOf(doc, doc.FindSection("B")).line, 5u);
   EXPECT_EQ(doc.Render(), original);
   doc.SetValue("A", "k", "9");
   doc.SetValue("B", "n", "4");
@@ -338,27 +350,18 @@ TEST(ProfileDocument, VisitsSectionsAndKeysWithLineNumbersAndRemovesSections) {
   };
   auto sections = [&doc] {
     std::vector<Seen> seen;
-    doc.ForEachSection([&](const ProfileDocument::SectionEntry &entry) {
-      seen.push_back({std::string(entry.name), entry.headerLine, entry.listed});
-      EXPECT_EQ(doc.HeaderLine(entry.number), entry.headerLine);
+    DocumentLines::ForEachHeader(doc, [&](const DocumentLines::Header &entry) {
+      seen.push_back({std::string(entry.name), entry.line, entry.listed});
     });
     return seen;
   };
   auto keys = [&doc](ProfileDocument::SectionNumber section) {
     std::vector<std::string> seen;
-    doc.ForEachKey(section, [&](const ProfileDocument::KeyEntry &entry) {
+    const DocumentLines::Header header = HeaderOf(doc, section);
+    if (header.line == 0) return seen;
+    DocumentLines::ForEachKey(doc, header, [&](const DocumentLines::KeyLine &entry) {
       seen.push_back(std::string(entry.key) + "=" + std::string(entry.value) + "@" +
                      std::to_string(entry.line));
-    });
-    // A walk from the section's entry, which counts no line again, agrees.
-    doc.ForEachSection([&](const ProfileDocument::SectionEntry &entry) {
-      if (entry.number != section) return;
-      std::vector<std::string> fromEntry;
-      doc.ForEachKey(entry, [&](const ProfileDocument::KeyEntry &key) {
-        fromEntry.push_back(std::string(key.key) + "=" + std::string(key.value) + "@" +
-                            std::to_string(key.line));
-      });
-      EXPECT_EQ(fromEntry, seen);
     });
     return seen;
   };
@@ -377,7 +380,7 @@ TEST(ProfileDocument, VisitsSectionsAndKeysWithLineNumbersAndRemovesSections) {
 
   // An edit before a section moves its lines.
   doc.SetValue("A", "w", "0");
-  EXPECT_EQ(doc.HeaderLine(doc.FindSection("B")), 9u);
+  EXPECT_EQ(HeaderOf(doc, doc.FindSection("B")).line, 9u);
   EXPECT_EQ(keys(doc.FindSection("B")), (std::vector<std::string>{"y=2@10"}));
 
   ProfileDocument removing(original);
@@ -421,8 +424,8 @@ TEST(ProfileDocument, FindsTheHeadersThatALineByLineReadingFinds) {
     }
     ProfileDocument doc{std::string(text)};
     std::vector<std::pair<std::string, uint32_t>> found;
-    doc.ForEachSection([&](const ProfileDocument::SectionEntry &entry) {
-      found.emplace_back(std::string(entry.name), entry.headerLine);
+    DocumentLines::ForEachHeader(doc, [&](const DocumentLines::Header &entry) {
+      found.emplace_back(std::string(entry.name), entry.line);
     });
     EXPECT_EQ(found, expected);
     EXPECT_EQ(doc.Render(), text);
@@ -465,12 +468,12 @@ TEST(ProfileDocument, SectionsThatAreNotThereHaveNoHeaderAndCannotBeRemoved) {
        {a, ProfileDocument::SectionNumber{0}, 99u, ProfileDocument::kNoSection}) {
     SCOPED_TRACE(number);
     doc.RemoveSection(number);
-    EXPECT_EQ(doc.HeaderLine(number), 0u);
+    EXPECT_EQ(HeaderOf(doc, number).line, 0u);
   }
   EXPECT_EQ(doc.Render(), once);
   std::vector<std::string> listed;
-  doc.ForEachSection([&](const ProfileDocument::SectionEntry &entry) {
-    listed.push_back(std::string(entry.name) + "@" + std::to_string(entry.headerLine));
+  DocumentLines::ForEachHeader(doc, [&](const DocumentLines::Header &entry) {
+    listed.push_back(std::string(entry.name) + "@" + std::to_string(entry.line));
   });
   EXPECT_EQ(listed, std::vector<std::string>{"B@2"});
 }
@@ -662,12 +665,12 @@ TEST(ProfileDocument, RemovedSectionsAreGoneForEveryLaterCall) {
   doc.RemoveSection(c);
   doc.RemoveSection(c + 10);
   for (ProfileDocument::SectionNumber n : {b, c, c + 10, ProfileDocument::kNoSection, 0u}) {
-    EXPECT_EQ(doc.HeaderLine(n), 0u) << n;
+    EXPECT_EQ(HeaderOf(doc, n).line, 0u) << n;
   }
-  EXPECT_EQ(doc.HeaderLine(a), 1u);
+  EXPECT_EQ(HeaderOf(doc, a).line, 1u);
   std::vector<std::string> visited;
-  doc.ForEachSection(
-      [&](const ProfileDocument::SectionEntry &entry) { visited.emplace_back(entry.name); });
+  DocumentLines::ForEachHeader(
+      doc, [&](const DocumentLines::Header &entry) { visited.emplace_back(entry.name); });
   EXPECT_EQ(visited, std::vector<std::string>{"A"});
   doc.SetValue("B", "k", "4");
   EXPECT_EQ(doc.Render(), "[A]\r\nk=1\r\n\r\n[B]\r\nk=4\r\n");

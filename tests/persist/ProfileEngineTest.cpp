@@ -129,7 +129,7 @@ TEST(ProfileEngineDocument, WritesReachTheFirstSectionOfANameInAnyOrder) {
   for (const char *name : {"X", "A", "A", "a", "B", "A", "X"}) doc.SetValue(name, "Size", name);
   EXPECT_EQ(doc.Render(), "[X]\r\nSize=X\r\n[A]\r\nSize=A\r\n[a]\r\nSize=2\r\n[B]\r\nSize=B\r\n");
   ASSERT_EQ(doc.SectionCount(), 3u);
-  EXPECT_EQ(doc.SectionName(1), "A");
+  EXPECT_EQ(doc.NameOf(doc.ListedSection(1)), "A");
 }
 
 TEST(ProfileEngineDocument, ManySectionsAreFoundInAnyCase) {

@@ -257,6 +257,51 @@ TEST_F(ToolEdit, CheckNamesSectionsThatDifferOnlyInLetterCase) {
             "section); a load reads only that one\n");
 }
 
+// What check names comes from the library's reader as it loads, and from a
+// save of what it restored: the key at fault and its line, a failing section
+// whose store goes with it, a header of no name, what a value reads as. A
+// hexadecimal number is none the reader takes.
+TEST_F(ToolEdit, CheckNamesWhatTheReaderReportsAndWhatALoadRestores) {
+  struct Case {
+    std::string text;
+    std::string out;
+  };
+  const Case cases[] = {
+      {"[Root\x7f"
+       "A\x7f"
+       "B]\nSize=4\nType=DWORD\nValue=0x10\n",
+       "t.tree:4: section [Root/A/B] has a Value that is no 32-bit number; a load drops the "
+       "setting\n"
+       "t.tree: a load fails with result -24 (invalid argument (such as an empty group), a number "
+       "in a tree file that cannot be read, or a settings line without a value or with a bad byte "
+       "count)\n"},
+      {"[Root\x7fS\x7fT]\nSize=4\nType=ATTRIBUTESTORE\n"
+       "[Root\x7fS\x7fT\x7f"
+       "B\x7f"
+       "C]\nSize=4\nType=DWORD\nValue=1\n"
+       "[Root\x7fS\x7fT\x7f"
+       "B\x7f"
+       "D]\nSize=4\nValue=1\n",
+       "t.tree:4: section [Root/S/T/B/C] belongs to no store a load reaches from [Root]; a load "
+       "leaves it out\n"
+       "t.tree:8: section [Root/S/T/B/D] has no Type; a load drops the setting\n"
+       "t.tree: a load fails with result -182 (a section in the tree file has no Type)\n"},
+      {"[]\nx=1\n[Root\x7f"
+       "A\x7f"
+       "B]\nSize=8\nType=DOUBLE\nValue=2.5x\n",
+       "t.tree:1: section [] has no name, which the Win32 profile functions ignore; a load leaves "
+       "it and its keys out\n"
+       "t.tree:6: section [Root/A/B] has the Value 2.5x, which is no number; a load restores "
+       "2.5\n"},
+  };
+  for (const Case &c : cases) {
+    Write("t.tree", c.text);
+    ToolRun run = Tiz({"check", "t.tree"});
+    EXPECT_EQ(run.status, 1) << c.text;
+    EXPECT_EQ(run.out, c.out) << c.text;
+  }
+}
+
 TEST_F(ToolEdit, CheckOfAFileWithoutSectionsReadsItAsASettingsFile) {
   struct Case {
     std::string text;

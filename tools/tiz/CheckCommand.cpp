@@ -7,7 +7,6 @@
 #include "Commands.h"
 #include "Failure.h"
 #include "SettingsCheck.h"
-#include "StoreInternals.h"
 #include "TreeCheck.h"
 #include "TreeDocument.h"
 #include "TreeFileEdit.h"
@@ -84,23 +83,21 @@ struct CompactOptions {
   bool noBackup = false;
 };
 
-// The library's save of what a load of `tree` restores, into a new document
+// The library's save of what a load of `tree` restores, into a new text
 // that keeps the file's encoding and its UTF-8 byte order mark.
-tiz::ProfileDocument Rewritten(const TreeDocument &tree, const tiz::ProfileDocument &doc) {
-  std::string text = doc.Render();
-  tiz::ProfileDocument rewritten(
-      text.compare(0, kUtf8Bom.size(), kUtf8Bom) == 0 ? std::string(kUtf8Bom) : std::string());
-  rewritten.SetEncoding(doc.Encoding());
-  Check(SaveStoreInto(tree.Store(), rewritten), tree.FileName(), "writing the loaded tree");
+tiz::inspect::TreeText Rewritten(const TreeDocument &tree, const tiz::inspect::TreeText &text) {
+  tiz::inspect::TreeText rewritten = text.EmptyLike();
+  Check(tiz::inspect::SaveTree(tree.Store(), rewritten), tree.FileName(),
+        "writing the loaded tree");
   return rewritten;
 }
 
 int RunCompact(const CompactOptions &options) {
   // Compacting keeps only what a load restores: what a failing load drops is
   // dropped here too, which `check` names first.
-  EditTreeFile(options.file, false, [&](tiz::ProfileDocument &doc) {
+  EditTreeFile(options.file, false, [&](tiz::inspect::TreeText &doc) {
     TreeDocument tree = TreeDocument::FromText(options.file, doc.Render());
-    tiz::ProfileDocument compacted = Rewritten(tree, doc);
+    tiz::inspect::TreeText compacted = Rewritten(tree, doc);
     // A file that already holds just what a save writes stays as it is,
     // byte for byte, whatever order its sections are in.
     if (tree.LoadResult() == TIZ_OK &&

@@ -1,9 +1,9 @@
 #include "SettingPath.h"
 
+#include "AsciiText.h"
 #include "CodePageText.h"
 #include "Failure.h"
 #include "ValueText.h"
-#include "support/Text.h"
 #include "tiz.h"
 
 namespace tiztool {
@@ -23,10 +23,9 @@ std::string Unescaped(const std::string &text) {
     if (next == '\\' || next == 't' || next == 'n' || next == 'r') {
       out += next == 't' ? '\t' : next == 'n' ? '\n' : next == 'r' ? '\r' : '\\';
       ++i;
-    } else if (next == 'x' && i + 3 < text.size() && tiz::HexDigitValue(text[i + 2]) >= 0 &&
-               tiz::HexDigitValue(text[i + 3]) >= 0) {
-      out +=
-          static_cast<char>(tiz::HexDigitValue(text[i + 2]) * 16 + tiz::HexDigitValue(text[i + 3]));
+    } else if (next == 'x' && i + 3 < text.size() && HexDigit(text[i + 2]) >= 0 &&
+               HexDigit(text[i + 3]) >= 0) {
+      out += static_cast<char>(HexDigit(text[i + 2]) * 16 + HexDigit(text[i + 3]));
       i += 3;
     } else {
       out += c;

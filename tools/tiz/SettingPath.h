@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "StoreInternals.h"
+#include "StoreKeys.h"
 #include "StoreRef.h"
 
 namespace tiztool {

@@ -3,14 +3,11 @@
 #include <cstdlib>
 #include <string>
 
+#include "AsciiText.h"
 #include "StoreRef.h"
 #include "StoreView.h"
+#include "TreeInspection.h"
 #include "ValueText.h"
-#include "core/Names.h"
-#include "frame/Frame.h"
-#include "persist/SettingsFile.h"
-#include "persist/SettingsLine.h"
-#include "support/Text.h"
 
 namespace tiztool {
 
@@ -19,8 +16,8 @@ namespace {
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 
 std::string_view TrimBlanks(std::string_view text) {
-  while (!text.empty() && tiz::IsAsciiSpace(text.front())) text.remove_prefix(1);
-  while (!text.empty() && tiz::IsAsciiSpace(text.back())) text.remove_suffix(1);
+  while (!text.empty() && IsAsciiBlank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && IsAsciiBlank(text.back())) text.remove_suffix(1);
   return text;
 }
 
@@ -59,12 +56,14 @@ size_t Offset(std::string_view line, std::string_view field) {
 }
 
 // Why the line stores something other than it says; empty when it does not.
-std::string Reasons(std::string_view line, const tiz::SettingsFields &fields) {
+using Fields = std::string_view[tiz::inspect::kSettingsLineFields];
+
+std::string Reasons(std::string_view line, const Fields &field, size_t count) {
   std::vector<std::string> reasons;
-  for (size_t i = 0; i + 1 < fields.count; ++i) {
-    size_t from = Offset(line, fields.field[i]) + fields.field[i].size();
+  for (size_t i = 0; i + 1 < count; ++i) {
+    size_t from = Offset(line, field[i]) + field[i].size();
     size_t delimiters = 0;
-    for (size_t at = from; at < Offset(line, fields.field[i + 1]); ++at)
+    for (size_t at = from; at < Offset(line, field[i + 1]); ++at)
       delimiters += line[at] == '=' || line[at] == ',';
     if (delimiters > 1) {
       reasons.push_back(
@@ -73,14 +72,14 @@ std::string Reasons(std::string_view line, const tiz::SettingsFields &fields) {
       break;
     }
   }
-  std::string_view value = fields.field[1];
+  std::string_view value = field[1];
   size_t valueAt = Offset(line, value);
   if (valueAt > 0 && line[valueAt - 1] == '"' && valueAt + value.size() == line.size())
     reasons.push_back(
         "the quote before the value is never closed, so the value runs to the end "
         "of the line");
-  std::string_view type = fields.field[3];
-  bool isDouble = tiz::EqualsIgnoringAsciiCase(type, "double");
+  std::string_view type = field[3];
+  bool isDouble = EqualsIgnoringCase(type, "double");
   bool isDword = !isDouble && type != "string" && type != "filebuffer";
   if (isDword && !type.empty())
     reasons.push_back("the type word \"" + Printable(type) +
@@ -101,14 +100,14 @@ std::string Reasons(std::string_view line, const tiz::SettingsFields &fields) {
 // "stores the DWORD 0 in Group/Item: REASONS", read back from the scratch
 // store the line was applied to.
 std::string Change(uint32_t scratch, std::string_view line) {
-  if (tiz::IsSettingsComment(line)) return {};
-  tiz::SettingsFields fields = tiz::SplitSettingsLine(line);
-  if (fields.count < 2) return {};
-  std::string reasons = Reasons(line, fields);
+  if (tiz::inspect::IsSettingsComment(line)) return {};
+  Fields field;
+  size_t count = tiz::inspect::SplitSettingsLine(line, field);
+  if (count < 2) return {};
+  std::string reasons = Reasons(line, field, count);
   if (reasons.empty()) return {};
   // Named as the store holds it: an empty item is "Value".
-  tiz::KeyNames names = tiz::KeyNamesOf(fields.field[0], fields.field[2]);
-  SettingKey key{std::string(names.group), std::string(names.item)};
+  SettingKey key = tiz::inspect::StoredKeyOf(field[0], field[2]);
   SettingView setting;
   std::string stored;
   if (ReadSetting(scratch, key, "", &setting) == 0)
@@ -121,14 +120,14 @@ std::string Change(uint32_t scratch, std::string_view line) {
 std::vector<SettingsLineNote> CheckSettingsText(std::string_view text) {
   std::vector<SettingsLineNote> notes;
   StoreRef scratch = StoreRef::Create();
-  tiz::SettingsLineTexts texts;
+  tiz::inspect::SettingsLineLoader loader;
   // Walked as the library's load walks it: after an editor's byte order
   // mark, blanks and empty lines skipped, a CR before the LF dropped.
   std::string_view rest = text;
   if (rest.substr(0, kUtf8Bom.size()) == kUtf8Bom) rest.remove_prefix(kUtf8Bom.size());
   size_t number = 1;
   for (;;) {
-    while (!rest.empty() && tiz::IsAsciiSpace(rest.front())) {
+    while (!rest.empty() && IsAsciiBlank(rest.front())) {
       if (rest.front() == '\n') ++number;
       rest.remove_prefix(1);
     }
@@ -138,11 +137,7 @@ std::vector<SettingsLineNote> CheckSettingsText(std::string_view text) {
     rest.remove_prefix(newline == std::string_view::npos ? rest.size() : newline);
     if (newline != std::string_view::npos && !line.empty() && line.back() == '\r')
       line.remove_suffix(1);
-    int32_t result = 0;
-    {
-      tiz::frame::LockScope lock;
-      result = tiz::ParseSettingsLine(scratch.Get(), line, &texts);
-    }
+    int32_t result = loader.Apply(scratch.Get(), line);
     SettingsLineNote note{number, std::string(line), result, {}};
     if (result == 0) note.change = Change(scratch.Get(), line);
     if (result != 0 || !note.change.empty()) notes.push_back(std::move(note));

@@ -3,24 +3,26 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <optional>
 #include <set>
 #include <unordered_map>
 
-#include "StoreInternals.h"
+#include "AsciiText.h"
+#include "StoreKeys.h"
 #include "StoreRef.h"
 #include "TreeDocument.h"
 #include "ValueText.h"
-#include "persist/ProfileNames.h"
-#include "persist/ProfileText.h"
-#include "persist/TreeSections.h"
 #include "tiz.h"
 
 namespace tiztool {
 
 namespace {
 
-// The names of the stores a load of the file made: the sections owned by
-// any other name belong to no store the load reaches.
+using tiz::inspect::LoadNote;
+
+// The names of the stores a load of the file made and kept: a place that
+// names a shared store must be one of them, and a section owned by any other
+// name went with a store the load dropped.
 void CollectStoreNames(uint32_t store, std::set<std::string> &names) {
   if (!names.insert(NameOfStore(store)).second) return;
   for (const SettingKey &key : KeysOfStore(store)) {
@@ -42,43 +44,78 @@ std::string Shown(const std::string &name) {
   return "[" + TerminalText(path) + "]";
 }
 
-const KeyLineAt *FirstKey(const SectionAt &section, const std::string &key) {
+const KeyLineAt *FirstKey(const SectionAt &section, std::string_view key) {
   for (const KeyLineAt &line : section.keys) {
-    if (tiz::ProfileNamesEqual(line.key, key)) return &line;
+    if (tiz::inspect::SectionNamesEqual(line.key, key)) return &line;
   }
   return nullptr;
-}
-
-uint32_t SizeOfType(int32_t type) {
-  switch (type) {
-    case TIZ_TYPE_DWORD:
-    case TIZ_TYPE_IMAGE:
-    case TIZ_TYPE_USERDEFINED:
-    case TIZ_TYPE_ATTRIBUTESTORE:
-      return 4;
-    case TIZ_TYPE_DOUBLE:
-      return 8;
-    default:
-      return 0;  // STRING and BUFFER: by their value
-  }
 }
 
 bool IsQuoted(std::string_view spelling) {
   return spelling.size() >= 2 && spelling.front() == '"' && spelling.back() == '"';
 }
 
-bool IsNumberText(const std::string &text) {
+using tiz::inspect::RestoredSection;
+
+// A number as the C library reads it whole: 1e999 reads as inf.
+std::optional<double> WholeNumber(const std::string &text) {
   const char *start = text.c_str();
   char *end = nullptr;
-  std::strtod(start, &end);
-  while (end && (*end == ' ' || *end == '\t')) ++end;
-  return end != start && end && *end == '\0';
+  double value = std::strtod(start, &end);
+  if (end == start || *end != '\0') return std::nullopt;
+  return value;
+}
+
+// The value a load restores, as show prints it.
+std::string RestoredValue(const RestoredSection &restored) {
+  SettingView view;
+  view.type = restored.type;
+  switch (restored.type) {
+    case TIZ_TYPE_STRING:
+      return restored.value.empty() ? "an empty text" : "the text " + TerminalText(restored.value);
+    case TIZ_TYPE_BUFFER:
+      return "the buffer " + restored.value;
+    case TIZ_TYPE_DOUBLE:
+      view.real = WholeNumber(restored.value).value_or(0);
+      break;
+    default:
+      view.number = ParseDword(restored.value).value_or(0);
+      break;
+  }
+  return ShownValue(view);
+}
+
+// Whether a load restores the value the file spells: the same text, or the
+// same number spelled otherwise (-1 for 4294967295, 2.5 for 2.5E+000).
+bool SpellsRestoredValue(const std::string &spelled, const RestoredSection &restored) {
+  if (spelled == restored.value) return true;
+  switch (restored.type) {
+    case TIZ_TYPE_STRING:
+      return false;
+    case TIZ_TYPE_BUFFER:
+      return EqualsIgnoringCase(spelled, restored.value);
+    case TIZ_TYPE_DOUBLE: {
+      std::optional<double> file = WholeNumber(spelled), loaded = WholeNumber(restored.value);
+      return file && loaded && (*file == *loaded || (std::isnan(*file) && std::isnan(*loaded)));
+    }
+    default: {
+      std::optional<uint32_t> file = ParseDword(spelled);
+      return file && file == ParseDword(restored.value);
+    }
+  }
+}
+
+bool ReadsAsNumber(const std::string &spelled, int32_t type) {
+  if (type == TIZ_TYPE_STRING || type == TIZ_TYPE_BUFFER) return true;
+  return type == TIZ_TYPE_DOUBLE ? WholeNumber(spelled).has_value()
+                                 : ParseDword(spelled).has_value();
 }
 
 class Checker {
  public:
   Checker(const TreeDocument &tree, std::vector<Finding> &out) : m_tree(tree), m_out(out) {
     CollectStoreNames(tree.Store(), m_stores);
+    for (const LoadNote &note : tree.LoadNotes()) m_notes.emplace(note.sectionLine, &note);
   }
 
   void Run() {
@@ -107,16 +144,26 @@ class Checker {
 
   void CheckSection(const SectionAt &section, const SectionAt *repeats) {
     const std::string shown = Shown(section.name);
-    tiz::NameParts parts;
-    if (!tiz::SplitSectionName(section.name, &parts)) {
+    // What the reader said of the section while it loaded; reads reach only
+    // the first section of a name.
+    const LoadNote *note = NoteOf(section.listed ? &section : repeats);
+    if (note && note->code == TIZ_E_BAD_SECTION) {
+      // Every section of such a name is another program's or damaged.
       Add(section.line,
-          "section " + shown +
-              " lacks its store, group or item part, so it belongs to no store (another "
-              "program's section, or a damaged name); a load answers -180 for it and "
-              "loads everything else",
-          TIZ_E_BAD_SECTION);
+          "section " + shown + " " + note->reason +
+              ", so it belongs to no store (another program's section, or a damaged name); a "
+              "load answers " +
+              std::to_string(note->code) + " for it and loads everything else",
+          note->code);
       return;
     }
+    if (!section.listed && !repeats) {
+      Add(section.line, "section " + shown +
+                            " has no name, which the Win32 profile functions ignore; a load "
+                            "leaves it and its keys out");
+      return;
+    }
+    if (repeats) note = nullptr;
     if (repeats && repeats->name != section.name) {
       // Two settings of one store whose names differ only in letter case
       // share one section: the later save overwrote the other's keys.
@@ -131,12 +178,17 @@ class Checker {
                             std::to_string(repeats->line) + "; a load reads only that one");
       return;
     }
-    if (m_stores.count(std::string(parts.owner)) == 0) {
+    std::string_view owner;
+    if ((note && note->code == TIZ_OK) ||
+        (!note && tiz::inspect::OwnerOfSection(section.name, &owner) &&
+         m_stores.count(std::string(owner)) == 0)) {
+      // Of no store the load made, or of one it dropped with a section that
+      // failed.
       Add(section.line, "section " + shown + " belongs to no store a load reaches from " +
                             Shown(m_tree.TopName()) + "; a load leaves it out");
       return;
     }
-    if (section.name != tiz::TrimProfileBlanks(section.name)) {
+    if (section.name != tiz::inspect::TrimBlanks(section.name)) {
       Add(section.line, "section " + shown +
                             " begins or ends with blanks, which the Win32 profile functions "
                             "trim from the name");
@@ -150,7 +202,19 @@ class Checker {
     for (size_t line : section.otherLines)
       Add(line, "a line in " + shown + " is no key=value line; a load ignores it");
     CheckKeys(section, shown);
-    CheckValue(section, shown);
+    if (note) {
+      const KeyLineAt *key = note->key.empty() ? nullptr : FirstKey(section, note->key);
+      Add(key ? key->line : section.line,
+          "section " + shown + " " + note->reason + "; a load drops the setting", note->code);
+      return;
+    }
+    CheckRestored(section, shown);
+  }
+
+  const LoadNote *NoteOf(const SectionAt *section) const {
+    if (!section) return nullptr;
+    auto found = m_notes.find(section->line);
+    return found == m_notes.end() ? nullptr : found->second;
   }
 
   void CheckKeys(const SectionAt &section, const std::string &shown) {
@@ -163,84 +227,56 @@ class Checker {
     }
   }
 
-  void CheckValue(const SectionAt &section, const std::string &shown) {
-    int32_t type = 0;
-    uint32_t size = 0;
-    int32_t result = ReadSectionAsLoaded(m_tree.Document(), section.name, &type, &size);
-    const KeyLineAt *sizeKey = FirstKey(section, tiz::kSizeKey);
-    const KeyLineAt *typeKey = FirstKey(section, tiz::kTypeKey);
-    const KeyLineAt *valueKey = FirstKey(section, tiz::kValueKey);
-    size_t valueLine = valueKey ? valueKey->line : section.line;
-    if (result != TIZ_OK) {
-      std::string why;
-      size_t line = section.line;
-      switch (result) {
-        case TIZ_E_EMPTY_TYPE:
-          why = "has no Type";
-          if (typeKey) line = typeKey->line;
-          break;
-        case TIZ_E_READ_BUFFER:
-          why = valueKey ? "has a buffer Value that does not match its Size or its checksum"
-                         : "has no Value for its buffer";
-          line = valueLine;
-          break;
-        case TIZ_E_TOO_SMALL:
-          why = "has a Value longer than its Size allows";
-          line = valueLine;
-          break;
-        case TIZ_E_INVALID_ARG:
-          why = "has a Size or Value that is no 32-bit number";
-          line = sizeKey ? sizeKey->line : valueLine;
-          break;
-        default:
-          why = "cannot be read";
-          break;
-      }
-      Add(line, "section " + shown + " " + why + "; a load drops the setting", result);
-      return;
-    }
-    if (!typeKey) return;  // not reached: no Type fails above
-    if (type == TIZ_TYPE_UNDEFINED && typeKey->value != "UNDEFINED") {
+  // The keys of a section that loads, against what a save writes of the
+  // setting the load restores: each difference is something the load
+  // restores otherwise than the file says.
+  void CheckRestored(const SectionAt &section, const std::string &shown) {
+    RestoredSection restored = tiz::inspect::RestoreSection(m_tree.Text(), section.number);
+    if (restored.result != TIZ_OK) return;  // the load's notes name it
+    const KeyLineAt *sizeKey = FirstKey(section, tiz::inspect::kSizeKey);
+    const KeyLineAt *typeKey = FirstKey(section, tiz::inspect::kTypeKey);
+    const KeyLineAt *valueKey = FirstKey(section, tiz::inspect::kValueKey);
+    const std::string type = TypeKeyword(restored.type);
+    if (typeKey && typeKey->value != restored.typeKeyword) {
       Add(typeKey->line, "section " + shown + " has Type " + TerminalText(typeKey->value) +
-                             ", which is no type keyword (they are upper case); a load "
-                             "restores a setting without a value");
+                             (restored.type == TIZ_TYPE_UNDEFINED
+                                  ? ", which is no type keyword (they are upper case); a load "
+                                    "restores a setting without a value"
+                                  : "; a load restores Type " + type));
     }
     if (!sizeKey) {
-      Add(section.line, "section " + shown + " has no Size; a load restores Size 0");
-    } else if (uint32_t expected = SizeOfType(type); expected != 0 && size != expected) {
-      Add(sizeKey->line, "section " + shown + " has Size " + sizeKey->value + ", but a " +
-                             TypeKeyword(type) + " has Size " + std::to_string(expected));
+      Add(section.line, "section " + shown + " has no Size; a load restores Size " + restored.size);
+    } else if (sizeKey->value != restored.size &&
+               (!ParseDword(sizeKey->value) ||
+                ParseDword(sizeKey->value) != ParseDword(restored.size))) {
+      std::string text = "section " + shown + " has Size " + sizeKey->value;
+      if (restored.type == TIZ_TYPE_STRING)
+        text += " for a text of " + std::to_string(restored.value.size()) + " bytes";
+      Add(sizeKey->line, text + "; a load restores Size " + restored.size);
     }
-    if (type == TIZ_TYPE_ATTRIBUTESTORE) CheckStorePlace(section, shown);
-    bool takesValue = type != TIZ_TYPE_UNDEFINED && type != TIZ_TYPE_ATTRIBUTESTORE;
-    if (!takesValue && valueKey) {
-      Add(valueKey->line, "section " + shown + " of type " + TypeKeyword(type) +
+    if (restored.type == TIZ_TYPE_ATTRIBUTESTORE) CheckStorePlace(section, shown);
+    if (valueKey && !restored.hasValue) {
+      Add(valueKey->line, "section " + shown + " of type " + type +
                               " holds a Value, left from a save under another type; a load "
                               "ignores it");
-    }
-    if (takesValue && !valueKey && type != TIZ_TYPE_BUFFER) {
-      Add(section.line, "section " + shown + " has no Value; a load restores " +
-                            (type == TIZ_TYPE_STRING ? "an empty text" : "0"));
-    }
-    if (type == TIZ_TYPE_STRING && sizeKey && sizeKey->value != std::to_string(size)) {
-      Add(sizeKey->line, "section " + shown + " has Size " + sizeKey->value + " for a text of " +
-                             std::to_string(size - 1) + " bytes; a load restores Size " +
-                             std::to_string(size));
-    }
-    if (type == TIZ_TYPE_DOUBLE && valueKey && !IsNumberText(valueKey->value)) {
-      Add(valueKey->line, "section " + shown + " has the Value " + TerminalText(valueKey->value) +
-                              ", which is no number; a load "
-                              "restores what its first digits "
-                              "say, or 0");
+    } else if (!valueKey && restored.hasValue) {
+      Add(section.line,
+          "section " + shown + " has no Value; a load restores " + RestoredValue(restored));
+    } else if (valueKey && !SpellsRestoredValue(valueKey->value, restored)) {
+      Add(valueKey->line,
+          "section " + shown + " has the Value " + TerminalText(valueKey->value) +
+              (ReadsAsNumber(valueKey->value, restored.type) ? std::string()
+                                                             : ", which is no number") +
+              "; a load restores " + RestoredValue(restored));
     }
   }
 
   // A later place of a shared store names the place of its first; a place
   // that holds no store of the file gets an empty one on load.
   void CheckStorePlace(const SectionAt &section, const std::string &shown) {
-    const KeyLineAt *same = FirstKey(section, tiz::kSameStoreKey);
+    const KeyLineAt *same = FirstKey(section, tiz::inspect::kSameStoreKey);
     if (!same) return;
-    const std::string target(tiz::TrimProfileBlanks(same->value));
+    const std::string target(tiz::inspect::TrimBlanks(same->value));
     if (!m_stores.count(target)) {
       Add(same->line, "section " + shown + " names the place " + Shown(target) +
                           " for its store, which holds no store of the file; a load puts "
@@ -251,6 +287,7 @@ class Checker {
   const TreeDocument &m_tree;
   std::vector<Finding> &m_out;
   std::set<std::string> m_stores;
+  std::unordered_map<size_t, const LoadNote *> m_notes;  // by the header's line
 };
 
 }  // namespace

@@ -4,12 +4,11 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <new>
 #include <system_error>
 
 #include "Failure.h"
-#include "StoreInternals.h"
 #include "TreeCheck.h"
-#include "persist/TreeSections.h"
 #include "tiz.h"
 
 namespace fs = std::filesystem;
@@ -30,11 +29,15 @@ std::string ReadWholeTreeFile(const fs::path &file) {
 
 TreeDocument::TreeDocument(std::string file, std::string text)
     : m_fileName(std::move(file)),
-      m_doc(std::move(text)),
-      m_layout(ReadLayout(m_doc)),
+      m_text(std::move(text)),
+      m_layout(ReadLayout(m_text)),
       m_topName(TopStoreName(m_layout)),
       m_store(StoreRef::Create()) {
-  m_loadResult = LoadDocumentInto(m_store.Get(), m_topName, m_doc);
+  try {
+    m_loadResult = tiz::inspect::LoadTree(m_store.Get(), m_topName, m_text, &m_loadNotes);
+  } catch (const std::bad_alloc &) {
+    throw Failure("tiz: out of memory loading the tree file");
+  }
 }
 
 TreeDocument TreeDocument::Open(const fs::path &file) {
@@ -47,16 +50,16 @@ TreeDocument TreeDocument::FromText(const std::string &file, std::string text) {
 
 bool TreeDocument::HoldsSectionsOrNothing() const {
   if (!m_layout.sections.empty()) return true;
-  std::string rendered = m_doc.Render();
+  std::string rendered = m_text.Render();
   std::string_view text = rendered;
   if (text.substr(0, kUtf8Bom.size()) == kUtf8Bom) text.remove_prefix(kUtf8Bom.size());
   return text.find_first_not_of(" \t\r\n") == std::string_view::npos;
 }
 
 bool TreeDocument::HoldsStoreSections() const {
-  tiz::NameParts parts;
+  std::string_view owner;
   for (const SectionAt &section : m_layout.sections) {
-    if (tiz::SplitSectionName(section.name, &parts)) return true;
+    if (tiz::inspect::OwnerOfSection(section.name, &owner)) return true;
   }
   return false;
 }

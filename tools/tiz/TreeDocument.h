@@ -1,17 +1,18 @@
-// A tree file opened for a subcommand: its text, read completely, the
-// profile engine's document of it, where its sections stand, and the store
-// the library's load makes of it.
+// A tree file opened for a subcommand: its text, read completely and held by
+// the library's profile engine, where its sections stand, the store the
+// library's load makes of it and what the load said of its sections.
 #ifndef TIZ_TOOL_TREEDOCUMENT_H
 #define TIZ_TOOL_TREEDOCUMENT_H
 
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "StoreRef.h"
 #include "StoreView.h"
+#include "TreeInspection.h"
 #include "TreeLayout.h"
-#include "persist/ProfileDocument.h"
 
 namespace tiztool {
 
@@ -29,12 +30,15 @@ class TreeDocument {
   static TreeDocument FromText(const std::string &file, std::string text);
 
   const std::string &FileName() const { return m_fileName; }
-  const tiz::ProfileDocument &Document() const { return m_doc; }
+  const tiz::inspect::TreeText &Text() const { return m_text; }
   const TreeLayout &Layout() const { return m_layout; }
   const std::string &TopName() const { return m_topName; }
   uint32_t Store() const { return m_store.Get(); }
   // The load's result: 0, or the code of the last section that failed.
   int32_t LoadResult() const { return m_loadResult; }
+  // What the library's reader reported while it loaded: each failing
+  // section, and each section of no store the load reaches.
+  const std::vector<tiz::inspect::LoadNote> &LoadNotes() const { return m_loadNotes; }
 
   // Whether the file holds a section header, or nothing but blanks (an
   // empty tree). Anything else is no tree file: a settings file, or no file
@@ -58,11 +62,12 @@ class TreeDocument {
   TreeDocument(std::string file, std::string text);
 
   std::string m_fileName;
-  tiz::ProfileDocument m_doc;
+  tiz::inspect::TreeText m_text;
   TreeLayout m_layout;
   std::string m_topName;
   StoreRef m_store;
   int32_t m_loadResult = 0;
+  std::vector<tiz::inspect::LoadNote> m_loadNotes;
 };
 
 }  // namespace tiztool

@@ -1,37 +1,29 @@
 // The one way the tool changes a tree file that exists: read it completely,
-// edit the profile engine's document of it, and replace the file at once,
-// so that every line the edit does not touch stays byte for byte.
+// edit the library's text of it, and replace the file at once, so that every
+// line the edit does not touch stays byte for byte.
 #ifndef TIZ_TOOL_TREEFILEEDIT_H
 #define TIZ_TOOL_TREEFILEEDIT_H
 
 #include <filesystem>
 #include <functional>
-#include <string>
 
-#include "StoreInternals.h"
-#include "persist/ProfileDocument.h"
+#include "TreeInspection.h"
 
 namespace tiztool {
 
-// `edit` gets the document of the file (an empty one for a missing file
-// when `create` is set; a missing file is a failure otherwise) and changes
-// it, returning whether to write it, or throws to leave the file as it was.
-// A link is followed: the file it names is the one replaced.
+// `edit` gets the text of the file (an empty one for a missing file when
+// `create` is set; a missing file is a failure otherwise) and changes it,
+// returning whether to write it, or throws to leave the file as it was. A
+// link is followed: the file it names is the one replaced.
 void EditTreeFile(const std::filesystem::path &file, bool create,
-                  const std::function<bool(tiz::ProfileDocument &doc)> &edit);
+                  const std::function<bool(tiz::inspect::TreeText &text)> &edit);
 
-// Writes `doc` as the whole file, replacing any file of that name at once.
-void WriteTreeFile(const std::filesystem::path &file, const tiz::ProfileDocument &doc);
+// Writes `text` as the whole file, replacing any file of that name at once.
+void WriteTreeFile(const std::filesystem::path &file, const tiz::inspect::TreeText &text);
 
 // Copies the file's bytes as they are (any encoding) to `copy`, replacing
 // any file of that name at once.
 void CopyTreeFile(const std::filesystem::path &file, const std::filesystem::path &copy);
-
-// Removes what a setting of the store named `storeName` has in the file:
-// its section, repeats of it included, and for a nested store the sections
-// of every store below it (their names begin with the section's and 0x7F).
-void RemoveSettingSections(tiz::ProfileDocument &doc, const std::string &storeName,
-                           const SettingKey &key);
 
 }  // namespace tiztool
 

@@ -6,11 +6,10 @@
 
 #include "Failure.h"
 #include "SettingsCheck.h"
-#include "StoreInternals.h"
 #include "StoreRef.h"
 #include "TreeDocument.h"
 #include "TreeFileEdit.h"
-#include "persist/SettingsLine.h"
+#include "TreeInspection.h"
 #include "tiz.h"
 
 namespace fs = std::filesystem;
@@ -38,9 +37,9 @@ void RequireReadableFile(const fs::path &file) {
 }
 
 void ReplaceWholeTreeFile(uint32_t store, const fs::path &file) {
-  tiz::ProfileDocument doc;
-  Check(SaveStoreInto(store, doc), file.string(), "saving the tree file");
-  WriteTreeFile(file, doc);
+  tiz::inspect::TreeText text;
+  Check(tiz::inspect::SaveTree(store, text), file.string(), "saving the tree file");
+  WriteTreeFile(file, text);
 }
 
 void ApplySettingsFile(uint32_t store, const fs::path &file, std::ostream *warnings) {
@@ -65,10 +64,11 @@ void ApplySettingsFile(uint32_t store, const fs::path &file, std::ostream *warni
     FailWithResult(file.string(), "loading the settings file", result);
   std::string where = file.string() + ":" + std::to_string(failed->line) + ": ";
   if (result == TIZ_E_OPEN_FILE) {
-    tiz::SettingsFields fields = tiz::SplitSettingsLine(failed->text);
+    std::string_view field[tiz::inspect::kSettingsLineFields];
+    tiz::inspect::SplitSettingsLine(failed->text, field);
     // The library opens the named file relative to the working directory.
     throw Failure(where + "the filebuffer line's file " +
-                  AbsoluteOf(std::string(fields.field[1])).string() + " cannot be opened (" +
+                  AbsoluteOf(std::string(field[1])).string() + " cannot be opened (" +
                   DescribeResult(result) + ")");
   }
   throw Failure(where + "the line fails: " + DescribeResult(result));

@@ -4,16 +4,16 @@
 #include <iostream>
 #include <memory>
 
+#include "AsciiText.h"
 #include "CodePageText.h"
 #include "Commands.h"
 #include "Failure.h"
 #include "SettingPath.h"
-#include "StoreInternals.h"
+#include "StoreKeys.h"
 #include "StorePrinters.h"
 #include "TreeDocument.h"
 #include "TreeFileEdit.h"
 #include "ValueText.h"
-#include "support/Text.h"
 #include "tiz.h"
 
 namespace tiztool {
@@ -74,7 +74,7 @@ int RunGet(const SettingOptions &options) {
 
 std::string TypeAsked(const SettingOptions &options) {
   std::string type = options.type;
-  for (char &c : type) c = tiz::FoldAscii(c);
+  for (char &c : type) c = LowerAscii(c);
   return type;
 }
 
@@ -145,8 +145,8 @@ int32_t WriteValue(const SettingPath &path, uint32_t store, const std::string &t
   return TIZ_SetSettingString(store, group, item, value.c_str());
 }
 
-// The tree file's store as loaded from the document the edit works on.
-TreeDocument LoadForEdit(const std::string &file, const tiz::ProfileDocument &doc) {
+// The tree file's store as loaded from the text the edit works on.
+TreeDocument LoadForEdit(const std::string &file, const tiz::inspect::TreeText &doc) {
   TreeDocument tree = TreeDocument::FromText(file, doc.Render());
   tree.RequireCompleteLoad();
   return tree;
@@ -157,13 +157,14 @@ int RunSet(const SettingOptions &options) {
   std::string value = options.Value();
   // A value that cannot be of the type asked for is bad usage, whatever the file holds.
   if (!options.type.empty()) CheckValueOfType(TypeAsked(options), value);
-  EditTreeFile(options.file, options.create, [&](tiz::ProfileDocument &doc) {
+  EditTreeFile(options.file, options.create, [&](tiz::inspect::TreeText &doc) {
     TreeDocument tree = LoadForEdit(options.file, doc);
     StoreRef holder = StoreHolding(tree.Store(), path, options.file);
     std::string type = TypeToWrite(options, path, holder.Get(), value);
     Check(WriteValue(path, holder.Get(), type, value), options.file, "setting " + path.Text());
     // Only the setting's own section is written; the rest of the file stays.
-    Check(SaveSettingInto(holder.Get(), path.key, doc), options.file, "writing " + path.Text());
+    Check(tiz::inspect::SaveSetting(holder.Get(), path.key, doc), options.file,
+          "writing " + path.Text());
     // A new file is written even when the value is what it says.
     return true;
   });
@@ -172,14 +173,14 @@ int RunSet(const SettingOptions &options) {
 
 int RunDelete(const SettingOptions &options) {
   SettingPath path = options.Path(false);
-  EditTreeFile(options.file, false, [&](tiz::ProfileDocument &doc) {
+  EditTreeFile(options.file, false, [&](tiz::inspect::TreeText &doc) {
     TreeDocument tree = LoadForEdit(options.file, doc);
     StoreRef holder = StoreHolding(tree.Store(), path, options.file);
     int32_t type = 0;
     int32_t result =
         TIZ_GetSettingType(holder.Get(), path.key.group.c_str(), path.key.item.c_str(), &type);
     if (result != TIZ_OK) FailWithResult(options.file, "deleting " + path.Text(), result);
-    RemoveSettingSections(doc, NameOfStore(holder.Get()), path.key);
+    tiz::inspect::RemoveSettingSections(doc, NameOfStore(holder.Get()), path.key);
     return true;
   });
   return kExitSuccess;
