@@ -18,19 +18,28 @@ namespace {
 
 bool ValidNames(const char *group, const char *item) { return group && *group && item; }
 
-CAttribute *FindIn(const CAttributeStore *store, const KeyNames &names, uint32_t hash) {
-  KeyEntry *e = store->FindEntry(names, hash);
-  return e ? &e->attr : nullptr;
-}
-
 bool HoldsStructure(const CAttribute &attr) {
   return attr.m_type == kTypeUserDefined && attr.m_value.structure && !attr.m_inert;
 }
 
-// Finds or creates the setting under (group, item) in `store` only, and runs
-// `write` on it, which cannot fail: all allocation happens before the write
-// takes over the caller's value, so exhausted memory (thrown) never leaves a
-// value half owned, and a new setting is filed only once it holds its value.
+// Where a writer found its key in the store: the setting, or (when absent)
+// the place a new one goes, good while the table does not change.
+struct Found {
+  CAttribute *attr = nullptr;
+  size_t vacant = 0;
+};
+
+Found Locate(const CAttributeStore *store, const SettingKey &key) {
+  Found found;
+  if (KeyEntry *e = store->FindEntry(key, &found.vacant)) found.attr = &e->attr;
+  return found;
+}
+
+// Runs `write` on the setting under `key` in `store` only, found before as
+// `found` (the table unchanged since), or on a new one; `write` cannot fail:
+// all allocation happens before it takes over the caller's value, so
+// exhausted memory (thrown) never leaves a value half owned, and a new
+// setting is filed only once it holds its value.
 //
 // A structure the setting holds is released before the new value goes in,
 // as the type rules order it. Its release callback may call back into the
@@ -38,28 +47,32 @@ bool HoldsStructure(const CAttribute &attr) {
 // looked up again afterwards: the callback may have changed or deleted it,
 // or taken the whole store down (-16).
 template <class Write>
-int32_t WriteSetting(CAttributeStore *store, const char *group, const char *item, Write &&write) {
-  if (!ValidNames(group, item)) return TIZ_E_INVALID_ARG;
-  const KeyNames names = KeyNamesOf(group, item);
-  const uint32_t hash = HashKey(names);
-  CAttribute *existing = FindIn(store, names, hash);
-  if (existing && HoldsStructure(*existing)) {
+int32_t WriteAt(CAttributeStore *store, const SettingKey &key, Found found, Write &&write) {
+  if (found.attr && HoldsStructure(*found.attr)) {
     const uint32_t handle = store->Handle();
     {
       CAttribute released;
-      existing->MoveValueTo(released);
+      found.attr->MoveValueTo(released);
     }
     if (!LookupStore(handle)) return TIZ_E_INVALID_HANDLE;
-    existing = FindIn(store, names, hash);
+    found = Locate(store, key);
   }
-  if (existing) {
-    write(*existing);
+  if (found.attr) {
+    write(*found.attr);
     return 0;
   }
-  std::unique_ptr<KeyEntry, EntryFree> entry(store->PrepareEntry(store->ComposeKey(names)));
+  std::unique_ptr<KeyEntry, EntryFree> entry(store->PrepareEntry(key, &found.vacant));
   write(entry->attr);
-  store->FileEntry(entry.release());
+  store->FileEntry(entry.release(), found.vacant);
   return 0;
+}
+
+// WriteAt for a writer with nothing to decide before the lookup.
+template <class Write>
+int32_t WriteSetting(CAttributeStore *store, const char *group, const char *item, Write &&write) {
+  if (!ValidNames(group, item)) return TIZ_E_INVALID_ARG;
+  const SettingKey key(group, item);
+  return WriteAt(store, key, Locate(store, key), write);
 }
 
 // Starts a write of `type`: a value of another type is moved out into `old`
@@ -91,15 +104,14 @@ void PutConf(int32_t *conf, const CAttribute &attr) {
 int32_t LookupInherited(CAttributeStore *store, const char *group, const char *item,
                         CAttribute **found) {
   if (!ValidNames(group, item)) return TIZ_E_INVALID_ARG;
-  // Hashed and compared straight from the caller's names, never composed
-  // in a store's key buffer: a reader under the shared lock writes nothing a
-  // store owns, and the same hash serves the whole parent chain.
-  const KeyNames names = KeyNamesOf(group, item);
-  const uint32_t hash = HashKey(names);
+  // Hashed and compared straight from the caller's names: a reader under
+  // the shared lock writes nothing a store owns, and the same hash serves
+  // the whole parent chain.
+  const SettingKey key(group, item);
   int32_t where = 0;
   for (const CAttributeStore *cur = store; cur;
        cur = cur->Parent(), where = TIZ_FOUND_IN_ANCESTOR) {
-    if (KeyEntry *e = cur->FindEntry(names, hash)) {
+    if (KeyEntry *e = cur->FindEntry(key)) {
       *found = &e->attr;
       return where;
     }
@@ -137,8 +149,9 @@ int32_t SetString(CAttributeStore *store, const char *group, const char *item, i
   // A STRING of the same size takes the new text in its own block: nothing
   // is allocated or released, so nothing can fail or run caller code. The
   // text may be the setting's own (from TIZ_GetCharPointer), hence memmove.
-  const KeyNames names = KeyNamesOf(group, item);
-  if (CAttribute *attr = FindIn(store, names, HashKey(names))) {
+  const SettingKey key(group, item);
+  const Found found = Locate(store, key);
+  if (CAttribute *attr = found.attr) {
     if (attr->m_type == kTypeString && attr->m_size == size && attr->m_value.text) {
       std::memmove(attr->m_value.text, text, size);
       attr->m_confidence = conf;
@@ -148,9 +161,10 @@ int32_t SetString(CAttributeStore *store, const char *group, const char *item, i
   }
   // Otherwise copied before anything of the setting is released: the text
   // may be the setting's own, or data a released structure's callback frees.
+  // The copy leaves the table as it was, so `found` still holds.
   std::unique_ptr<char[]> copy(new char[size]);
   std::memcpy(copy.get(), text, size);
-  return WriteSetting(store, group, item, [&](CAttribute &attr) {
+  return WriteAt(store, key, found, [&](CAttribute &attr) {
     CAttribute old;
     BeginWrite(attr, kTypeString, conf, old);
     delete[] attr.m_value.text;
@@ -225,14 +239,15 @@ namespace {
 int32_t WriteStoreLink(CAttributeStore *store, const char *group, const char *item, int32_t conf,
                        CAttributeStore *nested) {
   if (!ValidNames(group, item)) return TIZ_E_INVALID_ARG;
-  std::string_view key = store->ComposeKey(group, item);
+  const SettingKey key(group, item);
   std::string name;
-  name.reserve(store->Name().size() + 1 + key.size());
+  name.reserve(store->Name().size() + 1 + key.names.Length());
   name.append(store->Name()).push_back(kKeySeparator);
-  name.append(key);
+  name.append(key.names.group).push_back(kKeySeparator);
+  name.append(key.names.item);
   nested->SetName(std::move(name));
   uint32_t handle = nested->Handle();
-  return WriteSetting(store, group, item, [&](CAttribute &attr) {
+  return WriteAt(store, key, Locate(store, key), [&](CAttribute &attr) {
     CAttribute old;
     BeginWrite(attr, kTypeAttributeStore, conf, old);
     attr.m_value.raw = 0;
@@ -263,9 +278,9 @@ int32_t SetAttrStoreChild(CAttributeStore *store, const char *group, const char 
 
 int32_t SetConfidence(CAttributeStore *store, const char *group, const char *item, int32_t conf) {
   if (!ValidNames(group, item)) return TIZ_E_INVALID_ARG;
-  CAttribute *attr = store->FindAttribute(store->ComposeKey(group, item));
-  if (!attr) return TIZ_NOT_FOUND;
-  attr->m_confidence = conf;
+  KeyEntry *e = store->FindEntry(SettingKey(group, item));
+  if (!e) return TIZ_NOT_FOUND;
+  e->attr.m_confidence = conf;
   return 0;
 }
 
