@@ -84,15 +84,28 @@ void BeginWrite(CAttribute &attr, int32_t type, int32_t conf, CAttribute &old) {
   attr.m_serializable = type != kTypeUserDefined;
 }
 
+// The setting under `key` in the nearest ancestor of `store`, or null.
+CAttribute *FindInAncestors(const CAttributeStore *store, const SettingKey &key) {
+  for (const CAttributeStore *cur = store->Parent(); cur; cur = cur->Parent()) {
+    if (KeyEntry *e = cur->FindEntry(key)) return &e->attr;
+  }
+  return nullptr;
+}
+
 // Runs `read` on the setting found in `store` or its nearest ancestor; a 0 from
-// an ancestor becomes 1.
+// an ancestor becomes 1. Hashed and compared straight from the caller's
+// names: a reader under the shared lock writes nothing a store owns, and the
+// same hash serves the whole parent chain. The lookup in the store itself,
+// where most reads end, is made here, inline in each getter.
 template <class Read>
 int32_t ReadSetting(CAttributeStore *store, const char *group, const char *item, Read &&read) {
-  CAttribute *attr = nullptr;
-  int32_t where = LookupInherited(store, group, item, &attr);
-  if (where < 0 || where == TIZ_NOT_FOUND) return where;
+  if (!ValidNames(group, item)) return TIZ_E_INVALID_ARG;
+  const SettingKey key(group, item);
+  if (KeyEntry *e = store->FindEntry(key)) return read(e->attr);
+  CAttribute *attr = FindInAncestors(store, key);
+  if (!attr) return TIZ_NOT_FOUND;
   int32_t result = read(*attr);
-  return (result == 0 && where == TIZ_FOUND_IN_ANCESTOR) ? TIZ_FOUND_IN_ANCESTOR : result;
+  return result == 0 ? TIZ_FOUND_IN_ANCESTOR : result;
 }
 
 void PutConf(int32_t *conf, const CAttribute &attr) {
@@ -104,19 +117,15 @@ void PutConf(int32_t *conf, const CAttribute &attr) {
 int32_t LookupInherited(CAttributeStore *store, const char *group, const char *item,
                         CAttribute **found) {
   if (!ValidNames(group, item)) return TIZ_E_INVALID_ARG;
-  // Hashed and compared straight from the caller's names: a reader under
-  // the shared lock writes nothing a store owns, and the same hash serves
-  // the whole parent chain.
   const SettingKey key(group, item);
-  int32_t where = 0;
-  for (const CAttributeStore *cur = store; cur;
-       cur = cur->Parent(), where = TIZ_FOUND_IN_ANCESTOR) {
-    if (KeyEntry *e = cur->FindEntry(key)) {
-      *found = &e->attr;
-      return where;
-    }
+  if (KeyEntry *e = store->FindEntry(key)) {
+    *found = &e->attr;
+    return 0;
   }
-  return TIZ_NOT_FOUND;
+  CAttribute *inherited = FindInAncestors(store, key);
+  if (!inherited) return TIZ_NOT_FOUND;
+  *found = inherited;
+  return TIZ_FOUND_IN_ANCESTOR;
 }
 
 // --- setters ---------------------------------------------------------------
@@ -156,6 +165,7 @@ int32_t SetString(CAttributeStore *store, const char *group, const char *item, i
       std::memmove(attr->m_value.text, text, size);
       attr->m_confidence = conf;
       attr->m_serializable = true;
+      attr->m_plainText = true;
       return 0;
     }
   }
@@ -170,6 +180,7 @@ int32_t SetString(CAttributeStore *store, const char *group, const char *item, i
     delete[] attr.m_value.text;
     attr.m_value.text = copy.release();
     attr.m_size = static_cast<uint32_t>(size);
+    attr.m_plainText = true;
   });
 }
 
@@ -314,7 +325,7 @@ int32_t GetString(CAttributeStore *store, const char *group, const char *item, i
     if (int32_t r = attr.CheckType(kTypeString)) return r;
     // A bounded copy that pads with NULs, as the callers' buffers expect.
     size_t n = static_cast<size_t>(len);
-    size_t textLen = std::strlen(attr.m_value.text);
+    size_t textLen = attr.m_plainText ? attr.m_size - 1 : std::strlen(attr.m_value.text);
     size_t copied = textLen < n ? textLen : n;
     std::memcpy(dest, attr.m_value.text, copied);
     std::memset(dest + copied, 0, n - copied);
