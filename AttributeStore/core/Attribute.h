@@ -36,7 +36,11 @@ class CAttribute {
   };
 
   CAttribute() { m_value.raw = 0; }
-  ~CAttribute() { ReleaseValue(); }
+  // Every value that owns something has a non-zero word, so the setting a
+  // writer moves nothing into (the usual case) goes without a call.
+  ~CAttribute() {
+    if (m_value.raw != 0) ReleaseValue();
+  }
   CAttribute(const CAttribute &) = delete;
   CAttribute &operator=(const CAttribute &) = delete;
 
