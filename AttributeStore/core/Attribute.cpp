@@ -34,6 +34,7 @@ void CAttribute::ReleaseValue() {
   m_value.raw = 0;
   m_size = 0;
   m_inert = false;
+  m_plainText = false;
 }
 
 void CAttribute::MoveValueTo(CAttribute &to) {
@@ -42,9 +43,11 @@ void CAttribute::MoveValueTo(CAttribute &to) {
   to.m_size = m_size;
   to.m_value = m_value;
   to.m_inert = m_inert;
+  to.m_plainText = m_plainText;
   m_value.raw = 0;
   m_size = 0;
   m_inert = false;
+  m_plainText = false;
 }
 
 namespace {

@@ -36,7 +36,11 @@ class CAttribute {
   };
 
   CAttribute() { m_value.raw = 0; }
-  ~CAttribute() { ReleaseValue(); }
+  // Every value that owns something has a non-zero word, so the setting a
+  // writer moves nothing into (the usual case) goes without a call.
+  ~CAttribute() {
+    if (m_value.raw != 0) ReleaseValue();
+  }
   CAttribute(const CAttribute &) = delete;
   CAttribute &operator=(const CAttribute &) = delete;
 
@@ -44,7 +48,7 @@ class CAttribute {
   // without a value (value 0, size 0); the type code is kept.
   void ReleaseValue();
 
-  // Moves the value (type, size, value word, inert flag) into `to`, leaving
+  // Moves the value (type, size, value word, inert and text flags) into `to`, leaving
   // this setting without a value. Lets a writer finish updating the setting
   // before the old value's release runs caller code.
   void MoveValueTo(CAttribute &to);
@@ -62,6 +66,10 @@ class CAttribute {
   // Set on IMAGE and USERDEFINED values read back from a file: their handle
   // or object is only a number from another process, never released or called.
   bool m_inert = false;
+  // Set on a STRING a setter stored: its text holds no NUL before its end,
+  // so its length is m_size - 1 and a getter need not measure it. Texts
+  // read back from a file or copied are measured as before.
+  bool m_plainText = false;
   Value m_value;
 };
 

@@ -75,6 +75,19 @@ void CAttributeStore::FileEntry(KeyEntry *e) noexcept {
   m_keyList.Append(e);
 }
 
+KeyEntry *CAttributeStore::PrepareEntry(const SettingKey &key, size_t *vacant) {
+  // Either may throw; a grown index holds the same keys, so nothing a
+  // caller sees has changed then.
+  if (m_index.Reserve(m_index.Size() + 1)) *vacant = m_index.VacantFor(key.hash);
+  return KeyEntry::Make(key.names, key.hash, 0);
+}
+
+void CAttributeStore::FileEntry(KeyEntry *e, size_t vacant) noexcept {
+  e->seq = m_nextSeq++;
+  m_index.InsertAt(e, vacant);
+  m_keyList.Append(e);
+}
+
 bool CAttributeStore::RemoveEntry(std::string_view key) {
   KeyEntry *e = FindEntry(key);
   if (!e) return false;

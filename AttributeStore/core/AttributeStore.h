@@ -48,10 +48,14 @@ class CAttributeStore {
   // may run beside other readers. An empty key is never filed, so it is
   // found as any missing one.
   KeyEntry *FindEntry(std::string_view key, uint32_t hash) const { return m_index.Find(key, hash); }
-  // The same for the key group 0x7F item given as its names (KeyNamesOf),
-  // with HashKey(names): nothing composed, nothing written.
-  KeyEntry *FindEntry(const KeyNames &names, uint32_t hash) const {
-    return m_index.Find(names, hash);
+  // The same for a setting's key as its names: nothing composed, nothing
+  // written.
+  KeyEntry *FindEntry(const SettingKey &key) const { return m_index.Find(key.names, key.hash); }
+  // The same for a writer: on a miss *vacant receives the place where the
+  // key goes, for PrepareEntry and FileEntry below, so that a new setting
+  // is hashed and looked up once.
+  KeyEntry *FindEntry(const SettingKey &key, size_t *vacant) const {
+    return m_index.Find(key.names, key.hash, vacant);
   }
   // Two-step insertion for writers that must not fail after taking a value:
   // PrepareEntry allocates everything (may throw; null for an empty or
@@ -60,6 +64,11 @@ class CAttributeStore {
   // KeyEntry::Free (EntryFree), its value with it.
   KeyEntry *PrepareEntry(std::string_view key);
   void FileEntry(KeyEntry *entry) noexcept;
+  // The same for a key a writer has just missed with FindEntry(key, vacant),
+  // the store unchanged since: no second lookup. Keeps *vacant good for
+  // FileEntry(entry, vacant) when growing the index moves the slots.
+  KeyEntry *PrepareEntry(const SettingKey &key, size_t *vacant);
+  void FileEntry(KeyEntry *entry, size_t vacant) noexcept;
   // Makes room in the key index for `more` keys beyond those held, so that
   // a load that knows how many keys come grows the index once (may throw).
   void ReserveKeys(size_t more) { m_index.Reserve(m_index.Size() + more); }
@@ -67,7 +76,9 @@ class CAttributeStore {
   bool RemoveEntry(std::string_view key);
 
   // Composes group 0x7F item ("Default" / "Value" for empty names) in the
-  // store's key buffer; valid until the next composition in this store.
+  // store's key buffer; valid until the next composition in this store. For
+  // callers that go on to handle the key whole (a loader, a copy, a
+  // removal); the typed readers and writers name settings by SettingKey.
   std::string_view ComposeKey(const char *group, const char *item) {
     return ComposeKey(KeyNamesOf(group, item));
   }

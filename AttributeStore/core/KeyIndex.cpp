@@ -17,18 +17,36 @@ KeyEntry *KeyEntry::Make(std::string_view key, uint32_t hash, uint64_t seq) {
   return entry;
 }
 
+KeyEntry *KeyEntry::Make(const KeyNames &names, uint32_t hash, uint64_t seq) {
+  void *block = ::operator new(sizeof(KeyEntry) + names.Length() + 1);
+  auto *entry = new (block) KeyEntry;
+  entry->seq = seq;
+  entry->hash = hash;
+  entry->keyLen = static_cast<uint32_t>(names.Length());
+  WriteKey(names, reinterpret_cast<char *>(entry + 1));
+  return entry;
+}
+
 void KeyEntry::Free(KeyEntry *entry) {
   entry->~KeyEntry();
   ::operator delete(entry);
 }
 
-void KeyIndex::Reserve(size_t count) {
+bool KeyIndex::Reserve(size_t count) {
   // Load factor at most 1/2 keeps probe sequences short.
   size_t needed = count * 2;
-  if (needed <= m_slots.size()) return;
+  if (needed <= m_slots.size()) return false;
   size_t capacity = m_slots.empty() ? 16 : m_slots.size();
   while (capacity < needed) capacity *= 2;
   Rehash(capacity);
+  return true;
+}
+
+size_t KeyIndex::VacantFor(uint32_t hash) const {
+  size_t mask = m_slots.size() - 1;
+  size_t i = hash & mask;
+  while (m_slots[i].entry) i = (i + 1) & mask;
+  return i;
 }
 
 void KeyIndex::Rehash(size_t capacity) {
@@ -45,11 +63,7 @@ void KeyIndex::Rehash(size_t capacity) {
 
 void KeyIndex::Insert(KeyEntry *entry) {
   Reserve(m_size + 1);
-  size_t mask = m_slots.size() - 1;
-  size_t i = entry->hash & mask;
-  while (m_slots[i].entry) i = (i + 1) & mask;
-  m_slots[i] = Slot{entry->hash, entry};
-  ++m_size;
+  InsertAt(entry, VacantFor(entry->hash));
 }
 
 void KeyIndex::Erase(KeyEntry *entry) {

@@ -35,6 +35,8 @@ struct KeyEntry {
 
   // Allocates an entry without a value, with a copy of the key (NUL-terminated).
   static KeyEntry *Make(std::string_view key, uint32_t hash, uint64_t seq);
+  // The same with the key written straight from its names (group 0x7F item).
+  static KeyEntry *Make(const KeyNames &names, uint32_t hash, uint64_t seq);
   // Frees an entry (not null) that is not, or no longer, filed.
   static void Free(KeyEntry *entry);
 };
@@ -140,29 +142,84 @@ inline uint32_t HashKey(const KeyNames &names) {
   return hasher.Finish();
 }
 
+// A setting's key as every typed reader and writer names it: the caller's
+// group and item (KeyNamesOf) with the index's hash of group 0x7F item,
+// taken once per call. Nothing is composed: a lookup compares the key part by
+// part, and a new setting's entry gets the key written straight into it, so
+// neither readers nor writers need a buffer of the store's.
+struct SettingKey {
+  SettingKey(const char *group, const char *item)
+      : names(KeyNamesOf(group, item)), hash(HashKey(names)) {}
+  KeyNames names;
+  uint32_t hash;
+};
+
+// True when the `n` bytes at a and b are equal. Keys are short (tens of
+// bytes), so words compared inline beat a call into the C library: the last
+// word overlaps the one before it rather than looping over the tail.
+inline bool SameBytes(const char *a, const char *b, size_t n) {
+  const auto word = [](const char *p) {
+    uint64_t w;
+    std::memcpy(&w, p, 8);
+    return w;
+  };
+  if (n >= 8) {
+    for (size_t i = 0; i + 8 < n; i += 8)
+      if (word(a + i) != word(b + i)) return false;
+    return word(a + n - 8) == word(b + n - 8);
+  }
+  if (n >= 4) {
+    uint32_t a0, b0, a1, b1;
+    std::memcpy(&a0, a, 4);
+    std::memcpy(&b0, b, 4);
+    std::memcpy(&a1, a + n - 4, 4);
+    std::memcpy(&b1, b + n - 4, 4);
+    return a0 == b0 && a1 == b1;
+  }
+  for (size_t i = 0; i < n; ++i)
+    if (a[i] != b[i]) return false;
+  return true;
+}
+
 // Open addressing with linear probing. Each slot holds its entry's hash
 // beside the pointer, so a probe that meets another key is settled within
 // the slot array: a lookup reads one slot line and the one entry it finds.
 class KeyIndex {
  public:
   KeyEntry *Find(std::string_view key, uint32_t hash) const {
-    return Probe(hash, [&](const KeyEntry *e) {
-      return e->keyLen == key.size() && std::memcmp(e->Key(), key.data(), key.size()) == 0;
+    size_t vacant;
+    return Probe(hash, &vacant, [&](const KeyEntry *e) {
+      return e->keyLen == key.size() && SameBytes(e->Key(), key.data(), key.size());
     });
   }
   // The same for the key group 0x7F item, compared part by part.
   KeyEntry *Find(const KeyNames &names, uint32_t hash) const {
-    return Probe(hash, [&](const KeyEntry *e) {
+    size_t vacant;
+    return Find(names, hash, &vacant);
+  }
+  // The same; on a miss *vacant receives the slot where the key goes, good
+  // for InsertAt until the index next changes.
+  KeyEntry *Find(const KeyNames &names, uint32_t hash, size_t *vacant) const {
+    return Probe(hash, vacant, [&](const KeyEntry *e) {
       const size_t groupLen = names.group.size();
       const char *key = e->Key();
       return e->keyLen == names.Length() && key[groupLen] == kKeySeparator &&
-             std::memcmp(key, names.group.data(), groupLen) == 0 &&
-             std::memcmp(key + groupLen + 1, names.item.data(), names.item.size()) == 0;
+             SameBytes(key, names.group.data(), groupLen) &&
+             SameBytes(key + groupLen + 1, names.item.data(), names.item.size());
     });
   }
   // Reserves room first, so a failed allocation leaves the index unchanged.
-  void Reserve(size_t count);
+  // True when that moved the slots: a vacant slot found before is stale.
+  bool Reserve(size_t count);
+  // The slot where a key of `hash`, known to be absent, goes.
+  size_t VacantFor(uint32_t hash) const;
   void Insert(KeyEntry *entry);  // the key must not be present
+  // Files an entry in the slot a miss of Find gave for its key, with room
+  // reserved; the index must not have changed since.
+  void InsertAt(KeyEntry *entry, size_t vacant) {
+    m_slots[vacant] = Slot{entry->hash, entry};
+    ++m_size;
+  }
   void Erase(KeyEntry *entry);
   size_t Size() const { return m_size; }
 
@@ -172,12 +229,18 @@ class KeyIndex {
     KeyEntry *entry;  // null: free
   };
   template <class Same>
-  KeyEntry *Probe(uint32_t hash, Same &&same) const {
+  KeyEntry *Probe(uint32_t hash, size_t *vacant, Same &&same) const {
+    // An empty index has no slot yet: growing it before the first insert
+    // reports that the slot must be sought afresh.
+    *vacant = 0;
     if (m_slots.empty()) return nullptr;
     const size_t mask = m_slots.size() - 1;
     for (size_t i = hash & mask;; i = (i + 1) & mask) {
       const Slot &slot = m_slots[i];
-      if (!slot.entry) return nullptr;
+      if (!slot.entry) {
+        *vacant = i;
+        return nullptr;
+      }
       if (slot.hash == hash && same(slot.entry)) return slot.entry;
     }
   }

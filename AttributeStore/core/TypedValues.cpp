@@ -18,19 +18,28 @@ namespace {
 
 bool ValidNames(const char *group, const char *item) { return group && *group && item; }
 
-CAttribute *FindIn(const CAttributeStore *store, const KeyNames &names, uint32_t hash) {
-  KeyEntry *e = store->FindEntry(names, hash);
-  return e ? &e->attr : nullptr;
-}
-
 bool HoldsStructure(const CAttribute &attr) {
   return attr.m_type == kTypeUserDefined && attr.m_value.structure && !attr.m_inert;
 }
 
-// Finds or creates the setting under (group, item) in `store` only, and runs
-// `write` on it, which cannot fail: all allocation happens before the write
-// takes over the caller's value, so exhausted memory (thrown) never leaves a
-// value half owned, and a new setting is filed only once it holds its value.
+// Where a writer found its key in the store: the setting, or (when absent)
+// the place a new one goes, good while the table does not change.
+struct Found {
+  CAttribute *attr = nullptr;
+  size_t vacant = 0;
+};
+
+Found Locate(const CAttributeStore *store, const SettingKey &key) {
+  Found found;
+  if (KeyEntry *e = store->FindEntry(key, &found.vacant)) found.attr = &e->attr;
+  return found;
+}
+
+// Runs `write` on the setting under `key` in `store` only, found before as
+// `found` (the table unchanged since), or on a new one; `write` cannot fail:
+// all allocation happens before it takes over the caller's value, so
+// exhausted memory (thrown) never leaves a value half owned, and a new
+// setting is filed only once it holds its value.
 //
 // A structure the setting holds is released before the new value goes in,
 // as the type rules order it. Its release callback may call back into the
@@ -38,28 +47,32 @@ bool HoldsStructure(const CAttribute &attr) {
 // looked up again afterwards: the callback may have changed or deleted it,
 // or taken the whole store down (-16).
 template <class Write>
-int32_t WriteSetting(CAttributeStore *store, const char *group, const char *item, Write &&write) {
-  if (!ValidNames(group, item)) return TIZ_E_INVALID_ARG;
-  const KeyNames names = KeyNamesOf(group, item);
-  const uint32_t hash = HashKey(names);
-  CAttribute *existing = FindIn(store, names, hash);
-  if (existing && HoldsStructure(*existing)) {
+int32_t WriteAt(CAttributeStore *store, const SettingKey &key, Found found, Write &&write) {
+  if (found.attr && HoldsStructure(*found.attr)) {
     const uint32_t handle = store->Handle();
     {
       CAttribute released;
-      existing->MoveValueTo(released);
+      found.attr->MoveValueTo(released);
     }
     if (!LookupStore(handle)) return TIZ_E_INVALID_HANDLE;
-    existing = FindIn(store, names, hash);
+    found = Locate(store, key);
   }
-  if (existing) {
-    write(*existing);
+  if (found.attr) {
+    write(*found.attr);
     return 0;
   }
-  std::unique_ptr<KeyEntry, EntryFree> entry(store->PrepareEntry(store->ComposeKey(names)));
+  std::unique_ptr<KeyEntry, EntryFree> entry(store->PrepareEntry(key, &found.vacant));
   write(entry->attr);
-  store->FileEntry(entry.release());
+  store->FileEntry(entry.release(), found.vacant);
   return 0;
+}
+
+// WriteAt for a writer with nothing to decide before the lookup.
+template <class Write>
+int32_t WriteSetting(CAttributeStore *store, const char *group, const char *item, Write &&write) {
+  if (!ValidNames(group, item)) return TIZ_E_INVALID_ARG;
+  const SettingKey key(group, item);
+  return WriteAt(store, key, Locate(store, key), write);
 }
 
 // Starts a write of `type`: a value of another type is moved out into `old`
@@ -71,15 +84,28 @@ void BeginWrite(CAttribute &attr, int32_t type, int32_t conf, CAttribute &old) {
   attr.m_serializable = type != kTypeUserDefined;
 }
 
+// The setting under `key` in the nearest ancestor of `store`, or null.
+CAttribute *FindInAncestors(const CAttributeStore *store, const SettingKey &key) {
+  for (const CAttributeStore *cur = store->Parent(); cur; cur = cur->Parent()) {
+    if (KeyEntry *e = cur->FindEntry(key)) return &e->attr;
+  }
+  return nullptr;
+}
+
 // Runs `read` on the setting found in `store` or its nearest ancestor; a 0 from
-// an ancestor becomes 1.
+// an ancestor becomes 1. Hashed and compared straight from the caller's
+// names: a reader under the shared lock writes nothing a store owns, and the
+// same hash serves the whole parent chain. The lookup in the store itself,
+// where most reads end, is made here, inline in each getter.
 template <class Read>
 int32_t ReadSetting(CAttributeStore *store, const char *group, const char *item, Read &&read) {
-  CAttribute *attr = nullptr;
-  int32_t where = LookupInherited(store, group, item, &attr);
-  if (where < 0 || where == TIZ_NOT_FOUND) return where;
+  if (!ValidNames(group, item)) return TIZ_E_INVALID_ARG;
+  const SettingKey key(group, item);
+  if (KeyEntry *e = store->FindEntry(key)) return read(e->attr);
+  CAttribute *attr = FindInAncestors(store, key);
+  if (!attr) return TIZ_NOT_FOUND;
   int32_t result = read(*attr);
-  return (result == 0 && where == TIZ_FOUND_IN_ANCESTOR) ? TIZ_FOUND_IN_ANCESTOR : result;
+  return result == 0 ? TIZ_FOUND_IN_ANCESTOR : result;
 }
 
 void PutConf(int32_t *conf, const CAttribute &attr) {
@@ -91,20 +117,15 @@ void PutConf(int32_t *conf, const CAttribute &attr) {
 int32_t LookupInherited(CAttributeStore *store, const char *group, const char *item,
                         CAttribute **found) {
   if (!ValidNames(group, item)) return TIZ_E_INVALID_ARG;
-  // Hashed and compared straight from the caller's names, never composed
-  // in a store's key buffer: a reader under the shared lock writes nothing a
-  // store owns, and the same hash serves the whole parent chain.
-  const KeyNames names = KeyNamesOf(group, item);
-  const uint32_t hash = HashKey(names);
-  int32_t where = 0;
-  for (const CAttributeStore *cur = store; cur;
-       cur = cur->Parent(), where = TIZ_FOUND_IN_ANCESTOR) {
-    if (KeyEntry *e = cur->FindEntry(names, hash)) {
-      *found = &e->attr;
-      return where;
-    }
+  const SettingKey key(group, item);
+  if (KeyEntry *e = store->FindEntry(key)) {
+    *found = &e->attr;
+    return 0;
   }
-  return TIZ_NOT_FOUND;
+  CAttribute *inherited = FindInAncestors(store, key);
+  if (!inherited) return TIZ_NOT_FOUND;
+  *found = inherited;
+  return TIZ_FOUND_IN_ANCESTOR;
 }
 
 // --- setters ---------------------------------------------------------------
@@ -137,25 +158,29 @@ int32_t SetString(CAttributeStore *store, const char *group, const char *item, i
   // A STRING of the same size takes the new text in its own block: nothing
   // is allocated or released, so nothing can fail or run caller code. The
   // text may be the setting's own (from TIZ_GetCharPointer), hence memmove.
-  const KeyNames names = KeyNamesOf(group, item);
-  if (CAttribute *attr = FindIn(store, names, HashKey(names))) {
+  const SettingKey key(group, item);
+  const Found found = Locate(store, key);
+  if (CAttribute *attr = found.attr) {
     if (attr->m_type == kTypeString && attr->m_size == size && attr->m_value.text) {
       std::memmove(attr->m_value.text, text, size);
       attr->m_confidence = conf;
       attr->m_serializable = true;
+      attr->m_plainText = true;
       return 0;
     }
   }
   // Otherwise copied before anything of the setting is released: the text
   // may be the setting's own, or data a released structure's callback frees.
+  // The copy leaves the table as it was, so `found` still holds.
   std::unique_ptr<char[]> copy(new char[size]);
   std::memcpy(copy.get(), text, size);
-  return WriteSetting(store, group, item, [&](CAttribute &attr) {
+  return WriteAt(store, key, found, [&](CAttribute &attr) {
     CAttribute old;
     BeginWrite(attr, kTypeString, conf, old);
     delete[] attr.m_value.text;
     attr.m_value.text = copy.release();
     attr.m_size = static_cast<uint32_t>(size);
+    attr.m_plainText = true;
   });
 }
 
@@ -225,14 +250,15 @@ namespace {
 int32_t WriteStoreLink(CAttributeStore *store, const char *group, const char *item, int32_t conf,
                        CAttributeStore *nested) {
   if (!ValidNames(group, item)) return TIZ_E_INVALID_ARG;
-  std::string_view key = store->ComposeKey(group, item);
+  const SettingKey key(group, item);
   std::string name;
-  name.reserve(store->Name().size() + 1 + key.size());
+  name.reserve(store->Name().size() + 1 + key.names.Length());
   name.append(store->Name()).push_back(kKeySeparator);
-  name.append(key);
+  name.append(key.names.group).push_back(kKeySeparator);
+  name.append(key.names.item);
   nested->SetName(std::move(name));
   uint32_t handle = nested->Handle();
-  return WriteSetting(store, group, item, [&](CAttribute &attr) {
+  return WriteAt(store, key, Locate(store, key), [&](CAttribute &attr) {
     CAttribute old;
     BeginWrite(attr, kTypeAttributeStore, conf, old);
     attr.m_value.raw = 0;
@@ -263,9 +289,9 @@ int32_t SetAttrStoreChild(CAttributeStore *store, const char *group, const char 
 
 int32_t SetConfidence(CAttributeStore *store, const char *group, const char *item, int32_t conf) {
   if (!ValidNames(group, item)) return TIZ_E_INVALID_ARG;
-  CAttribute *attr = store->FindAttribute(store->ComposeKey(group, item));
-  if (!attr) return TIZ_NOT_FOUND;
-  attr->m_confidence = conf;
+  KeyEntry *e = store->FindEntry(SettingKey(group, item));
+  if (!e) return TIZ_NOT_FOUND;
+  e->attr.m_confidence = conf;
   return 0;
 }
 
@@ -299,7 +325,7 @@ int32_t GetString(CAttributeStore *store, const char *group, const char *item, i
     if (int32_t r = attr.CheckType(kTypeString)) return r;
     // A bounded copy that pads with NULs, as the callers' buffers expect.
     size_t n = static_cast<size_t>(len);
-    size_t textLen = std::strlen(attr.m_value.text);
+    size_t textLen = attr.m_plainText ? attr.m_size - 1 : std::strlen(attr.m_value.text);
     size_t copied = textLen < n ? textLen : n;
     std::memcpy(dest, attr.m_value.text, copied);
     std::memset(dest + copied, 0, n - copied);

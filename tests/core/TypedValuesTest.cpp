@@ -366,6 +366,29 @@ TEST_F(TypedValues, AStringRewrittenAtItsSizeNeedsNoMemory) {
   EXPECT_STREQ(TIZ_GetCharPointer(m_store, "s", "", &size, nullptr), "longer text");
 }
 
+// A set looks its key up once and files a new setting in the slot its miss
+// found, or seeks one afresh when the index grows first: through every
+// growth, with rewrites and lookups of older keys between new ones, each
+// setting stays found with its own value and the table stays consistent.
+TEST_F(TypedValues, NewSettingsAreFiledWhereTheirLookupMissedThroughEveryGrowth) {
+  const auto group = [](int i) { return "Pipeline.Stage.P" + std::to_string(i); };
+  for (int i = 0; i < 300; ++i) {
+    ASSERT_EQ(TIZ_SetSettingDword(h_, group(i).c_str(), "Value", i), 0);
+    ASSERT_EQ(TIZ_SetSettingDword(h_, group(i / 2).c_str(), "Value", i / 2), 0);
+    ASSERT_EQ(TIZ_SetSettingString(h_, group(i).c_str(), "Name", group(i).c_str()), 0);
+  }
+  EXPECT_EQ(tiz_test::StoreFaults(h_), "");
+  EXPECT_EQ(tiz_test::KeyCount(h_), 600u);
+  for (int i = 0; i < 300; ++i) {
+    uint32_t value = 0;
+    char name[32] = {};
+    EXPECT_EQ(TIZ_GetSettingDword(h_, group(i).c_str(), "Value", &value), 0);
+    EXPECT_EQ(value, static_cast<uint32_t>(i));
+    EXPECT_EQ(TIZ_GetSettingString(h_, group(i).c_str(), "Name", name, sizeof name), 0);
+    EXPECT_EQ(name, group(i));
+  }
+}
+
 TEST_F(TypedValues, NewSettingsKeepInsertionOrderAndRewritesKeepTheirPlace) {
   ASSERT_EQ(TIZ_SetSettingDword(m_store, "a", "", 1), 0);
   ASSERT_EQ(TIZ_SetSettingDword(m_store, "b", "", 2), 0);
@@ -398,6 +421,39 @@ TEST_F(TypedValues, StringGetterCopiesBoundedAndTerminatesACutText) {
   EXPECT_EQ(conf, 42);
   EXPECT_EQ(TIZ_GetSettingString(m_store, "s", "", text, 1), TIZ_E_TOO_SMALL);
   EXPECT_EQ(text[0], '\0');
+}
+
+// A text that did not come from a setter (read back from a file, or copied)
+// may hold a NUL before its end: the getter copies it only up to that NUL,
+// as it always has, while a setter's text, whose length is known, reads the
+// same as before. The value is given here as a load would give it.
+TEST_F(TypedValues, StringGetterStopsAtANulInsideATextNotStoredByASetter) {
+  tiz::CAttribute *attr = tiz_test::FileBlankSetting(tiz::LookupStore(h_), "s\x7FValue");
+  ASSERT_NE(attr, nullptr);
+  static const char kLoaded[] = "ab\0cd";  // six bytes with the closing NUL
+  attr->m_type = tiz::kTypeString;
+  attr->m_value.text = new char[sizeof kLoaded];
+  std::memcpy(attr->m_value.text, kLoaded, sizeof kLoaded);
+  attr->m_size = sizeof kLoaded;
+  char text[10];
+  std::memset(text, 'x', sizeof text);
+  EXPECT_EQ(TIZ_GetSettingString(h_, "s", "", text, 8), 0);
+  EXPECT_EQ(std::string(text, 10), std::string("ab\0\0\0\0\0\0xx", 10));
+  std::memset(text, 'x', sizeof text);
+  EXPECT_EQ(TIZ_GetSettingString(h_, "s", "", text, 5), TIZ_E_TOO_SMALL);
+  EXPECT_EQ(std::string(text, 6), std::string("ab\0\0\0x", 6));
+  // Rewritten by a setter, at another size and then at the same size.
+  for (const char *stored : {"abcd", "wxyz"}) {
+    ASSERT_EQ(TIZ_SetSettingString(h_, "s", "", stored), 0);
+    std::memset(text, 'x', sizeof text);
+    EXPECT_EQ(TIZ_GetSettingString(h_, "s", "", text, 7), 0);
+    EXPECT_EQ(std::string(text, 8), std::string(stored) + std::string("\0\0\0x", 4));
+  }
+  // Another type and back: the text is the setter's again.
+  ASSERT_EQ(TIZ_SetSettingDword(h_, "s", "", 7), 0);
+  ASSERT_EQ(TIZ_SetSettingString(h_, "s", "", "q"), 0);
+  EXPECT_EQ(TIZ_GetSettingString(h_, "s", "", text, 3), 0);
+  EXPECT_EQ(std::string(text, 3), std::string("q\0\0", 3));
 }
 
 TEST_F(TypedValues, BufferGetterCopiesWhatFitsAndReportsTheStoredSize) {
