@@ -146,7 +146,8 @@ extern "C" {
 /* A file could not be opened, read or written: the file of a "filebuffer"
  * settings line, or a tree file (TIZ_Serialize, TIZ_Deserialize). */
 #define TIZ_E_OPEN_FILE -135
-/* No saved image tree was found. */
+/* Kept for compatibility: a restore always finds the saved tree it brings
+ * back, so no function returns it. */
 #define TIZ_E_NO_SAVED_TREE -149
 /* TIZ_IterateSetting: no further group. */
 #define TIZ_E_END_OF_ITERATION -156
@@ -496,8 +497,8 @@ int32_t TIZ_API TIZ_DeleteSetting(uint32_t hAttrStore, const char *group, const 
  * TIZ_StartIteratorSorted sorts the store's keys (bytes compared unsigned,
  * so "abc" comes before "ab": the separator 0x7F sorts above letters) and
  * puts the store's one cursor at the start.
- * Results: TIZ_OK; TIZ_NOT_FOUND for an invalid handle (instead of
- * TIZ_E_INVALID_HANDLE). */
+ * Results: TIZ_OK; TIZ_NOT_FOUND, which is also the answer to an invalid
+ * handle. */
 int32_t TIZ_API TIZ_StartIteratorSorted(uint32_t hAttrStore);
 /* TIZ_IterateSetting: `buffer` is in/out, not null (TIZ_E_INVALID_ARG, even
  * before the handle check). In: the previous group, read up to a NUL or
@@ -560,8 +561,8 @@ int32_t TIZ_API TIZ_Serialize(uint32_t hAttrStore, const char *fileName);
  * BUFFER value missing, of the wrong length or with a wrong checksum);
  * TIZ_E_EMPTY_TYPE; TIZ_E_INVALID_ARG (a Size, or the Value of a DWORD,
  * IMAGE or structure, that is no 32-bit decimal number); TIZ_E_TOO_SMALL (a
- * STRING text longer than its Size allows, a Type or DOUBLE text of 256
- * bytes or more); -2, -4 or -5 from the configuration library;
+ * STRING text longer than its Size allows, a Type or DOUBLE text longer
+ * than the library reads); -2, -4 or -5 from the configuration library;
  * TIZ_E_OPEN_FILE with nothing loaded for a file that cannot be read to its
  * end (an unreadable file, an I/O error on a read or the close);
  * TIZ_E_INVALID_HANDLE. */
@@ -751,9 +752,9 @@ int32_t TIZ_API TIZ_UtilGenerateBatchAttributeName(uint32_t a, uint32_t b, uint3
  * Results: TIZ_OK; TIZ_NOT_FOUND (no "ui.bag": nothing changes; or, in
  * duplex, old shortcuts without the front side's bags); TIZ_E_WRONG_TYPE
  * ("ui.bag", "scan_duplex" or an old shortcut of another type);
- * TIZ_E_SIDE_MISMATCH (old shortcuts that disagree); TIZ_E_INVALID_ARG (an
- * old persistent bag without parent, which cannot be taken out of a tree);
- * TIZ_E_INVALID_HANDLE (also for a destroyed UI bag). */
+ * TIZ_E_INVALID_ARG (an old persistent bag without parent, which cannot be
+ * taken out of a tree); TIZ_E_INVALID_HANDLE (also for a destroyed UI
+ * bag). */
 int32_t TIZ_API TIZ_UtilReInitImageTree(uint32_t hGlobalBag);
 /* TIZ_UtilDestroyImageTree: ends a job. Destroys the front and back
  * persistent bags with their chains and saved trees, the "defaults.bag" and
@@ -795,8 +796,8 @@ int32_t TIZ_API TIZ_UtilSaveCurrentImageTree(uint32_t hGlobalBag, uint32_t hBag)
  * restore: the answer of reading "scan_duplex", as for the save;
  * TIZ_NOT_FOUND (no current bag: nothing changes; or no saved tree: `hBag`
  * is destroyed all the same); TIZ_E_INVALID_ARG (`hBag` has no parent:
- * nothing changes); TIZ_E_NO_SAVED_TREE (no bag left below the parent);
- * TIZ_E_WRONG_TYPE; TIZ_E_INVALID_HANDLE (either handle). */
+ * nothing changes); TIZ_E_WRONG_TYPE; TIZ_E_INVALID_HANDLE (either
+ * handle). */
 int32_t TIZ_API TIZ_UtilRestoreSavedImageTree(uint32_t hGlobalBag, uint32_t hBag);
 /* TIZ_UtilUpdateStoredImages: stores a new image of the side being
  * processed. Reads ("Image", "Attribute.Value") of the current bag (with
