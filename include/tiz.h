@@ -543,9 +543,10 @@ int32_t TIZ_API TIZ_IterateSetting(uint32_t hAttrStore, char *buffer, uint32_t l
  * name left, no directory, a path too long); TIZ_E_OPEN_FILE as said;
  * TIZ_E_INVALID_ARG as said; TIZ_E_INVALID_HANDLE. */
 int32_t TIZ_API TIZ_Serialize(uint32_t hAttrStore, const char *fileName);
-/* TIZ_Deserialize adds the file's settings to the store: a setting the store
- * already has keeps its value. Nested stores come back as new stores, one
- * store at every place that held the same store, a child link as a child
+/* TIZ_Deserialize adds the file's settings to the store (`fileName` as for
+ * TIZ_Serialize): a setting the store already has keeps its value. Nested
+ * stores come back as new stores, one store at every place that held the
+ * same store, a child link as a child
  * link (a miss in it falls back to its holder). No caller holds a reference
  * to them: each goes with its parent, or, linked plainly, with the store
  * holding it at its first place, so the caller's release of the loading
