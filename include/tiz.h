@@ -116,8 +116,8 @@ extern "C" {
 /* The settings loader could not hold the file in memory; also the answer of
  * TIZ_DisplayAttribute when it fails inside (it reports nothing). */
 #define TIZ_E_NO_MEMORY_LINE -9
-/* Kept for compatibility: a save writes every BUFFER value it can hold, so
- * no function returns it. */
+/* Kept for compatibility: a save writes every BUFFER value, so no function
+ * returns it. */
 #define TIZ_E_WRITE_BUFFER -13
 /* Invalid store handle (see (1)); also a null buffer for UtilAttribute_Pack. */
 #define TIZ_E_INVALID_HANDLE -16

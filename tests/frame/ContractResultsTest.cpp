@@ -35,11 +35,14 @@ struct Export {
   std::function<void(const ExportContract &, const sweep::Files *, ObservedResults *)> run;
 };
 
-#define TIZ_SWEEP(fn)                                                             \
-  Export {                                                                        \
-#fn, [](const ExportContract &c, const sweep::Files *f,                       \
-            ObservedResults *o) { sweep::Sweep(c.name, c.parameters, fn, f, o); } \
-  }
+template <class Function>
+Export Swept(const char *name, Function fn) {
+  return {name, [fn](const ExportContract &c, const sweep::Files *f, ObservedResults *o) {
+            sweep::Sweep(c.name, c.parameters, fn, f, o);
+          }};
+}
+
+#define TIZ_SWEEP(fn) Swept(#fn, fn)
 
 const std::vector<Export> &Exports() {
   static const std::vector<Export> exports = {
@@ -198,18 +201,23 @@ int32_t DeleteSideImageOfAGoneBag(const char *group, int32_t(TIZ_API *deleteImag
 
 // A global bag with its UI bag, child-linked below a store that holds
 // "scan_duplex": the global bag reads it from an ancestor.
-struct InheritedDuplexPage {
+class InheritedDuplexPage {
+ public:
   InheritedDuplexPage() {
-    TIZ_SetSettingDword(holder, "scan_duplex", kValue, 0);
-    TIZ_SetSettingAttrStoreChild(holder, "Global", kValue, global);
-    TIZ_SetSettingAttrStoreChild(global, "ui.bag", kValue, ui);
-    TIZ_UtilReInitImageTree(global);
+    TIZ_SetSettingDword(m_holder, "scan_duplex", kValue, 0);
+    TIZ_SetSettingAttrStoreChild(m_holder, "Global", kValue, m_global);
+    TIZ_SetSettingAttrStoreChild(m_global, "ui.bag", kValue, m_ui);
+    TIZ_UtilReInitImageTree(m_global);
   }
   ~InheritedDuplexPage() {
-    TIZ_UtilDestroyImageTree(global);
-    ReleaseAll({ui, holder, other});
+    TIZ_UtilDestroyImageTree(m_global);
+    ReleaseAll({m_ui, m_holder, m_other});
   }
-  uint32_t holder = NewStore(), global = NewStore(), ui = NewStore(), other = NewStore();
+  uint32_t Global() const { return m_global; }
+  uint32_t Other() const { return m_other; }
+
+ private:
+  uint32_t m_holder = NewStore(), m_global = NewStore(), m_ui = NewStore(), m_other = NewStore();
 };
 
 const std::vector<Case> &Cases() {
@@ -357,19 +365,19 @@ const std::vector<Case> &Cases() {
        "simplex, no chain through the bag, scan_duplex in an ancestor",
        [] {
          InheritedDuplexPage page;
-         return TIZ_UtilSaveCurrentImageTree(page.global, page.other);
+         return TIZ_UtilSaveCurrentImageTree(page.Global(), page.Other());
        }},
       {"TIZ_UtilRestoreSavedImageTree", TIZ_FOUND_IN_ANCESTOR,
        "simplex, scan_duplex in an ancestor",
        [] {
          InheritedDuplexPage page;
          uint32_t persistent = 0, current = 0;
-         TIZ_UtilGetPersistentBag(page.global, 1, &persistent);
+         TIZ_UtilGetPersistentBag(page.Global(), 1, &persistent);
          TIZ_Release(persistent);
-         TIZ_UtilSaveCurrentImageTree(page.global, persistent);
-         TIZ_UtilGetCurrentBag(page.global, 1, &current);
+         TIZ_UtilSaveCurrentImageTree(page.Global(), persistent);
+         TIZ_UtilGetCurrentBag(page.Global(), 1, &current);
          TIZ_Release(current);
-         return TIZ_UtilRestoreSavedImageTree(page.global, current);
+         return TIZ_UtilRestoreSavedImageTree(page.Global(), current);
        }},
   };
   return cases;
@@ -455,7 +463,6 @@ TEST_F(ContractResults, EveryExportHasOneListAndEveryListAnExport) {
   }
   for (const auto &e : m_header->exports)
     EXPECT_TRUE(swept.count(e.first)) << e.first << " is declared but not swept";
-  EXPECT_EQ(m_header->exports.size(), 78u);
 }
 
 TEST_F(ContractResults, EveryCaseTakesItsPath) {
