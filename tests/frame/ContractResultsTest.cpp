@@ -314,7 +314,7 @@ const std::vector<Case> &Cases() {
        }},
       {"TIZ_LoadSettings", -5, "a settings directory of 257 bytes",
        [] {
-         std::string directory = g_dir->Path("").string();
+         std::string directory = g_dir->Path(".").string();
          while (directory.size() < 257) directory += directory.size() + 2 <= 257 ? "/." : "/";
          ScopedVariable settings("TIZ_SETTINGS_DIR", directory);
          uint32_t h = NewStore();

@@ -7,7 +7,6 @@
 
 #include <cstdint>
 #include <map>
-#include <regex>
 #include <set>
 #include <sstream>
 #include <string>
@@ -56,41 +55,80 @@ inline std::string CommentText(const std::string &comment) {
   return text;
 }
 
+inline bool IsWordByte(char c) {
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_';
+}
+
 // The list after "Results...:" up to the end of its sentence (a full stop
 // outside parentheses, followed by a blank); empty when there is none.
 inline std::string ResultsSentence(const std::string &text, int *count) {
-  static const std::regex kStart(R"(\bResults\b[^:.]*:)");
-  std::smatch found;
   *count = 0;
   std::string first;
-  for (auto it = std::sregex_iterator(text.begin(), text.end(), kStart);
-       it != std::sregex_iterator(); ++it) {
-    ++*count;
-    if (*count > 1) continue;
-    size_t at = static_cast<size_t>(it->position() + it->length());
+  for (size_t at = text.find("Results"); at != std::string::npos;
+       at = text.find("Results", at + 1)) {
+    if (at > 0 && IsWordByte(text[at - 1])) continue;
+    size_t colon = text.find_first_of(":.", at);
+    if (colon == std::string::npos || text[colon] != ':') continue;
+    if (++*count > 1) continue;
     int depth = 0;
-    size_t end = at;
+    size_t end = colon + 1;
     for (; end < text.size(); ++end) {
       char c = text[end];
       if (c == '(') ++depth;
       if (c == ')') --depth;
       if (c == '.' && depth == 0 && (end + 1 == text.size() || text[end + 1] == ' ')) break;
     }
-    first = text.substr(at, end - at);
+    first = text.substr(colon + 1, end - colon - 1);
   }
   return first;
+}
+
+// The words of a text: runs of letters, digits, '_' and '-'.
+inline std::vector<std::string> Words(const std::string &text) {
+  std::vector<std::string> words;
+  std::string word;
+  for (char c : text + " ") {
+    if (IsWordByte(c) || c == '-') {
+      word += c;
+    } else if (!word.empty()) {
+      words.push_back(word);
+      word.clear();
+    }
+  }
+  return words;
+}
+
+inline bool IsNumber(const std::string &word) {
+  size_t digits = word[0] == '-' ? 1 : 0;
+  if (digits == word.size()) return false;
+  for (size_t i = digits; i < word.size(); ++i) {
+    if (word[i] < '0' || word[i] > '9') return false;
+  }
+  return true;
+}
+
+// The name of the function a declaration line declares, or empty.
+inline std::string ExportName(const std::string &line) {
+  size_t at = line.find("TIZ_API");
+  if (at == std::string::npos) return "";
+  at += 7;
+  while (at < line.size() && line[at] == ' ') ++at;
+  size_t end = at;
+  while (end < line.size() && IsWordByte(line[end])) ++end;
+  size_t open = end;
+  while (open < line.size() && line[open] == ' ') ++open;
+  if (end == at || open >= line.size() || line[open] != '(') return "";
+  return line.substr(at, end - at);
 }
 
 inline std::vector<std::string> ParameterNames(const std::string &declaration) {
   std::vector<std::string> names;
   size_t open = declaration.find('('), close = declaration.rfind(')');
-  std::string list = declaration.substr(open + 1, close - open - 1);
-  std::istringstream parts(list);
+  std::istringstream parts(declaration.substr(open + 1, close - open - 1));
   std::string part;
-  static const std::regex kName(R"((\w+)\s*$)");
   while (std::getline(parts, part, ',')) {
-    std::smatch name;
-    if (std::regex_search(part, name, kName) && name[1] != "void") names.push_back(name[1]);
+    std::vector<std::string> words = Words(part);
+    if (!words.empty() && words.back() != "void") names.push_back(words.back());
   }
   return names;
 }
@@ -99,18 +137,20 @@ inline std::vector<std::string> ParameterNames(const std::string &declaration) {
 
 inline HeaderContracts ParseHeaderContracts(const std::string &header) {
   HeaderContracts out;
-  static const std::regex kDefine(R"(#define\s+(TIZ_[A-Z_]+)\s+(-?\d+))");
-  for (auto it = std::sregex_iterator(header.begin(), header.end(), kDefine);
-       it != std::sregex_iterator(); ++it) {
-    std::string name = (*it)[1];
-    if (name.rfind("TIZ_TYPE_", 0) != 0) out.codes[name] = std::stoi((*it)[2]);
+  std::istringstream defines(header);
+  std::string line;
+  while (std::getline(defines, line)) {
+    std::istringstream words(line);
+    std::string directive, name, value;
+    words >> directive >> name >> value;
+    if (directive == "#define" && name.rfind("TIZ_", 0) == 0 && name.rfind("TIZ_TYPE_", 0) != 0 &&
+        !value.empty() && detail::IsNumber(value)) {
+      out.codes[name] = std::stoi(value);
+    }
   }
 
-  static const std::regex kExport(R"(TIZ_API\s+(\w+)\s*\()");
-  static const std::regex kCodeName(R"(\bTIZ_[A-Z_]+\b)");
-  static const std::regex kNumber(R"((^|[\s(,;])(-?\d+)(?=[\s,;.)]|$))");
   std::istringstream lines(header);
-  std::string line, comment, governing, declaration;
+  std::string comment, governing, declaration;
   bool inComment = false;
   while (std::getline(lines, line)) {
     if (inComment) {
@@ -135,42 +175,33 @@ inline HeaderContracts ParseHeaderContracts(const std::string &header) {
       governing.clear();  // a declaration after these needs a comment of its own
       continue;
     }
-    if (!declaration.empty() || std::regex_search(line, kExport)) {
-      declaration += line + " ";
-      if (line.find(';') == std::string::npos) continue;
-      std::smatch name;
-      std::regex_search(declaration, name, kExport);
-      ExportContract contract;
-      contract.name = name[1];
-      contract.parameters = detail::ParameterNames(declaration);
-      declaration.clear();
-      int sentences = 0;
-      std::string text = detail::CommentText(governing);
-      contract.results = detail::ResultsSentence(text, &sentences);
-      if (sentences != 1) {
-        out.faults.push_back(contract.name + ": the comment above it has " +
-                             std::to_string(sentences) + " \"Results:\" sentences, not one");
-      }
-      const std::string &r = contract.results;
-      for (auto it = std::sregex_iterator(r.begin(), r.end(), kCodeName);
-           it != std::sregex_iterator(); ++it) {
-        auto code = out.codes.find(it->str());
-        if (code != out.codes.end()) contract.codes.insert(code->second);
-      }
-      for (auto it = std::sregex_iterator(r.begin(), r.end(), kNumber);
-           it != std::sregex_iterator(); ++it) {
-        contract.codes.insert(std::stoi((*it)[2]));
-      }
-      if (r.find("number of records") != std::string::npos)
-        contract.kinds.insert(ResultKind::kCount);
-      if (r.find("image library's error word") != std::string::npos)
-        contract.kinds.insert(ResultKind::kImageLibraryError);
-      if (r.find("display callback's result") != std::string::npos)
-        contract.kinds.insert(ResultKind::kCallbackResult);
-      if (contract.codes.empty() && contract.kinds.empty())
-        out.faults.push_back(contract.name + ": its results name no code");
-      out.exports[contract.name] = std::move(contract);
+    if (declaration.empty() && detail::ExportName(line).empty()) continue;
+    declaration += line + " ";
+    if (line.find(';') == std::string::npos) continue;
+    ExportContract contract;
+    contract.name = detail::ExportName(declaration);
+    contract.parameters = detail::ParameterNames(declaration);
+    declaration.clear();
+    int sentences = 0;
+    contract.results = detail::ResultsSentence(detail::CommentText(governing), &sentences);
+    if (sentences != 1) {
+      out.faults.push_back(contract.name + ": the comment above it has " +
+                           std::to_string(sentences) + " \"Results:\" sentences, not one");
     }
+    const std::string &r = contract.results;
+    for (const std::string &word : detail::Words(r)) {
+      auto code = out.codes.find(word);
+      if (code != out.codes.end()) contract.codes.insert(code->second);
+      if (detail::IsNumber(word)) contract.codes.insert(std::stoi(word));
+    }
+    if (r.find("number of records") != std::string::npos) contract.kinds.insert(ResultKind::kCount);
+    if (r.find("image library's error word") != std::string::npos)
+      contract.kinds.insert(ResultKind::kImageLibraryError);
+    if (r.find("display callback's result") != std::string::npos)
+      contract.kinds.insert(ResultKind::kCallbackResult);
+    if (contract.codes.empty() && contract.kinds.empty())
+      out.faults.push_back(contract.name + ": its results name no code");
+    out.exports[contract.name] = std::move(contract);
   }
   return out;
 }
