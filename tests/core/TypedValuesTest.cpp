@@ -373,18 +373,18 @@ TEST_F(TypedValues, AStringRewrittenAtItsSizeNeedsNoMemory) {
 TEST_F(TypedValues, NewSettingsAreFiledWhereTheirLookupMissedThroughEveryGrowth) {
   const auto group = [](int i) { return "Pipeline.Stage.P" + std::to_string(i); };
   for (int i = 0; i < 300; ++i) {
-    ASSERT_EQ(TIZ_SetSettingDword(h_, group(i).c_str(), "Value", i), 0);
-    ASSERT_EQ(TIZ_SetSettingDword(h_, group(i / 2).c_str(), "Value", i / 2), 0);
-    ASSERT_EQ(TIZ_SetSettingString(h_, group(i).c_str(), "Name", group(i).c_str()), 0);
+    ASSERT_EQ(TIZ_SetSettingDword(m_store, group(i).c_str(), "Value", i), 0);
+    ASSERT_EQ(TIZ_SetSettingDword(m_store, group(i / 2).c_str(), "Value", i / 2), 0);
+    ASSERT_EQ(TIZ_SetSettingString(m_store, group(i).c_str(), "Name", group(i).c_str()), 0);
   }
-  EXPECT_EQ(tiz_test::StoreFaults(h_), "");
-  EXPECT_EQ(tiz_test::KeyCount(h_), 600u);
+  EXPECT_EQ(tiz_test::StoreFaults(m_store), "");
+  EXPECT_EQ(tiz_test::KeyCount(m_store), 600u);
   for (int i = 0; i < 300; ++i) {
     uint32_t value = 0;
     char name[32] = {};
-    EXPECT_EQ(TIZ_GetSettingDword(h_, group(i).c_str(), "Value", &value), 0);
+    EXPECT_EQ(TIZ_GetSettingDword(m_store, group(i).c_str(), "Value", &value), 0);
     EXPECT_EQ(value, static_cast<uint32_t>(i));
-    EXPECT_EQ(TIZ_GetSettingString(h_, group(i).c_str(), "Name", name, sizeof name), 0);
+    EXPECT_EQ(TIZ_GetSettingString(m_store, group(i).c_str(), "Name", name, sizeof name), 0);
     EXPECT_EQ(name, group(i));
   }
 }
@@ -428,7 +428,7 @@ TEST_F(TypedValues, StringGetterCopiesBoundedAndTerminatesACutText) {
 // as it always has, while a setter's text, whose length is known, reads the
 // same as before. The value is given here as a load would give it.
 TEST_F(TypedValues, StringGetterStopsAtANulInsideATextNotStoredByASetter) {
-  tiz::CAttribute *attr = tiz_test::FileBlankSetting(tiz::LookupStore(h_), "s\x7FValue");
+  tiz::CAttribute *attr = tiz_test::FileBlankSetting(tiz::LookupStore(m_store), "s\x7FValue");
   ASSERT_NE(attr, nullptr);
   static const char kLoaded[] = "ab\0cd";  // six bytes with the closing NUL
   attr->m_type = tiz::kTypeString;
@@ -437,22 +437,22 @@ TEST_F(TypedValues, StringGetterStopsAtANulInsideATextNotStoredByASetter) {
   attr->m_size = sizeof kLoaded;
   char text[10];
   std::memset(text, 'x', sizeof text);
-  EXPECT_EQ(TIZ_GetSettingString(h_, "s", "", text, 8), 0);
+  EXPECT_EQ(TIZ_GetSettingString(m_store, "s", "", text, 8), 0);
   EXPECT_EQ(std::string(text, 10), std::string("ab\0\0\0\0\0\0xx", 10));
   std::memset(text, 'x', sizeof text);
-  EXPECT_EQ(TIZ_GetSettingString(h_, "s", "", text, 5), TIZ_E_TOO_SMALL);
+  EXPECT_EQ(TIZ_GetSettingString(m_store, "s", "", text, 5), TIZ_E_TOO_SMALL);
   EXPECT_EQ(std::string(text, 6), std::string("ab\0\0\0x", 6));
   // Rewritten by a setter, at another size and then at the same size.
   for (const char *stored : {"abcd", "wxyz"}) {
-    ASSERT_EQ(TIZ_SetSettingString(h_, "s", "", stored), 0);
+    ASSERT_EQ(TIZ_SetSettingString(m_store, "s", "", stored), 0);
     std::memset(text, 'x', sizeof text);
-    EXPECT_EQ(TIZ_GetSettingString(h_, "s", "", text, 7), 0);
+    EXPECT_EQ(TIZ_GetSettingString(m_store, "s", "", text, 7), 0);
     EXPECT_EQ(std::string(text, 8), std::string(stored) + std::string("\0\0\0x", 4));
   }
   // Another type and back: the text is the setter's again.
-  ASSERT_EQ(TIZ_SetSettingDword(h_, "s", "", 7), 0);
-  ASSERT_EQ(TIZ_SetSettingString(h_, "s", "", "q"), 0);
-  EXPECT_EQ(TIZ_GetSettingString(h_, "s", "", text, 3), 0);
+  ASSERT_EQ(TIZ_SetSettingDword(m_store, "s", "", 7), 0);
+  ASSERT_EQ(TIZ_SetSettingString(m_store, "s", "", "q"), 0);
+  EXPECT_EQ(TIZ_GetSettingString(m_store, "s", "", text, 3), 0);
   EXPECT_EQ(std::string(text, 3), std::string("q\0\0", 3));
 }
 
