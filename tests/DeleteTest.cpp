@@ -14,7 +14,6 @@
 
 namespace {
 
-using tiz::LookupStore;
 
 uint32_t NewStore() {
   uint32_t h = 0;
