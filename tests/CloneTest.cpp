@@ -14,7 +14,6 @@
 #include "ScratchDirectory.h"
 #include "StoreInspection.h"
 #include "core/AttributeStore.h"
-#include "core/SharedValues.h"
 #include "core/StoreHandles.h"
 #include "talb310.h"
 #include "tiz.h"
@@ -24,6 +23,7 @@ namespace {
 using tiz::LookupStore;
 
 using tiz_test::Alive;
+using tiz_test::ExtraImageHolders;
 using tiz_test::FindOwn;
 using tiz_test::Keys;
 using tiz_test::Probe;
@@ -265,7 +265,7 @@ TEST_F(Clone, LoadedImagesAndStructuresStayInertInTheCopy) {
   uint32_t size = 99;
   EXPECT_EQ(TIZ_GetSettingSize(d, "Page", "Empty", &size), 0);
   EXPECT_EQ(size, 0u);
-  EXPECT_EQ(tiz::ExtraImageHolders(image), 0u);
+  EXPECT_EQ(ExtraImageHolders(image), 0u);
   Free(d);
   Free(s);
   EXPECT_EQ(TALB_ReleaseCount(image), 0u);
@@ -455,7 +455,7 @@ class CloneSharing : public Clone {
     Free(d_);
     EXPECT_EQ(TALB_ReleaseCount(image_), 1u);
     EXPECT_EQ(probe_.releases, 1);
-    EXPECT_EQ(tiz::ExtraImageHolders(image_), 0u);
+    EXPECT_EQ(ExtraImageHolders(image_), 0u);
     Clone::TearDown();
   }
 
@@ -528,7 +528,7 @@ TEST_F(CloneSharing, ALoadedNumberOfASharedImageIsNoHolder) {
       EXPECT_EQ(TIZ_SetSettingImage(loaded, "Page", "Image", 0), 0);
     }
     Free(loaded);
-    EXPECT_EQ(tiz::ExtraImageHolders(image_), 1u);
+    EXPECT_EQ(ExtraImageHolders(image_), 1u);
   }
   Free(d_);
   ExpectHeld();
@@ -538,7 +538,7 @@ TEST_F(CloneSharing, CopiesOfCopiesCountEveryHolder) {
   uint32_t d2 = NewStore(), d3 = NewStore();
   ASSERT_EQ(TIZ_Clone(d_, d2), 0);
   ASSERT_EQ(TIZ_Clone(s_, d3), 0);
-  EXPECT_EQ(tiz::ExtraImageHolders(image_), 3u);
+  EXPECT_EQ(ExtraImageHolders(image_), 3u);
   Free(d2);
   Free(s_);
   Free(d3);
@@ -596,7 +596,7 @@ TEST_F(Clone, ExhaustedMemoryLeavesNoHalfCopiedStoreOrHolder) {
     // What was copied stays, and goes with the destination.
     TIZ_Release(d);
     EXPECT_EQ(tiz::StoreHandles::Instance().LiveCount(), stores) << n;
-    EXPECT_EQ(tiz::ExtraImageHolders(image), 0u) << n;
+    EXPECT_EQ(ExtraImageHolders(image), 0u) << n;
     EXPECT_EQ(TALB_ReleaseCount(image), 0u) << n;
     EXPECT_EQ(probe.releases, 0) << n;
     if (!failed) break;

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "core/AttributeStore.h"
+#include "core/SharedValues.h"
 #include "core/StoreHandles.h"
 #include "core/UserDefined.h"
 #include "frame/Frame.h"
@@ -149,6 +150,16 @@ inline std::vector<std::string> Keys(uint32_t h) {
 inline tiz::CAttribute *FindOwn(uint32_t h, const char *group, const char *item) {
   tiz::CAttributeStore *s = tiz::LookupStore(h);
   return s ? s->FindAttribute(s->ComposeKey(group, item)) : nullptr;
+}
+
+// How many settings besides one hold the image (0 when unshared), counted
+// by dropping holders until the last one answers and giving them back.
+inline size_t ExtraImageHolders(uint32_t image) {
+  tiz::frame::LockScope lock;
+  size_t extra = 0;
+  while (!tiz::DropImageHolder(image)) ++extra;
+  for (size_t i = 0; i < extra; ++i) tiz::AddImageHolder(image);
+  return extra;
 }
 
 inline size_t LiveStoreCount() {
