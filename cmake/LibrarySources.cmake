@@ -81,9 +81,10 @@ set(TIZ_SOURCES
   # The platform layer: files common to every platform.
   AttributeStore/platform/AnsiText.cpp
   AttributeStore/platform/CodePage.cpp
-  AttributeStore/platform/FileLock.cpp
   AttributeStore/platform/FileSystem.cpp
   AttributeStore/platform/Lock.cpp
+  AttributeStore/platform/TargetLock.cpp
+  AttributeStore/platform/TemporaryFiles.cpp
   AttributeStore/platform/Trace.cpp
 )
 
@@ -91,11 +92,13 @@ if(WIN32)
   list(APPEND TIZ_SOURCES
     AttributeStore/platform/FileLockWin32.cpp
     AttributeStore/platform/FileWin32.cpp
+    AttributeStore/platform/PathRulesWin32.cpp
   )
 else()
   list(APPEND TIZ_SOURCES
     AttributeStore/platform/FileLockPosix.cpp
     AttributeStore/platform/FilePosix.cpp
+    AttributeStore/platform/PathRulesPosix.cpp
   )
 endif()
 

@@ -11,6 +11,7 @@
 
 #include "platform/FileNative.h"
 #include "platform/FileSystem.h"
+#include "platform/TemporaryFiles.h"
 
 namespace tiz::platform {
 
@@ -110,8 +111,7 @@ FileStatus CreateTemp(const char *target, std::string *tempPath, File **file) {
   // Several processes may save the same file: the name carries the process
   // id and a counter, and O_EXCL settles any remaining clash.
   for (int attempt = 0; attempt < 100; ++attempt) {
-    *tempPath = std::string(target) + ".tmp" + std::to_string(::getpid()) + "-" +
-                std::to_string(counter.fetch_add(1));
+    *tempPath = TemporaryPathOf(target, static_cast<uint32_t>(::getpid()), counter.fetch_add(1));
     handle->fd = ::open(tempPath->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (handle->fd >= 0) {
       if (replaces && !TakeRights(handle->fd, info)) {

@@ -43,7 +43,7 @@ struct FileSystem {
   // cut it from the file it stands for.
   FileStatus (*replacedFile)(const char *path, std::string *target);
   // Creates a new, uniquely named file in the directory of `target`, named
-  // "<target>.tmp<process id>-<number>" so that a later save of the same
+  // by TemporaryPathOf (TemporaryFiles.h) so that a later save of the same
   // target can tell the leftovers of a process that died. When `target`
   // exists, the new file gets its rights (permissions, and on POSIX its owner
   // and group), and nothing is created (kFailed) when the caller could not
@@ -115,12 +115,6 @@ FileStatus ReplaceFileAtomically(const char *path, std::string_view contents);
 using PieceWriter = std::function<bool(std::string_view piece)>;
 FileStatus ReplaceFileAtomically(const char *path,
                                  const std::function<void(const PieceWriter &write)> &produce);
-
-// Removes the temporary files that replaces of `path` by processes that no
-// longer run left beside it (a crash between creating one and renaming it).
-// Call it only while holding the exclusive lock of `path`; a failure leaves
-// the files for a later try.
-void RemoveStaleTemporaries(const char *path);
 
 }  // namespace tiz::platform
 

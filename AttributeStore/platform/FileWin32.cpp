@@ -8,6 +8,7 @@
 
 #include "platform/FileNative.h"
 #include "platform/FileSystem.h"
+#include "platform/TemporaryFiles.h"
 
 namespace tiz::platform {
 
@@ -100,8 +101,7 @@ FileStatus CreateTemp(const char *target, std::string *tempPath, File **file) {
   if (CheckWritable(target) != FileStatus::kOk) return FileStatus::kFailed;
   auto handle = std::make_unique<File>();
   for (int attempt = 0; attempt < 100; ++attempt) {
-    *tempPath = std::string(target) + ".tmp" + std::to_string(GetCurrentProcessId()) + "-" +
-                std::to_string(counter.fetch_add(1));
+    *tempPath = TemporaryPathOf(target, GetCurrentProcessId(), counter.fetch_add(1));
     handle->handle = CreateFileA(tempPath->c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                  FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle->handle != INVALID_HANDLE_VALUE) {
