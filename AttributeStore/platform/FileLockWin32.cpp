@@ -11,7 +11,7 @@
 
 #include <memory>
 
-#include "platform/FileNative.h"
+#include "platform/Native.h"
 #include "platform/PathRules.h"
 
 namespace tiz::platform {
