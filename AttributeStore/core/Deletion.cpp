@@ -4,6 +4,7 @@
 
 #include "core/AttributeStore.h"
 #include "core/StoreHandles.h"
+#include "core/Teardown.h"
 #include "tiz.h"
 
 namespace tiz {
