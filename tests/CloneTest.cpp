@@ -48,12 +48,12 @@ int32_t ConfidenceOf(uint32_t h, const char *group, const char *item) {
 class Clone : public ::testing::Test {
  protected:
   void SetUp() override {
-    liveStores_ = tiz::StoreHandles::Instance().LiveCount();
+    liveStores_ = tiz_test::LiveStoresIn(tiz::StoreHandles::Instance());
     liveImages_ = TALB_LiveImageCount();
   }
   // Every test frees what it made; a store or image left over is a leak.
   void TearDown() override {
-    EXPECT_EQ(tiz::StoreHandles::Instance().LiveCount(), liveStores_);
+    EXPECT_EQ(tiz_test::LiveStoresIn(tiz::StoreHandles::Instance()), liveStores_);
     EXPECT_EQ(TALB_LiveImageCount(), liveImages_);
   }
 
@@ -574,7 +574,7 @@ TEST_F(Clone, ExhaustedMemoryLeavesNoHalfCopiedStoreOrHolder) {
   ASSERT_EQ(TIZ_SetSettingStructure(child, "st", "i", &probe, ReleaseProbe, nullptr), 0);
   ASSERT_EQ(TIZ_SetSettingDword(s, "z", "i", 1), 0);
   TIZ_Release(child);
-  size_t stores = tiz::StoreHandles::Instance().LiveCount();
+  size_t stores = tiz_test::LiveStoresIn(tiz::StoreHandles::Instance());
   bool sawFailure = false;
   for (size_t n = 0;; ++n) {
     ASSERT_LT(n, 500u);
@@ -595,7 +595,7 @@ TEST_F(Clone, ExhaustedMemoryLeavesNoHalfCopiedStoreOrHolder) {
     }
     // What was copied stays, and goes with the destination.
     TIZ_Release(d);
-    EXPECT_EQ(tiz::StoreHandles::Instance().LiveCount(), stores) << n;
+    EXPECT_EQ(tiz_test::LiveStoresIn(tiz::StoreHandles::Instance()), stores) << n;
     EXPECT_EQ(ExtraImageHolders(image), 0u) << n;
     EXPECT_EQ(TALB_ReleaseCount(image), 0u) << n;
     EXPECT_EQ(probe.releases, 0) << n;

@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "common/LiveStores.h"
 #include "core/AttributeStore.h"
 #include "core/SharedValues.h"
 #include "core/StoreHandles.h"
@@ -164,7 +165,7 @@ inline size_t ExtraImageHolders(uint32_t image) {
 
 inline size_t LiveStoreCount() {
   tiz::frame::LockScope lock;
-  return tiz::StoreHandles::Instance().LiveCount();
+  return tiz_test::LiveStoresIn(tiz::StoreHandles::Instance());
 }
 
 // The table's invariants for the store and every store below it: the key
