@@ -14,7 +14,6 @@
 
 namespace {
 
-
 uint32_t NewStore() {
   uint32_t h = 0;
   EXPECT_EQ(TIZ_Create(&h), 0);

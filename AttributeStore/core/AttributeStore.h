@@ -119,8 +119,7 @@ class CAttributeStore {
   void SetName(std::string name) noexcept { m_name.swap(name); }
   int32_t RefCount() const { return m_refCount; }
   // Sets the count outright, where a count is handed over rather than
-  // counted: a copy takes its source's count, a reset or a tree being freed
-  // zeroes it.
+  // counted: a copy takes its source's count, a tree being freed zeroes it.
   void SetRefCount(int32_t count) { m_refCount = count; }
 
  private:
