@@ -1,6 +1,6 @@
 // The library's file operations, behind one table of function pointers: the
-// platform fills it (FilePosix.cpp, FileWin32.cpp) and a test may replace any
-// entry to make one step of a save or a load fail. Everything else reaches
+// platform's operations fill it (Native.h: File*.cpp, FileLock*.cpp) and a
+// test may replace any entry to make one step of a save or a load fail. Everything else reaches
 // files only through the helpers at the end, which use the table.
 #ifndef TIZ_PLATFORM_FILESYSTEM_H
 #define TIZ_PLATFORM_FILESYSTEM_H
