@@ -81,24 +81,35 @@ set(TIZ_SOURCES
   AttributeStore/support/Decimal.cpp
   AttributeStore/support/MultiByte.cpp
 
-  # The platform layer: files common to every platform.
-  AttributeStore/platform/AnsiText.cpp
+  # The platform layer: files common to every platform. Everything that
+  # differs lives in the *Posix.cpp or *Win32.cpp files chosen below.
   AttributeStore/platform/CodePage.cpp
-  AttributeStore/platform/FileLock.cpp
   AttributeStore/platform/FileSystem.cpp
   AttributeStore/platform/Lock.cpp
+  AttributeStore/platform/TargetLock.cpp
+  AttributeStore/platform/TemporaryFiles.cpp
   AttributeStore/platform/Trace.cpp
 )
 
 if(WIN32)
   list(APPEND TIZ_SOURCES
+    AttributeStore/platform/AnsiTextWin32.cpp
+    AttributeStore/platform/CodePageWin32.cpp
     AttributeStore/platform/FileLockWin32.cpp
     AttributeStore/platform/FileWin32.cpp
+    AttributeStore/platform/LockWin32.cpp
+    AttributeStore/platform/PathRulesWin32.cpp
+    AttributeStore/platform/TraceWin32.cpp
   )
 else()
   list(APPEND TIZ_SOURCES
+    AttributeStore/platform/AnsiTextPosix.cpp
+    AttributeStore/platform/CodePagePosix.cpp
     AttributeStore/platform/FileLockPosix.cpp
     AttributeStore/platform/FilePosix.cpp
+    AttributeStore/platform/LockPosix.cpp
+    AttributeStore/platform/PathRulesPosix.cpp
+    AttributeStore/platform/TracePosix.cpp
   )
 endif()
 

@@ -17,6 +17,7 @@
 #include "core/KeyIndex.h"
 #include "core/Names.h"
 #include "core/StoreHandles.h"
+#include "core/Teardown.h"
 
 namespace tiz {
 
@@ -129,8 +130,7 @@ class CAttributeStore {
   void SetName(std::string name) noexcept { m_name.swap(name); }
   int32_t RefCount() const { return m_refCount; }
   // Sets the count outright, where a count is handed over rather than
-  // counted: a copy takes its source's count, a reset or a tree being freed
-  // zeroes it.
+  // counted: a copy takes its source's count, a tree being freed zeroes it.
   void SetRefCount(int32_t count) { m_refCount = count; }
 
  private:
@@ -177,22 +177,6 @@ int32_t CreateStoreOut(uint32_t *phStore);
 // Worker of TIZ_GetParent: the parent's handle, or 0 without a (live)
 // parent. No reference is added.
 int32_t GetParentHandle(const CAttributeStore *store, uint32_t *phParent);
-
-// Teardown. DeleteChildStores destroys, depth first, the stores child-linked
-// under `store` or kept by it: those its settings hold, in key-list order,
-// then those no setting holds any more (0, or -303 when it has no keys).
-// DestroyStore clears the signature and handle, releases every value, and
-// frees the store.
-int32_t DeleteChildStores(CAttributeStore *store);
-void DestroyStore(CAttributeStore *store);
-// Both in turn, at count 0: the whole subtree goes. Release callbacks run on
-// the way may call back into the library and destroy the store themselves; it
-// is then not destroyed a second time.
-void TearDownStore(CAttributeStore *store);
-// Empties the table, releasing values bucket by bucket in the order in which
-// the key list first reaches each bucket; the store owns its entries and
-// frees them with their settings. True when an entry was freed.
-bool ClearTable(CAttributeStore *store);
 
 }  // namespace tiz
 

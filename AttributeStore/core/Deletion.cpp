@@ -1,11 +1,10 @@
 #include "core/Deletion.h"
 
 #include <string>
-#include <unordered_set>
 
 #include "core/AttributeStore.h"
 #include "core/StoreHandles.h"
-#include "core/StoreWalk.h"
+#include "core/Teardown.h"
 #include "tiz.h"
 
 namespace tiz {
@@ -24,39 +23,6 @@ void DestroyNestedStore(CAttributeStore *nested) {
     CAttributeStore *p = LookupStore(parent);
     if (!p || p->Release() != 0) break;
   }
-}
-
-// The stores on the way down to the one being walked, kept on the call stack.
-struct WalkPath {
-  uint32_t store;
-  const WalkPath *up;
-
-  bool Holds(uint32_t handle) const {
-    for (const WalkPath *p = this; p; p = p->up) {
-      if (p->store == handle) return true;
-    }
-    return false;
-  }
-};
-
-// Needs no memory it cannot do without, so no walk ends early: a loop of
-// plain links back up the path is cut by the path itself, and `walked` only
-// spares a second walk of a store reached twice (walking it again would give
-// the same counts).
-void ResetWalk(CAttributeStore *store, const WalkPath *up,
-               std::unordered_set<uint32_t> &walked) noexcept {
-  if (store->Keys().Empty()) return;  // a store without settings keeps its count
-  const WalkPath path{store->Handle(), up};
-  ForEachNestedStore(store, [&](CAttributeStore *nested) {
-    if (path.Holds(nested->Handle())) return;
-    try {
-      if (!walked.insert(nested->Handle()).second) return;
-    } catch (...) {
-      // Out of memory: the store may be walked twice, which is harmless.
-    }
-    ResetWalk(nested, &path, walked);
-  });
-  store->SetRefCount(0);
 }
 
 }  // namespace
@@ -79,13 +45,6 @@ int32_t DeleteSetting(CAttributeStore *store, const char *group, const char *ite
     if (!store) return 0;
   }
   store->RemoveEntry(key);
-  return 0;
-}
-
-int32_t ResetRefCounts(CAttributeStore *store) {
-  if (!store) return 0;
-  std::unordered_set<uint32_t> walked;
-  ResetWalk(store, nullptr, walked);
   return 0;
 }
 

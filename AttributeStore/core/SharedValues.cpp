@@ -1,5 +1,6 @@
 #include "core/SharedValues.h"
 
+#include <cstddef>
 #include <new>
 #include <unordered_map>
 
@@ -20,11 +21,6 @@ class HolderCounts {
     if (it == m_extra.end()) return true;
     if (--it->second == 0) m_extra.erase(it);
     return false;
-  }
-
-  size_t Extra(Key key) const noexcept {
-    auto it = m_extra.find(key);
-    return it == m_extra.end() ? 0 : it->second;
   }
 
  private:
@@ -53,7 +49,5 @@ bool DropImageHolder(uint32_t hImage) noexcept { return Images().Drop(hImage); }
 bool DropStructureHolder(const CUserDefined *structure) noexcept {
   return Structures().Drop(structure);
 }
-
-size_t ExtraImageHolders(uint32_t hImage) noexcept { return Images().Extra(hImage); }
 
 }  // namespace tiz

@@ -8,7 +8,6 @@
 #ifndef TIZ_CORE_SHAREDVALUES_H
 #define TIZ_CORE_SHAREDVALUES_H
 
-#include <cstddef>
 #include <cstdint>
 
 namespace tiz {
@@ -24,9 +23,6 @@ void AddStructureHolder(const CUserDefined *structure);
 // the caller releases it; false when another holder remains.
 bool DropImageHolder(uint32_t hImage) noexcept;
 bool DropStructureHolder(const CUserDefined *structure) noexcept;
-
-// How many settings besides one hold the image (0 when unshared).
-size_t ExtraImageHolders(uint32_t hImage) noexcept;
 
 }  // namespace tiz
 

@@ -18,7 +18,6 @@ uint32_t StoreHandles::Register(CAttributeStore *store) {
   }
   Slot &slot = m_slots[index];
   slot.store = store;
-  ++m_live;
   store->m_handle = (slot.generation << kIndexBits) | (index + 1);
   return store->m_handle;
 }
@@ -31,7 +30,6 @@ void StoreHandles::Unregister(uint32_t handle) {
   slot.store = nullptr;
   slot.generation = (slot.generation + 1) & kGenerationMask;
   if (slot.generation == 0) slot.generation = 1;
-  --m_live;
   try {
     m_free.push_back(index);
   } catch (...) {

@@ -35,7 +35,6 @@ class StoreHandles {
     const Slot &slot = m_slots[index];
     return slot.generation == (handle >> kIndexBits) ? slot.store : nullptr;
   }
-  size_t LiveCount() const { return m_live; }
 
  private:
   static constexpr uint32_t kIndexBits = 22;
@@ -49,7 +48,6 @@ class StoreHandles {
   };
   std::vector<Slot> m_slots;
   std::deque<uint32_t> m_free;
-  size_t m_live = 0;
 };
 
 inline CAttributeStore *LookupStore(uint32_t handle) {

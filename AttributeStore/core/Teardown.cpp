@@ -1,5 +1,5 @@
-// Taking stores down: linked children and kept stores first (depth first),
-// then the store's own values, bucket by bucket.
+#include "core/Teardown.h"
+
 #include <algorithm>
 #include <utility>
 #include <vector>

@@ -16,6 +16,11 @@ bool IsAbsoluteSettingsName(std::string_view name) {
   return platform::StartsAtFileSystemRoot(name) || name.find(':') != std::string_view::npos;
 }
 
+// Where a tree file's name ends a directory part. A name written on Windows
+// loses its directories on every platform: a backslash ends a directory part
+// here too, whatever the file system makes of it.
+bool EndsDirectoryOfAName(char c) { return platform::IsPathSeparator(c) || c == '\\'; }
+
 }  // namespace
 
 std::string_view LastPathComponent(std::string_view path) {
@@ -26,8 +31,7 @@ std::string_view LastPathComponent(std::string_view path) {
       ++i;  // the second byte of a double-byte character is never a separator
       continue;
     }
-    if (platform::IsPathSeparator(path[i]) && i + 1 < path.size() &&
-        !platform::IsPathSeparator(path[i + 1]))
+    if (EndsDirectoryOfAName(path[i]) && i + 1 < path.size() && !EndsDirectoryOfAName(path[i + 1]))
       start = i + 1;
   }
   return path.substr(start);

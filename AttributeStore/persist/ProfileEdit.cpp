@@ -1,8 +1,9 @@
 #include "persist/ProfileEdit.h"
 
 #include "persist/ProfileFile.h"
-#include "platform/FileLock.h"
 #include "platform/FileSystem.h"
+#include "platform/TargetLock.h"
+#include "platform/TemporaryFiles.h"
 
 namespace tiz {
 

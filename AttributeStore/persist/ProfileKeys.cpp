@@ -10,17 +10,6 @@ namespace tiz {
 
 namespace {
 
-int32_t ReadWord(const ProfileDocument &doc, SectionNumber section, std::string_view key,
-                 uint32_t defaultValue, uint32_t *value) {
-  std::string scratch;
-  std::string_view text;
-  if (!doc.FindValue(section, key, &text, &scratch)) {
-    *value = defaultValue;
-    return 0;
-  }
-  return ParseProfileWord(text, value);
-}
-
 int ByteAt(std::string_view text, size_t index) {
   int high = HexDigitValue(text[2 * index]), low = HexDigitValue(text[2 * index + 1]);
   return (high < 0 || low < 0) ? -1 : high * 16 + low;
@@ -39,56 +28,6 @@ int32_t ParseProfileWord(std::string_view text, uint32_t *value) {
   return number.length == text.size() && DecimalToWord32(number, value) ? 0 : kProfileNotANumber;
 }
 
-int32_t WriteProfileInteger(ProfileDocument &doc, SectionNumber section, std::string_view key,
-                            uint32_t value) {
-  char text[16];
-  doc.SetValue(section, key, FormatProfileInteger(value, text));
-  return 0;
-}
-
-int32_t WriteProfileText(ProfileDocument &doc, SectionNumber section, std::string_view key,
-                         std::string_view text) {
-  doc.SetValue(section, key, text);
-  return 0;
-}
-
-int32_t ReadProfileInteger(const ProfileDocument &doc, SectionNumber section, std::string_view key,
-                           int32_t defaultValue, int32_t *value) {
-  uint32_t bits = 0;
-  int32_t result = ReadWord(doc, section, key, static_cast<uint32_t>(defaultValue), &bits);
-  if (result == 0) *value = static_cast<int32_t>(bits);
-  return result;
-}
-
-int32_t ReadProfileWord(const ProfileDocument &doc, SectionNumber section, std::string_view key,
-                        uint32_t defaultValue, uint32_t *value) {
-  return ReadWord(doc, section, key, defaultValue, value);
-}
-
-int32_t ReadProfileText(const ProfileDocument &doc, SectionNumber section, std::string_view key,
-                        std::string_view defaultText, uint64_t bufferSize, std::string *text) {
-  if (!doc.FindValue(section, key, text)) text->assign(defaultText);
-  return text->size() < bufferSize ? 0 : kProfileTextTooLong;
-}
-
-int32_t ReadProfileText(const ProfileDocument &doc, SectionNumber section, std::string_view key,
-                        std::string_view defaultText, uint64_t bufferSize, std::string_view *text,
-                        std::string *scratch) {
-  if (!doc.FindValue(section, key, text, scratch)) *text = defaultText;
-  return text->size() < bufferSize ? 0 : kProfileTextTooLong;
-}
-
-bool WriteProfileStruct(ProfileDocument &doc, SectionNumber section, std::string_view key,
-                        const void *data, uint32_t size) {
-  if (!data) {
-    doc.RemoveKey(section, key);
-    return true;
-  }
-  std::string text;
-  doc.SetValue(section, key, SpellProfileStruct(data, size, &text));
-  return true;
-}
-
 std::string_view SpellProfileStruct(const void *data, uint32_t size, std::string *room) {
   const auto *bytes = static_cast<const unsigned char *>(data);
   room->resize(2 * static_cast<size_t>(size) + 2);
@@ -102,13 +41,6 @@ std::string_view SpellProfileStruct(const void *data, uint32_t size, std::string
   *digit++ = kHexDigits[(checksum >> 4) & 0xF];
   *digit = kHexDigits[checksum & 0xF];
   return *room;
-}
-
-bool ReadProfileStruct(const ProfileDocument &doc, SectionNumber section, std::string_view key,
-                       uint32_t size, std::unique_ptr<unsigned char[]> *data) {
-  std::string scratch;
-  std::string_view text;
-  return doc.FindValue(section, key, &text, &scratch) && ParseProfileStruct(text, size, data);
 }
 
 bool ParseProfileStruct(std::string_view text, uint32_t size,

@@ -47,8 +47,8 @@ class SectionsWritten {
 // One setting's section; `room` holds a buffer's text, kept across settings
 // so that a save allocates for none but the largest. False, with nothing
 // written, when `written` shows the section written already.
-bool WriteSetting(const CAttribute &attr, ProfileDocument &doc, std::string_view sectionName,
-                  const StorePlace &place, std::string &room, SectionsWritten *written) {
+bool WriteSettingSection(const CAttribute &attr, ProfileDocument &doc, std::string_view sectionName,
+                         const StorePlace &place, std::string &room, SectionsWritten *written) {
   char sizeText[16], numberText[16], doubleText[kDoubleTextRoom];
   ProfileDocument::KeyValue keys[ProfileDocument::kMostAppendedKeys] = {
       {kSizeKey, FormatProfileInteger(attr.m_size, sizeText)},
@@ -136,7 +136,7 @@ void SerializeAttribute(const CAttribute &attr, ProfileDocument &doc, std::strin
   if (!attr.m_serializable) return;
   if (attr.m_type == kTypeAttributeStore) *nested = LookupStore(attr.m_value.store);
   std::string room;
-  WriteSetting(attr, doc, sectionName, StorePlace{}, room, nullptr);
+  WriteSettingSection(attr, doc, sectionName, StorePlace{}, room, nullptr);
 }
 
 int32_t SerializeStore(CAttributeStore *store, ProfileDocument &doc) {
@@ -181,7 +181,7 @@ int32_t SerializeStore(CAttributeStore *store, ProfileDocument &doc) {
       auto first = firstPlace.find(nested->Handle());
       if (first != firstPlace.end()) place.sameStoreAs = first->second;
     }
-    if (!WriteSetting(attr, doc, section, place, room, &written)) {
+    if (!WriteSettingSection(attr, doc, section, place, room, &written)) {
       result = TIZ_E_INVALID_ARG;
       continue;
     }

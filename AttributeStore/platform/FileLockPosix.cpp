@@ -17,7 +17,7 @@
 #include <chrono>
 #include <memory>
 
-#include "platform/FileNative.h"
+#include "platform/Native.h"
 
 namespace tiz::platform {
 

@@ -11,7 +11,8 @@
 
 #include <memory>
 
-#include "platform/FileNative.h"
+#include "platform/Native.h"
+#include "platform/PathRules.h"
 
 namespace tiz::platform {
 
@@ -124,7 +125,8 @@ FileStatus Unlock(FileLock *lock) {
 FileStatus ListDirectory(const char *directory, std::vector<std::string> *names) {
   names->clear();
   std::string pattern(directory);
-  if (!pattern.empty() && pattern.back() != '\\' && pattern.back() != '/') pattern += '\\';
+  // "C:" lists drive C's current directory, "C:\" its root.
+  if (!pattern.empty() && !IsPathSeparator(pattern.back())) pattern += kDirectorySeparator;
   pattern += '*';
   WIN32_FIND_DATAA entry;
   HANDLE find = FindFirstFileA(pattern.c_str(), &entry);

@@ -9,8 +9,8 @@
 #include <cstdlib>
 #include <memory>
 
-#include "platform/FileNative.h"
-#include "platform/FileSystem.h"
+#include "platform/Native.h"
+#include "platform/TemporaryFiles.h"
 
 namespace tiz::platform {
 
@@ -34,6 +34,10 @@ auto Retried(Call call) {
   } while (result < 0 && errno == EINTR);
   return result;
 }
+
+}  // namespace
+
+namespace native {
 
 FileStatus OpenRead(const char *path, File **file) {
   auto handle = std::make_unique<File>();
@@ -77,6 +81,8 @@ FileStatus ReplacedFile(const char *path, std::string *target) {
   return FileStatus::kOk;
 }
 
+namespace {
+
 // Whether the caller could open an existing file for writing. A file without
 // any write permission counts as read-only for every process, privileged
 // ones included: whoever marked it so meant to protect it.
@@ -100,6 +106,8 @@ bool TakeRights(int fd, const struct stat &target) {
   return Retried([&] { return ::fchmod(fd, target.st_mode & 07777); }) == 0;
 }
 
+}  // namespace
+
 FileStatus CreateTemp(const char *target, std::string *tempPath, File **file) {
   static std::atomic<unsigned> counter{0};
   struct stat info;
@@ -110,8 +118,7 @@ FileStatus CreateTemp(const char *target, std::string *tempPath, File **file) {
   // Several processes may save the same file: the name carries the process
   // id and a counter, and O_EXCL settles any remaining clash.
   for (int attempt = 0; attempt < 100; ++attempt) {
-    *tempPath = std::string(target) + ".tmp" + std::to_string(::getpid()) + "-" +
-                std::to_string(counter.fetch_add(1));
+    *tempPath = TemporaryPathOf(target, static_cast<uint32_t>(::getpid()), counter.fetch_add(1));
     handle->fd = ::open(tempPath->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (handle->fd >= 0) {
       if (replaces && !TakeRights(handle->fd, info)) {
@@ -186,25 +193,6 @@ FileStatus Size(File *file, uint64_t *bytes) {
   return FileStatus::kOk;
 }
 
-}  // namespace
-
-const FileSystem &NativeFileSystem() {
-  static const FileSystem table = {OpenRead,
-                                   Read,
-                                   ReplacedFile,
-                                   CreateTemp,
-                                   Write,
-                                   Flush,
-                                   Close,
-                                   Rename,
-                                   SyncDirectory,
-                                   Remove,
-                                   Size,
-                                   native::Lock,
-                                   native::Unlock,
-                                   native::ListDirectory,
-                                   native::ProcessGone};
-  return table;
-}
+}  // namespace native
 
 }  // namespace tiz::platform

@@ -1,6 +1,9 @@
-// The table in use and the whole-file helpers built on it; no platform call
-// here, so a replaced entry affects every path through the library.
+// The native table, the table in use and the whole-file helpers built on it;
+// no platform call here, so a replaced entry affects every path through the
+// library.
 #include "platform/FileSystem.h"
+
+#include "platform/Native.h"
 
 namespace tiz::platform {
 
@@ -34,6 +37,15 @@ FileStatus OpenForReading(const char *path, File **file) {
 }
 
 }  // namespace
+
+const FileSystem &NativeFileSystem() {
+  static const FileSystem table = {native::OpenRead,   native::Read,          native::ReplacedFile,
+                                   native::CreateTemp, native::Write,         native::Flush,
+                                   native::Close,      native::Rename,        native::SyncDirectory,
+                                   native::Remove,     native::Size,          native::Lock,
+                                   native::Unlock,     native::ListDirectory, native::ProcessGone};
+  return table;
+}
 
 FileSystem &Files() {
   static FileSystem table = NativeFileSystem();

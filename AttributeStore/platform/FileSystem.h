@@ -1,6 +1,6 @@
 // The library's file operations, behind one table of function pointers: the
-// platform fills it (FilePosix.cpp, FileWin32.cpp) and a test may replace any
-// entry to make one step of a save or a load fail. Everything else reaches
+// platform's operations fill it (Native.h: File*.cpp, FileLock*.cpp) and a
+// test may replace any entry to make one step of a save or a load fail. Everything else reaches
 // files only through the helpers at the end, which use the table.
 #ifndef TIZ_PLATFORM_FILESYSTEM_H
 #define TIZ_PLATFORM_FILESYSTEM_H
@@ -43,7 +43,7 @@ struct FileSystem {
   // cut it from the file it stands for.
   FileStatus (*replacedFile)(const char *path, std::string *target);
   // Creates a new, uniquely named file in the directory of `target`, named
-  // "<target>.tmp<process id>-<number>" so that a later save of the same
+  // by TemporaryPathOf (TemporaryFiles.h) so that a later save of the same
   // target can tell the leftovers of a process that died. When `target`
   // exists, the new file gets its rights (permissions, and on POSIX its owner
   // and group), and nothing is created (kFailed) when the caller could not
@@ -115,12 +115,6 @@ FileStatus ReplaceFileAtomically(const char *path, std::string_view contents);
 using PieceWriter = std::function<bool(std::string_view piece)>;
 FileStatus ReplaceFileAtomically(const char *path,
                                  const std::function<void(const PieceWriter &write)> &produce);
-
-// Removes the temporary files that replaces of `path` by processes that no
-// longer run left beside it (a crash between creating one and renaming it).
-// Call it only while holding the exclusive lock of `path`; a failure leaves
-// the files for a later try.
-void RemoveStaleTemporaries(const char *path);
 
 }  // namespace tiz::platform
 

@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <memory>
 
-#include "platform/FileNative.h"
-#include "platform/FileSystem.h"
+#include "platform/Native.h"
+#include "platform/TemporaryFiles.h"
 
 namespace tiz::platform {
 
@@ -25,6 +25,10 @@ FileStatus StatusOfLastError() {
   return (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) ? FileStatus::kNotFound
                                                                           : FileStatus::kFailed;
 }
+
+}  // namespace
+
+namespace native {
 
 FileStatus OpenRead(const char *path, File **file) {
   auto handle = std::make_unique<File>();
@@ -75,6 +79,8 @@ FileStatus ReplacedFile(const char *path, std::string *target) {
   return FileStatus::kOk;
 }
 
+namespace {
+
 // Whether the caller could open an existing `target` for writing, as Win32's
 // writers must: a read-only file, or one its access rights close to the
 // caller, is not replaced. No file yet is no refusal.
@@ -95,13 +101,14 @@ FileStatus CheckWritable(const char *target) {
   return FileStatus::kOk;
 }
 
+}  // namespace
+
 FileStatus CreateTemp(const char *target, std::string *tempPath, File **file) {
   static std::atomic<unsigned> counter{0};
   if (CheckWritable(target) != FileStatus::kOk) return FileStatus::kFailed;
   auto handle = std::make_unique<File>();
   for (int attempt = 0; attempt < 100; ++attempt) {
-    *tempPath = std::string(target) + ".tmp" + std::to_string(GetCurrentProcessId()) + "-" +
-                std::to_string(counter.fetch_add(1));
+    *tempPath = TemporaryPathOf(target, GetCurrentProcessId(), counter.fetch_add(1));
     handle->handle = CreateFileA(tempPath->c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                  FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle->handle != INVALID_HANDLE_VALUE) {
@@ -155,25 +162,6 @@ FileStatus Size(File *file, uint64_t *bytes) {
   return FileStatus::kOk;
 }
 
-}  // namespace
-
-const FileSystem &NativeFileSystem() {
-  static const FileSystem table = {OpenRead,
-                                   Read,
-                                   ReplacedFile,
-                                   CreateTemp,
-                                   Write,
-                                   Flush,
-                                   Close,
-                                   Rename,
-                                   SyncDirectory,
-                                   Remove,
-                                   Size,
-                                   native::Lock,
-                                   native::Unlock,
-                                   native::ListDirectory,
-                                   native::ProcessGone};
-  return table;
-}
+}  // namespace native
 
 }  // namespace tiz::platform

@@ -1,36 +1,12 @@
-// The native mutex under the global lock: a critical section on Windows, a
-// std::mutex elsewhere; and the wait for readers that an exclusive owner
-// runs, which needs the platform's way of yielding.
-#include <new>
+// The wait for readers that an exclusive owner of the global lock runs. The
+// native mutex under the lock is the platform's (LockPosix.cpp,
+// LockWin32.cpp).
 #include <thread>
 
 #include "platform/Platform.h"
 #include "platform/SharedRecursiveLock.h"
 
-#ifdef _WIN32
-#include <windows.h>
-using NativeLock = CRITICAL_SECTION;
-static void Init(NativeLock *lock) { InitializeCriticalSection(lock); }
-static void Fini(NativeLock *lock) { DeleteCriticalSection(lock); }
-static void Lock(NativeLock *lock) { EnterCriticalSection(lock); }
-static void Unlock(NativeLock *lock) { LeaveCriticalSection(lock); }
-#else
-#include <mutex>
-using NativeLock = std::mutex;
-static void Init(NativeLock *lock) { new (lock) NativeLock(); }
-static void Fini(NativeLock *lock) { lock->~NativeLock(); }
-static void Lock(NativeLock *lock) { lock->lock(); }
-static void Unlock(NativeLock *lock) { lock->unlock(); }
-#endif
-
 namespace tiz::platform {
-
-static_assert(sizeof(NativeLock) <= 64, "lock storage too small");
-
-NativeMutex::NativeMutex() { Init(reinterpret_cast<NativeLock *>(m_storage)); }
-NativeMutex::~NativeMutex() { Fini(reinterpret_cast<NativeLock *>(m_storage)); }
-void NativeMutex::Enter() { Lock(reinterpret_cast<NativeLock *>(m_storage)); }
-void NativeMutex::Leave() { Unlock(reinterpret_cast<NativeLock *>(m_storage)); }
 
 void YieldThread() { std::this_thread::yield(); }
 

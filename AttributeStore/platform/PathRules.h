@@ -1,6 +1,7 @@
-// How the platform spells file paths: the separator it puts between a
-// directory and a name, the characters that end a directory part, and names
-// that start at the root of the file system.
+// How the platform's file system spells paths: the separator it puts between
+// a directory and a name, the characters that end a directory part, and
+// names that start at the root of the file system. Defined in
+// PathRulesPosix.cpp and PathRulesWin32.cpp.
 #ifndef TIZ_PLATFORM_PATHRULES_H
 #define TIZ_PLATFORM_PATHRULES_H
 
@@ -8,20 +9,11 @@
 
 namespace tiz::platform {
 
-#ifdef _WIN32
-constexpr char kDirectorySeparator = '\\';
-// A drive letter's colon ends a directory part too ("C:name").
-inline bool IsPathSeparator(char c) { return c == '/' || c == '\\' || c == ':'; }
-// Rooted names carry a drive (a colon), which callers check on every platform.
-inline bool StartsAtFileSystemRoot(std::string_view) { return false; }
-#else
-constexpr char kDirectorySeparator = '/';
-// A backslash is taken as a separator too: names written for Windows work.
-inline bool IsPathSeparator(char c) { return c == '/' || c == '\\'; }
-inline bool StartsAtFileSystemRoot(std::string_view name) {
-  return !name.empty() && name.front() == '/';
-}
-#endif
+extern const char kDirectorySeparator;
+// True for a character that ends a directory part of a path, as the file
+// system reads the path: what follows it is a name in that directory.
+bool IsPathSeparator(char c);
+bool StartsAtFileSystemRoot(std::string_view name);
 
 }  // namespace tiz::platform
 

@@ -1,26 +1,18 @@
+// Trace lines: the switch and the formatting; the platform writes the line
+// (TracePosix.cpp, TraceWin32.cpp).
 #include "platform/Trace.h"
 
 #include <atomic>
 #include <cstdarg>
 #include <cstdio>
 
-#ifdef _WIN32
-#include <windows.h>
-#endif
+#include "platform/Native.h"
 
 namespace tiz::platform {
 
 namespace {
 
 std::atomic<bool> g_tracing{false};
-
-void WriteTraceLine(const char *line) {
-#ifdef _WIN32
-  OutputDebugStringA(line);
-#else
-  std::fputs(line, stderr);
-#endif
-}
 
 }  // namespace
 
@@ -37,7 +29,7 @@ void Trace(const char *format, ...) {
   va_start(args, format);
   const int written = std::vsnprintf(line, sizeof line, format, args);
   va_end(args);
-  if (written >= 0) WriteTraceLine(line);
+  if (written >= 0) native::WriteTraceLine(line);
 }
 
 }  // namespace tiz::platform

@@ -12,7 +12,9 @@
 #include <string_view>
 #include <vector>
 
+#include "LiveStores.h"
 #include "core/AttributeStore.h"
+#include "core/SharedValues.h"
 #include "core/StoreHandles.h"
 #include "core/UserDefined.h"
 #include "frame/Frame.h"
@@ -151,9 +153,19 @@ inline tiz::CAttribute *FindOwn(uint32_t h, const char *group, const char *item)
   return s ? s->FindAttribute(s->ComposeKey(group, item)) : nullptr;
 }
 
+// How many settings besides one hold the image (0 when unshared), counted
+// by dropping holders until the last one answers and giving them back.
+inline size_t ExtraImageHolders(uint32_t image) {
+  tiz::frame::LockScope lock;
+  size_t extra = 0;
+  while (!tiz::DropImageHolder(image)) ++extra;
+  for (size_t i = 0; i < extra; ++i) tiz::AddImageHolder(image);
+  return extra;
+}
+
 inline size_t LiveStoreCount() {
   tiz::frame::LockScope lock;
-  return tiz::StoreHandles::Instance().LiveCount();
+  return tiz_test::LiveStoresIn(tiz::StoreHandles::Instance());
 }
 
 // The table's invariants for the store and every store below it: the key

@@ -14,7 +14,6 @@
 #include "ScratchDirectory.h"
 #include "StoreInspection.h"
 #include "core/AttributeStore.h"
-#include "core/SharedValues.h"
 #include "core/StoreHandles.h"
 #include "talb310.h"
 #include "tiz.h"
@@ -24,6 +23,7 @@ namespace {
 using tiz::LookupStore;
 
 using tiz_test::Alive;
+using tiz_test::ExtraImageHolders;
 using tiz_test::FindOwn;
 using tiz_test::Keys;
 using tiz_test::Probe;
@@ -48,12 +48,12 @@ int32_t ConfidenceOf(uint32_t h, const char *group, const char *item) {
 class Clone : public ::testing::Test {
  protected:
   void SetUp() override {
-    m_liveStores = tiz::StoreHandles::Instance().LiveCount();
+    m_liveStores = tiz_test::LiveStoresIn(tiz::StoreHandles::Instance());
     m_liveImages = TALB_LiveImageCount();
   }
   // Every test frees what it made; a store or image left over is a leak.
   void TearDown() override {
-    EXPECT_EQ(tiz::StoreHandles::Instance().LiveCount(), m_liveStores);
+    EXPECT_EQ(tiz_test::LiveStoresIn(tiz::StoreHandles::Instance()), m_liveStores);
     EXPECT_EQ(TALB_LiveImageCount(), m_liveImages);
   }
 
@@ -265,7 +265,7 @@ TEST_F(Clone, LoadedImagesAndStructuresStayInertInTheCopy) {
   uint32_t size = 99;
   EXPECT_EQ(TIZ_GetSettingSize(d, "Page", "Empty", &size), 0);
   EXPECT_EQ(size, 0u);
-  EXPECT_EQ(tiz::ExtraImageHolders(image), 0u);
+  EXPECT_EQ(ExtraImageHolders(image), 0u);
   Free(d);
   Free(s);
   EXPECT_EQ(TALB_ReleaseCount(image), 0u);
@@ -455,7 +455,7 @@ class CloneSharing : public Clone {
     Free(m_copy);
     EXPECT_EQ(TALB_ReleaseCount(m_image), 1u);
     EXPECT_EQ(m_probe.releases, 1);
-    EXPECT_EQ(tiz::ExtraImageHolders(m_image), 0u);
+    EXPECT_EQ(ExtraImageHolders(m_image), 0u);
     Clone::TearDown();
   }
 
@@ -528,7 +528,7 @@ TEST_F(CloneSharing, ALoadedNumberOfASharedImageIsNoHolder) {
       EXPECT_EQ(TIZ_SetSettingImage(loaded, "Page", "Image", 0), 0);
     }
     Free(loaded);
-    EXPECT_EQ(tiz::ExtraImageHolders(m_image), 1u);
+    EXPECT_EQ(ExtraImageHolders(m_image), 1u);
   }
   Free(m_copy);
   ExpectHeld();
@@ -538,7 +538,7 @@ TEST_F(CloneSharing, CopiesOfCopiesCountEveryHolder) {
   uint32_t d2 = NewStore(), d3 = NewStore();
   ASSERT_EQ(TIZ_Clone(m_copy, d2), 0);
   ASSERT_EQ(TIZ_Clone(m_source, d3), 0);
-  EXPECT_EQ(tiz::ExtraImageHolders(m_image), 3u);
+  EXPECT_EQ(ExtraImageHolders(m_image), 3u);
   Free(d2);
   Free(m_source);
   Free(d3);
@@ -574,7 +574,7 @@ TEST_F(Clone, ExhaustedMemoryLeavesNoHalfCopiedStoreOrHolder) {
   ASSERT_EQ(TIZ_SetSettingStructure(child, "st", "i", &probe, ReleaseProbe, nullptr), 0);
   ASSERT_EQ(TIZ_SetSettingDword(s, "z", "i", 1), 0);
   TIZ_Release(child);
-  size_t stores = tiz::StoreHandles::Instance().LiveCount();
+  size_t stores = tiz_test::LiveStoresIn(tiz::StoreHandles::Instance());
   bool sawFailure = false;
   for (size_t n = 0;; ++n) {
     ASSERT_LT(n, 500u);
@@ -595,8 +595,8 @@ TEST_F(Clone, ExhaustedMemoryLeavesNoHalfCopiedStoreOrHolder) {
     }
     // What was copied stays, and goes with the destination.
     TIZ_Release(d);
-    EXPECT_EQ(tiz::StoreHandles::Instance().LiveCount(), stores) << n;
-    EXPECT_EQ(tiz::ExtraImageHolders(image), 0u) << n;
+    EXPECT_EQ(tiz_test::LiveStoresIn(tiz::StoreHandles::Instance()), stores) << n;
+    EXPECT_EQ(ExtraImageHolders(image), 0u) << n;
     EXPECT_EQ(TALB_ReleaseCount(image), 0u) << n;
     EXPECT_EQ(probe.releases, 0) << n;
     if (!failed) break;

@@ -1,23 +1,18 @@
-// Deleting settings: results, values released once, nested stores taken down
-// with the references they gave their parents, and resetting the counts of a
-// subtree.
+// Deleting settings: results, values released once, and nested stores taken
+// down with the references they gave their parents.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "AllocFailure.h"
 #include "ReleaseProbe.h"
 #include "StoreInspection.h"
 #include "core/AttributeStore.h"
-#include "core/Deletion.h"
 #include "core/StoreHandles.h"
 #include "talb310.h"
 #include "tiz.h"
 
 namespace {
-
-using tiz::LookupStore;
 
 uint32_t NewStore() {
   uint32_t h = 0;
@@ -264,69 +259,6 @@ TEST(DeleteSetting, StructureCallbackMayReenterTheLibrary) {
   EXPECT_EQ(TIZ_DeleteSetting(g_reenteredStore, "nested", "i"), 0);
   EXPECT_EQ(Keys(g_reenteredStore), std::vector<std::string>{"keep\x7Fi"});
   TIZ_Release(g_reenteredStore);
-}
-
-TEST(DeleteResetRefCounts, ZeroesTheSubtreeWhateverTheLinkAndLeavesEmptyStores) {
-  uint32_t root = NewStore(), child = NewStore(), plain = NewStore(), empty = NewStore();
-  ASSERT_EQ(TIZ_SetSettingAttrStoreChild(root, "child", "i", child), 0);
-  ASSERT_EQ(TIZ_SetSettingAttrStore(child, "plain", "i", plain), 0);
-  ASSERT_EQ(TIZ_SetSettingDword(plain, "d", "i", 1), 0);
-  ASSERT_EQ(TIZ_SetSettingAttrStore(plain, "empty", "i", empty), 0);
-  ASSERT_EQ(TIZ_SetSettingAttrStore(plain, "loop", "i", root), 0);  // must not walk forever
-  TIZ_AddRef(plain);
-
-  EXPECT_EQ(tiz::ResetRefCounts(LookupStore(root)), 0);
-  EXPECT_EQ(RefCount(root), 0);
-  EXPECT_EQ(RefCount(child), 0);
-  EXPECT_EQ(RefCount(plain), 0);
-  EXPECT_EQ(RefCount(empty), 1);  // a store without settings keeps its count
-
-  // Free everything: deleting the loop link takes root and its child down.
-  ASSERT_EQ(TIZ_DeleteSetting(plain, "loop", "i"), 0);
-  EXPECT_FALSE(Alive(root));
-  EXPECT_FALSE(Alive(child));
-  LookupStore(plain)->SetRefCount(1);
-  TIZ_Release(plain);
-  EXPECT_FALSE(Alive(plain));
-  TIZ_Release(empty);
-  EXPECT_FALSE(Alive(empty));
-}
-
-TEST(DeleteResetRefCounts, StoreWithoutSettingsKeepsItsCount) {
-  uint32_t s = NewStore();
-  TIZ_AddRef(s);
-  EXPECT_EQ(tiz::ResetRefCounts(LookupStore(s)), 0);
-  EXPECT_EQ(RefCount(s), 2);
-  TIZ_Release(s);
-  TIZ_Release(s);
-  EXPECT_FALSE(Alive(s));
-}
-
-TEST(DeleteResetRefCounts, ExhaustedMemoryNeverEndsTheWalk) {
-  // A store reached twice, under a store reached twice: the walk keeps
-  // itself short with memory, and finishes without it.
-  uint32_t root = NewStore(), child = NewStore(), shared = NewStore(), leaf = NewStore();
-  ASSERT_EQ(TIZ_SetSettingAttrStoreChild(root, "c", "i", child), 0);
-  ASSERT_EQ(TIZ_SetSettingAttrStore(root, "s1", "i", shared), 0);
-  ASSERT_EQ(TIZ_SetSettingAttrStore(child, "s2", "i", shared), 0);
-  ASSERT_EQ(TIZ_SetSettingAttrStoreChild(shared, "leaf", "i", leaf), 0);
-  ASSERT_EQ(TIZ_SetSettingDword(leaf, "d", "i", 1), 0);
-  for (size_t n = 0; n < 8; ++n) {
-    for (uint32_t h : {root, child, shared, leaf}) LookupStore(h)->SetRefCount(5);
-    int32_t result;
-    {
-      tiz_test::ScopedAllocationFailure failure(n);
-      result = tiz::ResetRefCounts(LookupStore(root));
-    }
-    EXPECT_EQ(result, 0) << n;
-    for (uint32_t h : {root, child, shared, leaf}) EXPECT_EQ(RefCount(h), 0) << n;
-  }
-  LookupStore(root)->SetRefCount(1);
-  TIZ_Release(root);
-  EXPECT_FALSE(Alive(child));
-  LookupStore(shared)->SetRefCount(1);
-  TIZ_Release(shared);
-  EXPECT_FALSE(Alive(leaf));
 }
 
 }  // namespace

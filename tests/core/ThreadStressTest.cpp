@@ -10,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "LiveStores.h"
 #include "core/AttributeStore.h"
 #include "core/StoreHandles.h"
 #include "frame/Frame.h"
@@ -23,7 +24,7 @@ constexpr int kRounds = 3000;
 
 size_t LiveStores() {
   tiz::frame::LockScope lock;
-  return tiz::StoreHandles::Instance().LiveCount();
+  return tiz_test::LiveStoresIn(tiz::StoreHandles::Instance());
 }
 
 TEST(ThreadStress, SharedAndPrivateStoresStayConsistent) {

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "BagTestSupport.h"
+#include "LiveStores.h"
 #include "core/AttributeStore.h"
 #include "tiz.h"
 
@@ -67,13 +68,13 @@ TEST_F(Bags, NullOutPointerIsRefusedBeforeTheHandle) {
 
 TEST_F(Bags, TreeWithoutShortcutsHandsOutNothing) {
   ASSERT_EQ(TIZ_SetSettingDword(m_global, "scan_duplex", kValue, 1), 0);
-  size_t live = tiz::StoreHandles::Instance().LiveCount();
+  size_t live = tiz_test::LiveStoresIn(tiz::StoreHandles::Instance());
   uint32_t out = 0xABCD;
   EXPECT_EQ(TIZ_UtilGetCurrentBag(m_global, 1, &out), TIZ_NOT_FOUND);
   EXPECT_EQ(TIZ_UtilGetPersistentBag(m_global, 0, &out), TIZ_NOT_FOUND);
   EXPECT_EQ(TIZ_UtilAppendNewCurrentBag(m_global, 1, &out), TIZ_NOT_FOUND);
   EXPECT_EQ(out, 0xABCDu);
-  EXPECT_EQ(tiz::StoreHandles::Instance().LiveCount(), live);
+  EXPECT_EQ(tiz_test::LiveStoresIn(tiz::StoreHandles::Instance()), live);
   EXPECT_EQ(IsFront(), 1u);  // neither item present counts as the same bag
   EXPECT_EQ(TIZ_UtilSetSide(m_global, 0), 0);
 }
@@ -202,13 +203,13 @@ TEST_F(Bags, ReferencesGoToTheCaller) {
 TEST_F(Bags, OneSideItemWithoutTheOtherIsInconsistent) {
   Init(true);
   Unset(m_global, kCIS, kFront);
-  size_t live = tiz::StoreHandles::Instance().LiveCount();
+  size_t live = tiz_test::LiveStoresIn(tiz::StoreHandles::Instance());
   uint32_t out = 0xABCD;
   EXPECT_EQ(TIZ_UtilIsCurrentFront(m_global, &out), TIZ_E_SIDE_MISMATCH);
   EXPECT_EQ(TIZ_UtilGetCurrentBag(m_global, 1, &out), TIZ_E_SIDE_MISMATCH);
   EXPECT_EQ(TIZ_UtilAppendNewCurrentBag(m_global, 1, &out), TIZ_E_SIDE_MISMATCH);
   EXPECT_EQ(out, 0xABCDu);
-  EXPECT_EQ(tiz::StoreHandles::Instance().LiveCount(), live);
+  EXPECT_EQ(tiz_test::LiveStoresIn(tiz::StoreHandles::Instance()), live);
   // In simplex no side test is made.
   ASSERT_EQ(TIZ_SetSettingDword(m_global, "scan_duplex", kValue, 0), 0);
   EXPECT_EQ(CurrentBag(1), m_c1);

@@ -34,7 +34,7 @@ class ImageTreeOutOfMemory : public ::testing::Test {
     SCOPED_TRACE(name);
     for (size_t n = 0; n < 100000; ++n) {
       SCOPED_TRACE("allocation " + std::to_string(n + 1));
-      const size_t stores = tiz::StoreHandles::Instance().LiveCount();
+      const size_t stores = tiz_test::LiveStoresIn(tiz::StoreHandles::Instance());
       const uint32_t images = TALB_LiveImageCount();
       tiz_test::DuplexPage page;
       int32_t result;
@@ -51,7 +51,7 @@ class ImageTreeOutOfMemory : public ::testing::Test {
       EXPECT_EQ(tiz_test::StoreFaults(page.global), "");
       EXPECT_EQ(tiz_test::StoreFaults(page.ui), "");
       page.Free();
-      EXPECT_EQ(tiz::StoreHandles::Instance().LiveCount(), stores);
+      EXPECT_EQ(tiz_test::LiveStoresIn(tiz::StoreHandles::Instance()), stores);
       EXPECT_EQ(TALB_LiveImageCount(), images);
       if (!failed || HasFailure()) return n;
     }

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "BagTestSupport.h"
+#include "LiveStores.h"
 #include "core/AttributeStore.h"
 #include "core/StoreHandles.h"
 #include "frame/Frame.h"
@@ -41,13 +42,13 @@ class ImageTree : public PageTreeTest {
 TEST_F(ImageTree, ReInitNeedsAUiBag) {
   uint32_t bare = 0;
   ASSERT_EQ(TIZ_Create(&bare), 0);
-  size_t live = tiz::StoreHandles::Instance().LiveCount();
+  size_t live = tiz_test::LiveStoresIn(tiz::StoreHandles::Instance());
   EXPECT_EQ(TIZ_UtilReInitImageTree(bare), TIZ_NOT_FOUND);
   EXPECT_EQ(KeyCount(bare), 0u);
   ASSERT_EQ(TIZ_SetSettingDword(bare, "ui.bag", kValue, 5), 0);
   EXPECT_EQ(TIZ_UtilReInitImageTree(bare), TIZ_E_WRONG_TYPE);
   EXPECT_EQ(KeyCount(bare), 1u);
-  EXPECT_EQ(tiz::StoreHandles::Instance().LiveCount(), live);
+  EXPECT_EQ(tiz_test::LiveStoresIn(tiz::StoreHandles::Instance()), live);
   EXPECT_EQ(TIZ_UtilReInitImageTree(0), TIZ_E_INVALID_HANDLE);
   EXPECT_EQ(TIZ_UtilDestroyImageTree(bare), 0);
   EXPECT_FALSE(Alive(bare));
@@ -62,7 +63,7 @@ TEST_F(ImageTree, AUiBagThatIsGoneIsAnInvalidHandle) {
   ASSERT_EQ(TIZ_SetSettingAttrStore(bare, "ui.bag", kValue, gone), 0);
   ASSERT_EQ(TIZ_Release(gone), 0);
   ASSERT_FALSE(Alive(gone));
-  size_t live = tiz::StoreHandles::Instance().LiveCount();
+  size_t live = tiz_test::LiveStoresIn(tiz::StoreHandles::Instance());
   uint32_t value = 7, flag = 7, zoom = 7;
   EXPECT_EQ(TIZ_UtilReInitImageTree(bare), TIZ_E_INVALID_HANDLE);
   EXPECT_EQ(TIZ_UtilGetScannerIsBlackBackground(bare, &value), TIZ_E_INVALID_HANDLE);
@@ -70,7 +71,7 @@ TEST_F(ImageTree, AUiBagThatIsGoneIsAnInvalidHandle) {
   EXPECT_EQ(flag, 7u);
   EXPECT_EQ(zoom, 7u);
   EXPECT_EQ(KeyCount(bare), 1u);
-  EXPECT_EQ(tiz::StoreHandles::Instance().LiveCount(), live);
+  EXPECT_EQ(tiz_test::LiveStoresIn(tiz::StoreHandles::Instance()), live);
   EXPECT_EQ(TIZ_UtilDestroyImageTree(bare), 0);
   EXPECT_FALSE(Alive(bare));
 }
@@ -194,9 +195,9 @@ TEST_F(ImageTree, ReInitThatFailsPartWayLeavesNoNewBagBehind) {
   // Without a front item the front side cannot be made current.
   tiz::CAttributeStore *g = tiz::LookupStore(m_global);
   ASSERT_TRUE(g->RemoveEntry(std::string(g->ComposeKey(kCIS, kFront))));
-  size_t live = tiz::StoreHandles::Instance().LiveCount();
+  size_t live = tiz_test::LiveStoresIn(tiz::StoreHandles::Instance());
   EXPECT_EQ(TIZ_UtilReInitImageTree(m_global), TIZ_NOT_FOUND);
-  EXPECT_EQ(tiz::StoreHandles::Instance().LiveCount(), live);
+  EXPECT_EQ(tiz_test::LiveStoresIn(tiz::StoreHandles::Instance()), live);
   ExpectShortCuts(kPIS, m_p1, m_p1, m_p2);
   EXPECT_EQ(RefCount(m_ui), 1 + 4);
   ASSERT_EQ(TIZ_SetSettingAttrStore(m_global, kCIS, kFront, m_c1), 0);
@@ -304,15 +305,15 @@ TEST_F(ImageTree, SecondSaveDiscardsTheChainAndKeepsTheFirst) {
 TEST_F(ImageTree, SaveThatFailsPartWayLeavesNoNewBagBehind) {
   Init(false);
   ASSERT_EQ(TIZ_SetSettingDword(m_p1, kSaved, kValue, 1), 0);
-  size_t live = tiz::StoreHandles::Instance().LiveCount();
+  size_t live = tiz_test::LiveStoresIn(tiz::StoreHandles::Instance());
   EXPECT_EQ(TIZ_UtilSaveCurrentImageTree(m_global, m_p1), TIZ_E_WRONG_TYPE);
-  EXPECT_EQ(tiz::StoreHandles::Instance().LiveCount(), live);
+  EXPECT_EQ(tiz_test::LiveStoresIn(tiz::StoreHandles::Instance()), live);
   // The shortcut had already moved to the new bag, which is gone.
   uint32_t fresh = Named(m_global, kCIS, kValue);
   EXPECT_NE(fresh, m_c1);
   uint32_t out = 0;
   EXPECT_EQ(TIZ_UtilAppendNewCurrentBag(m_global, 1, &out), TIZ_E_INVALID_HANDLE);
-  EXPECT_EQ(tiz::StoreHandles::Instance().LiveCount(), live);
+  EXPECT_EQ(tiz_test::LiveStoresIn(tiz::StoreHandles::Instance()), live);
 }
 
 TEST_F(ImageTree, SaveAtABagOutsideTheChainChangesNothing) {
@@ -320,7 +321,7 @@ TEST_F(ImageTree, SaveAtABagOutsideTheChainChangesNothing) {
   ASSERT_EQ(TIZ_Create(&outside), 0);
   Init(false);
   uint32_t n1 = Append();
-  size_t live = tiz::StoreHandles::Instance().LiveCount();
+  size_t live = tiz_test::LiveStoresIn(tiz::StoreHandles::Instance());
   EXPECT_EQ(TIZ_UtilSaveCurrentImageTree(m_global, outside), 0);
   EXPECT_EQ(TIZ_UtilSaveCurrentImageTree(m_global, n1), 0);  // the current bag itself
   ASSERT_EQ(TIZ_DeleteSetting(m_global, "scan_duplex", kValue), 0);
@@ -328,7 +329,7 @@ TEST_F(ImageTree, SaveAtABagOutsideTheChainChangesNothing) {
   ASSERT_EQ(TIZ_SetSettingDword(m_global, "scan_duplex", kValue, 1), 0);
   ExpectShortCuts(kCIS, n1, n1, n1);
   EXPECT_EQ(TIZ_UtilSaveCurrentImageTree(m_global, outside), 0);
-  EXPECT_EQ(tiz::StoreHandles::Instance().LiveCount(), live);
+  EXPECT_EQ(tiz_test::LiveStoresIn(tiz::StoreHandles::Instance()), live);
   ExpectShortCuts(kCIS, n1, n1, n1);
   EXPECT_EQ(KeyCount(outside), 0u);
   TIZ_Release(outside);
@@ -711,7 +712,7 @@ void TIZ_API DeleteUiBagOnRelease(void *) {
 }
 
 TEST(ImageTreeCallbacks, ReleaseCallbackThatFreesTheUiBagDuringReInit) {
-  size_t live = tiz::StoreHandles::Instance().LiveCount();
+  size_t live = tiz_test::LiveStoresIn(tiz::StoreHandles::Instance());
   uint32_t global = 0, ui = 0;
   ASSERT_EQ(TIZ_Create(&global), 0);
   ASSERT_EQ(TIZ_Create(&ui), 0);
@@ -731,7 +732,7 @@ TEST(ImageTreeCallbacks, ReleaseCallbackThatFreesTheUiBagDuringReInit) {
   EXPECT_FALSE(Alive(bag));
   // The new tree had nowhere to go: none of its bags is left behind.
   EXPECT_EQ(TIZ_UtilDestroyImageTree(global), 0);
-  EXPECT_EQ(tiz::StoreHandles::Instance().LiveCount(), live);
+  EXPECT_EQ(tiz_test::LiveStoresIn(tiz::StoreHandles::Instance()), live);
 }
 
 }  // namespace

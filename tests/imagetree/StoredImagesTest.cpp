@@ -7,6 +7,7 @@
 #include <string>
 
 #include "BagTestSupport.h"
+#include "LiveStores.h"
 #include "core/AttributeStore.h"
 #include "core/StoreHandles.h"
 #include "imagetree/ImagesMatch.h"
@@ -74,10 +75,10 @@ TEST_F(StoredImages, SameImageTwiceIsRefused) {
   uint32_t image = TALB_CreateImage(1, 2);
   uint32_t bag = Store(image);
   int32_t count = RefCount(m_global);
-  size_t live = tiz::StoreHandles::Instance().LiveCount();
+  size_t live = tiz_test::LiveStoresIn(tiz::StoreHandles::Instance());
   EXPECT_EQ(TIZ_UtilUpdateStoredImages(m_global, image, 0), TIZ_E_SAME_IMAGE);
   EXPECT_EQ(Current(), bag);
-  EXPECT_EQ(tiz::StoreHandles::Instance().LiveCount(), live);
+  EXPECT_EQ(tiz_test::LiveStoresIn(tiz::StoreHandles::Instance()), live);
   EXPECT_EQ(RefCount(m_global), count);
   EXPECT_EQ(TALB_ReleaseCount(image), 0u);
 }

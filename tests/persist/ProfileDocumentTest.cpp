@@ -1,5 +1,6 @@
 // The profile engine in memory: the INI layout, edits that leave foreign
-// text alone, the spelling of awkward names and values, and the typed keys.
+// text alone, the spelling of awkward names and values, and the spellings of integers and
+// structures.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -227,17 +228,21 @@ TEST(ProfileDocument, SeveralKeysAtOnceReadAsEachAlone) {
   }
 }
 
+// The value spellings go through a document and back, as a save and a later
+// load take them.
+std::string ThroughADocument(std::string_view value) {
+  ProfileDocument doc;
+  doc.SetValue(doc.FindOrAddSection("S"), "K", value);
+  return ValueOf(ProfileDocument(doc.Render()), "S", "K");
+}
+
 TEST(ProfileKeys, IntegersReadBackUnchanged) {
   for (uint32_t value : {0u, 1u, 4u, 0x7FFFFFFFu, 0x80000000u, 0xFFFFFFFEu, 0xFFFFFFFFu}) {
-    ProfileDocument doc;
-    ASSERT_EQ(tiz::WriteProfileInteger(doc, "S", "K", value), 0);
-    ProfileDocument again(doc.Render());
+    char buffer[16];
+    const std::string text = ThroughADocument(tiz::FormatProfileInteger(value, buffer));
     uint32_t word = 1;
-    int32_t integer = 1;
-    EXPECT_EQ(tiz::ReadProfileWord(again, "S", "K", 7, &word), 0);
-    EXPECT_EQ(tiz::ReadProfileInteger(again, "S", "K", 7, &integer), 0);
+    EXPECT_EQ(tiz::ParseProfileWord(text, &word), 0) << text;
     EXPECT_EQ(word, value);
-    EXPECT_EQ(static_cast<uint32_t>(integer), value);
   }
 }
 
@@ -261,69 +266,36 @@ TEST(ProfileKeys, IntegerSpellings) {
       {"0x10", tiz::kProfileNotANumber, 0},
   };
   for (const Case &c : cases) {
+    // As a hand-edited file spells it.
     ProfileDocument doc(std::string("[S]\nK=") + c.text + "\n");
     uint32_t value = 0;
-    EXPECT_EQ(tiz::ReadProfileWord(doc, "S", "K", 0, &value), c.result) << c.text;
+    EXPECT_EQ(tiz::ParseProfileWord(ValueOf(doc, "S", "K"), &value), c.result) << c.text;
     if (c.result == 0) {
       EXPECT_EQ(value, c.value) << c.text;
     }
   }
-  ProfileDocument empty;
-  int32_t integer = 0;
-  EXPECT_EQ(tiz::ReadProfileInteger(empty, "S", "K", -5, &integer), 0);
-  EXPECT_EQ(integer, -5);
-}
-
-TEST(ProfileKeys, TextMustFitTheReadersBuffer) {
-  ProfileDocument doc;
-  ASSERT_EQ(tiz::WriteProfileText(doc, "S", "K", "abcd"), 0);
-  std::string text;
-  EXPECT_EQ(tiz::ReadProfileText(doc, "S", "K", "", 5, &text), 0);
-  EXPECT_EQ(text, "abcd");
-  EXPECT_EQ(tiz::ReadProfileText(doc, "S", "K", "", 4, &text), tiz::kProfileTextTooLong);
-  EXPECT_EQ(tiz::ReadProfileText(doc, "S", "Missing", "dflt", 5, &text), 0);
-  EXPECT_EQ(text, "dflt");
-  // The reading without a copy follows the same rules.
-  ASSERT_EQ(tiz::WriteProfileText(doc, "S", "Lines", "a\nb"), 0);
-  const auto section = doc.FindSection("S");
-  std::string_view view;
-  std::string scratch;
-  EXPECT_EQ(tiz::ReadProfileText(doc, section, "K", "", 5, &view, &scratch), 0);
-  EXPECT_EQ(view, "abcd");
-  EXPECT_EQ(tiz::ReadProfileText(doc, section, "K", "", 4, &view, &scratch),
-            tiz::kProfileTextTooLong);
-  EXPECT_EQ(tiz::ReadProfileText(doc, section, "Missing", "dflt", 5, &view, &scratch), 0);
-  EXPECT_EQ(view, "dflt");
-  EXPECT_EQ(tiz::ReadProfileText(doc, section, "Lines", "", 5, &view, &scratch), 0);
-  EXPECT_EQ(view, "a\nb");
 }
 
 TEST(ProfileKeys, StructureEncodingCarriesAChecksum) {
   const unsigned char bytes[] = {0x01, 0x02, 0xFF};
-  ProfileDocument doc;
-  ASSERT_TRUE(tiz::WriteProfileStruct(doc, "S", "Value", bytes, 3));
-  EXPECT_EQ(ValueOf(doc, "S", "Value"), "0102FF02");
+  std::string room;
+  const std::string text = ThroughADocument(tiz::SpellProfileStruct(bytes, 3, &room));
+  EXPECT_EQ(text, "0102FF02");
 
   std::unique_ptr<unsigned char[]> read;
-  ASSERT_TRUE(tiz::ReadProfileStruct(doc, "S", "Value", 3, &read));
+  ASSERT_TRUE(tiz::ParseProfileStruct(text, 3, &read));
   EXPECT_EQ(std::string(reinterpret_cast<char *>(read.get()), 3), "\x01\x02\xFF");
-  EXPECT_FALSE(tiz::ReadProfileStruct(doc, "S", "Value", 2, &read));  // length
-  EXPECT_FALSE(tiz::ReadProfileStruct(doc, "S", "Value", 4, &read));
-
+  EXPECT_FALSE(tiz::ParseProfileStruct(text, 2, &read));  // length
+  EXPECT_FALSE(tiz::ParseProfileStruct(text, 4, &read));
   for (const char *bad : {"0102FF03", "0102FG02", "0102FF0", ""}) {
-    ProfileDocument edited(std::string("[S]\nValue=") + bad + "\n");
-    EXPECT_FALSE(tiz::ReadProfileStruct(edited, "S", "Value", 3, &read)) << bad;
+    EXPECT_FALSE(tiz::ParseProfileStruct(bad, 3, &read)) << bad;
   }
-  ProfileDocument lower("[S]\nValue=0102ff02\n");
-  EXPECT_TRUE(tiz::ReadProfileStruct(lower, "S", "Value", 3, &read));
+  EXPECT_TRUE(tiz::ParseProfileStruct("0102ff02", 3, &read));
 
-  // No data removes the key; zero bytes of data write the checksum alone.
-  ASSERT_TRUE(tiz::WriteProfileStruct(doc, "S", "Value", nullptr, 0));
-  EXPECT_EQ(ValueOf(doc, "S", "Value"), "<missing>");
-  EXPECT_FALSE(tiz::ReadProfileStruct(doc, "S", "Value", 0, &read));
-  ASSERT_TRUE(tiz::WriteProfileStruct(doc, "S", "Value", bytes, 0));
-  EXPECT_EQ(ValueOf(doc, "S", "Value"), "00");
-  EXPECT_TRUE(tiz::ReadProfileStruct(doc, "S", "Value", 0, &read));
+  // Zero bytes of data spell the checksum alone.
+  EXPECT_EQ(tiz::SpellProfileStruct(bytes, 0, &room), "00");
+  EXPECT_TRUE(tiz::ParseProfileStruct("00", 0, &read));
+  EXPECT_EQ(read, nullptr);
 }
 
 // What a tool shows and edits: every header in file order with its line,

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/FileSystem.h"
+#include "platform/TemporaryFiles.h"
 
 namespace {
 
@@ -14,6 +15,7 @@ using tiz::platform::Files;
 using tiz::platform::FileStatus;
 using tiz::platform::FileSystem;
 using tiz::platform::RemoveStaleTemporaries;
+using tiz::platform::TemporaryPathOf;
 
 std::vector<std::string> g_listing;
 std::vector<std::string> g_listed;
@@ -68,6 +70,49 @@ TEST_F(StaleTemporaries, APlainNameLivesInTheWorkingDirectory) {
   RemoveStaleTemporaries("t.tree");
   EXPECT_EQ(g_listed, std::vector<std::string>({"."}));
   EXPECT_EQ(g_removed, std::vector<std::string>({"t.tree.tmp12-0"}));
+}
+
+// The target's directory ends where the file system ends it, which lists the
+// directory that holds the target's temporary files: on Windows at a drive's
+// colon too (its current directory, not its root); elsewhere at a slash only,
+// as a backslash is a character of the name there.
+TEST_F(StaleTemporaries, TheDirectoryEndsWhereTheFileSystemEndsIt) {
+  struct Case {
+    const char *target, *listed, *entry, *removed;
+  };
+#ifdef _WIN32
+  const Case cases[] = {
+      {"C:t.tree", "C:", "t.tree.tmp12-0", "C:t.tree.tmp12-0"},
+      {"dir\\t.tree", "dir\\", "t.tree.tmp12-0", "dir\\t.tree.tmp12-0"},
+  };
+#else
+  const Case cases[] = {
+      {"dir\\t.tree", ".", "dir\\t.tree.tmp12-0", "dir\\t.tree.tmp12-0"},
+      {"C:t.tree", ".", "C:t.tree.tmp12-0", "C:t.tree.tmp12-0"},
+  };
+#endif
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.target);
+    g_listed.clear();
+    g_removed.clear();
+    g_listing = {c.entry};
+    RemoveStaleTemporaries(c.target);
+    EXPECT_EQ(g_listed, std::vector<std::string>({c.listed}));
+    EXPECT_EQ(g_removed, std::vector<std::string>({c.removed}));
+  }
+}
+
+// The names a save gives its temporary files are the names found later.
+TEST_F(StaleTemporaries, TheNameOfATemporaryFileIsFoundAsALeftover) {
+  for (uint32_t processId : {1u, 12u, 4294967295u}) {
+    for (unsigned number : {0u, 31u, 4294967295u}) {
+      g_removed.clear();
+      const std::string made = TemporaryPathOf("dir/t.tree", processId, number);
+      g_listing = {made.substr(4)};
+      RemoveStaleTemporaries("dir/t.tree");
+      EXPECT_EQ(g_removed, std::vector<std::string>({made}));
+    }
+  }
 }
 
 TEST_F(StaleTemporaries, APathWithoutAFileNameHasNone) {

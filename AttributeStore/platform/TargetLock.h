@@ -1,8 +1,8 @@
 // The lock that serialises the read-modify-replace of one file between
 // processes: an advisory lock of the lock file "<target>.lock" beside it,
 // taken through the file table.
-#ifndef TIZ_PLATFORM_FILELOCK_H
-#define TIZ_PLATFORM_FILELOCK_H
+#ifndef TIZ_PLATFORM_TARGETLOCK_H
+#define TIZ_PLATFORM_TARGETLOCK_H
 
 #include <string>
 

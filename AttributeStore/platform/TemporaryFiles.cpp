@@ -1,42 +1,21 @@
-// Target locks and the removal of stale temporary files, built on the file
-// table only, so that a test can make any of their steps fail.
-#include "platform/FileLock.h"
+// Temporary file names and the removal of stale temporary files, built on the
+// file table only, so that a test can make any of their steps fail.
+#include "platform/TemporaryFiles.h"
 
-#include <cstdint>
 #include <vector>
+
+#include "platform/FileSystem.h"
+#include "platform/PathRules.h"
 
 namespace tiz::platform {
 
-std::string LockPathOf(const std::string &target) { return target + ".lock"; }
-
-FileStatus TargetLock::Acquire(const std::string &target, LockKind kind) {
-  Release();
-  FileLock *lock = nullptr;
-  FileStatus status = Files().lock(LockPathOf(target).c_str(), kind, &lock);
-  if (status == FileStatus::kOk) m_lock = lock;
-  return status;
-}
-
-void TargetLock::Release() {
-  if (!m_lock) return;
-  FileLock *lock = m_lock;
-  m_lock = nullptr;
-  Files().unlock(lock);
-}
-
 namespace {
 
-bool IsSeparator(char c) {
-#ifdef _WIN32
-  return c == '/' || c == '\\';
-#else
-  return c == '/';
-#endif
-}
+constexpr char kTemporaryMark[] = ".tmp";
 
 // The process id in "<base>.tmp<id>-<number>", or false for any other name.
 bool ParseTemporaryName(const std::string &name, const std::string &base, uint32_t *processId) {
-  const std::string prefix = base + ".tmp";
+  const std::string prefix = base + kTemporaryMark;
   if (name.size() <= prefix.size() || name.compare(0, prefix.size(), prefix) != 0) return false;
   uint64_t id = 0;
   size_t at = prefix.size(), digits = 0;
@@ -55,10 +34,15 @@ bool ParseTemporaryName(const std::string &name, const std::string &base, uint32
 
 }  // namespace
 
+std::string TemporaryPathOf(const char *target, uint32_t processId, unsigned number) {
+  return std::string(target) + kTemporaryMark + std::to_string(processId) + "-" +
+         std::to_string(number);
+}
+
 void RemoveStaleTemporaries(const char *path) {
   const std::string target(path);
   size_t cut = target.size();
-  while (cut > 0 && !IsSeparator(target[cut - 1])) --cut;
+  while (cut > 0 && !IsPathSeparator(target[cut - 1])) --cut;
   const std::string base = target.substr(cut);
   // The directory as the listing needs it; its entries are joined back onto
   // the target's own prefix.

@@ -1,37 +1,11 @@
-#include "platform/AnsiText.h"
-
-#ifdef _WIN32
-#include <windows.h>
-#else
+// Conversions through code page 1252, as Windows makes them for it, where no
+// platform converts: the other code pages convert bytes 0x80-0xFF as Latin-1.
 #include <cstdint>
 #include <cstdlib>
-#endif
+
+#include "platform/AnsiText.h"
 
 namespace tiz::platform {
-
-#ifdef _WIN32
-
-std::string Utf16ToAnsi(std::u16string_view text) {
-  if (text.empty()) return std::string();
-  const auto *wide = reinterpret_cast<const wchar_t *>(text.data());
-  int length = static_cast<int>(text.size());
-  int size = WideCharToMultiByte(CP_ACP, 0, wide, length, nullptr, 0, nullptr, nullptr);
-  std::string out(static_cast<size_t>(size), '\0');
-  WideCharToMultiByte(CP_ACP, 0, wide, length, out.data(), size, nullptr, nullptr);
-  return out;
-}
-
-std::u16string AnsiToUtf16(std::string_view text) {
-  if (text.empty()) return std::u16string();
-  int length = static_cast<int>(text.size());
-  int size = MultiByteToWideChar(CP_ACP, 0, text.data(), length, nullptr, 0);
-  std::u16string out(static_cast<size_t>(size), u'\0');
-  MultiByteToWideChar(CP_ACP, 0, text.data(), length, reinterpret_cast<wchar_t *>(out.data()),
-                      size);
-  return out;
-}
-
-#else
 
 namespace {
 
@@ -92,7 +66,5 @@ std::u16string AnsiToUtf16(std::string_view text) {
   for (char c : text) out.push_back(ToUtf16(static_cast<unsigned char>(c)));
   return out;
 }
-
-#endif
 
 }  // namespace tiz::platform
