@@ -8,10 +8,6 @@
 
 namespace tiz {
 
-namespace {
-constexpr size_t kInitialKeyBufferSize = 512;
-}  // namespace
-
 void KeyList::Append(KeyEntry *e) {
   e->prev = tail;
   e->next = nullptr;
@@ -41,10 +37,7 @@ int32_t BucketOfKey(std::string_view key) {
   return static_cast<int32_t>(magnitude % kBucketCount);
 }
 
-CAttributeStore::CAttributeStore()
-    : m_name("Root"),
-      m_keyBuffer(new char[kInitialKeyBufferSize]),
-      m_keyBufferSize(kInitialKeyBufferSize) {}
+CAttributeStore::CAttributeStore() : m_name("Root") {}
 
 CAttributeStore::~CAttributeStore() {
   // Normally DestroyStore has emptied the table; this covers a store that
@@ -99,17 +92,6 @@ bool CAttributeStore::RemoveEntry(std::string_view key) {
   // back into the library, which must then see a consistent table.
   KeyEntry::Free(e);
   return true;
-}
-
-std::string_view CAttributeStore::ComposeKey(const KeyNames &names) {
-  const size_t needed = names.Length() + 1;
-  if (needed > m_keyBufferSize) {
-    size_t size = m_keyBufferSize;
-    while (needed > size) size *= 2;
-    m_keyBuffer.reset(new char[size]);
-    m_keyBufferSize = size;
-  }
-  return WriteKey(names, m_keyBuffer.get());
 }
 
 int32_t CAttributeStore::AddRef() {

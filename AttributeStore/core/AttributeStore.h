@@ -76,15 +76,6 @@ class CAttributeStore {
   // Removes the entry filed under `key` and releases its value.
   bool RemoveEntry(std::string_view key);
 
-  // Composes group 0x7F item ("Default" / "Value" for empty names) in the
-  // store's key buffer; valid until the next composition in this store. For
-  // callers that go on to handle the key whole (a loader, a copy, a
-  // removal); the typed readers and writers name settings by SettingKey.
-  std::string_view ComposeKey(const char *group, const char *item) {
-    return ComposeKey(KeyNamesOf(group, item));
-  }
-  std::string_view ComposeKey(const KeyNames &names);
-
   // --- references and links ----------------------------------------------
   int32_t AddRef();
   int32_t Release();
@@ -161,8 +152,6 @@ class CAttributeStore {
   std::vector<uint32_t> m_linkedChildren;
   KeyIndex m_index;
   uint64_t m_nextSeq = 0;
-  std::unique_ptr<char[]> m_keyBuffer;
-  size_t m_keyBufferSize = 0;  // no wrap for names beyond 2 GB
   uint32_t m_handle = 0;
 };
 

@@ -121,7 +121,7 @@ void Cloner::CloneInto(CAttributeStore *source, CAttributeStore *dest) {
     // Reserved before the value is copied: a setting the destination already
     // has keeps its value, and no copy is made that nothing would hold.
     std::unique_ptr<KeyEntry, EntryFree> entry(
-        dest->PrepareEntry(source->ComposeKey(group.c_str(), item.c_str())));
+        dest->PrepareEntry(ComposeKey(group.c_str(), item.c_str())));
     if (!entry) continue;
     CloneSetting(source, dest, e->attr, entry->attr);
     dest->FileEntry(entry.release());

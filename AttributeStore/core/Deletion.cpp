@@ -29,13 +29,14 @@ void DestroyNestedStore(CAttributeStore *nested) {
 
 int32_t DeleteSetting(CAttributeStore *store, const char *group, const char *item) {
   if (!group || !*group || !item) return TIZ_E_INVALID_ARG;
-  std::string_view composed = store->ComposeKey(group, item);
+  const SettingKey setting(group, item);
   if (store->Keys().Empty()) return 0;
-  CAttribute *attr = store->FindAttribute(composed);
-  if (!attr) return TIZ_NOT_FOUND;
+  KeyEntry *entry = store->FindEntry(setting);
+  if (!entry) return TIZ_NOT_FOUND;
+  CAttribute *attr = &entry->attr;
   // Owned copy: tearing a nested store down runs structure callbacks, which
-  // may call back into the library and compose keys in this store's buffer.
-  std::string key(composed);
+  // may call back into the library and remove the entry itself.
+  std::string key(entry->KeyView());
   if (attr->m_type == kTypeAttributeStore) {
     uint32_t self = store->Handle();
     if (CAttributeStore *nested = LookupStore(attr->m_value.store)) DestroyNestedStore(nested);

@@ -39,6 +39,20 @@ inline std::string_view WriteKey(const KeyNames &names, char *out) {
   return {out, names.Length()};
 }
 
+// The full key group 0x7F item as a string of its own, for a caller that
+// keeps it or handles it whole (a copy, a removal, a comparison); lookups
+// name a setting by its names and hash instead (SettingKey).
+inline std::string ComposeKey(const KeyNames &names) {
+  std::string key;
+  key.reserve(names.Length());
+  key.append(names.group).push_back(kKeySeparator);
+  key.append(names.item);
+  return key;
+}
+inline std::string ComposeKey(const char *group, const char *item) {
+  return ComposeKey(KeyNamesOf(group, item));
+}
+
 // A name's parts as views into the name, except an owner of kRootStoreName,
 // which views that constant: a tree load splits every section name.
 struct NameParts {

@@ -47,8 +47,6 @@ void TearDownStore(CAttributeStore *store) {
 
 void DestroyStore(CAttributeStore *store) {
   StoreHandles::Instance().Unregister(store->m_handle);
-  store->m_keyBuffer.reset();
-  store->m_keyBufferSize = 0;
   store->m_name.clear();
   store->m_name.shrink_to_fit();
   ClearTable(store);

@@ -111,7 +111,7 @@ int32_t UtilMoveChild(CAttributeStore *store, CAttributeStore *child, const char
   // Filed under the new key first: everything that can run out of memory
   // happens while the child is still held where it was.
   std::string oldName = child->Name();
-  bool sameKey = store->ComposeKey(group, item) == oldKey;
+  bool sameKey = ComposeKey(group, item) == oldKey;
   int32_t r;
   try {
     r = SetAttrStoreChild(store, group, item, kDefaultConfidence, child);

@@ -150,7 +150,10 @@ inline std::vector<std::string> Keys(uint32_t h) {
 // from a parent (null when absent or the store is gone).
 inline tiz::CAttribute *FindOwn(uint32_t h, const char *group, const char *item) {
   tiz::CAttributeStore *s = tiz::LookupStore(h);
-  return s ? s->FindAttribute(s->ComposeKey(group, item)) : nullptr;
+  // By the names and their hash: nothing is allocated, so it may run while
+  // a test makes allocations fail.
+  tiz::KeyEntry *entry = s ? s->FindEntry(tiz::SettingKey(group, item)) : nullptr;
+  return entry ? &entry->attr : nullptr;
 }
 
 // How many settings besides one hold the image (0 when unshared), counted

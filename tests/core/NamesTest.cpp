@@ -47,21 +47,16 @@ TEST_F(NamesStore, ComposeKeySubstitutesDefaultAndValueForEmptyNames) {
       {"A|B", "Z", "A|B|Z"},  // nothing is escaped
   };
   for (const Case &c : cases) {
-    EXPECT_EQ(std::string(m_store->ComposeKey(Key(c.group).c_str(), Key(c.item).c_str())),
-              Key(c.key));
+    EXPECT_EQ(tiz::ComposeKey(Key(c.group).c_str(), Key(c.item).c_str()), Key(c.key));
   }
 }
 
-TEST_F(NamesStore, ComposeKeyGrowsTheBufferForLongNamesAndStillComposesShortOnes) {
-  // 510 bytes of names fill the initial buffer exactly; one more needs 1024,
-  // and far longer names need several doublings.
+TEST_F(NamesStore, ComposeKeyHoldsLongNamesWhole) {
   for (size_t total : {510u, 511u, 1023u, 5000u}) {
     std::string group(total / 2, 'g'), item(total - total / 2, 'i');
-    std::string_view key = m_store->ComposeKey(group.c_str(), item.c_str());
-    EXPECT_EQ(std::string(key), group + '\x7F' + item) << total;
-    EXPECT_EQ(key.data()[key.size()], '\0');
+    EXPECT_EQ(tiz::ComposeKey(group.c_str(), item.c_str()), group + '\x7F' + item) << total;
   }
-  EXPECT_EQ(std::string(m_store->ComposeKey("a", "b")), Key("a|b"));
+  EXPECT_EQ(tiz::ComposeKey("a", "b"), Key("a|b"));
 
   // Through the interface: a long setting is written and read back whole.
   std::string group(3000, 'x'), item(2000, 'y');

@@ -43,7 +43,7 @@ class Structure : public ::testing::Test {
 
   tiz::CAttribute *Find(uint32_t h, const char *group, const char *item) {
     tiz::CAttributeStore *s = tiz::LookupStore(h);
-    return s ? s->FindAttribute(s->ComposeKey(group, item)) : nullptr;
+    return s ? s->FindAttribute(tiz::ComposeKey(group, item)) : nullptr;
   }
 
   // The data of structures left in m_store must outlive its teardown.

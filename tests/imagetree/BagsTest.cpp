@@ -18,7 +18,7 @@ using namespace tiz_test;
 // setting would free the bag).
 void Unset(uint32_t h, const char *group, const char *item) {
   tiz::CAttributeStore *s = tiz::LookupStore(h);
-  ASSERT_TRUE(s->RemoveEntry(std::string(s->ComposeKey(group, item))));
+  ASSERT_TRUE(s->RemoveEntry(std::string(tiz::ComposeKey(group, item))));
 }
 
 class Bags : public PageTreeTest {

@@ -194,7 +194,7 @@ TEST_F(ImageTree, ReInitThatFailsPartWayLeavesNoNewBagBehind) {
   Init(true);
   // Without a front item the front side cannot be made current.
   tiz::CAttributeStore *g = tiz::LookupStore(m_global);
-  ASSERT_TRUE(g->RemoveEntry(std::string(g->ComposeKey(kCIS, kFront))));
+  ASSERT_TRUE(g->RemoveEntry(std::string(tiz::ComposeKey(kCIS, kFront))));
   size_t live = tiz_test::LiveStoresIn(tiz::StoreHandles::Instance());
   EXPECT_EQ(TIZ_UtilReInitImageTree(m_global), TIZ_NOT_FOUND);
   EXPECT_EQ(tiz_test::LiveStoresIn(tiz::StoreHandles::Instance()), live);

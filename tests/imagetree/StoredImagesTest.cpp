@@ -253,7 +253,7 @@ TEST_F(StoredImages, SideImagesOfTheCurrentSideAreDeleted) {
   }
   // Shortcuts that disagree about the current side stop the deletion.
   tiz::CAttributeStore *g = tiz::LookupStore(m_global);
-  ASSERT_TRUE(g->RemoveEntry(std::string(g->ComposeKey(kCIS, kFront))));
+  ASSERT_TRUE(g->RemoveEntry(std::string(tiz::ComposeKey(kCIS, kFront))));
   uint32_t image = TALB_CreateImage(1, 1);
   ASSERT_EQ(TIZ_SetSettingImage(m_global, families[0].front, kValue, image), 0);
   EXPECT_EQ(TIZ_UtilDeleteYBitonalImage(m_global), TIZ_E_SIDE_MISMATCH);

@@ -79,7 +79,7 @@ class Display : public ::testing::Test {
   }
   tiz::CAttributeStore *Store() { return tiz::LookupStore(m_store); }
   tiz::CAttribute *Find(const char *group, const char *item) {
-    return Store()->FindAttribute(Store()->ComposeKey(group, item));
+    return Store()->FindAttribute(tiz::ComposeKey(group, item));
   }
   void ExpectText(const char *group, const char *item, const std::string &text,
                   int32_t expectedResult = 0) {
@@ -134,8 +134,8 @@ TEST_F(Display, EveryTypeHasItsText) {
 }
 
 TEST_F(Display, UndefinedAndUnknownCodesAreUnknownAttributeType) {
-  ASSERT_NE(tiz_test::FileBlankSetting(Store(), Store()->ComposeKey("g", "fresh")), nullptr);
-  tiz::CAttribute *odd = tiz_test::FileBlankSetting(Store(), Store()->ComposeKey("g", "odd"));
+  ASSERT_NE(tiz_test::FileBlankSetting(Store(), tiz::ComposeKey("g", "fresh")), nullptr);
+  tiz::CAttribute *odd = tiz_test::FileBlankSetting(Store(), tiz::ComposeKey("g", "odd"));
   ASSERT_NE(odd, nullptr);
   odd->m_type = 99;
   ExpectText("g", "fresh", "Unknown attribute type");

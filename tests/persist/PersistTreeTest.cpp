@@ -87,7 +87,7 @@ class PersistTree : public ::testing::Test {
 
   static uint32_t Nested(uint32_t h, const char *group, const char *item) {
     tiz::CAttributeStore *s = tiz::LookupStore(h);
-    tiz::CAttribute *a = s ? s->FindAttribute(s->ComposeKey(group, item)) : nullptr;
+    tiz::CAttribute *a = s ? s->FindAttribute(tiz::ComposeKey(group, item)) : nullptr;
     return a && a->m_type == tiz::kTypeAttributeStore ? a->m_value.store : 0;
   }
 
@@ -437,7 +437,7 @@ TEST_F(PersistTree, AnEmptyBufferSavedOverAFullOneLeavesNoValue) {
   ASSERT_EQ(TIZ_Deserialize(loaded, "tree.ini"), 0);
   EXPECT_EQ(Outline(loaded), "Scan|Mask");
   tiz::CAttributeStore *s = tiz::LookupStore(loaded);
-  const tiz::CAttribute *mask = s->FindAttribute(s->ComposeKey("Scan", "Mask"));
+  const tiz::CAttribute *mask = s->FindAttribute(tiz::ComposeKey("Scan", "Mask"));
   ASSERT_NE(mask, nullptr);
   EXPECT_EQ(mask->m_type, tiz::kTypeBuffer);
   EXPECT_EQ(mask->m_size, 0u);

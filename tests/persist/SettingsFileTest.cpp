@@ -28,7 +28,8 @@ class SettingsFile : public ::testing::Test {
   // "TYPE value" of a setting of m_store, or "missing".
   std::string Describe(const std::string &group, const std::string &item) {
     tiz::CAttributeStore *s = tiz::LookupStore(m_store);
-    tiz::CAttribute *a = s ? s->FindAttribute(s->ComposeKey(group.c_str(), item.c_str())) : nullptr;
+    tiz::CAttribute *a =
+        s ? s->FindAttribute(tiz::ComposeKey(group.c_str(), item.c_str())) : nullptr;
     if (!a) return "missing";
     char text[64];
     switch (a->m_type) {

@@ -311,7 +311,7 @@ TEST_F(TreeFileWin32Rules, AFileSavedFromALinkedStoreLoadsIntoANewRoot) {
   const std::string outline = "Job|Pages=DWORD:3;Job|Detail={Name|Value=STRING:scan/5}";
   EXPECT_EQ(Dump(loaded), outline);
   tiz::CAttributeStore *s = tiz::LookupStore(loaded);
-  tiz::CAttribute *detail = s->FindAttribute(s->ComposeKey("Job", "Detail"));
+  tiz::CAttribute *detail = s->FindAttribute(tiz::ComposeKey("Job", "Detail"));
   ASSERT_NE(detail, nullptr);
   EXPECT_EQ(tiz::LookupStore(detail->m_value.store)->Name(), Sep("Root|Job|Detail"));
 
