@@ -43,6 +43,9 @@ class SectionSource {
 class DocumentSections : public SectionSource {
  public:
   explicit DocumentSections(const ProfileDocument &doc) : m_doc(doc) {}
+  // One section of the document alone, current already; Next gives false.
+  DocumentSections(const ProfileDocument &doc, ProfileDocument::SectionNumber section)
+      : m_doc(doc), m_next(doc.SectionCount()), m_current(section) {}
 
   bool Next(std::string_view *name) override {
     if (m_next >= m_doc.SectionCount()) return false;

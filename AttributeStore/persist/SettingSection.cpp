@@ -58,23 +58,6 @@ class SettingKeys {
   std::string m_scratch[3];
 };
 
-// One section of a document, for reading it alone.
-class DocumentSection : public SectionSource {
- public:
-  DocumentSection(const ProfileDocument &doc, ProfileDocument::SectionNumber section)
-      : m_doc(doc), m_section(section) {}
-  bool Next(std::string_view *) override { return false; }
-  void FindValues(const std::string_view *keys, size_t count, bool *found, std::string_view *values,
-                  std::string *scratch) const override {
-    m_doc.FindValues(m_section, keys, count, found, values, scratch);
-  }
-  uint32_t Number() const override { return m_section; }
-
- private:
-  const ProfileDocument &m_doc;
-  ProfileDocument::SectionNumber m_section;
-};
-
 }  // namespace
 
 int32_t ReadSettingSection(CAttribute &attr, const SectionSource &section, SectionFault *fault) {
@@ -157,7 +140,7 @@ int32_t ReadSettingSection(CAttribute &attr, const SectionSource &section, Secti
 
 int32_t DeserializeAttribute(CAttribute &attr, const ProfileDocument &doc,
                              ProfileDocument::SectionNumber section, SectionFault *fault) {
-  return ReadSettingSection(attr, DocumentSection(doc, section), fault);
+  return ReadSettingSection(attr, DocumentSections(doc, section), fault);
 }
 
 StorePlaceKeys::StorePlaceKeys(const SectionSource &section) {
